@@ -1,0 +1,42 @@
+# Native build of the portable core: unit tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, libFuzzer targets when the compiler is clang.
+option(HOBRIN_SANITIZE "Build the native tests with ASan and UBSan" ON)
+enable_testing()
+find_package(GTest REQUIRED)
+
+set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+if(HOBRIN_SANITIZE)
+    target_compile_options(hobrin_core PUBLIC ${sanitizers})
+    target_link_options(hobrin_core PUBLIC ${sanitizers})
+endif()
+
+set(results_dir ${CMAKE_BINARY_DIR}/results)
+
+add_executable(hobrin_unit
+    tests/unit/bounded_text_test.cpp
+    tests/unit/recording_path_test.cpp
+    tests/unit/settings_test.cpp
+    tests/unit/versions_test.cpp
+)
+target_link_libraries(hobrin_unit PRIVATE hobrin_core GTest::gtest_main)
+add_test(NAME unit COMMAND hobrin_unit --gtest_output=xml:${results_dir}/unit.xml)
+
+# Each fuzzer also runs briefly as a test, from its seed corpus.
+function(hobrin_fuzzer name source corpus)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        return()
+    endif()
+    # The core is compiled in again so that libFuzzer sees its coverage.
+    add_executable(${name} ${source} ${HOBRIN_CORE_SOURCES})
+    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    # New inputs go to a folder in the build tree; the seeds are only read.
+    set(work_corpus ${CMAKE_BINARY_DIR}/fuzz/${name})
+    file(MAKE_DIRECTORY ${work_corpus})
+    add_test(NAME ${name}
+        COMMAND ${name} -runs=30000 -max_len=4096 -timeout=10 -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz/
+                ${work_corpus} ${CMAKE_CURRENT_SOURCE_DIR}/${corpus})
+endfunction()
+
+hobrin_fuzzer(versions_fuzz tests/fuzz/versions_fuzz.cpp tests/fuzz/versions_corpus)

@@ -1,0 +1,48 @@
+# The Windows program and its end-to-end test driver.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+if(NOT MSVC)
+    # One self-contained executable: no mingw runtime DLLs beside it.
+    add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+set(logo ${CMAKE_CURRENT_BINARY_DIR}/about_logo.bmp)
+add_custom_command(
+    OUTPUT ${logo}
+    COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/tools/make_logo.py ${logo}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tools/make_logo.py
+    COMMENT "Drawing the About logo")
+set_source_files_properties(resources/hobrin.rc PROPERTIES OBJECT_DEPENDS ${logo})
+
+add_executable(hobrin WIN32
+    shell/main.cpp
+    shell/main_window.cpp
+    shell/about.cpp
+    shell/settings_file.cpp
+    shell/message.cpp
+    emulator/versions_win.cpp
+    emulator/emulator_stubs.cpp
+    online/online_stubs.cpp
+    resources/hobrin.rc
+)
+target_include_directories(hobrin PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
+target_compile_definitions(hobrin PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
+target_link_libraries(hobrin PRIVATE hobrin_core comctl32 comdlg32 gdi32 user32 kernel32)
+set_property(SOURCE resources/hobrin.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_CURRENT_BINARY_DIR})
+
+# GoogleTest from Debian's sources, built with the same toolchain.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_CURRENT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_executable(hobrin_e2e
+    tests/e2e/driver.cpp
+    tests/e2e/startup_test.cpp
+    tests/e2e/settings_test.cpp
+    tests/e2e/about_test.cpp
+)
+target_include_directories(hobrin_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
+target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
+target_link_libraries(hobrin_e2e PRIVATE GTest::gtest_main hobrin_core comctl32 user32 kernel32)
+add_dependencies(hobrin_e2e hobrin)

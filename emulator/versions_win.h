@@ -1,0 +1,7 @@
+// Loads "versions.ini" into the version table and the main window's version combo box.
+#pragma once
+
+#include <windows.h>
+
+// Returns -1 when the file cannot be opened (nothing is listed), else 0.
+int loadVersions(HWND comboBox);

@@ -1,0 +1,21 @@
+// Program-wide values of the front-end shell, shared with the windows of the other subsystems.
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+
+// The module instance: every dialog of the program is created from it.
+extern HINSTANCE appInstance;
+
+// The "Additional Parameters" text. Written by the main window just before
+// each launch it starts; read by the launch that composes the command line.
+extern char additionalParameters[512];
+
+// The one file-dialog description, shared by the playback open dialog and the
+// download's save dialog; each user clears it before filling it.
+extern OPENFILENAMEA fileDialog;
+
+// Handles of the score list and the split edit, for the feed workers, which
+// fill the list and read the split through window messages.
+extern HWND scoreListWindow;
+extern HWND splitEditWindow;

@@ -1,0 +1,20 @@
+// Bounded copies and formats into fixed buffers: the only way text enters one.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+
+// Copies `source` into `target` of `size` bytes (size > 0), always ending it
+// with a zero byte. Returns false when the text had to be cut.
+bool copyText(char* target, std::size_t size, const char* source);
+
+// printf-style format into `target` of `size` bytes (size > 0), always
+// zero-terminated. Returns false when the result had to be cut (or the format
+// failed, which leaves an empty text).
+bool formatText(char* target, std::size_t size, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 4)))
+#endif
+    ;
+
+bool formatTextV(char* target, std::size_t size, const char* format, std::va_list args);

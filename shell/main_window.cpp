@@ -1,0 +1,344 @@
+// The main window: game list, options, emulator launches and the score list.
+#include "shell/main_window.h"
+
+#include "emulator/game_list.h"
+#include "emulator/launch.h"
+#include "emulator/versions_win.h"
+#include "online/feeds.h"
+#include "online/score_properties.h"
+#include "shell/about.h"
+#include "shell/app.h"
+#include "shell/bounded_text.h"
+#include "shell/message.h"
+#include "shell/recording_path.h"
+#include "shell/settings.h"
+#include "shell/settings_file.h"
+#include "resource.h"
+
+#include <commctrl.h>
+#include <process.h>
+
+char additionalParameters[512];
+OPENFILENAMEA fileDialog;
+HWND scoreListWindow;
+HWND splitEditWindow;
+
+namespace {
+
+// The feed worker started last. Only this thread starts workers and reads the
+// handle; the worker never touches it.
+HANDLE feedWorkerHandle;
+
+HFONT scoreListFont;
+
+const int kLaunchButtons[] = {IDC_MAIN_PLAYBACK, IDC_MAIN_RECORD, IDC_MAIN_PLAY, IDC_MAIN_EXIT};
+const int kControlsEnabledAtOpening[] = {IDC_MAIN_RECORD, IDC_MAIN_PLAYBACK, IDC_MAIN_PLAY, IDC_MAIN_VERSION};
+
+const char* const kSampleRates[] = {"11,025Hz", "22,050Hz", "44,100Hz"};
+
+struct OptionBox {
+    int id;
+    std::int32_t Settings::*field;
+};
+
+// Plain toggles; "Disable sound" has its own handler because it also
+// enables or disables the sample-rate box.
+const OptionBox kToggles[] = {
+    {IDC_MAIN_NO_HW_STRETCH, &Settings::hardwareStretch}, {IDC_MAIN_WINDOWED, &Settings::windowed},
+    {IDC_MAIN_AUTO_FRAMESKIP, &Settings::autoFrameskip},  {IDC_MAIN_ASK_INP_NAME, &Settings::askInpName},
+    {IDC_MAIN_SORT_BY_DRIVER, &Settings::sortByDriver},   {IDC_MAIN_USE_MOUSE, &Settings::useMouse},
+    {IDC_MAIN_USE_JOYSTICK, &Settings::useJoystick},      {IDC_MAIN_KEEP_CFG, &Settings::keepCfg},
+    {IDC_MAIN_SHOW_CONSOLE, &Settings::showConsole},
+};
+
+template <std::size_t N>
+void enableControls(HWND window, const int (&ids)[N], bool enabled)
+{
+    for (int id : ids)
+        EnableWindow(GetDlgItem(window, id), enabled);
+}
+
+void check(HWND window, int id, bool checked)
+{
+    CheckDlgButton(window, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+int selectedGame(HWND window)
+{
+    return static_cast<int>(SendDlgItemMessageA(window, IDC_MAIN_GAME_LIST, LB_GETCURSEL, 0, 0));
+}
+
+int selectedVersion(HWND window)
+{
+    return static_cast<int>(SendDlgItemMessageA(window, IDC_MAIN_VERSION, CB_GETCURSEL, 0, 0));
+}
+
+void setTotal(HWND window, int total)
+{
+    char text[512];
+    formatText(text, sizeof text, "Total number of MAME drivers: %i", total);
+    SetDlgItemTextA(window, IDC_MAIN_TOTAL, text);
+}
+
+void captureControlValues(HWND window)
+{
+    setLowHalf(settings.sampleRateIndex,
+               static_cast<int>(SendDlgItemMessageA(window, IDC_MAIN_SAMPLE_RATE, CB_GETCURSEL, 0, 0)));
+    LRESULT position = SendDlgItemMessageA(window, IDC_MAIN_FRAMESKIP_UPDOWN, UDM_GETPOS, 0, 0);
+    setLowHalf(settings.frameskipLevel, LOWORD(position));
+}
+
+void setScoreListFont()
+{
+    HDC context = GetDC(scoreListWindow);
+    int height = -MulDiv(10, GetDeviceCaps(context, LOGPIXELSY), 72);
+    ReleaseDC(scoreListWindow, context);
+    scoreListFont = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH,
+                                "Courier New");
+    SendMessageA(scoreListWindow, WM_SETFONT, reinterpret_cast<WPARAM>(scoreListFont), FALSE);
+}
+
+void showOptions(HWND window)
+{
+    check(window, IDC_MAIN_NO_HW_STRETCH, settings.hardwareStretch == 0);
+    check(window, IDC_MAIN_WINDOWED, settings.windowed == 1);
+    check(window, IDC_MAIN_NO_SOUND, settings.soundEnabled == 0);
+    EnableWindow(GetDlgItem(window, IDC_MAIN_SAMPLE_RATE), settings.soundEnabled == 1);
+    check(window, IDC_MAIN_SORT_BY_DRIVER, settings.sortByDriver == 1);
+    check(window, IDC_MAIN_ASK_INP_NAME, settings.askInpName == 1);
+    check(window, IDC_MAIN_USE_MOUSE, settings.useMouse == 1);
+    check(window, IDC_MAIN_USE_JOYSTICK, settings.useJoystick == 1);
+    check(window, IDC_MAIN_KEEP_CFG, settings.keepCfg == 1);
+    check(window, IDC_MAIN_SHOW_CONSOLE, settings.showConsole == 1);
+}
+
+void onOpen(HWND window)
+{
+    for (const char* rate : kSampleRates)
+        SendDlgItemMessageA(window, IDC_MAIN_SAMPLE_RATE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(rate));
+    SendDlgItemMessageA(window, IDC_MAIN_FRAMESKIP_UPDOWN, UDM_SETRANGE, 0, MAKELPARAM(11, 0));
+    scoreListWindow = GetDlgItem(window, IDC_MAIN_SCORE_LIST);
+    splitEditWindow = GetDlgItem(window, IDC_MAIN_SPLIT);
+    showOptions(window);
+    SendDlgItemMessageA(window, IDC_MAIN_SAMPLE_RATE, CB_SETCURSEL, lowHalf(settings.sampleRateIndex), 0);
+    setScoreListFont();
+    check(window, IDC_MAIN_AUTO_FRAMESKIP, settings.autoFrameskip == 1);
+    SendDlgItemMessageA(window, IDC_MAIN_FRAMESKIP_UPDOWN, UDM_SETPOS, 0,
+                        MAKELPARAM(static_cast<WORD>(lowHalf(settings.frameskipLevel)), 0));
+    loadVersions(GetDlgItem(window, IDC_MAIN_VERSION));
+    setTotal(window, buildGameList(GetDlgItem(window, IDC_MAIN_GAME_LIST), 0));
+    SendDlgItemMessageA(window, IDC_MAIN_VERSION, CB_SETCURSEL, 0, 0);
+    enableControls(window, kControlsEnabledAtOpening, true);
+}
+
+void onClose(HWND window)
+{
+    captureControlValues(window);
+    saveSettings();
+    EndDialog(window, 0);
+}
+
+// The main window stays hidden, with the launch buttons and "Exit" disabled,
+// for the whole of a launch, whatever its outcome.
+void launchBracket(HWND window, void (*launch)(HWND))
+{
+    GetDlgItemTextA(window, IDC_MAIN_ADDITIONAL_PARAMETERS, additionalParameters, sizeof additionalParameters);
+    captureControlValues(window);
+    ShowWindow(window, SW_HIDE);
+    enableControls(window, kLaunchButtons, false);
+    launch(window);
+    enableControls(window, kLaunchButtons, true);
+    ShowWindow(window, SW_SHOW);
+}
+
+void launchPlay(HWND window)
+{
+    playGame(selectedGame(window), selectedVersion(window));
+}
+
+void launchRecord(HWND window)
+{
+    runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::record), nullptr,
+                nullptr);
+}
+
+// Asks for the recording and plays it back; a cancelled dialog launches nothing.
+void playbackChosenRecording(HWND window)
+{
+    char path[512] = "";
+    fileDialog = OPENFILENAMEA{};
+    fileDialog.lStructSize = sizeof fileDialog;
+    fileDialog.hwndOwner = window;
+    fileDialog.lpstrFilter = "MAME Input logs (*.inp)\0*.inp\0All files\0*.*\0";
+    fileDialog.nFilterIndex = 1;
+    fileDialog.lpstrFile = path;
+    fileDialog.nMaxFile = sizeof path;
+    fileDialog.lpstrInitialDir = ".\\inp";
+    fileDialog.lpstrTitle = "Playback INP";
+    fileDialog.Flags = OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameA(&fileDialog))
+        return;
+
+    char directory[512];
+    char name[128];
+    switch (splitRecordingPath(path, fileDialog.nFileOffset, directory, sizeof directory, name, sizeof name)) {
+    case SplitResult::ok:
+        runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::playback),
+                    directory, name);
+        break;
+    case SplitResult::nameTooLong:
+        showMessage("The name of this recording is too long: it may have at most 127 characters "
+                    "without its extension. Rename the file and try again.",
+                    "Playback INP");
+        break;
+    case SplitResult::directoryTooLong:
+        showMessage("The folder of this recording has too long a path.", "Playback INP");
+        break;
+    }
+}
+
+void launchPlayback(HWND window)
+{
+    if (settings.askInpName == 1)
+        playbackChosenRecording(window);
+    else
+        runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::playback),
+                    nullptr, nullptr);
+}
+
+void onRefresh(HWND window)
+{
+    HWND gameList = GetDlgItem(window, IDC_MAIN_GAME_LIST);
+    SendMessageA(gameList, LB_RESETCONTENT, 0, 0);
+    HWND splash = openSplash(window, "Loading MAME game list - please wait...");
+    ShowWindow(window, SW_HIDE);
+    setTotal(window, buildGameList(gameList, selectedVersion(window)));
+    if (splash)
+        DestroyWindow(splash);
+    ShowWindow(window, SW_SHOW);
+}
+
+void onFind(HWND window)
+{
+    char text[9];
+    GetDlgItemTextA(window, IDC_MAIN_GOTO, text, sizeof text);
+    SendDlgItemMessageA(window, IDC_MAIN_GAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(findGame(text)), 0);
+}
+
+void onToggle(const OptionBox& box)
+{
+    toggleSwitch(settings.*box.field);
+}
+
+void onToggleSound(HWND window)
+{
+    bool soundWasOn = settings.soundEnabled == 1;
+    EnableWindow(GetDlgItem(window, IDC_MAIN_SAMPLE_RATE), !soundWasOn);
+    settings.soundEnabled = soundWasOn ? 0 : 1;
+}
+
+void showOnlyScoreLine(const char* line)
+{
+    SendMessageA(scoreListWindow, LB_RESETCONTENT, 0, 0);
+    SendMessageA(scoreListWindow, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
+}
+
+bool feedWorkerRunning()
+{
+    DWORD exitCode = 0;
+    return feedWorkerHandle && GetExitCodeThread(feedWorkerHandle, &exitCode) && exitCode == STILL_ACTIVE;
+}
+
+// The worker's handle stays valid until the next worker replaces it, so the
+// busy guard never asks about a handle that was released or reused.
+void startFeedWorker(unsigned(__stdcall* worker)(void*), void* argument)
+{
+    if (feedWorkerHandle)
+        CloseHandle(feedWorkerHandle);
+    feedWorkerHandle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, worker, argument, 0, nullptr));
+}
+
+void onHighScores(HWND window)
+{
+    if (feedWorkerRunning()) {
+        showOnlyScoreLine("Patience, d00d...");
+        return;
+    }
+    int game = selectedGame(window);
+    if (game < 0 || game >= kMaxGames) {
+        showOnlyScoreLine("Select a game in the list first.");
+        return;
+    }
+    startFeedWorker(fetchHighScores, reinterpret_cast<void*>(static_cast<INT_PTR>(game)));
+    char label[512];
+    formatText(label, sizeof label, "YORL High scores for '%s':", gameTable[game].shortName);
+    SetDlgItemTextA(window, IDC_MAIN_SCORE_LABEL, label);
+}
+
+void onRecentUploads(HWND window)
+{
+    if (feedWorkerRunning()) {
+        showOnlyScoreLine("Patience, d00d...");
+        return;
+    }
+    startFeedWorker(fetchRecentUploads, nullptr);
+    SetDlgItemTextA(window, IDC_MAIN_SCORE_LABEL, "YORL Recent uploads:");
+}
+
+void onScoreList(HWND window, WORD notification)
+{
+    if (notification == LBN_DBLCLK)
+        openScoreProperties(window, static_cast<int>(SendMessageA(scoreListWindow, LB_GETCURSEL, 0, 0)));
+}
+
+bool handleToggle(int id)
+{
+    for (const OptionBox& box : kToggles) {
+        if (box.id == id) {
+            onToggle(box);
+            return true;
+        }
+    }
+    return false;
+}
+
+void onCommand(HWND window, WORD id, WORD notification)
+{
+    switch (id) {
+    case IDC_MAIN_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
+    case IDC_MAIN_PLAYBACK: launchBracket(window, launchPlayback); break;
+    case IDC_MAIN_RECORD: launchBracket(window, launchRecord); break;
+    case IDC_MAIN_PLAY: launchBracket(window, launchPlay); break;
+    case IDC_MAIN_NO_SOUND: onToggleSound(window); break;
+    case IDC_MAIN_ABOUT: runAboutBox(window); break;
+    case IDC_MAIN_REFRESH: onRefresh(window); break;
+    case IDC_MAIN_FIND: onFind(window); break;
+    case IDC_MAIN_SCORE_LIST: onScoreList(window, notification); break;
+    case IDC_MAIN_HIGH_SCORES: onHighScores(window); break;
+    case IDC_MAIN_RECENT_UPLOADS: onRecentUploads(window); break;
+    default: handleToggle(id); break;
+    }
+}
+
+} // namespace
+
+INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        onOpen(window);
+        return TRUE;
+    case WM_COMMAND:
+        onCommand(window, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_CLOSE:
+        onClose(window);
+        return TRUE;
+    case WM_DESTROY:
+        DeleteObject(scoreListFont);
+        scoreListFont = nullptr;
+        return TRUE;
+    }
+    return FALSE;
+}

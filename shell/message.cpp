@@ -1,0 +1,9 @@
+// Message boxes the way this program shows them.
+#include "shell/message.h"
+
+#include <windows.h>
+
+void showMessage(const char* text, const char* title)
+{
+    MessageBoxA(nullptr, text, title, MB_OK);
+}

@@ -1,0 +1,54 @@
+// Splits a recording path chosen in the open dialog into its directory and name.
+#include "recording_path.h"
+
+#include <cstring>
+
+namespace {
+
+bool isSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+bool copySpan(char* target, std::size_t size, const char* source, std::size_t length)
+{
+    if (size == 0 || length >= size)
+        return false;
+    std::memcpy(target, source, length);
+    target[length] = '\0';
+    return true;
+}
+
+} // namespace
+
+SplitResult splitRecordingPath(const char* path, std::size_t fileOffset,
+                               char* directory, std::size_t directorySize,
+                               char* name, std::size_t nameSize)
+{
+    std::size_t pathLength = std::strlen(path);
+    if (fileOffset > pathLength)
+        fileOffset = pathLength;
+
+    const char* fileName = path + fileOffset;
+    const char* lastDot = std::strrchr(fileName, '.');
+    std::size_t nameLength = lastDot ? static_cast<std::size_t>(lastDot - fileName) : std::strlen(fileName);
+
+    std::size_t directoryLength = fileOffset;
+    if (directoryLength > 0 && isSeparator(path[directoryLength - 1]))
+        --directoryLength;
+    bool bareDrive = directoryLength == 2 && path[1] == ':';
+    if (bareDrive && fileOffset > 2)
+        directoryLength = 3;
+
+    if (!copySpan(name, nameSize, fileName, nameLength)) {
+        if (nameSize > 0)
+            name[0] = '\0';
+        return SplitResult::nameTooLong;
+    }
+    if (!copySpan(directory, directorySize, path, directoryLength)) {
+        if (directorySize > 0)
+            directory[0] = '\0';
+        return SplitResult::directoryTooLong;
+    }
+    return SplitResult::ok;
+}

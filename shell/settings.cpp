@@ -1,0 +1,82 @@
+// The persisted user options: defaults, file form and the rules for changing them.
+#include "settings.h"
+
+#include <cstring>
+
+Settings settings;
+
+namespace {
+
+// Slot order in the file.
+constexpr std::int32_t Settings::*kSlotOrder[kSettingsSlots] = {
+    &Settings::soundEnabled, &Settings::sampleRateIndex, &Settings::hardwareStretch,
+    &Settings::windowed,     &Settings::autoFrameskip,   &Settings::frameskipLevel,
+    &Settings::reserved,     &Settings::sortByDriver,    &Settings::askInpName,
+    &Settings::useMouse,     &Settings::useJoystick,     &Settings::keepCfg,
+    &Settings::showConsole,
+};
+
+std::uint32_t readLittleEndian(const unsigned char* bytes)
+{
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+void writeLittleEndian(std::uint32_t value, unsigned char* bytes)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+} // namespace
+
+void setSettingsDefaults(Settings& s)
+{
+    s = Settings{};
+    s.reserved = 0;
+    s.soundEnabled = 1;
+    s.hardwareStretch = 1;
+    setLowHalf(s.sampleRateIndex, 1);
+    s.windowed = 0;
+    s.autoFrameskip = 1;
+    setLowHalf(s.frameskipLevel, 0);
+    s.sortByDriver = 0;
+    s.askInpName = 0;
+    s.useMouse = 0;
+    s.useJoystick = 0;
+    s.keepCfg = 0;
+    s.showConsole = 0;
+}
+
+void encodeSettings(const Settings& s, unsigned char out[kSettingsFileSize])
+{
+    for (std::size_t i = 0; i < kSettingsSlots; ++i)
+        writeLittleEndian(static_cast<std::uint32_t>(s.*kSlotOrder[i]), out + 4 * i);
+}
+
+void overlaySettings(Settings& s, const unsigned char* bytes, std::size_t size)
+{
+    unsigned char image[kSettingsFileSize];
+    encodeSettings(s, image);
+    if (size > 0)
+        std::memcpy(image, bytes, size < kSettingsFileSize ? size : kSettingsFileSize);
+    for (std::size_t i = 0; i < kSettingsSlots; ++i)
+        s.*kSlotOrder[i] = static_cast<std::int32_t>(readLittleEndian(image + 4 * i));
+}
+
+void toggleSwitch(std::int32_t& field)
+{
+    field = field == 1 ? 0 : 1;
+}
+
+std::int16_t lowHalf(std::int32_t slot)
+{
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(slot) & 0xFFFFu));
+}
+
+void setLowHalf(std::int32_t& slot, int value)
+{
+    std::uint32_t kept = static_cast<std::uint32_t>(slot) & 0xFFFF0000u;
+    std::uint32_t low = static_cast<std::uint32_t>(value) & 0xFFFFu;
+    slot = static_cast<std::int32_t>(kept | low);
+}

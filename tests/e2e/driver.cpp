@@ -1,0 +1,403 @@
+// Drives hobrin.exe from outside its process, as a user would.
+#include "tests/e2e/driver.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace e2e {
+
+namespace {
+
+const DWORD kPollMs = 20;
+// The static control that holds a message box's text.
+const int kMessageBoxTextId = 0xFFFF;
+// The file-name box of the common file dialogs (a combo box in the explorer style).
+const int kFileNameComboId = 0x47C;
+const int kFileNameEditId = 0x480;
+
+struct WindowSearch {
+    DWORD processId;
+    const std::string* title;
+    HWND found;
+};
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window))
+        return TRUE;
+    char title[256] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (*search->title != title)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+std::string moduleDirectory()
+{
+    char module[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, module, sizeof module);
+    std::string path = module;
+    return path.substr(0, path.find_last_of("\\/"));
+}
+
+void removeTree(const std::string& directory)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = entry.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string full = directory + "\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(full);
+            else {
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(full.c_str());
+            }
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryA(directory.c_str());
+}
+
+// Wine hands the items of another process's list or combo box back in UTF-16
+// even to the ANSI messages, so read them wide and convert.
+std::vector<std::string> itemLines(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage)
+{
+    std::vector<std::string> lines;
+    LRESULT count = SendMessageW(control, countMessage, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        LRESULT length = SendMessageW(control, lengthMessage, i, 0);
+        if (length < 0)
+            length = 0;
+        std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+        LRESULT copied = SendMessageW(control, textMessage, i, reinterpret_cast<LPARAM>(&wide[0]));
+        wide.resize(copied > 0 && copied <= length ? static_cast<std::size_t>(copied) : 0);
+        int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+        std::string line(static_cast<std::size_t>(size), '\0');
+        if (size > 0)
+            WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &line[0], size, nullptr, nullptr);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Waits for `handle` or `milliseconds`, whichever comes first, handling the
+// driver's own messages meanwhile: the program sends messages to other
+// top-level threads while its windows go away, and a driver that does not
+// answer stalls it.
+DWORD pumpingWait(HANDLE handle, DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= milliseconds)
+            return handle && WaitForSingleObject(handle, 0) == WAIT_OBJECT_0 ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+        DWORD result = MsgWaitForMultipleObjects(handle ? 1 : 0, &handle, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+        if (handle && result == WAIT_OBJECT_0)
+            return WAIT_OBJECT_0;
+        if (result == WAIT_FAILED)
+            return WAIT_FAILED;
+    }
+}
+
+} // namespace
+
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return condition();
+        pumpingWait(nullptr, kPollMs);
+    }
+}
+
+HWND findWindow(DWORD processId, const std::string& title)
+{
+    WindowSearch search{processId, &title, nullptr};
+    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND waitForWindow(DWORD processId, const std::string& title, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    waitUntil([&] { return (found = findWindow(processId, title)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+bool waitUntilGone(HWND window, DWORD timeoutMs)
+{
+    return waitUntil([&] { return !IsWindow(window); }, timeoutMs);
+}
+
+bool waitUntilHidden(HWND window, DWORD timeoutMs)
+{
+    return waitUntil([&] { return !IsWindowVisible(window); }, timeoutMs);
+}
+
+bool waitUntilShown(HWND window, DWORD timeoutMs)
+{
+    return waitUntil([&] { return IsWindowVisible(window) != FALSE; }, timeoutMs);
+}
+
+void press(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    ASSERT_NE(control, nullptr) << "no control " << id;
+    PostMessageA(control, BM_CLICK, 0, 0);
+}
+
+void postCommand(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void pressKey(HWND dialog, WORD virtualKey)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    HWND target = GetGUIThreadInfo(thread, &info) && info.hwndFocus ? info.hwndFocus : dialog;
+    UINT scanCode = MapVirtualKeyA(virtualKey, 0);
+    PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | (scanCode << 16));
+    PostMessageA(target, WM_KEYUP, virtualKey, 1 | (scanCode << 16) | 0xC0000000u);
+}
+
+void flushPostedMessages(HWND dialog, int buttonId)
+{
+    HWND button = GetDlgItem(dialog, buttonId);
+    ASSERT_NE(button, nullptr);
+    PostMessageA(button, BM_SETSTATE, TRUE, 0);
+    EXPECT_TRUE(waitUntil([&] { return (SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; }));
+    SendMessageA(button, BM_SETSTATE, FALSE, 0);
+}
+
+std::string text(HWND dialog, int id)
+{
+    char buffer[4096] = "";
+    GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
+    return buffer;
+}
+
+void setText(HWND dialog, int id, const std::string& value)
+{
+    SetDlgItemTextA(dialog, id, value.c_str());
+}
+
+bool isChecked(HWND dialog, int id)
+{
+    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool isEnabled(HWND dialog, int id)
+{
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+std::vector<std::string> listLines(HWND dialog, int id)
+{
+    return itemLines(GetDlgItem(dialog, id), LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+}
+
+int listSelection(HWND dialog, int id)
+{
+    return static_cast<int>(SendDlgItemMessageA(dialog, id, LB_GETCURSEL, 0, 0));
+}
+
+std::vector<std::string> comboLines(HWND dialog, int id)
+{
+    return itemLines(GetDlgItem(dialog, id), CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
+}
+
+int comboSelection(HWND dialog, int id)
+{
+    return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
+}
+
+void selectComboItem(HWND dialog, int id, int index)
+{
+    SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int upDownPosition(HWND dialog, int id)
+{
+    return LOWORD(SendDlgItemMessageA(dialog, id, UDM_GETPOS, 0, 0));
+}
+
+std::string answerMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs)
+{
+    HWND box = waitForWindow(processId, title, timeoutMs);
+    if (!box) {
+        ADD_FAILURE() << "no message box titled \"" << title << "\"";
+        return std::string();
+    }
+    std::string message = text(box, kMessageBoxTextId);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(waitUntilGone(box)) << "message box \"" << title << "\" stayed open";
+    return message;
+}
+
+void chooseFile(DWORD processId, const std::string& title, const std::string& fileName)
+{
+    HWND dialog = waitForWindow(processId, title);
+    ASSERT_NE(dialog, nullptr) << "no file dialog titled \"" << title << "\"";
+    HWND nameBox = GetDlgItem(dialog, kFileNameComboId);
+    if (!nameBox)
+        nameBox = GetDlgItem(dialog, kFileNameEditId);
+    ASSERT_NE(nameBox, nullptr) << "file dialog has no file-name box";
+    SetWindowTextA(nameBox, fileName.c_str());
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    EXPECT_TRUE(waitUntilGone(dialog)) << "file dialog did not accept " << fileName;
+}
+
+void cancelFileDialog(DWORD processId, const std::string& title)
+{
+    HWND dialog = waitForWindow(processId, title);
+    ASSERT_NE(dialog, nullptr) << "no file dialog titled \"" << title << "\"";
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+    EXPECT_TRUE(waitUntilGone(dialog)) << "file dialog did not close";
+}
+
+void HobrinTest::SetUp()
+{
+    static int counter = 0;
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    std::ostringstream name;
+    name << temp << "hobrin-e2e-" << GetCurrentProcessId() << "-" << ++counter;
+    directory_ = name.str();
+    removeTree(directory_);
+    ASSERT_TRUE(CreateDirectoryA(directory_.c_str(), nullptr)) << "cannot create " << directory_;
+}
+
+void HobrinTest::TearDown()
+{
+    stopProgram();
+    removeTree(directory_);
+}
+
+std::string HobrinTest::path(const std::string& name) const
+{
+    return directory_ + "\\" + name;
+}
+
+void HobrinTest::writeFile(const std::string& name, const std::string& bytes)
+{
+    std::ofstream file(path(name), std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(file.good()) << "cannot write " << name;
+}
+
+bool HobrinTest::fileExists(const std::string& name) const
+{
+    return GetFileAttributesA(path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string HobrinTest::readFile(const std::string& name) const
+{
+    std::ifstream file(path(name), std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+void HobrinTest::makeDirectory(const std::string& name)
+{
+    ASSERT_TRUE(CreateDirectoryA(path(name).c_str(), nullptr)) << "cannot create " << name;
+}
+
+HWND HobrinTest::start()
+{
+    stopProgram();
+    std::string program = moduleDirectory() + "\\hobrin.exe";
+    std::string commandLine = "\"" + program + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        directory_.c_str(), &startup, &process_)) {
+        ADD_FAILURE() << "cannot start " << program << " [" << GetLastError() << "]";
+        process_ = PROCESS_INFORMATION{};
+        return nullptr;
+    }
+    WaitForInputIdle(process_.hProcess, kDefaultTimeoutMs);
+    mainWindow_ = waitForWindow(process_.dwProcessId, "Hobrin");
+    EXPECT_NE(mainWindow_, nullptr) << "the main window did not show";
+    return mainWindow_;
+}
+
+DWORD HobrinTest::closeWithCloseBox()
+{
+    PostMessageA(mainWindow_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return waitForExit();
+}
+
+DWORD HobrinTest::waitForExit(DWORD timeoutMs)
+{
+    if (!process_.hProcess)
+        return static_cast<DWORD>(-1);
+    EXPECT_EQ(pumpingWait(process_.hProcess, timeoutMs), WAIT_OBJECT_0) << "the program did not end";
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+bool HobrinTest::running() const
+{
+    return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void HobrinTest::stopProgram()
+{
+    if (!process_.hProcess)
+        return;
+    if (running()) {
+        TerminateProcess(process_.hProcess, 1);
+        pumpingWait(process_.hProcess, kDefaultTimeoutMs);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+    process_ = PROCESS_INFORMATION{};
+    mainWindow_ = nullptr;
+}
+
+std::vector<std::uint32_t> settingsSlots(const std::string& bytes)
+{
+    std::vector<std::uint32_t> slots;
+    for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+        std::uint32_t value = 0;
+        for (int b = 3; b >= 0; --b)
+            value = value << 8 | static_cast<unsigned char>(bytes[i + b]);
+        slots.push_back(value);
+    }
+    return slots;
+}
+
+std::string settingsBytes(const std::vector<std::uint32_t>& slots)
+{
+    std::string bytes;
+    for (std::uint32_t value : slots) {
+        for (int b = 0; b < 4; ++b)
+            bytes.push_back(static_cast<char>(value >> (8 * b)));
+    }
+    return bytes;
+}
+
+} // namespace e2e

@@ -1,0 +1,95 @@
+// Drives hobrin.exe from outside its process, as a user would: windows by
+// title, controls by id, message boxes and the common file dialogs.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Every wait polls with this bound unless a test gives its own.
+constexpr DWORD kDefaultTimeoutMs = 15000;
+
+// Polls `condition` until it holds or `timeoutMs` has passed.
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs);
+
+// A visible top-level window of process `processId` whose title is exactly
+// `title`, or null.
+HWND findWindow(DWORD processId, const std::string& title);
+HWND waitForWindow(DWORD processId, const std::string& title, DWORD timeoutMs = kDefaultTimeoutMs);
+bool waitUntilGone(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
+bool waitUntilHidden(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
+bool waitUntilShown(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
+
+// Clicks a control as the mouse would (posted, so a handler that opens a
+// modal box does not block the driver). A disabled control ignores it.
+void press(HWND dialog, int id);
+// Posts a command straight to the dialog, for ids without a control (Escape).
+void postCommand(HWND dialog, int id);
+// Presses a key in the dialog's focused control, through the dialog manager.
+void pressKey(HWND dialog, WORD virtualKey);
+
+// Returns once the program has handled every message posted to its thread
+// before this call: it posts a pushed state to button `buttonId` and waits
+// for it (the state is then released again).
+void flushPostedMessages(HWND dialog, int buttonId);
+
+std::string text(HWND dialog, int id);
+void setText(HWND dialog, int id, const std::string& value);
+bool isChecked(HWND dialog, int id);
+bool isEnabled(HWND dialog, int id);
+std::vector<std::string> listLines(HWND dialog, int id);
+int listSelection(HWND dialog, int id);
+std::vector<std::string> comboLines(HWND dialog, int id);
+int comboSelection(HWND dialog, int id);
+void selectComboItem(HWND dialog, int id, int index);
+int upDownPosition(HWND dialog, int id);
+
+// Waits for a message box, returns its text and presses OK.
+std::string answerMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs = kDefaultTimeoutMs);
+
+// Drives an open or save dialog: types `fileName` and confirms.
+void chooseFile(DWORD processId, const std::string& title, const std::string& fileName);
+void cancelFileDialog(DWORD processId, const std::string& title);
+
+// Each test gets a fresh working directory and its own hobrin.exe process,
+// which is ended at the end of the test whatever happened.
+class HobrinTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::string path(const std::string& name) const;
+    void writeFile(const std::string& name, const std::string& bytes);
+    bool fileExists(const std::string& name) const;
+    std::string readFile(const std::string& name) const;
+    void makeDirectory(const std::string& name);
+
+    // Starts the program and waits until its main window shows.
+    HWND start();
+    // Ends the program through the main window's close box and waits for it.
+    DWORD closeWithCloseBox();
+    DWORD waitForExit(DWORD timeoutMs = kDefaultTimeoutMs);
+    bool running() const;
+
+    DWORD processId() const { return process_.dwProcessId; }
+    HWND mainWindow() const { return mainWindow_; }
+
+private:
+    void stopProgram();
+
+    std::string directory_;
+    PROCESS_INFORMATION process_{};
+    HWND mainWindow_ = nullptr;
+};
+
+// The 13 slots of a settings file, read little-endian.
+std::vector<std::uint32_t> settingsSlots(const std::string& bytes);
+std::string settingsBytes(const std::vector<std::uint32_t>& slots);
+
+} // namespace e2e

@@ -1,0 +1,146 @@
+// The main window as it opens, and the commands that must leave it in a sound state.
+#include "tests/e2e/driver.h"
+
+#include "resource.h"
+
+using namespace e2e;
+
+namespace {
+
+const char kTwoVersions[] =
+    "MAME 0.106\nmame106.exe\n0.106\nWin32\n"
+    "MAME 0.37b5 (YORL)\nmame037b5.exe -noartwork\n0.37b5\nWin32\n";
+
+const int kLaunchButtons[] = {IDC_MAIN_PLAYBACK, IDC_MAIN_RECORD, IDC_MAIN_PLAY, IDC_MAIN_EXIT};
+
+class MainWindowTest : public HobrinTest {};
+
+TEST_F(MainWindowTest, FirstStartShowsTheDefaultOptions)
+{
+    writeFile("versions.ini", kTwoVersions);
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+
+    EXPECT_FALSE(isChecked(window, IDC_MAIN_NO_SOUND));
+    EXPECT_FALSE(isChecked(window, IDC_MAIN_NO_HW_STRETCH));
+    EXPECT_TRUE(isChecked(window, IDC_MAIN_AUTO_FRAMESKIP));
+    for (int id : {IDC_MAIN_WINDOWED, IDC_MAIN_SORT_BY_DRIVER, IDC_MAIN_ASK_INP_NAME, IDC_MAIN_USE_MOUSE,
+                   IDC_MAIN_USE_JOYSTICK, IDC_MAIN_KEEP_CFG, IDC_MAIN_SHOW_CONSOLE})
+        EXPECT_FALSE(isChecked(window, id)) << "control " << id;
+
+    EXPECT_EQ(comboLines(window, IDC_MAIN_SAMPLE_RATE),
+              (std::vector<std::string>{"11,025Hz", "22,050Hz", "44,100Hz"}));
+    EXPECT_EQ(text(window, IDC_MAIN_SAMPLE_RATE), "22,050Hz");
+    EXPECT_TRUE(isEnabled(window, IDC_MAIN_SAMPLE_RATE));
+    EXPECT_EQ(upDownPosition(window, IDC_MAIN_FRAMESKIP_UPDOWN), 0);
+    EXPECT_EQ(text(window, IDC_MAIN_FRAMESKIP_EDIT), "0");
+    LRESULT range = SendDlgItemMessageA(window, IDC_MAIN_FRAMESKIP_UPDOWN, UDM_GETRANGE, 0, 0);
+    EXPECT_EQ(HIWORD(range), 0) << "minimum";
+    EXPECT_EQ(LOWORD(range), 11) << "maximum";
+
+    for (int id : {IDC_MAIN_PLAY, IDC_MAIN_RECORD, IDC_MAIN_PLAYBACK, IDC_MAIN_VERSION, IDC_MAIN_EXIT})
+        EXPECT_TRUE(isEnabled(window, id)) << "control " << id;
+    EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), -1);
+    EXPECT_EQ(text(window, IDC_MAIN_SCORE_LABEL), "YORL high scores:");
+    EXPECT_FALSE(fileExists("hobrin.cfg")) << "nothing is written before the window closes";
+}
+
+TEST_F(MainWindowTest, ListsEmulatorVersionsInFileOrderWithTheFirstSelected)
+{
+    writeFile("versions.ini", kTwoVersions);
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(comboLines(window, IDC_MAIN_VERSION),
+              (std::vector<std::string>{"MAME 0.106", "MAME 0.37b5 (YORL)"}));
+    EXPECT_EQ(comboSelection(window, IDC_MAIN_VERSION), 0);
+}
+
+TEST_F(MainWindowTest, ReadsAVersionsFileWithCrLfIndentsAndBlankLines)
+{
+    writeFile("versions.ini",
+              "\r\n\r\nFirst build  \r\n  first.exe\r\n1.0\r\nWin32\r\n\r\n\t  Second build\r\nsecond.exe\r\n2.0\r\nWin32");
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(comboLines(window, IDC_MAIN_VERSION), (std::vector<std::string>{"First build  ", "Second build"}));
+}
+
+TEST_F(MainWindowTest, OpensWithoutAVersionsFile)
+{
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(comboLines(window, IDC_MAIN_VERSION).empty());
+    EXPECT_EQ(comboSelection(window, IDC_MAIN_VERSION), -1);
+    EXPECT_EQ(closeWithCloseBox(), 0u);
+}
+
+TEST_F(MainWindowTest, EscapeDoesNothing)
+{
+    writeFile("versions.ini", kTwoVersions);
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    pressKey(window, VK_ESCAPE);
+    postCommand(window, IDCANCEL);
+    flushPostedMessages(window, IDC_MAIN_ABOUT);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(running());
+}
+
+TEST_F(MainWindowTest, HighScoresWithoutAGameAsksForOne)
+{
+    writeFile("versions.ini", kTwoVersions);
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    press(window, IDC_MAIN_HIGH_SCORES);
+    ASSERT_TRUE(waitUntil([&] { return !listLines(window, IDC_MAIN_SCORE_LIST).empty(); }));
+    EXPECT_EQ(listLines(window, IDC_MAIN_SCORE_LIST), (std::vector<std::string>{"Select a game in the list first."}));
+    EXPECT_EQ(text(window, IDC_MAIN_SCORE_LABEL), "YORL high scores:");
+}
+
+TEST_F(MainWindowTest, RecentUploadsSetsTheScoreLabel)
+{
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    press(window, IDC_MAIN_RECENT_UPLOADS);
+    EXPECT_TRUE(waitUntil([&] { return text(window, IDC_MAIN_SCORE_LABEL) == "YORL Recent uploads:"; }));
+}
+
+TEST_F(MainWindowTest, CancelledPlaybackDialogLaunchesNothingAndRestoresTheWindow)
+{
+    writeFile("versions.ini", kTwoVersions);
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    press(window, IDC_MAIN_ASK_INP_NAME);
+    press(window, IDC_MAIN_PLAYBACK);
+    cancelFileDialog(processId(), "Playback INP");
+    EXPECT_TRUE(waitUntilShown(window));
+    ASSERT_TRUE(waitUntil([&] { return isEnabled(window, IDC_MAIN_EXIT); }));
+    for (int id : kLaunchButtons)
+        EXPECT_TRUE(isEnabled(window, id)) << "control " << id;
+}
+
+TEST_F(MainWindowTest, PlaybackOfARecordingWithTooLongANameIsRefused)
+{
+    writeFile("versions.ini", kTwoVersions);
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    press(window, IDC_MAIN_ASK_INP_NAME);
+    press(window, IDC_MAIN_PLAYBACK);
+    chooseFile(processId(), "Playback INP", path(std::string(128, 'a') + ".inp"));
+    std::string message = answerMessageBox(processId(), "Playback INP");
+    EXPECT_NE(message.find("at most 127 characters"), std::string::npos) << message;
+    EXPECT_TRUE(waitUntilShown(window));
+    EXPECT_TRUE(waitUntil([&] { return isEnabled(window, IDC_MAIN_PLAY); }));
+}
+
+TEST_F(MainWindowTest, RefreshShowsTheTotalAgain)
+{
+    writeFile("versions.ini", kTwoVersions);
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    setText(window, IDC_MAIN_TOTAL, "");
+    press(window, IDC_MAIN_REFRESH);
+    EXPECT_TRUE(waitUntil([&] { return text(window, IDC_MAIN_TOTAL).rfind("Total number of MAME drivers: ", 0) == 0; }));
+    EXPECT_TRUE(waitUntilShown(window));
+}
+
+} // namespace

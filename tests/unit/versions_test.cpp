@@ -1,0 +1,257 @@
+// Reading "versions.ini" records and looking versions up by identifier.
+#include "emulator/versions.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Record {
+    std::string name, command, versionId;
+};
+
+bool operator==(const Record& a, const Record& b)
+{
+    return a.name == b.name && a.command == b.command && a.versionId == b.versionId;
+}
+
+std::ostream& operator<<(std::ostream& out, const Record& r)
+{
+    return out << "{\"" << r.name << "\", \"" << r.command << "\", \"" << r.versionId << "\"}";
+}
+
+// Table slots are filled with this byte so untouched slots and missing
+// terminators stand out.
+constexpr unsigned char kCanaryByte = 0xA5;
+
+bool isCanary(const EmulatorVersion& slot)
+{
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&slot);
+    for (std::size_t i = 0; i < sizeof slot; ++i) {
+        if (bytes[i] != kCanaryByte)
+            return false;
+    }
+    return true;
+}
+
+template <std::size_t N>
+bool terminated(const char (&field)[N])
+{
+    return std::memchr(field, '\0', N) != nullptr;
+}
+
+// Reads `text` with room for `capacity` records; one canary slot follows the
+// capacity and must never be written.
+std::vector<Record> read(const std::string& text, int capacity = kMaxVersions)
+{
+    std::FILE* file = std::tmpfile();
+    EXPECT_NE(file, nullptr);
+    if (!file)
+        return {};
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::rewind(file);
+
+    std::vector<EmulatorVersion> table(static_cast<std::size_t>(capacity) + 1);
+    std::memset(table.data(), kCanaryByte, table.size() * sizeof(EmulatorVersion));
+    int count = readVersions(file, table.data(), capacity);
+    std::fclose(file);
+
+    EXPECT_GE(count, 0);
+    EXPECT_LE(count, capacity);
+    EXPECT_TRUE(isCanary(table[static_cast<std::size_t>(capacity)])) << "slot past capacity written";
+    std::vector<Record> records;
+    for (int i = 0; i < count && i <= capacity; ++i) {
+        const EmulatorVersion& v = table[static_cast<std::size_t>(i)];
+        EXPECT_TRUE(terminated(v.name) && terminated(v.command) && terminated(v.versionId)) << "record " << i;
+        records.push_back({v.name, v.command, v.versionId});
+    }
+    return records;
+}
+
+const std::vector<Record> kTwoRecords = {
+    {"MAME 0.37b5", "mame37b5.exe", "037b5"},
+    {"MAME 0.36", "mame36.exe -noror", "036"},
+};
+
+TEST(ReadVersions, ReadsFourLineRecordsIgnoringTheFourthLine)
+{
+    EXPECT_EQ(read("MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
+                   "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n"),
+              kTwoRecords);
+}
+
+TEST(ReadVersions, LineEndVariantsReadAlike)
+{
+    const struct {
+        const char* label;
+        const char* text;
+    } cases[] = {
+        {"CR LF", "MAME 0.37b5\r\nmame37b5.exe\r\n037b5\r\nnotes\r\n"
+                  "MAME 0.36\r\nmame36.exe -noror\r\n036\r\nmore notes\r\n"},
+        {"no final line end", "MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
+                              "MAME 0.36\nmame36.exe -noror\n036\nmore notes"},
+        {"blank lines around records", "MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n\n\n"
+                                       "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n\n"},
+        {"empty and indented lines between fields",
+         "MAME 0.37b5\n\n   mame37b5.exe\n\t037b5\n \t \nnotes\n"
+         "  \t MAME 0.36\r\n\r\nmame36.exe -noror\n036\n    more notes\n"},
+        {"leading empty lines", "\n\nMAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
+                                "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n"},
+        {"leading CR LF lines then blanks", "\r\n\r\n  MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
+                                            "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(read(c.text), kTwoRecords);
+    }
+}
+
+TEST(ReadVersions, FieldKeepsBlanksInsideAndAtItsEnd)
+{
+    EXPECT_EQ(read("MAME  0.36 \nmame36.exe -x  \n036 \nnotes\n"),
+              (std::vector<Record>{{"MAME  0.36 ", "mame36.exe -x  ", "036 "}}));
+}
+
+TEST(ReadVersions, VeryFirstLineKeepsItsLeadingBlanks)
+{
+    EXPECT_EQ(read("  MAME 0.36\nmame36.exe\n036\nnotes\n"),
+              (std::vector<Record>{{"  MAME 0.36", "mame36.exe", "036"}}));
+}
+
+TEST(ReadVersions, LoneCarriageReturnInsideALineIsText)
+{
+    // Only CR right before LF is a line end.
+    EXPECT_EQ(read("A\rB\r\nrun.exe\nid\nx\n"), (std::vector<Record>{{"A\rB", "run.exe", "id"}}));
+}
+
+TEST(ReadVersions, OverlongFieldsAreCutAndLaterRecordsStayInStep)
+{
+    const std::string name(300, 'n'), command(700, 'c'), versionId(40, 'v'), fourth(30, 'f');
+    const struct {
+        const char* label;
+        std::string text;
+        Record expected;
+    } cases[] = {
+        {"name", name + "\nrun.exe\nid\nx\n", {std::string(203, 'n'), "run.exe", "id"}},
+        {"command", "A\n" + command + "\nid\nx\n", {"A", std::string(511, 'c'), "id"}},
+        {"versionId", "A\nrun.exe\n" + versionId + "\nx\n", {"A", "run.exe", std::string(19, 'v')}},
+        {"fourth line", "A\nrun.exe\nid\n" + fourth + "\n", {"A", "run.exe", "id"}},
+        {"exact widths", std::string(203, 'n') + "\n" + std::string(511, 'c') + "\n" + std::string(19, 'v') +
+                             "\n" + std::string(11, 'f') + "\n",
+         {std::string(203, 'n'), std::string(511, 'c'), std::string(19, 'v')}},
+    };
+    const Record next = {"Next", "next.exe", "nx"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(read(c.text + "Next\nnext.exe\nnx\nnotes\n"), (std::vector<Record>{c.expected, next}));
+    }
+}
+
+std::string records(int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        std::string n = std::to_string(i);
+        text += "Name" + n + "\nrun" + n + ".exe\nid" + n + "\nnote\n";
+    }
+    return text;
+}
+
+TEST(ReadVersions, StopsAtCapacityWithoutWritingPastIt)
+{
+    const struct {
+        int records, capacity, expected;
+    } cases[] = {
+        {101, kMaxVersions, kMaxVersions},
+        {100, kMaxVersions, kMaxVersions},
+        {3, 2, 2},
+        {1, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.records << " records, capacity " << c.capacity);
+        std::vector<Record> got = read(records(c.records), c.capacity);
+        ASSERT_EQ(static_cast<int>(got.size()), c.expected);
+        if (!got.empty())
+            EXPECT_EQ(got.back(), (Record{"Name" + std::to_string(c.expected - 1),
+                                          "run" + std::to_string(c.expected - 1) + ".exe",
+                                          "id" + std::to_string(c.expected - 1)}));
+    }
+}
+
+TEST(ReadVersions, FileWithoutAnyFieldYieldsNoRecords)
+{
+    for (const char* text : {"", "\n", "\n\n\n", "\r\n\r\n", "\n  \t\n"}) {
+        SCOPED_TRACE(testing::PrintToString(std::string(text)));
+        EXPECT_TRUE(read(text).empty());
+    }
+}
+
+TEST(ReadVersions, ShortLastRecordIsListedWithMissingFieldsEmpty)
+{
+    const std::string full = "A\na.exe\nida\nx\n";
+    const Record a = {"A", "a.exe", "ida"};
+    const struct {
+        const char* tail;
+        Record last;
+    } cases[] = {
+        {"B", {"B", "", ""}},
+        {"B\n", {"B", "", ""}},
+        {"B\nb.exe", {"B", "b.exe", ""}},
+        {"B\nb.exe\n\n", {"B", "b.exe", ""}},
+        {"B\nb.exe\nidb", {"B", "b.exe", "idb"}},
+        {"B\nb.exe\nidb\n", {"B", "b.exe", "idb"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tail);
+        EXPECT_EQ(read(full + c.tail), (std::vector<Record>{a, c.last}));
+    }
+}
+
+class FindVersion : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::memset(versionTable, 0, sizeof versionTable);
+        const char* ids[] = {"037b5", "036", "036 ", "036", "MAME"};
+        for (int i = 0; i < 5; ++i)
+            std::strcpy(versionTable[i].versionId, ids[i]);
+        std::strcpy(versionTable[5].versionId, "hidden");
+        versionCount = 5;
+    }
+    void TearDown() override { versionCount = 0; }
+};
+
+TEST_F(FindVersion, ReturnsFirstExactCaseSensitiveMatch)
+{
+    const struct {
+        const char* text;
+        int index;
+    } cases[] = {
+        {"037b5", 0}, {"036", 1},  {"036 ", 2}, {"MAME", 4},  {"mame", -1},
+        {"03", -1},   {"037", -1}, {"", -1},    {"hidden", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.text)));
+        EXPECT_EQ(findVersion(c.text), c.index);
+    }
+}
+
+TEST_F(FindVersion, IdWithTrailingBlankDoesNotMatchWithoutIt)
+{
+    std::strcpy(versionTable[1].versionId, "036 ");
+    std::strcpy(versionTable[3].versionId, "036 ");
+    EXPECT_EQ(findVersion("036"), -1);
+}
+
+TEST_F(FindVersion, EmptyTableFindsNothing)
+{
+    versionCount = 0;
+    EXPECT_EQ(findVersion("037b5"), -1);
+    EXPECT_EQ(findVersion(""), -1);
+}
+
+} // namespace
