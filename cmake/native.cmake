@@ -10,7 +10,7 @@ if(HOBRIN_SANITIZE)
     target_link_options(hobrin_core PUBLIC ${sanitizers})
 endif()
 
-set(results_dir ${CMAKE_BINARY_DIR}/results)
+set(HOBRIN_RESULTS_DIR ${CMAKE_BINARY_DIR}/results CACHE PATH "Where test binaries write their XML reports")
 
 add_executable(hobrin_unit
     tests/unit/bounded_text_test.cpp
@@ -19,7 +19,7 @@ add_executable(hobrin_unit
     tests/unit/versions_test.cpp
 )
 target_link_libraries(hobrin_unit PRIVATE hobrin_core GTest::gtest_main)
-add_test(NAME unit COMMAND hobrin_unit --gtest_output=xml:${results_dir}/unit.xml)
+add_test(NAME unit COMMAND hobrin_unit --gtest_output=xml:${HOBRIN_RESULTS_DIR}/unit.xml)
 
 # Each fuzzer also runs briefly as a test, from its seed corpus.
 function(hobrin_fuzzer name source corpus)

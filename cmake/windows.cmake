@@ -46,3 +46,6 @@ target_include_directories(hobrin_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAK
 target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 target_link_libraries(hobrin_e2e PRIVATE GTest::gtest_main hobrin_core comctl32 user32 kernel32)
 add_dependencies(hobrin_e2e hobrin)
+
+# Steps the headless demo through the windows.
+add_executable(hobrin_demo_ctl tools/demo_ctl.cpp)

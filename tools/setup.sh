@@ -18,7 +18,7 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     googletest libgtest-dev libbenchmark-dev libminizip-dev zlib1g-dev
     g++-mingw-w64-i686 libz-mingw-w64-dev
-    wine wine32:i386
+    wine wine32:i386 fonts-wine
     xvfb xauth imagemagick x11-utils
     python3
 )

@@ -35,17 +35,25 @@ wine_env_start() {
         rm -f "$fd_file"
     fi
 
-    if [ ! -f "$WINEPREFIX/.hobrin-ready" ]; then
+    # Bump when the prefix set-up below changes, so old prefixes are set up again.
+    local prefix_version=3
+    if [ "$(cat "$WINEPREFIX/.hobrin-ready" 2>/dev/null)" != "$prefix_version" ]; then
         echo "wine-env: creating the Wine prefix in $WINEPREFIX (once, about 20 s)"
         mkdir -p "$WINEPREFIX"
-        wineboot -i >/dev/null 2>&1 || true
+        # -u also refreshes a prefix made by an older set-up (fonts included).
+        wineboot -u >/dev/null 2>&1 || true
         # A crash must end the program, not start a debugger that waits forever.
         wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
             /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1 || true
         wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
             /v Auto /t REG_SZ /d 0 /f >/dev/null 2>&1 || true
+        # Every program runs in one virtual desktop window that Wine draws
+        # itself: dialogs get their frames and captions without an X window
+        # manager, and the demo and the tests share one desktop.
+        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1 || true
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1 || true
         wineserver -w
-        touch "$WINEPREFIX/.hobrin-ready"
+        echo "$prefix_version" > "$WINEPREFIX/.hobrin-ready"
     fi
     # Keep one wineserver up for the whole run instead of one per program start.
     wineserver -p

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds hobrin.exe and runs it under Wine in a demo working directory
+# (build/demo). With a display, the program runs until you close it. Without
+# one, it runs on a private Xvfb: screenshots of the main window and the About
+# box are saved in build/demo and the program is closed as a user would.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build"
+demo="$build/demo"
+
+bash "$root/tools/setup.sh" || exit 1
+cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null || exit 1
+cmake --build "$build/win" || exit 1
+
+mkdir -p "$demo"
+cp "$root/tools/demo/versions.ini" "$demo/"
+cp "$build/win/hobrin.exe" "$demo/"
+
+interactive=${DISPLAY:+yes}
+source "$root/tools/wine-env.sh"
+wine_env_start "$build/win" || exit 1
+
+cd "$demo" || exit 1
+if [ -n "$interactive" ]; then
+    echo "demo: Hobrin is running in the Wine desktop window; close it to end the demo."
+    wine hobrin.exe
+    echo "demo: settings saved in $demo/hobrin.cfg"
+    exit 0
+fi
+
+ctl() { wine "$build/win/hobrin_demo_ctl.exe" "$@"; }
+wine hobrin.exe &
+status=0
+if ctl wait Hobrin; then
+    sleep 1  # let the first paint finish before the screenshot
+    import -window root "$demo/main-window.png"
+    ctl press Hobrin 1011 && ctl wait "About Hobrin..." && sleep 1 &&
+        import -window root "$demo/about-box.png" && ctl press "About Hobrin..." 1
+    ctl gone "About Hobrin..." && ctl close Hobrin && ctl gone Hobrin || status=1
+    echo "demo: screenshots in $demo/main-window.png and $demo/about-box.png"
+    [ -f "$demo/hobrin.cfg" ] && echo "demo: settings saved in $demo/hobrin.cfg ($(stat -c %s "$demo/hobrin.cfg") bytes)"
+else
+    status=1
+fi
+exit $status

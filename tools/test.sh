@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Runs every test: the native unit tests and fuzzers under ASan and UBSan,
+# then the end-to-end tests of hobrin.exe under Wine. Installs what is
+# missing first. Exits non-zero when anything fails.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build"
+results="$build/results"
+
+bash "$root/tools/setup.sh" || exit 1
+rm -rf "$results"
+mkdir -p "$results"
+failed=0
+
+step() { printf '\n== %s\n' "$*"; }
+
+step "native build (clang, ASan + UBSan)"
+cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DHOBRIN_RESULTS_DIR="$results" >/dev/null || exit 1
+cmake --build "$build/native" || exit 1
+
+step "native tests"
+(cd "$build/native" && ctest --output-on-failure --output-junit "$results/native-ctest.xml") || failed=1
+
+step "Windows build (mingw-w64 i686)"
+cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null || exit 1
+cmake --build "$build/win" || exit 1
+
+step "end-to-end tests under Wine"
+source "$root/tools/wine-env.sh"
+wine_env_start "$build/win" || exit 1
+# The driver's own bounded waits end a stuck test; this bounds the whole run.
+e2e_report=$(winepath -w "$results/e2e.xml")
+(cd "$build/win" && timeout 1200 wine hobrin_e2e.exe --gtest_output="xml:$e2e_report") || failed=1
+wine_env_stop
+
+python3 "$root/tools/summarize_results.py" "$results" || failed=1
+exit $failed
