@@ -49,3 +49,6 @@ add_dependencies(hobrin_e2e hobrin)
 
 # Steps the headless demo through the windows.
 add_executable(hobrin_demo_ctl tools/demo_ctl.cpp)
+
+# The stand-in emulator used by the end-to-end tests and the demo.
+add_executable(mame-standin tools/mame_standin.cpp)

@@ -36,3 +36,41 @@ bool formatText(char* target, std::size_t size, const char* format, ...)
     va_end(args);
     return fits;
 }
+
+TextBuilder startText(char* buffer, std::size_t size)
+{
+    TextBuilder builder{buffer, size, 0, size == 0};
+    if (size > 0)
+        buffer[0] = '\0';
+    return builder;
+}
+
+void appendText(TextBuilder& builder, const char* piece)
+{
+    if (builder.overflowed)
+        return;
+    std::size_t length = std::strlen(piece);
+    if (length >= builder.size - builder.length) {
+        builder.overflowed = true;
+        return;
+    }
+    std::memcpy(builder.text + builder.length, piece, length + 1);
+    builder.length += length;
+}
+
+void appendFormat(TextBuilder& builder, const char* format, ...)
+{
+    if (builder.overflowed)
+        return;
+    std::va_list args;
+    va_start(args, format);
+    char* end = builder.text + builder.length;
+    bool fits = formatTextV(end, builder.size - builder.length, format, args);
+    va_end(args);
+    if (fits)
+        builder.length += std::strlen(end);
+    else {
+        *end = '\0';
+        builder.overflowed = true;
+    }
+}

@@ -18,3 +18,22 @@ bool formatText(char* target, std::size_t size, const char* format, ...)
     ;
 
 bool formatTextV(char* target, std::size_t size, const char* format, std::va_list args);
+
+// Builds a text piece by piece in a fixed buffer. Once a piece does not fit,
+// the builder is marked overflowed, keeps what fitted before it and ignores
+// every later piece: callers refuse an overflowed text rather than use it cut.
+struct TextBuilder {
+    char* text;
+    std::size_t size;
+    std::size_t length;
+    bool overflowed;
+};
+
+// Starts an empty text in `buffer` of `size` bytes (size > 0).
+TextBuilder startText(char* buffer, std::size_t size);
+void appendText(TextBuilder& builder, const char* piece);
+void appendFormat(TextBuilder& builder, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;

@@ -1,0 +1,10 @@
+// Prepares the emulator's console output for a multi-line edit control.
+#pragma once
+
+#include <cstddef>
+
+// Copies `input` up to its first zero byte or `inputLength`, adding a line
+// feed after every carriage return that is not followed by one (the edit
+// control breaks lines only at CR LF). The result is cut where `output` is
+// full and always zero-terminated. Returns its length.
+std::size_t convertConsoleText(const char* input, std::size_t inputLength, char* output, std::size_t outputSize);

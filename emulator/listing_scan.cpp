@@ -1,0 +1,121 @@
+// Reads the emulator's game listing one scan step at a time.
+#include "emulator/listing_scan.h"
+
+#include <cstring>
+
+namespace {
+
+bool isWhiteSpace(int c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+int nextChar(ListingStream& stream)
+{
+    if (stream.position < stream.length)
+        return stream.data[stream.position++];
+    if (stream.file && !stream.ended && !stream.failed) {
+        stream.length = std::fread(stream.buffer, 1, sizeof stream.buffer, stream.file);
+        stream.position = 0;
+        if (stream.length > 0)
+            return stream.data[stream.position++];
+        if (std::ferror(stream.file))
+            stream.failed = true;
+    }
+    stream.ended = true;
+    return EOF;
+}
+
+// Leaves the character just read for the next read.
+void putBack(ListingStream& stream)
+{
+    --stream.position;
+}
+
+// Skips white space and returns the first other character (EOF at the end).
+int skipWhiteSpace(ListingStream& stream)
+{
+    int c;
+    do
+        c = nextChar(stream);
+    while (isWhiteSpace(c));
+    return c;
+}
+
+} // namespace
+
+void openListingFile(ListingStream& stream, std::FILE* file)
+{
+    stream.file = file;
+    stream.data = stream.buffer;
+    stream.length = 0;
+    stream.position = 0;
+    stream.ended = false;
+    stream.failed = false;
+}
+
+void openListingMemory(ListingStream& stream, const void* data, std::size_t length)
+{
+    stream.file = nullptr;
+    stream.data = static_cast<const unsigned char*>(data);
+    stream.length = length;
+    stream.position = 0;
+    stream.ended = false;
+    stream.failed = false;
+}
+
+bool listingEnded(const ListingStream& stream)
+{
+    return stream.ended || stream.failed;
+}
+
+ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t shortNameSize,
+                            char* description, std::size_t descriptionSize)
+{
+    shortName[0] = '\0';
+    description[0] = '\0';
+
+    int c = skipWhiteSpace(stream);
+    if (c == EOF)
+        return ScanResult::notAGame;
+    std::size_t wordLength = 0;
+    while (c != EOF && !isWhiteSpace(c)) {
+        if (wordLength + 1 < shortNameSize)
+            shortName[wordLength] = static_cast<char>(c);
+        ++wordLength;
+        c = nextChar(stream);
+    }
+    shortName[wordLength < shortNameSize ? wordLength : shortNameSize - 1] = '\0';
+    if (c != EOF)
+        putBack(stream);
+
+    c = skipWhiteSpace(stream);
+    if (c == EOF)
+        return ScanResult::notAGame;
+    if (c != '"') {
+        putBack(stream);
+        return ScanResult::notAGame;
+    }
+
+    c = nextChar(stream);
+    if (c == EOF)
+        return ScanResult::notAGame;
+    if (c == '"') {
+        putBack(stream);
+        return ScanResult::notAGame;
+    }
+    std::size_t descriptionLength = 0;
+    while (c != EOF && c != '"') {
+        if (descriptionLength + 1 < descriptionSize)
+            description[descriptionLength++] = static_cast<char>(c);
+        c = nextChar(stream);
+    }
+    description[descriptionLength] = '\0';
+    if (c == EOF)
+        return ScanResult::notAGame;
+
+    c = skipWhiteSpace(stream);
+    if (c != EOF)
+        putBack(stream);
+    return wordLength < shortNameSize ? ScanResult::game : ScanResult::notAGame;
+}

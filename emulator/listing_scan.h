@@ -1,0 +1,34 @@
+// Reads the emulator's game listing: one game per line, a short name, white
+// space and the description in double quotes; other lines are stepped over.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+// A buffered character source over a file or a block of memory.
+struct ListingStream {
+    std::FILE* file;  // null when reading from memory
+    const unsigned char* data;
+    std::size_t length;
+    std::size_t position;
+    bool ended;   // the end of the input was met
+    bool failed;  // a read error; the scan ends as at the end
+    unsigned char buffer[16384];
+};
+
+void openListingFile(ListingStream& stream, std::FILE* file);
+void openListingMemory(ListingStream& stream, const void* data, std::size_t length);
+
+// True once the input has ended or failed: the scan loop stops there.
+bool listingEnded(const ListingStream& stream);
+
+enum class ScanResult { game, notAGame };
+
+// One scan step with the stepping of the formatted read `%s\t"%[^"]"\n`: a word,
+// white space, a quoted text of at least one character, then white space.
+// A failed step leaves the first unmatched character unread, so a heading
+// line is consumed one word per failed scan and the next line is met in step.
+// Fields are cut to their buffers; a word too long for `shortNameSize` is
+// never a game, since a cut name would run a different game.
+ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t shortNameSize,
+                            char* description, std::size_t descriptionSize);

@@ -1,0 +1,493 @@
+// A stand-in for the MAME emulator: a console program that takes its switches, lists games and "runs" one.
+//
+// Everything is relative to the working directory. Files a test may put there:
+//   standin-games.txt    shortname<TAB>driver<TAB>description per line ('#' lines and empty lines skipped);
+//                        without it a built-in list of classic games is used
+//   standin-listing.txt  when present, -listfull prints exactly these bytes instead
+//   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N
+// and one it writes:
+//   standin-calls.txt    every invocation appends its GetCommandLineA() text and "\r\n"
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kGamesFile[] = "standin-games.txt";
+const char kListingFile[] = "standin-listing.txt";
+const char kControlFile[] = "standin-control.txt";
+const char kCallsFile[] = "standin-calls.txt";
+
+struct Game {
+    std::string name;
+    std::string driver;
+    std::string description;
+};
+
+const Game kBuiltInGames[] = {
+    {"pacman", "pacman.c", "Pac-Man (Midway)"},
+    {"mspacman", "pacman.c", "Ms. Pac-Man"},
+    {"puckman", "pacman.c", "PuckMan (Japan set 1)"},
+    {"galaga", "galaga.c", "Galaga (Namco rev. B)"},
+    {"digdug", "galaga.c", "Dig Dug (rev 2)"},
+    {"xevious", "galaga.c", "Xevious (Namco)"},
+    {"dkong", "dkong.c", "Donkey Kong (US set 1)"},
+    {"dkongjr", "dkong.c", "Donkey Kong Junior (US)"},
+    {"robotron", "williams.c", "Robotron (Solid Blue label)"},
+    {"defender", "williams.c", "Defender (Red label)"},
+    {"joust", "williams.c", "Joust (White/Green label)"},
+    {"1942", "1942.c", "1942 (Revision B)"},
+    {"1943", "1943.c", "1943: The Battle of Midway (US)"},
+    {"frogger", "frogger.c", "Frogger"},
+    {"qbert", "gottlieb.c", "Q*bert (US set 1)"},
+    {"tempest", "tempest.c", "Tempest (rev 3)"},
+    {"asteroid", "asteroid.c", "Asteroids (rev 2)"},
+    {"missile", "missile.c", "Missile Command (set 1)"},
+    {"centiped", "centiped.c", "Centipede (revision 3)"},
+    {"bublbobl", "bublbobl.c", "Bubble Bobble"},
+    {"sf2", "cps1.c", "Street Fighter II - The World Warrior (World 910522)"},
+    {"mk", "midtunit.c", "Mortal Kombat (rev 5.0 T-Unit 03/19/93)"},
+    {"ddragon", "ddragon.c", "Double Dragon (Japan)"},
+    {"gauntlet", "gauntlet.c", "Gauntlet (rev 14)"},
+    {"outrun", "segaorun.c", "Out Run (set 1)"},
+};
+
+struct Options {
+    std::string game;
+    std::string version = "0.106";
+    std::string inputDirectory;
+    std::string record;
+    std::string playback;
+    bool haveInputDirectory = false;
+    bool listFull = false;
+    bool sortByDriver = false;
+};
+
+struct Control {
+    long long exitCode = 0;
+    DWORD runMs = 300;
+    DWORD listingMs = 0;
+};
+
+// The front-end reads these logs line by line while we run, so each call is one
+// whole append and the file is shared for reading and for other writers.
+void logCommandLine()
+{
+    std::string line = GetCommandLineA();
+    line += "\r\n";
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        HANDLE file = CreateFileA(kCallsFile, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+            CloseHandle(file);
+            return;
+        }
+        if (GetLastError() != ERROR_SHARING_VIOLATION)
+            break;
+        Sleep(10);
+    }
+    std::fprintf(stderr, "Warning: could not append to %s\n", kCallsFile);
+}
+
+// Whole file in binary; false when it cannot be opened.
+bool readFile(const std::string& path, std::string& contents)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    contents.clear();
+    char chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        contents.append(chunk, got);
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+std::vector<std::string> splitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    // A UTF-8 mark from a text editor is not part of the first line.
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        start = 3;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string trim(const std::string& text)
+{
+    const char* blanks = " \t\r\n";
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return std::string();
+    size_t last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+// Whole text as a decimal integer within [low, high]; no partial matches.
+bool parseInteger(const std::string& text, long long low, long long high, long long& value)
+{
+    if (text.empty())
+        return false;
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    long long parsed = std::strtoll(begin, &end, 10);
+    if (errno == ERANGE || end == begin || *end != '\0' || parsed < low || parsed > high)
+        return false;
+    // strtoll skips leading blanks; an argument with them is not a plain number.
+    if (begin[0] == ' ' || begin[0] == '\t')
+        return false;
+    value = parsed;
+    return true;
+}
+
+Control readControl()
+{
+    Control control;
+    std::string text;
+    if (!readFile(kControlFile, text))
+        return control;
+    for (const std::string& rawLine : splitLines(text)) {
+        std::string line = trim(rawLine);
+        if (line.empty() || line[0] == '#')
+            continue;
+        size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            std::fprintf(stderr, "Warning: %s: ignoring line without '='\n", kControlFile);
+            continue;
+        }
+        std::string key = trim(line.substr(0, equals));
+        std::string valueText = trim(line.substr(equals + 1));
+        long long value = 0;
+        if (key == "exit_code") {
+            // Up to 0xFFFFFFFF so a test can fake a crash status such as 0xC0000005.
+            if (parseInteger(valueText, -2147483647LL - 1, 4294967295LL, value))
+                control.exitCode = value;
+            else
+                std::fprintf(stderr, "Warning: %s: bad exit_code\n", kControlFile);
+        } else if (key == "run_ms" || key == "listing_ms") {
+            // INFINITE (0xFFFFFFFF) is kept out: a test wants a long run, not a hang.
+            if (parseInteger(valueText, 0, 0xFFFFFFFELL, value))
+                (key == "run_ms" ? control.runMs : control.listingMs) = static_cast<DWORD>(value);
+            else
+                std::fprintf(stderr, "Warning: %s: bad %s\n", kControlFile, key.c_str());
+        } else {
+            std::fprintf(stderr, "Warning: %s: unknown key %s\n", kControlFile, key.c_str());
+        }
+    }
+    return control;
+}
+
+std::vector<Game> readGames()
+{
+    std::string text;
+    if (!readFile(kGamesFile, text))
+        return std::vector<Game>(std::begin(kBuiltInGames), std::end(kBuiltInGames));
+    std::vector<Game> games;
+    for (const std::string& line : splitLines(text)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        // Missing fields are empty, so a test can list a game without a description.
+        Game game;
+        size_t tab1 = line.find('\t');
+        game.name = line.substr(0, tab1);
+        if (tab1 != std::string::npos) {
+            size_t tab2 = line.find('\t', tab1 + 1);
+            game.driver = line.substr(tab1 + 1, tab2 == std::string::npos ? std::string::npos : tab2 - tab1 - 1);
+            if (tab2 != std::string::npos)
+                game.description = line.substr(tab2 + 1);
+        }
+        games.push_back(game);
+    }
+    return games;
+}
+
+int fail(const std::string& message)
+{
+    std::fprintf(stderr, "Error: %s\n", message.c_str());
+    return 1;
+}
+
+// Returns 0 when the command line is good, else the exit code after reporting it.
+int parseArguments(int argc, char** argv, Options& options)
+{
+    enum Kind { Flag, Text, Integer, SampleRate };
+    struct Switch {
+        const char* name;
+        Kind kind;
+    };
+    static const Switch kSwitches[] = {
+        {"-hws", Flag}, {"-nohws", Flag}, {"-window", Flag}, {"-nowindow", Flag},
+        {"-sound", Flag}, {"-nosound", Flag}, {"-afs", Flag}, {"-noafs", Flag},
+        {"-mouse", Flag}, {"-nomouse", Flag}, {"-joy", Flag}, {"-nojoy", Flag},
+        {"-listfull", Flag}, {"-sortname", Flag}, {"-sortdriver", Flag},
+        {"-sr", SampleRate}, {"-frameskip", Integer},
+        {"-nvram_directory", Text}, {"-cfg_directory", Text}, {"-input_directory", Text},
+        {"-record", Text}, {"-playback", Text}, {"-version", Text},
+    };
+
+    bool haveGame = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg.empty() || arg[0] != '-') {
+            if (haveGame)
+                return fail("more than one game given: " + options.game + " and " + arg);
+            if (arg.empty())
+                return fail("empty game name");
+            options.game = arg;
+            haveGame = true;
+            continue;
+        }
+        const Switch* found = nullptr;
+        for (const Switch& candidate : kSwitches) {
+            if (arg == candidate.name) {
+                found = &candidate;
+                break;
+            }
+        }
+        if (!found)
+            return fail("unknown option: " + arg);
+
+        std::string value;
+        if (found->kind != Flag) {
+            if (i + 1 >= argc)
+                return fail("option " + arg + " needs an argument");
+            value = argv[++i];
+        }
+        long long number = 0;
+        switch (found->kind) {
+        case Flag:
+            if (arg == "-listfull")
+                options.listFull = true;
+            else if (arg == "-sortname")
+                options.sortByDriver = false;
+            else if (arg == "-sortdriver")
+                options.sortByDriver = true;
+            break;
+        case SampleRate:
+            if (!parseInteger(value, 0, 1000000, number) || (number != 11025 && number != 22050 && number != 44100))
+                return fail("invalid sample rate for -sr: " + value + " (use 11025, 22050 or 44100)");
+            break;
+        case Integer:
+            if (!parseInteger(value, -2147483647LL - 1, 2147483647LL, number))
+                return fail("invalid number for " + arg + ": " + value);
+            break;
+        case Text:
+            if (arg == "-input_directory") {
+                options.inputDirectory = value;
+                options.haveInputDirectory = true;
+            } else if (arg == "-record") {
+                options.record = value;
+            } else if (arg == "-playback") {
+                options.playback = value;
+            } else if (arg == "-version") {
+                options.version = value;
+            }
+            break;
+        }
+    }
+    return 0;
+}
+
+void writeAll(FILE* stream, const std::string& bytes)
+{
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    std::fflush(stream);
+}
+
+int listGames(const Options& options, const Control& control)
+{
+    if (control.listingMs > 0)
+        Sleep(control.listingMs);
+
+    std::string raw;
+    if (readFile(kListingFile, raw)) {
+        writeAll(stdout, raw);
+        return 0;
+    }
+
+    std::vector<Game> games = readGames();
+    if (options.sortByDriver) {
+        std::stable_sort(games.begin(), games.end(), [](const Game& a, const Game& b) {
+            int byDriver = a.driver.compare(b.driver);
+            return byDriver != 0 ? byDriver < 0 : a.name < b.name;
+        });
+    } else {
+        std::stable_sort(games.begin(), games.end(), [](const Game& a, const Game& b) { return a.name < b.name; });
+    }
+
+    // One buffer and one write: a benchmark times this with thousands of games.
+    std::string out = "Name:     Description:\n";
+    size_t needed = out.size();
+    for (const Game& game : games)
+        needed += std::max<size_t>(game.name.size() + 1, 10) + game.description.size() + 3;
+    out.reserve(needed);
+    for (const Game& game : games) {
+        out += game.name;
+        out.append(game.name.size() < 10 ? 10 - game.name.size() : 1, ' ');
+        out += '"';
+        out += game.description;
+        out += "\"\n";
+    }
+    writeAll(stdout, out);
+    return 0;
+}
+
+bool isSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+// The recording's path: the input directory joined with NAME, ".inp" added when
+// NAME's last part has no extension.
+std::string recordingPath(const Options& options, const std::string& name)
+{
+    std::string directory = options.haveInputDirectory ? options.inputDirectory : "inp";
+    std::string file = name;
+    size_t lastSeparator = file.find_last_of("\\/");
+    size_t lastDot = file.find_last_of('.');
+    if (lastDot == std::string::npos || (lastSeparator != std::string::npos && lastDot < lastSeparator))
+        file += ".inp";
+    if (directory.empty())
+        return file;
+    if (!isSeparator(directory.back()))
+        directory += '\\';
+    return directory + file;
+}
+
+// Creates every missing directory along PATH; true when it exists at the end.
+bool createDirectories(const std::string& path)
+{
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i < path.size() && !isSeparator(path[i]))
+            continue;
+        std::string prefix = path.substr(0, i);
+        // Skip drive roots such as "C:" and the leading separators of UNC or rooted paths.
+        if (prefix.empty() || isSeparator(prefix.back()) || (prefix.size() == 2 && prefix[1] == ':'))
+            continue;
+        if (!CreateDirectoryA(prefix.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The first 8 bytes of a recording: the game's short name, zero padded or cut.
+std::string recordingHeader(const std::string& game)
+{
+    std::string header = game.substr(0, 8);
+    header.resize(8, '\0');
+    return header;
+}
+
+int writeRecording(const Options& options, const std::string& path)
+{
+    std::string directory = options.haveInputDirectory ? options.inputDirectory : "inp";
+    if (!directory.empty() && !createDirectories(directory)) {
+        std::fprintf(stderr, "Couldn't create input directory %s\n", directory.c_str());
+        return 2;
+    }
+    std::string data = recordingHeader(options.game);
+    for (int i = 0; i < 64; ++i)
+        data += static_cast<char>((i * 37 + 11) & 0xFF);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    bool ok = file && std::fwrite(data.data(), 1, data.size(), file) == data.size();
+    if (file && std::fclose(file) != 0)
+        ok = false;
+    if (!ok) {
+        std::fprintf(stderr, "Couldn't create recording file %s\n", path.c_str());
+        return 2;
+    }
+    std::printf("Recording to %s\n", path.c_str());
+    return 0;
+}
+
+int checkPlayback(const Options& options, const std::string& path)
+{
+    std::string data;
+    if (!readFile(path, data)) {
+        std::fprintf(stderr, "Couldn't open playback file %s\n", path.c_str());
+        return 2;
+    }
+    if (data.size() < 8 || data.compare(0, 8, recordingHeader(options.game)) != 0)
+        std::fprintf(stderr, "Warning: playback file %s was not recorded for %s\n", path.c_str(),
+                     options.game.c_str());
+    std::printf("Playing back %s\n", path.c_str());
+    return 0;
+}
+
+int runGame(const Options& options, const Control& control)
+{
+    const char* game = options.game.c_str();
+    std::printf("MAME stand-in %s\n", options.version.c_str());
+    std::printf("Loading %s...\rLoaded %s.\r\n", game, game);
+    std::fprintf(stderr, "Warning: stand-in has no real emulation\n");
+
+    if (!options.playback.empty()) {
+        int result = checkPlayback(options, recordingPath(options, options.playback));
+        if (result != 0)
+            return result;
+    }
+    if (!options.record.empty()) {
+        int result = writeRecording(options, recordingPath(options, options.record));
+        if (result != 0)
+            return result;
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+
+    if (control.runMs > 0)
+        Sleep(control.runMs);
+    return static_cast<int>(static_cast<unsigned>(control.exitCode & 0xFFFFFFFFLL));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Exact bytes out: a lone "\r" stays lone and "\n" never becomes "\r\n".
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+
+    logCommandLine();
+
+    Options options;
+    int result = parseArguments(argc, argv, options);
+    if (result != 0)
+        return result;
+
+    Control control = readControl();
+    if (options.listFull)
+        return listGames(options, control);
+    if (options.game.empty()) {
+        std::fprintf(stderr,
+                     "Usage: mame-standin [options] gamename\n"
+                     "       mame-standin -listfull [-sortname | -sortdriver]\n");
+        return 1;
+    }
+    return runGame(options, control);
+}
