@@ -14,6 +14,10 @@ set(HOBRIN_RESULTS_DIR ${CMAKE_BINARY_DIR}/results CACHE PATH "Where test binari
 
 add_executable(hobrin_unit
     tests/unit/bounded_text_test.cpp
+    tests/unit/command_line_test.cpp
+    tests/unit/console_text_test.cpp
+    tests/unit/game_list_test.cpp
+    tests/unit/listing_scan_test.cpp
     tests/unit/recording_path_test.cpp
     tests/unit/settings_test.cpp
     tests/unit/versions_test.cpp
@@ -40,3 +44,15 @@ function(hobrin_fuzzer name source corpus)
 endfunction()
 
 hobrin_fuzzer(versions_fuzz tests/fuzz/versions_fuzz.cpp tests/fuzz/versions_corpus)
+hobrin_fuzzer(listing_fuzz tests/fuzz/listing_fuzz.cpp tests/fuzz/listing_corpus)
+
+# Timings of the listing scan, run by hand and not a test. The core is
+# compiled in again, optimised and without the sanitizers hobrin_core carries.
+find_package(benchmark QUIET)
+if(benchmark_FOUND)
+    add_executable(hobrin_bench bench/listing_bench.cpp ${HOBRIN_CORE_SOURCES})
+    target_include_directories(hobrin_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_compile_options(hobrin_bench PRIVATE -O2)
+    target_compile_definitions(hobrin_bench PRIVATE NDEBUG)
+    target_link_libraries(hobrin_bench PRIVATE benchmark::benchmark)
+endif()

@@ -1,11 +1,17 @@
 // Runs the emulator on one game: play, record or play back an input recording.
 #pragma once
 
-enum class LaunchMode { playback = 0, record = 1, play = 2 };
+#include "emulator/command_line.h"
 
-// Both return only when the emulator has ended and any console output window is closed.
+// Tells the user, under `title`, when there is no game or no emulator version
+// to launch with; returns whether both indexes name a table entry.
+bool checkLaunchTarget(int gameIndex, int versionIndex, const char* title);
+
+// Both show the command line, run the emulator and wait for it and for any
+// console output window. 0 once the emulator has run (whatever its exit
+// code), -1 when nothing was run.
 int playGame(int gameIndex, int versionIndex);
 
-// `mode` is 1 for a recording; any other value plays back. `inputDirectory`
-// and `fileName` may be null.
+// `mode` 1 records; any other value plays back. `inputDirectory` and
+// `fileName` (playback only) may be null.
 int runInputLog(int gameIndex, int versionIndex, int mode, const char* inputDirectory, const char* fileName);

@@ -79,7 +79,9 @@ ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t 
     if (c == EOF)
         return ScanResult::notAGame;
     std::size_t wordLength = 0;
+    bool holdsZero = false;
     while (c != EOF && !isWhiteSpace(c)) {
+        holdsZero = holdsZero || c == '\0';
         if (wordLength + 1 < shortNameSize)
             shortName[wordLength] = static_cast<char>(c);
         ++wordLength;
@@ -117,5 +119,6 @@ ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t 
     c = skipWhiteSpace(stream);
     if (c != EOF)
         putBack(stream);
-    return wordLength < shortNameSize ? ScanResult::game : ScanResult::notAGame;
+    // A name that had to be cut, or that a zero byte cuts, would run another game.
+    return wordLength < shortNameSize && !holdsZero ? ScanResult::game : ScanResult::notAGame;
 }

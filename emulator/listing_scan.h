@@ -28,7 +28,8 @@ enum class ScanResult { game, notAGame };
 // white space, a quoted text of at least one character, then white space.
 // A failed step leaves the first unmatched character unread, so a heading
 // line is consumed one word per failed scan and the next line is met in step.
-// Fields are cut to their buffers; a word too long for `shortNameSize` is
-// never a game, since a cut name would run a different game.
+// Fields are cut to their buffers; a word too long for `shortNameSize`, or
+// holding a zero byte, is never a game, since a cut name would run a
+// different game.
 ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t shortNameSize,
                             char* description, std::size_t descriptionSize);

@@ -2,7 +2,9 @@
 #include "shell/main_window.h"
 
 #include "emulator/game_list.h"
+#include "emulator/game_list_win.h"
 #include "emulator/launch.h"
+#include "emulator/versions.h"
 #include "emulator/versions_win.h"
 #include "online/feeds.h"
 #include "online/score_properties.h"
@@ -141,8 +143,10 @@ void onClose(HWND window)
 
 // The main window stays hidden, with the launch buttons and "Exit" disabled,
 // for the whole of a launch, whatever its outcome.
-void launchBracket(HWND window, void (*launch)(HWND))
+void launchBracket(HWND window, void (*launch)(HWND), const char* title)
 {
+    if (!checkLaunchTarget(selectedGame(window), selectedVersion(window), title))
+        return;
     GetDlgItemTextA(window, IDC_MAIN_ADDITIONAL_PARAMETERS, additionalParameters, sizeof additionalParameters);
     captureControlValues(window);
     ShowWindow(window, SW_HIDE);
@@ -209,6 +213,11 @@ void launchPlayback(HWND window)
 
 void onRefresh(HWND window)
 {
+    if (versionCount == 0) {
+        showMessage("No emulator version is listed. Add your emulators to versions.ini and start Hobrin again.",
+                    "Refresh game list");
+        return;
+    }
     HWND gameList = GetDlgItem(window, IDC_MAIN_GAME_LIST);
     SendMessageA(gameList, LB_RESETCONTENT, 0, 0);
     HWND splash = openSplash(window, "Loading MAME game list - please wait...");
@@ -307,9 +316,9 @@ void onCommand(HWND window, WORD id, WORD notification)
 {
     switch (id) {
     case IDC_MAIN_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
-    case IDC_MAIN_PLAYBACK: launchBracket(window, launchPlayback); break;
-    case IDC_MAIN_RECORD: launchBracket(window, launchRecord); break;
-    case IDC_MAIN_PLAY: launchBracket(window, launchPlay); break;
+    case IDC_MAIN_PLAYBACK: launchBracket(window, launchPlayback, "Playback INP"); break;
+    case IDC_MAIN_RECORD: launchBracket(window, launchRecord, "Record INP"); break;
+    case IDC_MAIN_PLAY: launchBracket(window, launchPlay, "Play game"); break;
     case IDC_MAIN_NO_SOUND: onToggleSound(window); break;
     case IDC_MAIN_ABOUT: runAboutBox(window); break;
     case IDC_MAIN_REFRESH: onRefresh(window); break;

@@ -362,16 +362,13 @@ bool isSeparator(char c)
     return c == '\\' || c == '/';
 }
 
-// The recording's path: the input directory joined with NAME, ".inp" added when
-// NAME's last part has no extension.
+// The recording's path: the input directory joined with NAME and ".inp". The
+// front-end names recordings without their extension, and a name may hold
+// dots of its own ("best.run" is the file "best.run.inp").
 std::string recordingPath(const Options& options, const std::string& name)
 {
     std::string directory = options.haveInputDirectory ? options.inputDirectory : "inp";
-    std::string file = name;
-    size_t lastSeparator = file.find_last_of("\\/");
-    size_t lastDot = file.find_last_of('.');
-    if (lastDot == std::string::npos || (lastSeparator != std::string::npos && lastDot < lastSeparator))
-        file += ".inp";
+    std::string file = name + ".inp";
     if (directory.empty())
         return file;
     if (!isSeparator(directory.back()))
@@ -389,8 +386,8 @@ bool createDirectories(const std::string& path)
         // Skip drive roots such as "C:" and the leading separators of UNC or rooted paths.
         if (prefix.empty() || isSeparator(prefix.back()) || (prefix.size() == 2 && prefix[1] == ':'))
             continue;
-        if (!CreateDirectoryA(prefix.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-            return false;
+        // Failures along the way (a UNC server name, say) don't matter; only the end result does.
+        CreateDirectoryA(prefix.c_str(), nullptr);
     }
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -406,7 +403,9 @@ std::string recordingHeader(const std::string& game)
 
 int writeRecording(const Options& options, const std::string& path)
 {
-    std::string directory = options.haveInputDirectory ? options.inputDirectory : "inp";
+    // The folder holding the file, so a NAME with folders of its own works too.
+    size_t lastSeparator = path.find_last_of("\\/");
+    std::string directory = lastSeparator == std::string::npos ? std::string() : path.substr(0, lastSeparator);
     if (!directory.empty() && !createDirectories(directory)) {
         std::fprintf(stderr, "Couldn't create input directory %s\n", directory.c_str());
         return 2;

@@ -237,6 +237,47 @@ void selectComboItem(HWND dialog, int id, int index)
     SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
+void selectListItem(HWND dialog, int id, int index)
+{
+    SendDlgItemMessageA(dialog, id, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+namespace {
+
+struct ControlTextSearch {
+    DWORD processId;
+    int id;
+    const std::string* text;
+    HWND found;
+};
+
+BOOL CALLBACK matchControlText(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<ControlTextSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    HWND control = GetDlgItem(window, search->id);
+    if (owner != search->processId || !IsWindowVisible(window) || !control)
+        return TRUE;
+    // GetWindowText reads another process's window text without a message,
+    // so this works while the program's thread is busy (as during a list build).
+    char buffer[512] = "";
+    GetWindowTextA(control, buffer, sizeof buffer);
+    if (*search->text != buffer)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND findDialogByControlText(DWORD processId, int id, const std::string& controlText)
+{
+    ControlTextSearch search{processId, id, &controlText, nullptr};
+    EnumWindows(matchControlText, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 int upDownPosition(HWND dialog, int id)
 {
     return LOWORD(SendDlgItemMessageA(dialog, id, UDM_GETPOS, 0, 0));
@@ -276,6 +317,10 @@ void cancelFileDialog(DWORD processId, const std::string& title)
     EXPECT_TRUE(waitUntilGone(dialog)) << "file dialog did not close";
 }
 
+const char kStandinVersions[] =
+    "MAME 0.106 (stand-in)\nmame-standin.exe\n0.106\nWin32\n"
+    "MAME 0.37b5 (stand-in)\nmame-standin.exe -version 0.37b5\n0.37b5\nWin32\n";
+
 void HobrinTest::SetUp()
 {
     static int counter = 0;
@@ -286,6 +331,7 @@ void HobrinTest::SetUp()
     directory_ = name.str();
     removeTree(directory_);
     ASSERT_TRUE(CreateDirectoryA(directory_.c_str(), nullptr)) << "cannot create " << directory_;
+    writeFile("versions.ini", kStandinVersions);
 }
 
 void HobrinTest::TearDown()
@@ -326,6 +372,28 @@ void HobrinTest::makeDirectory(const std::string& name)
 
 HWND HobrinTest::start()
 {
+    return launch() ? waitForMainWindow() : nullptr;
+}
+
+HWND HobrinTest::waitForMainWindow()
+{
+    mainWindow_ = waitForWindow(process_.dwProcessId, "Hobrin");
+    EXPECT_NE(mainWindow_, nullptr) << "the main window did not show";
+    return mainWindow_;
+}
+
+void HobrinTest::deleteFile(const std::string& name)
+{
+    DeleteFileA(path(name).c_str());
+}
+
+std::vector<std::string> HobrinTest::emulatorCalls() const
+{
+    return splitLines(readFile("standin-calls.txt"));
+}
+
+bool HobrinTest::launch()
+{
     stopProgram();
     std::string program = moduleDirectory() + "\\hobrin.exe";
     std::string commandLine = "\"" + program + "\"";
@@ -335,12 +403,9 @@ HWND HobrinTest::start()
                         directory_.c_str(), &startup, &process_)) {
         ADD_FAILURE() << "cannot start " << program << " [" << GetLastError() << "]";
         process_ = PROCESS_INFORMATION{};
-        return nullptr;
+        return false;
     }
-    WaitForInputIdle(process_.hProcess, kDefaultTimeoutMs);
-    mainWindow_ = waitForWindow(process_.dwProcessId, "Hobrin");
-    EXPECT_NE(mainWindow_, nullptr) << "the main window did not show";
-    return mainWindow_;
+    return true;
 }
 
 DWORD HobrinTest::closeWithCloseBox()
@@ -376,6 +441,23 @@ void HobrinTest::stopProgram()
     CloseHandle(process_.hProcess);
     process_ = PROCESS_INFORMATION{};
     mainWindow_ = nullptr;
+}
+
+std::vector<std::string> splitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
 }
 
 std::vector<std::uint32_t> settingsSlots(const std::string& bytes)

@@ -48,6 +48,11 @@ int listSelection(HWND dialog, int id);
 std::vector<std::string> comboLines(HWND dialog, int id);
 int comboSelection(HWND dialog, int id);
 void selectComboItem(HWND dialog, int id, int index);
+void selectListItem(HWND dialog, int id, int index);
+
+// A visible dialog of process `processId` that has a control `id` whose text
+// is `controlText`: for windows without a caption, such as the splash.
+HWND findDialogByControlText(DWORD processId, int id, const std::string& controlText);
 int upDownPosition(HWND dialog, int id);
 
 // Waits for a message box, returns its text and presses OK.
@@ -57,14 +62,19 @@ std::string answerMessageBox(DWORD processId, const std::string& title, DWORD ti
 void chooseFile(DWORD processId, const std::string& title, const std::string& fileName);
 void cancelFileDialog(DWORD processId, const std::string& title);
 
-// Each test gets a fresh working directory and its own hobrin.exe process,
-// which is ended at the end of the test whatever happened.
+// Two emulator versions, both run by the stand-in emulator beside hobrin.exe.
+extern const char kStandinVersions[];
+
+// Each test gets a fresh working directory holding kStandinVersions as its
+// versions.ini, and its own hobrin.exe process, which is ended at the end of
+// the test whatever happened.
 class HobrinTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
     std::string path(const std::string& name) const;
+    const std::string& directory() const { return directory_; }
     void writeFile(const std::string& name, const std::string& bytes);
     bool fileExists(const std::string& name) const;
     std::string readFile(const std::string& name) const;
@@ -72,6 +82,14 @@ protected:
 
     // Starts the program and waits until its main window shows.
     HWND start();
+    // Starts the program without waiting for its main window, for tests that
+    // must first answer a message box of the opening.
+    bool launch();
+    HWND waitForMainWindow();
+    void deleteFile(const std::string& name);
+
+    // What the stand-in emulator received, one command line per run.
+    std::vector<std::string> emulatorCalls() const;
     // Ends the program through the main window's close box and waits for it.
     DWORD closeWithCloseBox();
     DWORD waitForExit(DWORD timeoutMs = kDefaultTimeoutMs);
@@ -87,6 +105,9 @@ private:
     PROCESS_INFORMATION process_{};
     HWND mainWindow_ = nullptr;
 };
+
+// The lines of a text, split at CR LF or LF.
+std::vector<std::string> splitLines(const std::string& text);
 
 // The 13 slots of a settings file, read little-endian.
 std::vector<std::uint32_t> settingsSlots(const std::string& bytes);

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -64,6 +65,81 @@ TEST(BoundedText, ZeroSizeWritesNothing)
     EXPECT_FALSE(copyText(&byte, 0, "x"));
     EXPECT_FALSE(formatText(&byte, 0, "%s", "x"));
     EXPECT_EQ(byte, kGuardByte);
+}
+
+// A builder over `size` bytes of a guarded buffer; the guard must survive.
+struct Built {
+    explicit Built(std::size_t size)
+        : builder(startText(static_cast<char*>(std::memset(bytes, kGuardByte, sizeof bytes)), size))
+    {
+    }
+    ~Built()
+    {
+        for (std::size_t i = builder.size; i < sizeof bytes; ++i)
+            EXPECT_EQ(bytes[i], kGuardByte) << "byte " << i << " past the buffer written";
+    }
+    char bytes[24];
+    TextBuilder builder;
+};
+
+TEST(TextBuilder, ZeroSizeIsOverflowedAndWritesNothing)
+{
+    Built b(0);
+    EXPECT_TRUE(b.builder.overflowed);
+    appendText(b.builder, "");
+    appendFormat(b.builder, "%s", "");
+    EXPECT_EQ(b.bytes[0], kGuardByte);
+}
+
+// Both appends must behave alike: fill to size - 1, then refuse a piece
+// whole, keep what fitted before it and ignore every later piece.
+template <typename Append>
+void checkAppend(Append append)
+{
+    const struct {
+        const char* label;
+        std::vector<const char*> pieces;
+        const char* text;
+        bool overflowed;
+    } cases[] = {
+        {"pieces join", {"ab", "", "cd"}, "abcd", false},
+        {"exact fit", {"abc", "defg"}, "abcdefg", false},
+        {"one too many", {"abc", "defgh"}, "abc", true},
+        {"full then empty piece", {"abcdefg", ""}, "abcdefg", false},
+        {"full then one more", {"abcdefg", "h"}, "abcdefg", true},
+        {"later pieces ignored", {"abc", "defgh", "d"}, "abc", true},
+        {"first piece too long", {"abcdefghij", "a"}, "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        Built b(8);
+        for (const char* piece : c.pieces)
+            append(b.builder, piece);
+        EXPECT_STREQ(b.bytes, c.text);
+        EXPECT_EQ(b.builder.length, std::strlen(c.text));
+        EXPECT_EQ(b.builder.overflowed, c.overflowed);
+    }
+}
+
+TEST(TextBuilder, AppendTextRefusesAPieceThatDoesNotFit)
+{
+    checkAppend([](TextBuilder& builder, const char* piece) { appendText(builder, piece); });
+}
+
+TEST(TextBuilder, AppendFormatRefusesAPieceThatDoesNotFit)
+{
+    checkAppend([](TextBuilder& builder, const char* piece) { appendFormat(builder, "%s", piece); });
+}
+
+TEST(TextBuilder, AppendFormatCountsTheFormattedLength)
+{
+    Built b(8);
+    appendFormat(b.builder, "%d-", 12);
+    appendFormat(b.builder, "%d", 345);
+    EXPECT_STREQ(b.bytes, "12-345");
+    appendFormat(b.builder, "%d", 67);
+    EXPECT_TRUE(b.builder.overflowed);
+    EXPECT_STREQ(b.bytes, "12-345");
 }
 
 } // namespace

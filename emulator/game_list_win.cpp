@@ -1,0 +1,86 @@
+// Builds the game list by running the emulator's listing into "gamelist.tmp".
+#include "emulator/game_list_win.h"
+
+#include "emulator/game_list.h"
+#include "emulator/process_win.h"
+#include "emulator/versions.h"
+#include "shell/bounded_text.h"
+#include "shell/message.h"
+#include "shell/settings.h"
+
+#include <cstdio>
+
+namespace {
+
+const char kListingFile[] = "gamelist.tmp";
+
+// Kept out of the stack: the read buffer of the scan is 16 KiB.
+ListingStream listing;
+
+void addToListBox(const char* description, void* listBox)
+{
+    SendMessageA(static_cast<HWND>(listBox), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(description));
+}
+
+// Runs the listing with its standard output in the listing file. No command
+// interpreter is involved: there is none to rely on on every system.
+int runListing(int versionIndex)
+{
+    char line[512];
+    if (!composeListingCommand(line, sizeof line, versionTable[versionIndex].command, settings.sortByDriver)) {
+        char message[256];
+        formatText(message, sizeof message,
+                   "The command of the emulator version \"%.64s\" is too long to list its games "
+                   "(at most %i characters). Shorten it in versions.ini.",
+                   versionTable[versionIndex].name, static_cast<int>(sizeof line - 23));
+        showMessage(message, "Fatal error");
+        return -1;
+    }
+    HANDLE output = openInheritable(kListingFile, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+    if (output == INVALID_HANDLE_VALUE) {
+        showMessage("Cannot open MAME game list", "Fatal Error");
+        return -2;
+    }
+    HANDLE nul = openInheritable("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    DWORD error = 0;
+    HANDLE process = startEmulator(line, SW_HIDE, nul, output, nul, error);
+    CloseHandle(output);
+    if (nul != INVALID_HANDLE_VALUE)
+        CloseHandle(nul);
+    if (!process) {
+        DeleteFileA(kListingFile);
+        showMessage("Cannot call MAME", "Fatal error");
+        return -1;
+    }
+    waitForProcess(process);
+    CloseHandle(process);
+    return 0;
+}
+
+} // namespace
+
+int buildGameList(HWND listBox, int versionIndex)
+{
+    if (versionIndex < 0 || versionIndex >= versionCount) {
+        showMessage("No emulator version is listed, so there is no game list. "
+                    "Add your emulators to versions.ini and start Hobrin again.",
+                    "Error");
+        return -1;
+    }
+    int started = runListing(versionIndex);
+    if (started < 0)
+        return started;
+
+    std::FILE* file = std::fopen(kListingFile, "rb");
+    if (!file) {
+        showMessage("Cannot open MAME game list", "Fatal Error");
+        return -2;
+    }
+    openListingFile(listing, file);
+    int count = fillGameTable(listing, addToListBox, listBox);
+    if (count == kGameListFull)
+        showMessage("Game list limit exceeded :/", "Error");
+    std::fclose(file);
+    DeleteFileA(kListingFile);
+    return count;
+}

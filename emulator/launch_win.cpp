@@ -1,0 +1,112 @@
+// Runs the emulator on one game: play, record or play back an input recording.
+#include "emulator/launch.h"
+
+#include "emulator/console_output.h"
+#include "emulator/game_list.h"
+#include "emulator/process_win.h"
+#include "emulator/versions.h"
+#include "shell/app.h"
+#include "shell/bounded_text.h"
+#include "shell/message.h"
+#include "shell/settings.h"
+
+#include <windows.h>
+
+namespace {
+
+const char kConsoleFile[] = "./mame.out";
+
+// One launch at a time, on the user-interface thread.
+char commandLine[1024];
+char message[1024];
+
+const char* titleFor(LaunchMode mode)
+{
+    switch (mode) {
+    case LaunchMode::play: return "Play game";
+    case LaunchMode::record: return "Record INP";
+    case LaunchMode::playback: break;
+    }
+    return "Playback INP";
+}
+
+// A cut command line would run a different command than the one shown, so
+// a line (or its "Commandline view" text) that does not fit is refused.
+void refuseLongLine()
+{
+    formatText(message, sizeof message,
+               "This command line is too long to run: it may have at most %i characters.\n\n"
+               "Shorten the Additional Parameters, the folder of the recording or the "
+               "emulator's command in versions.ini.",
+               static_cast<int>(sizeof commandLine) - 16);
+    showMessage(message, "Command line too long");
+}
+
+int launch(int gameIndex, int versionIndex, LaunchMode mode, const char* inputDirectory, const char* fileName)
+{
+    if (!checkLaunchTarget(gameIndex, versionIndex, titleFor(mode)))
+        return -1;
+    LaunchRequest request{versionTable[versionIndex].command, gameTable[gameIndex].shortName, &settings,
+                          additionalParameters, mode, inputDirectory, fileName};
+    if (!composeLaunchLine(commandLine, sizeof commandLine, request) ||
+        !formatText(message, sizeof message, "%s [Length: %i]", commandLine,
+                    static_cast<int>(lstrlenA(commandLine)))) {
+        refuseLongLine();
+        return -1;
+    }
+
+    HANDLE console = openInheritable(kConsoleFile, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+    HANDLE nul = openInheritable("NUL", GENERIC_READ, 0, OPEN_EXISTING);
+    showMessage(message, "Commandline view");
+
+    DWORD error = 0;
+    HANDLE process = startEmulator(commandLine, SW_SHOW, nul, console, console, error);
+    if (!process) {
+        formatText(message, sizeof message, "Cannot call MAME - [%i]", static_cast<int>(error));
+        showMessage(message, "Fatal error");
+    } else {
+        DWORD exitCode = waitForProcess(process);
+        CloseHandle(process);
+        if (exitCode != 0) {
+            formatText(message, sizeof message, "MAME returned an error [code %i]", static_cast<int>(exitCode));
+            showMessage(message, "Problem calling MAME");
+        }
+    }
+    if (console != INVALID_HANDLE_VALUE)
+        CloseHandle(console);
+    if (nul != INVALID_HANDLE_VALUE)
+        CloseHandle(nul);
+    if (!process)
+        return -1;
+    if (settings.showConsole == 1)
+        runConsoleOutput();
+    return 0;
+}
+
+} // namespace
+
+bool checkLaunchTarget(int gameIndex, int versionIndex, const char* title)
+{
+    if (versionIndex < 0 || versionIndex >= versionCount) {
+        showMessage("No emulator version is listed. Add your emulators to versions.ini and start Hobrin again.",
+                    title);
+        return false;
+    }
+    if (gameIndex < 0 || gameIndex >= kMaxGames) {
+        showMessage("Select a game in the list first.", title);
+        return false;
+    }
+    return true;
+}
+
+int playGame(int gameIndex, int versionIndex)
+{
+    return launch(gameIndex, versionIndex, LaunchMode::play, nullptr, nullptr);
+}
+
+int runInputLog(int gameIndex, int versionIndex, int mode, const char* inputDirectory, const char* fileName)
+{
+    if (mode == static_cast<int>(LaunchMode::record))
+        return launch(gameIndex, versionIndex, LaunchMode::record, nullptr, nullptr);
+    return launch(gameIndex, versionIndex, LaunchMode::playback, inputDirectory, fileName);
+}

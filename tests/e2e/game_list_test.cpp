@@ -1,0 +1,176 @@
+// The game list: built from the emulator's listing at start-up and on refresh, searched with "Find".
+#include "tests/e2e/driver.h"
+
+#include "resource.h"
+
+#include <sstream>
+
+using namespace e2e;
+
+namespace {
+
+// A listing in the emulator's own form: a heading, then one game per line.
+std::string listing(int games, const std::string& prefix = "g")
+{
+    std::ostringstream text;
+    text << "Name:     Description:\n";
+    for (int i = 0; i < games; ++i)
+        text << prefix << i << "      \"Game number " << i << "\"\n";
+    return text.str();
+}
+
+class GameListTest : public HobrinTest {
+protected:
+    std::string total(HWND window) { return text(window, IDC_MAIN_TOTAL); }
+};
+
+TEST_F(GameListTest, StartUpListsTheFirstVersionsGamesWithTheirTotal)
+{
+    writeFile("standin-listing.txt",
+              "Name:     Description:\npacman    \"Pac-Man (Midway)\"\ngalaga\t\"Galaga (Namco rev. B)\"\n"
+              "nodesc    \"\"\ndkong     \"Donkey Kong (US set 1)\"\n");
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(listLines(window, IDC_MAIN_GAME_LIST),
+              (std::vector<std::string>{"Pac-Man (Midway)", "Galaga (Namco rev. B)", "Donkey Kong (US set 1)"}));
+    EXPECT_EQ(total(window), "Total number of MAME drivers: 3");
+    EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), -1);
+    EXPECT_EQ(emulatorCalls(), (std::vector<std::string>{"mame-standin.exe -listfull -sortname"}));
+    EXPECT_FALSE(fileExists("gamelist.tmp"));
+}
+
+TEST_F(GameListTest, SortByDriverAsksTheEmulatorForThatOrder)
+{
+    writeFile("hobrin.cfg", settingsBytes({1, 1, 1, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0}));
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(emulatorCalls(), (std::vector<std::string>{"mame-standin.exe -listfull -sortdriver"}));
+    EXPECT_GT(listLines(window, IDC_MAIN_GAME_LIST).size(), 10u);
+}
+
+TEST_F(GameListTest, EmptyListingGivesAnEmptyList)
+{
+    writeFile("standin-listing.txt", "");
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(listLines(window, IDC_MAIN_GAME_LIST).empty());
+    EXPECT_EQ(total(window), "Total number of MAME drivers: 0");
+    EXPECT_FALSE(fileExists("gamelist.tmp"));
+}
+
+TEST_F(GameListTest, ListsUpTo4999GamesSilently)
+{
+    writeFile("standin-listing.txt", listing(4999));
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(total(window), "Total number of MAME drivers: 4999");
+    std::vector<std::string> lines = listLines(window, IDC_MAIN_GAME_LIST);
+    ASSERT_EQ(lines.size(), 4999u);
+    EXPECT_EQ(lines.back(), "Game number 4998");
+}
+
+TEST_F(GameListTest, The5000thGameIsListedThenTheLimitIsReported)
+{
+    writeFile("standin-listing.txt", listing(5003));
+    ASSERT_TRUE(launch());
+    EXPECT_EQ(answerMessageBox(processId(), "Error"), "Game list limit exceeded :/");
+    HWND window = waitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(total(window), "Total number of MAME drivers: -10");
+    std::vector<std::string> lines = listLines(window, IDC_MAIN_GAME_LIST);
+    ASSERT_EQ(lines.size(), 5000u);
+    EXPECT_EQ(lines.back(), "Game number 4999");
+    EXPECT_FALSE(fileExists("gamelist.tmp"));
+}
+
+TEST_F(GameListTest, OverlongShortNamesAreNotListed)
+{
+    writeFile("standin-listing.txt",
+              "20pacgalr0 \"Pac-Man/Galaga (rev 0)\"\n20pacgalr1 \"Pac-Man/Galaga (rev 1)\"\n"
+              "123456789 \"Nine letters\"\npacman \"Pac-Man\"\n");
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(listLines(window, IDC_MAIN_GAME_LIST), (std::vector<std::string>{"Nine letters", "Pac-Man"}));
+}
+
+TEST_F(GameListTest, RefreshListsTheSelectedVersionBehindTheSplash)
+{
+    writeFile("standin-listing.txt", listing(5));
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(listLines(window, IDC_MAIN_GAME_LIST).size(), 5u);
+
+    writeFile("standin-listing.txt", listing(2, "new"));
+    writeFile("standin-control.txt", "listing_ms=1500\n");
+    selectComboItem(window, IDC_MAIN_VERSION, 1);
+    press(window, IDC_MAIN_REFRESH);
+    HWND splash = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        return (splash = findDialogByControlText(processId(), IDC_SPLASH_TEXT,
+                                                 "Loading MAME game list - please wait...")) != nullptr;
+    }));
+    EXPECT_TRUE(waitUntilHidden(window)) << "the main window hides during the refresh";
+    EXPECT_TRUE(waitUntilGone(splash));
+    EXPECT_TRUE(waitUntilShown(window));
+
+    EXPECT_EQ(listLines(window, IDC_MAIN_GAME_LIST), (std::vector<std::string>{"Game number 0", "Game number 1"}));
+    EXPECT_EQ(total(window), "Total number of MAME drivers: 2");
+    EXPECT_EQ(emulatorCalls().back(), "mame-standin.exe -version 0.37b5 -listfull -sortname");
+
+    // Slots past the shorter listing still hold the earlier games: "Find"
+    // names one, but the list has no such line to select.
+    setText(window, IDC_MAIN_GOTO, "g3");
+    press(window, IDC_MAIN_FIND);
+    flushPostedMessages(window, IDC_MAIN_ABOUT);
+    EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), -1);
+}
+
+TEST_F(GameListTest, FindSelectsAGameByItsExactShortName)
+{
+    writeFile("standin-listing.txt",
+              "pacman \"Pac-Man\"\ngalaga \"Galaga\"\nabcdefgh \"Eight\"\nabcdefghi \"Nine\"\ngalaga \"Galaga again\"\n");
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    const struct {
+        const char* typed;
+        int selected;
+    } cases[] = {
+        {"galaga", 1},     // the first of two equal names
+        {"GALAGA", -1},    // letter case matters
+        {"pacman", 0},
+        {"abcdefghi", 2},  // only the first eight characters are read
+        {"nosuch", -1},
+        {"", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        setText(window, IDC_MAIN_GOTO, c.typed);
+        press(window, IDC_MAIN_FIND);
+        flushPostedMessages(window, IDC_MAIN_ABOUT);
+        EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), c.selected);
+    }
+}
+
+TEST_F(GameListTest, MissingEmulatorIsReportedAtStartUp)
+{
+    writeFile("versions.ini", "Broken\nno-such-emulator.exe\n0.1\nWin32\n");
+    ASSERT_TRUE(launch());
+    EXPECT_EQ(answerMessageBox(processId(), "Fatal error"), "Cannot call MAME");
+    HWND window = waitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(total(window), "Total number of MAME drivers: -1");
+}
+
+TEST_F(GameListTest, RefreshWithoutVersionsTellsTheUser)
+{
+    deleteFile("versions.ini");
+    ASSERT_TRUE(launch());
+    answerMessageBox(processId(), "Error");
+    HWND window = waitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    press(window, IDC_MAIN_REFRESH);
+    EXPECT_NE(answerMessageBox(processId(), "Refresh game list").find("versions.ini"), std::string::npos);
+    EXPECT_TRUE(IsWindowVisible(window));
+}
+
+} // namespace

@@ -1,0 +1,239 @@
+// Playing, recording and playing back: the command line shown and run, the
+// window during the run, failures and the console output.
+#include "tests/e2e/driver.h"
+
+#include "resource.h"
+
+#include <algorithm>
+
+using namespace e2e;
+
+namespace {
+
+const char kDefaultSwitches[] = " -hws -nowindow -sound -sr 22050 -frameskip 0 -afs -nomouse -nojoy";
+const int kLaunchButtons[] = {IDC_MAIN_PLAYBACK, IDC_MAIN_RECORD, IDC_MAIN_PLAY, IDC_MAIN_EXIT};
+
+class LaunchTest : public HobrinTest {
+protected:
+    void SetUp() override
+    {
+        HobrinTest::SetUp();
+        writeFile("standin-listing.txt", "Name: Description:\npacman \"Pac-Man\"\ngalaga \"Galaga\"\n");
+    }
+
+    // Starts the program with `game` selected.
+    HWND startWithGame(int game)
+    {
+        HWND window = start();
+        if (window)
+            selectListItem(window, IDC_MAIN_GAME_LIST, game);
+        return window;
+    }
+
+    // Presses a launch button, answers "Commandline view" and returns the
+    // command line it showed (without the length).
+    std::string launchAndConfirm(HWND window, int button)
+    {
+        press(window, button);
+        std::string view = answerMessageBox(processId(), "Commandline view");
+        std::string::size_type cut = view.rfind(" [Length: ");
+        if (cut == std::string::npos) {
+            ADD_FAILURE() << "no length in " << view;
+            return view;
+        }
+        std::string line = view.substr(0, cut);
+        EXPECT_EQ(view.substr(cut), " [Length: " + std::to_string(line.size()) + "]");
+        return line;
+    }
+
+    void expectWindowBack(HWND window)
+    {
+        EXPECT_TRUE(waitUntilShown(window));
+        EXPECT_TRUE(waitUntil([&] { return isEnabled(window, IDC_MAIN_EXIT); }));
+        for (int id : kLaunchButtons)
+            EXPECT_TRUE(isEnabled(window, id)) << "control " << id;
+    }
+
+    std::string lastCall()
+    {
+        std::vector<std::string> calls = emulatorCalls();
+        return calls.empty() ? std::string() : calls.back();
+    }
+};
+
+TEST_F(LaunchTest, PlayShowsAndRunsTheExactCommandLine)
+{
+    HWND window = startWithGame(1);
+    ASSERT_NE(window, nullptr);
+    std::string line = launchAndConfirm(window, IDC_MAIN_PLAY);
+    EXPECT_EQ(line, std::string("mame-standin.exe galaga") + kDefaultSwitches + " ");
+    expectWindowBack(window);
+    EXPECT_EQ(lastCall(), line);
+    EXPECT_TRUE(fileExists("mame.out")) << "kept when the console output is not shown";
+}
+
+TEST_F(LaunchTest, RecordWritesTheGamesRecording)
+{
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    setText(window, IDC_MAIN_ADDITIONAL_PARAMETERS, "-window");
+    std::string line = launchAndConfirm(window, IDC_MAIN_RECORD);
+    EXPECT_EQ(line, std::string("mame-standin.exe pacman") + kDefaultSwitches +
+                        " -window -nvram_directory NUL -cfg_directory NUL -record \"pacman\"");
+    expectWindowBack(window);
+    EXPECT_EQ(lastCall(), line);
+    std::string recording = readFile("inp\\pacman.inp");
+    ASSERT_GE(recording.size(), 8u);
+    EXPECT_EQ(recording.substr(0, 8), std::string("pacman\0\0", 8));
+}
+
+TEST_F(LaunchTest, PlaybackUsesTheOptionsOfTheMomentAndTheGamesRecording)
+{
+    writeFile("hobrin.cfg", settingsBytes({1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 1, 0}));
+    makeDirectory("inp");
+    writeFile("inp\\galaga.inp", std::string("galaga\0\0recording", 17));
+    HWND window = startWithGame(1);
+    ASSERT_NE(window, nullptr);
+    press(window, IDC_MAIN_WINDOWED);
+    selectComboItem(window, IDC_MAIN_SAMPLE_RATE, 2);
+    SendDlgItemMessageA(window, IDC_MAIN_FRAMESKIP_UPDOWN, UDM_SETPOS, 0, MAKELPARAM(11, 0));
+    std::string line = launchAndConfirm(window, IDC_MAIN_PLAYBACK);
+    EXPECT_EQ(line, "mame-standin.exe galaga -hws -window -sound -sr 44100 -frameskip 11 -afs -nomouse -nojoy "
+                    " -nvram_directory NUL -playback \"galaga\"");
+    expectWindowBack(window);
+    EXPECT_EQ(lastCall(), line);
+    EXPECT_FALSE(fileExists("hobrin.cfg.tmp"));
+    EXPECT_EQ(settingsSlots(readFile("hobrin.cfg"))[1], 1u) << "the file changes only when the window closes";
+}
+
+TEST_F(LaunchTest, PlaybackThroughTheOpenDialogNamesTheChosenFile)
+{
+    makeDirectory("myinp");
+    writeFile("myinp\\best.run.inp", std::string("pacman\0\0data", 12));
+    writeFile("myinp\\nodot", std::string("pacman\0\0data", 12));
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    press(window, IDC_MAIN_ASK_INP_NAME);
+    // A file without an extension is passed by its whole name; the emulator
+    // then looks for that name plus ".inp" and reports that it is missing.
+    const struct {
+        const char* file;
+        const char* name;
+        bool playable;
+    } cases[] = {{"best.run.inp", "best.run", true}, {"nodot", "nodot", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        press(window, IDC_MAIN_PLAYBACK);
+        chooseFile(processId(), "Playback INP", path(std::string("myinp\\") + c.file));
+        std::string view = answerMessageBox(processId(), "Commandline view");
+        std::string end = " -input_directory " + path("myinp") + " -playback \"" + c.name + "\"";
+        EXPECT_NE(view.find(end + " [Length: "), std::string::npos) << view;
+        if (!c.playable) {
+            EXPECT_EQ(answerMessageBox(processId(), "Problem calling MAME"), "MAME returned an error [code 2]");
+        }
+        expectWindowBack(window);
+        EXPECT_EQ(lastCall().substr(lastCall().size() - std::min(lastCall().size(), end.size())), end);
+    }
+}
+
+TEST_F(LaunchTest, MainWindowIsHiddenWithButtonsDisabledWhileTheEmulatorRuns)
+{
+    writeFile("standin-control.txt", "run_ms=2000\n");
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    launchAndConfirm(window, IDC_MAIN_PLAY);
+    ASSERT_TRUE(waitUntil([&] { return emulatorCalls().size() == 2; })) << "the game run started";
+    EXPECT_FALSE(IsWindowVisible(window));
+    for (int id : kLaunchButtons)
+        EXPECT_FALSE(isEnabled(window, id)) << "control " << id;
+    expectWindowBack(window);
+}
+
+TEST_F(LaunchTest, NonZeroExitCodeIsReportedThenTheConsoleOutputShown)
+{
+    writeFile("standin-control.txt", "exit_code=3\n");
+    writeFile("hobrin.cfg", settingsBytes({1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1}));
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    launchAndConfirm(window, IDC_MAIN_PLAY);
+    EXPECT_EQ(answerMessageBox(processId(), "Problem calling MAME"), "MAME returned an error [code 3]");
+    HWND console = waitForWindow(processId(), "Console output");
+    ASSERT_NE(console, nullptr);
+    std::string shown = text(console, IDC_CONSOLE_TEXT);
+    EXPECT_NE(shown.find("Loading pacman...\r\nLoaded pacman."), std::string::npos)
+        << "a lone carriage return is followed by a line feed: " << shown;
+    EXPECT_NE(shown.find("Warning"), std::string::npos) << "standard error is shown too: " << shown;
+    EXPECT_FALSE(fileExists("mame.out"));
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    pressKey(console, VK_ESCAPE);
+    postCommand(console, IDCANCEL);
+    flushPostedMessages(console, IDC_CONSOLE_CLOSE);
+    EXPECT_TRUE(IsWindowVisible(console)) << "Escape leaves the window open";
+    press(console, IDC_CONSOLE_CLOSE);
+    EXPECT_TRUE(waitUntilGone(console));
+    expectWindowBack(window);
+}
+
+TEST_F(LaunchTest, ExitCodeThatLooksLikeStillActiveDoesNotHang)
+{
+    writeFile("standin-control.txt", "exit_code=259\n");
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    launchAndConfirm(window, IDC_MAIN_PLAY);
+    EXPECT_EQ(answerMessageBox(processId(), "Problem calling MAME"), "MAME returned an error [code 259]");
+    expectWindowBack(window);
+}
+
+TEST_F(LaunchTest, UnknownSwitchInAdditionalParametersIsTheEmulatorsError)
+{
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    setText(window, IDC_MAIN_ADDITIONAL_PARAMETERS, "-no-such-switch");
+    launchAndConfirm(window, IDC_MAIN_PLAY);
+    EXPECT_EQ(answerMessageBox(processId(), "Problem calling MAME"), "MAME returned an error [code 1]");
+    expectWindowBack(window);
+}
+
+TEST_F(LaunchTest, EmulatorThatCannotStartIsReportedWithTheSystemError)
+{
+    writeFile("hobrin.cfg", settingsBytes({1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1}));
+    writeFile("versions.ini", std::string(kStandinVersions) + "Missing\nno-such-emulator.exe\n0.0\nWin32\n");
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    selectComboItem(window, IDC_MAIN_VERSION, 2);
+    launchAndConfirm(window, IDC_MAIN_PLAY);
+    EXPECT_EQ(answerMessageBox(processId(), "Fatal error"), "Cannot call MAME - [2]");
+    expectWindowBack(window);
+    EXPECT_EQ(findWindow(processId(), "Console output"), nullptr) << "no console output after a failed start";
+}
+
+TEST_F(LaunchTest, LaunchWithoutAGameTellsTheUserAndRunsNothing)
+{
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    for (auto button : {std::make_pair(IDC_MAIN_PLAY, "Play game"), std::make_pair(IDC_MAIN_RECORD, "Record INP"),
+                        std::make_pair(IDC_MAIN_PLAYBACK, "Playback INP")}) {
+        press(window, button.first);
+        EXPECT_EQ(answerMessageBox(processId(), button.second), "Select a game in the list first.");
+    }
+    EXPECT_EQ(emulatorCalls().size(), 1u) << "only the listing ran";
+    EXPECT_TRUE(IsWindowVisible(window));
+}
+
+TEST_F(LaunchTest, TooLongACommandLineIsRefusedNotCut)
+{
+    writeFile("versions.ini",
+              std::string(kStandinVersions) + "Long\nmame-standin.exe -version " + std::string(480, '9') + "\nx\nWin32\n");
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    selectComboItem(window, IDC_MAIN_VERSION, 2);
+    setText(window, IDC_MAIN_ADDITIONAL_PARAMETERS, std::string(511, 'x'));
+    press(window, IDC_MAIN_PLAY);
+    EXPECT_NE(answerMessageBox(processId(), "Command line too long").find("at most 1008 characters"), std::string::npos);
+    expectWindowBack(window);
+    EXPECT_EQ(findWindow(processId(), "Commandline view"), nullptr);
+    EXPECT_EQ(emulatorCalls().size(), 1u) << "only the listing ran";
+}
+
+} // namespace

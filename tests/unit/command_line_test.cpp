@@ -1,0 +1,155 @@
+// The emulator command lines of play, record and playback runs.
+#include "emulator/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kGuardByte = '#';
+constexpr std::size_t kLineSize = 1024;
+
+struct Composed {
+    bool fits;
+    std::string line;
+};
+
+Composed compose(const LaunchRequest& request, std::size_t size = kLineSize)
+{
+    std::vector<char> buffer(size + 16, kGuardByte);
+    Composed c;
+    c.fits = composeLaunchLine(buffer.data(), size, request);
+    for (std::size_t i = size; i < buffer.size(); ++i)
+        EXPECT_EQ(buffer[i], kGuardByte) << "byte " << i << " past the buffer written";
+    c.line = std::string(buffer.data(), strnlen(buffer.data(), size));
+    return c;
+}
+
+const std::string kDefaultSwitches = " -hws -nowindow -sound -sr 22050 -frameskip 0 -afs -nomouse -nojoy";
+
+TEST(ComposeLaunchLine, BuildsTheLineForEachModeAndOption)
+{
+    const struct {
+        const char* label;
+        void (*edit)(Settings&);
+        LaunchMode mode;
+        const char* inputDirectory;
+        const char* fileName;
+        const char* additionalParameters;
+        std::string expected;
+    } cases[] = {
+        {"play with defaults", [](Settings&) {}, LaunchMode::play, nullptr, nullptr, "",
+         "mame.exe pacman" + kDefaultSwitches + " "},
+        {"record", [](Settings&) {}, LaunchMode::record, nullptr, nullptr, "",
+         "mame.exe pacman" + kDefaultSwitches + "  -nvram_directory NUL -cfg_directory NUL -record \"pacman\""},
+        {"record keeping cfg", [](Settings& s) { s.keepCfg = 1; }, LaunchMode::record, nullptr, nullptr, "",
+         "mame.exe pacman" + kDefaultSwitches + "  -nvram_directory NUL -record \"pacman\""},
+        {"any non-zero keepCfg keeps cfg", [](Settings& s) { s.keepCfg = 2; }, LaunchMode::record, nullptr,
+         nullptr, "", "mame.exe pacman" + kDefaultSwitches + "  -nvram_directory NUL -record \"pacman\""},
+        {"record ignores playback's directory and name", [](Settings&) {}, LaunchMode::record, "dir", "abc", "",
+         "mame.exe pacman" + kDefaultSwitches + "  -nvram_directory NUL -cfg_directory NUL -record \"pacman\""},
+        {"playback of the game's own recording", [](Settings&) {}, LaunchMode::playback, nullptr, nullptr, "",
+         "mame.exe pacman" + kDefaultSwitches + "  -nvram_directory NUL -cfg_directory NUL -playback \"pacman\""},
+        {"playback of a chosen file", [](Settings&) {}, LaunchMode::playback, ".", "abc", "",
+         "mame.exe pacman" + kDefaultSwitches +
+             "  -nvram_directory NUL -cfg_directory NUL -input_directory . -playback \"abc\""},
+        {"directory with spaces goes unquoted", [](Settings& s) { s.keepCfg = 1; }, LaunchMode::playback,
+         "C:\\My Files", "abc", "",
+         "mame.exe pacman" + kDefaultSwitches +
+             "  -nvram_directory NUL -input_directory C:\\My Files -playback \"abc\""},
+        {"additional parameters after the switches", [](Settings&) {}, LaunchMode::play, nullptr, nullptr, "-cheat",
+         "mame.exe pacman" + kDefaultSwitches + " -cheat"},
+        {"additional parameters before the recording switches", [](Settings&) {}, LaunchMode::record, nullptr,
+         nullptr, "-cheat",
+         "mame.exe pacman" + kDefaultSwitches + " -cheat -nvram_directory NUL -cfg_directory NUL -record \"pacman\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        Settings options;
+        setSettingsDefaults(options);
+        c.edit(options);
+        const LaunchRequest request{"mame.exe", "pacman", &options, c.additionalParameters,
+                                    c.mode,     c.inputDirectory, c.fileName};
+        Composed composed = compose(request);
+        EXPECT_TRUE(composed.fits);
+        EXPECT_EQ(composed.line, c.expected);
+    }
+}
+
+TEST(ComposeLaunchLine, OptionSwitchesFollowTheSettings)
+{
+    const struct {
+        const char* label;
+        void (*edit)(Settings&);
+        const char* switches;
+    } cases[] = {
+        {"all on", [](Settings& s) { s.windowed = s.useMouse = s.useJoystick = 1; },
+         " -hws -window -sound -sr 22050 -frameskip 0 -afs -mouse -joy"},
+        {"toggles holding 2 are off",
+         [](Settings& s) {
+             s.hardwareStretch = s.windowed = s.soundEnabled = s.autoFrameskip = s.useMouse = s.useJoystick = 2;
+         },
+         " -nohws -nowindow -nosound -sr 22050 -frameskip 0 -noafs -nomouse -nojoy"},
+        {"sample rate 0", [](Settings& s) { setLowHalf(s.sampleRateIndex, 0); },
+         " -hws -nowindow -sound -sr 11025 -frameskip 0 -afs -nomouse -nojoy"},
+        {"sample rate 2", [](Settings& s) { setLowHalf(s.sampleRateIndex, 2); },
+         " -hws -nowindow -sound -sr 44100 -frameskip 0 -afs -nomouse -nojoy"},
+        {"sample rate 3 has no switch", [](Settings& s) { setLowHalf(s.sampleRateIndex, 3); },
+         " -hws -nowindow -sound -frameskip 0 -afs -nomouse -nojoy"},
+        {"sample rate -1 has no switch", [](Settings& s) { s.soundEnabled = 0; setLowHalf(s.sampleRateIndex, -1); },
+         " -hws -nowindow -nosound -frameskip 0 -afs -nomouse -nojoy"},
+        {"sample rate reads the low half only", [](Settings& s) { s.sampleRateIndex = 0x00070002; },
+         " -hws -nowindow -sound -sr 44100 -frameskip 0 -afs -nomouse -nojoy"},
+        {"frameskip 11", [](Settings& s) { setLowHalf(s.frameskipLevel, 11); },
+         " -hws -nowindow -sound -sr 22050 -frameskip 11 -afs -nomouse -nojoy"},
+        {"frameskip low half is signed", [](Settings& s) { s.frameskipLevel = 0xFFFE; },
+         " -hws -nowindow -sound -sr 22050 -frameskip -2 -afs -nomouse -nojoy"},
+        {"frameskip high half ignored", [](Settings& s) { s.frameskipLevel = 0x00050003; },
+         " -hws -nowindow -sound -sr 22050 -frameskip 3 -afs -nomouse -nojoy"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        Settings options;
+        setSettingsDefaults(options);
+        c.edit(options);
+        char buffer[200];
+        TextBuilder builder = startText(buffer, sizeof buffer);
+        appendOptionSwitches(builder, options);
+        EXPECT_FALSE(builder.overflowed);
+        EXPECT_STREQ(buffer, c.switches);
+    }
+}
+
+TEST(ComposeLaunchLine, RefusesALineThatDoesNotFit)
+{
+    Settings options;
+    setSettingsDefaults(options);
+    // Fixed text of a play line besides the command and the extra parameters.
+    const std::size_t fixed = std::strlen(" pacman") + kDefaultSwitches.size() + 1;
+    const struct {
+        const char* label;
+        std::size_t commandLength, extraLength;
+        LaunchMode mode;
+        bool fits;
+    } cases[] = {
+        {"exactly 1023 characters", 512, 1023 - 512 - fixed, LaunchMode::play, true},
+        {"1024 characters", 512, 1024 - 512 - fixed, LaunchMode::play, false},
+        {"longest command and parameters", 512, 511, LaunchMode::play, false},
+        {"recording switches overflow", 512, 1023 - 512 - fixed, LaunchMode::record, false},
+        {"playback switches overflow", 512, 1023 - 512 - fixed - 30, LaunchMode::playback, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::string command(c.commandLength, 'c'), extra(c.extraLength, 'x');
+        const LaunchRequest request{command.c_str(), "pacman", &options, extra.c_str(), c.mode, nullptr, nullptr};
+        Composed composed = compose(request);
+        EXPECT_EQ(composed.fits, c.fits);
+        if (c.fits)
+            EXPECT_EQ(composed.line.size(), 1023u);
+    }
+}
+
+} // namespace
