@@ -17,6 +17,18 @@ const char kListingFile[] = "gamelist.tmp";
 // Kept out of the stack: the read buffer of the scan is 16 KiB.
 ListingStream listing;
 
+// A process that the emulator left behind (under Wine, the console host it
+// was given) can hold the listing file a moment after the emulator ended, so
+// the delete is tried again for up to two seconds.
+void deleteListingFile()
+{
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        if (DeleteFileA(kListingFile) || GetLastError() == ERROR_FILE_NOT_FOUND)
+            return;
+        Sleep(50);
+    }
+}
+
 void addToListBox(const char* description, void* listBox)
 {
     SendMessageA(static_cast<HWND>(listBox), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(description));
@@ -48,7 +60,7 @@ int runListing(int versionIndex)
     if (nul != INVALID_HANDLE_VALUE)
         CloseHandle(nul);
     if (!process) {
-        DeleteFileA(kListingFile);
+        deleteListingFile();
         showMessage("Cannot call MAME", "Fatal error");
         return -1;
     }
@@ -81,6 +93,6 @@ int buildGameList(HWND listBox, int versionIndex)
     if (count == kGameListFull)
         showMessage("Game list limit exceeded :/", "Error");
     std::fclose(file);
-    DeleteFileA(kListingFile);
+    deleteListingFile();
     return count;
 }

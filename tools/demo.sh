@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds hobrin.exe and runs it under Wine in a demo working directory
-# (build/demo). With a display, the program runs until you close it. Without
-# one, it runs on a private Xvfb: screenshots of the main window and the About
-# box are saved in build/demo and the program is closed as a user would.
+# (build/demo) beside the stand-in emulator. With a display, the program runs
+# until you close it. Without one, it runs on a private Xvfb: it shows the
+# About box, plays the first game with its console output, saves a screenshot
+# of each step in build/demo and is closed as a user would.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,7 +17,7 @@ cmake --build "$build/win" || exit 1
 
 mkdir -p "$demo"
 cp "$root/tools/demo/versions.ini" "$demo/"
-cp "$build/win/hobrin.exe" "$demo/"
+cp "$build/win/hobrin.exe" "$build/win/mame-standin.exe" "$demo/"
 
 interactive=${DISPLAY:+yes}
 source "$root/tools/wine-env.sh"
@@ -38,8 +39,15 @@ if ctl wait Hobrin; then
     import -window root "$demo/main-window.png"
     ctl press Hobrin 1011 && ctl wait "About Hobrin..." && sleep 1 &&
         import -window root "$demo/about-box.png" && ctl press "About Hobrin..." 1
-    ctl gone "About Hobrin..." && ctl close Hobrin && ctl gone Hobrin || status=1
-    echo "demo: screenshots in $demo/main-window.png and $demo/about-box.png"
+    ctl gone "About Hobrin..." || status=1
+    # Play the first game with the console output shown afterwards.
+    ctl select Hobrin 1000 0 && ctl tick Hobrin 1046 && ctl press Hobrin 1003 &&
+        ctl wait "Commandline view" && sleep 1 && import -window root "$demo/commandline-view.png" &&
+        ctl press "Commandline view" 1 && ctl wait "Console output" && sleep 1 &&
+        import -window root "$demo/console-output.png" && ctl press "Console output" 1 &&
+        ctl gone "Console output" || status=1
+    ctl close Hobrin && ctl gone Hobrin || status=1
+    echo "demo: screenshots in $demo: main-window.png about-box.png commandline-view.png console-output.png"
     [ -f "$demo/hobrin.cfg" ] && echo "demo: settings saved in $demo/hobrin.cfg ($(stat -c %s "$demo/hobrin.cfg") bytes)"
 else
     status=1

@@ -1,6 +1,8 @@
 // Steps the demo through the program's windows from outside, for headless runs:
 //   demo_ctl wait TITLE      waits until a window titled TITLE shows
 //   demo_ctl press TITLE ID  clicks control ID of that window
+//   demo_ctl tick TITLE ID   clicks check box ID unless it is already ticked
+//   demo_ctl select TITLE ID INDEX  selects line INDEX of list box ID
 //   demo_ctl close TITLE     closes it as its close box would
 //   demo_ctl gone TITLE      waits until no window titled TITLE is left
 // Exits 0 on success, 1 when the window never came (or never went), 2 on bad use.
@@ -51,11 +53,20 @@ int main(int argc, char** argv)
         PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
         return 0;
     }
-    if (std::strcmp(step, "press") == 0 && argc >= 4) {
-        HWND control = GetDlgItem(window, std::atoi(argv[3]));
-        if (!control)
-            return 1;
+    HWND control = argc >= 4 ? GetDlgItem(window, std::atoi(argv[3])) : nullptr;
+    if (!control)
+        return 2;
+    if (std::strcmp(step, "press") == 0) {
         PostMessageA(control, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (std::strcmp(step, "tick") == 0) {
+        if (SendMessageA(control, BM_GETCHECK, 0, 0) != BST_CHECKED)
+            PostMessageA(control, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (std::strcmp(step, "select") == 0 && argc >= 5) {
+        SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(std::atoi(argv[4])), 0);
         return 0;
     }
     return 2;

@@ -399,7 +399,9 @@ bool HobrinTest::launch()
     std::string commandLine = "\"" + program + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+    // Without a console, as when started from the desktop: the emulator then
+    // gets a console of its own, with whatever comes with it.
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                         directory_.c_str(), &startup, &process_)) {
         ADD_FAILURE() << "cannot start " << program << " [" << GetLastError() << "]";
         process_ = PROCESS_INFORMATION{};
