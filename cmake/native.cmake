@@ -16,9 +16,11 @@ add_executable(hobrin_unit
     tests/unit/bounded_text_test.cpp
     tests/unit/command_line_test.cpp
     tests/unit/console_text_test.cpp
+    tests/unit/feed_walk_test.cpp
     tests/unit/game_list_test.cpp
     tests/unit/listing_scan_test.cpp
     tests/unit/recording_path_test.cpp
+    tests/unit/score_record_test.cpp
     tests/unit/settings_test.cpp
     tests/unit/versions_test.cpp
 )
@@ -45,12 +47,14 @@ endfunction()
 
 hobrin_fuzzer(versions_fuzz tests/fuzz/versions_fuzz.cpp tests/fuzz/versions_corpus)
 hobrin_fuzzer(listing_fuzz tests/fuzz/listing_fuzz.cpp tests/fuzz/listing_corpus)
+hobrin_fuzzer(feed_fuzz tests/fuzz/feed_fuzz.cpp tests/fuzz/feed_corpus)
 
-# Timings of the listing scan, run by hand and not a test. The core is
-# compiled in again, optimised and without the sanitizers hobrin_core carries.
+# Timings of the listing scan and the feed walk, run by hand and not a test.
+# The core is compiled in again, optimised and without the sanitizers
+# hobrin_core carries.
 find_package(benchmark QUIET)
 if(benchmark_FOUND)
-    add_executable(hobrin_bench bench/listing_bench.cpp ${HOBRIN_CORE_SOURCES})
+    add_executable(hobrin_bench bench/listing_bench.cpp bench/feed_bench.cpp ${HOBRIN_CORE_SOURCES})
     target_include_directories(hobrin_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_options(hobrin_bench PRIVATE -O2)
     target_compile_definitions(hobrin_bench PRIVATE NDEBUG)

@@ -14,7 +14,15 @@ add_custom_command(
     COMMENT "Drawing the About logo")
 set_source_files_properties(resources/hobrin.rc PROPERTIES OBJECT_DEPENDS ${logo})
 
-add_executable(hobrin WIN32
+# The leaderboard service's base address is compiled in; the demo starts the
+# stand-in service at the default.
+set(HOBRIN_SERVICE_URL "http://127.0.0.1:8380/yorl/" CACHE STRING
+    "Base address of the YORL service, ending in /, e.g. https://example.org/yorl/")
+if(NOT HOBRIN_SERVICE_URL MATCHES "^https?://[^ \"]+/$")
+    message(FATAL_ERROR "HOBRIN_SERVICE_URL must be an http:// or https:// address ending in /")
+endif()
+
+set(hobrin_sources
     shell/main.cpp
     shell/main_window.cpp
     shell/about.cpp
@@ -25,13 +33,25 @@ add_executable(hobrin WIN32
     emulator/launch_win.cpp
     emulator/process_win.cpp
     emulator/versions_win.cpp
-    online/online_stubs.cpp
+    online/feeds_win.cpp
+    online/score_properties.cpp
+    online/download.cpp
     resources/hobrin.rc
 )
-target_include_directories(hobrin PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
-target_compile_definitions(hobrin PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
-target_link_libraries(hobrin PRIVATE hobrin_core comctl32 comdlg32 gdi32 user32 kernel32)
+
+function(hobrin_program name service_url)
+    add_executable(${name} WIN32 ${hobrin_sources})
+    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
+    target_compile_definitions(${name} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501
+                               HOBRIN_SERVICE_URL="${service_url}")
+    target_link_libraries(${name} PRIVATE hobrin_core comctl32 comdlg32 wininet gdi32 user32 kernel32)
+endfunction()
+
+hobrin_program(hobrin "${HOBRIN_SERVICE_URL}")
 set_property(SOURCE resources/hobrin.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_CURRENT_BINARY_DIR})
+# The same program pointed at a port where nothing listens, for the tests of
+# an unreachable service.
+hobrin_program(hobrin_offline "http://127.0.0.1:1/yorl/")
 
 # GoogleTest from Debian's sources, built with the same toolchain.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -46,11 +66,12 @@ add_executable(hobrin_e2e
     tests/e2e/about_test.cpp
     tests/e2e/game_list_test.cpp
     tests/e2e/launch_test.cpp
+    tests/e2e/scores_test.cpp
 )
 target_include_directories(hobrin_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 target_link_libraries(hobrin_e2e PRIVATE GTest::gtest_main hobrin_core comctl32 user32 kernel32)
-add_dependencies(hobrin_e2e hobrin)
+add_dependencies(hobrin_e2e hobrin hobrin_offline mame-standin)
 
 # Steps the headless demo through the windows.
 add_executable(hobrin_demo_ctl tools/demo_ctl.cpp)

@@ -31,6 +31,11 @@ cmake --build "$build/win" || exit 1
 step "end-to-end tests under Wine"
 source "$root/tools/wine-env.sh"
 wine_env_start "$build/win" || exit 1
+# A fresh data directory that the tests fill with the answers they need.
+yorl_data="$build/yorl-test"
+rm -rf "$yorl_data" && mkdir -p "$yorl_data/scores" "$yorl_data/inp"
+service_start "$yorl_data" || exit 1
+export HOBRIN_E2E_YORL_DATA=$(winepath -w "$yorl_data")
 # The driver's own bounded waits end a stuck test; this bounds the whole run.
 e2e_report=$(winepath -w "$results/e2e.xml")
 (cd "$build/win" && timeout 1200 wine hobrin_e2e.exe --gtest_output="xml:$e2e_report") || failed=1

@@ -1,8 +1,9 @@
-# Sourced by the test and demo scripts: a Wine prefix of the project's own, an
-# X display (our own Xvfb when there is none) and cleanup of everything
-# started here, on every exit path.
-#   wine_env_start BUILD_DIR   sets it all up
-#   wine_env_stop              stops what wine_env_start started (also run on exit)
+# Sourced by the test, demo and benchmark scripts: a Wine prefix of the
+# project's own, an X display (our own Xvfb when there is none), the stand-in
+# YORL service, and cleanup of everything started here, on every exit path.
+#   wine_env_start BUILD_DIR      sets up Wine and the display
+#   service_start DATA_DIR [PORT] starts the stand-in service on 127.0.0.1
+#   wine_env_stop                 stops all of it (also run on exit)
 
 wine_env_start() {
     local build_dir=$1
@@ -16,6 +17,7 @@ wine_env_start() {
     export no_proxy="127.0.0.1,localhost"
 
     WINE_ENV_XVFB_PID=
+    WINE_ENV_SERVICE_PID=
     trap wine_env_stop EXIT
     trap 'exit 130' INT TERM
 
@@ -59,7 +61,35 @@ wine_env_start() {
     wineserver -p
 }
 
+service_start() {
+    local data_dir=$1 port=${2:-8380}
+    local here ready
+    here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+    ready=$(mktemp)
+    rm -f "$ready"
+    # It stops by itself after an hour should this script be killed outright.
+    python3 "$here/yorl_standin.py" --port "$port" --data "$data_dir" --lifetime 3600 \
+        --ready-file "$ready" &
+    WINE_ENV_SERVICE_PID=$!
+    local tries=0
+    while [ ! -s "$ready" ] && [ $tries -lt 100 ]; do
+        if ! kill -0 "$WINE_ENV_SERVICE_PID" 2>/dev/null; then
+            echo "service: the stand-in YORL service did not start (is port $port in use?)" >&2
+            WINE_ENV_SERVICE_PID=
+            return 1
+        fi
+        sleep 0.1
+        tries=$((tries + 1))
+    done
+    rm -f "$ready"
+}
+
 wine_env_stop() {
+    if [ -n "${WINE_ENV_SERVICE_PID:-}" ]; then
+        kill "$WINE_ENV_SERVICE_PID" >/dev/null 2>&1 || true
+        wait "$WINE_ENV_SERVICE_PID" 2>/dev/null || true
+        WINE_ENV_SERVICE_PID=
+    fi
     if [ -n "${WINEPREFIX:-}" ]; then
         wineserver -k >/dev/null 2>&1 || true
     fi

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -392,10 +393,10 @@ std::vector<std::string> HobrinTest::emulatorCalls() const
     return splitLines(readFile("standin-calls.txt"));
 }
 
-bool HobrinTest::launch()
+bool HobrinTest::launch(const std::string& programName)
 {
     stopProgram();
-    std::string program = moduleDirectory() + "\\hobrin.exe";
+    std::string program = moduleDirectory() + "\\" + programName;
     std::string commandLine = "\"" + program + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -443,6 +444,47 @@ void HobrinTest::stopProgram()
     CloseHandle(process_.hProcess);
     process_ = PROCESS_INFORMATION{};
     mainWindow_ = nullptr;
+}
+
+std::string yorlPath(const std::string& name)
+{
+    const char* data = std::getenv("HOBRIN_E2E_YORL_DATA");
+    if (!data || !*data) {
+        ADD_FAILURE() << "HOBRIN_E2E_YORL_DATA names no directory: run the tests through tools/test.sh";
+        return name;
+    }
+    return std::string(data) + "\\" + name;
+}
+
+void writeYorlFile(const std::string& name, const std::string& bytes)
+{
+    std::ofstream file(yorlPath(name), std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(file.good()) << "cannot write " << yorlPath(name);
+}
+
+void removeYorlFile(const std::string& name)
+{
+    DeleteFileA(yorlPath(name).c_str());
+}
+
+void resetYorlData()
+{
+    for (const char* folder : {"scores", "inp"}) {
+        std::string directory = yorlPath(folder);
+        removeTree(directory);
+        CreateDirectoryA(directory.c_str(), nullptr);
+    }
+    for (const char* name : {"requests.log", "recent.txt", "recent.mode"})
+        removeYorlFile(name);
+}
+
+std::vector<std::string> yorlRequests()
+{
+    std::ifstream file(yorlPath("requests.log"), std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return splitLines(content.str());
 }
 
 std::vector<std::string> splitLines(const std::string& text)

@@ -82,9 +82,10 @@ protected:
 
     // Starts the program and waits until its main window shows.
     HWND start();
-    // Starts the program without waiting for its main window, for tests that
-    // must first answer a message box of the opening.
-    bool launch();
+    // Starts the program (or another build of it beside the driver) without
+    // waiting for its main window, for tests that must first answer a
+    // message box of the opening.
+    bool launch(const std::string& program = "hobrin.exe");
     HWND waitForMainWindow();
     void deleteFile(const std::string& name);
 
@@ -105,6 +106,15 @@ private:
     PROCESS_INFORMATION process_{};
     HWND mainWindow_ = nullptr;
 };
+
+// The stand-in YORL service's data directory, shared by the tests that talk
+// to it: answers go into files there and every request is logged.
+std::string yorlPath(const std::string& name);
+void writeYorlFile(const std::string& name, const std::string& bytes);
+void removeYorlFile(const std::string& name);
+// Empties the data directory's answers and its request log.
+void resetYorlData();
+std::vector<std::string> yorlRequests();
 
 // The lines of a text, split at CR LF or LF.
 std::vector<std::string> splitLines(const std::string& text);

@@ -1,0 +1,4 @@
+// Downloading a score's zipped recording.
+#include "online/download.h"
+
+volatile long cancelRequested = 0;

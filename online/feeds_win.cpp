@@ -1,0 +1,134 @@
+// The two score feeds: worker threads that fetch a feed from the YORL service and fill the score list.
+#include "online/feeds.h"
+
+#include "emulator/game_list.h"
+#include "online/score_record.h"
+#include "online/service.h"
+#include "shell/app.h"
+#include "shell/bounded_text.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+namespace {
+
+const std::size_t kHighScoresCap = 10240;
+const std::size_t kRecentUploadsCap = 20480;
+
+enum class FetchResult { ok, noSession, noConnection, noData };
+
+// The list operations are messages to the user-interface thread's list box,
+// so each waits until that thread handles it.
+void clearScoreList()
+{
+    SendMessageA(scoreListWindow, LB_RESETCONTENT, 0, 0);
+}
+
+void addScoreLine(const char* line, void*)
+{
+    SendMessageA(scoreListWindow, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
+}
+
+void showOnlyLine(const char* line)
+{
+    clearScoreList();
+    addScoreLine(line, nullptr);
+}
+
+const char* failureLine(FetchResult result)
+{
+    switch (result) {
+    case FetchResult::noSession: return "Cannot start internet session.";
+    case FetchResult::noConnection: return "Cannot connect to YORL.";
+    case FetchResult::ok: break;
+    case FetchResult::noData: break;
+    }
+    return "Cannot access data at this time.";
+}
+
+// Reads the answer to `address` into `answer`, at most `cap` bytes (the
+// buffer holds one more, so the text always ends with a zero byte). A read
+// may return only what has arrived so far, so reading goes on until the cap
+// or the end of the answer. An answer whose status is not 200 is no feed.
+FetchResult fetchAnswer(const char* address, char* answer, std::size_t cap, std::size_t& received)
+{
+    received = 0;
+    HINTERNET session = InternetOpenA("Hobrin", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!session)
+        return FetchResult::noSession;
+    // Always from the service, never from the cache: the table must be current.
+    HINTERNET request = InternetOpenUrlA(session, address, nullptr, 0,
+                                         INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    if (!request) {
+        InternetCloseHandle(session);
+        return FetchResult::noConnection;
+    }
+    DWORD status = 0;
+    DWORD statusSize = sizeof status;
+    bool answered = HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize,
+                                   nullptr) &&
+                    status == HTTP_STATUS_OK;
+    while (answered && received < cap) {
+        DWORD got = 0;
+        if (!InternetReadFile(request, answer + received, static_cast<DWORD>(cap - received), &got)) {
+            answered = false;
+            break;
+        }
+        if (got == 0)
+            break;
+        received += got;
+    }
+    InternetCloseHandle(request);
+    InternetCloseHandle(session);
+    if (!answered) {
+        received = 0;
+        return FetchResult::noData;
+    }
+    answer[received] = '\0';
+    return FetchResult::ok;
+}
+
+} // namespace
+
+unsigned __stdcall fetchHighScores(void* argument)
+{
+    int gameIndex = static_cast<int>(reinterpret_cast<INT_PTR>(argument));
+    if (gameIndex < 0 || gameIndex >= kMaxGames)
+        return 0;
+
+    char answer[kHighScoresCap + 1] = {};
+    char address[512];
+    TextBuilder builder = startText(address, sizeof address);
+    appendText(builder, kHighScoresAddress);
+    appendText(builder, gameTable[gameIndex].shortName);
+    char split[16] = "";
+    GetWindowTextA(splitEditWindow, split, sizeof split);
+    if (split[0] != '\0') {
+        appendText(builder, "-");
+        appendText(builder, split);
+    }
+
+    std::size_t received = 0;
+    FetchResult result = fetchAnswer(address, answer, kHighScoresCap, received);
+    if (result != FetchResult::ok || isErrorPage(answer, received)) {
+        showOnlyLine(failureLine(result));
+        return 0;
+    }
+    clearScoreList();
+    walkFeed(answer, received, FeedKind::highScores, scoreTable, kMaxScores, addScoreLine, nullptr);
+    return 0;
+}
+
+unsigned __stdcall fetchRecentUploads(void*)
+{
+    char answer[kRecentUploadsCap + 1] = {};
+    std::size_t received = 0;
+    FetchResult result = fetchAnswer(kRecentUploadsAddress, answer, kRecentUploadsCap, received);
+    clearScoreList();
+    if (result != FetchResult::ok || isErrorPage(answer, received)) {
+        showOnlyLine(failureLine(result));
+        return 0;
+    }
+    walkFeed(answer, received, FeedKind::recentUploads, scoreTable, kMaxScores, addScoreLine, nullptr);
+    return 0;
+}

@@ -1,0 +1,53 @@
+// Leaderboard entries: the record, the table of the last feed answer, and the
+// scan of one feed line into a record and its score-list line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct ScoreRecord {
+    double score;
+    std::int32_t confirmed;
+    char auxCode[10];
+    char versionUsed[18];
+    std::int32_t uploadTime;
+    char recordingName[50];
+    char description[2048];
+    char auxTag[16];
+    char playerName[64];
+    char gameName[256];
+    std::int16_t position;
+    float points;
+};
+
+constexpr int kMaxScores = 100;
+
+// Written by a feed worker, read by the user-interface thread (the Score
+// Properties window and the download); refilled from slot 0 by each answer.
+extern ScoreRecord scoreTable[kMaxScores];
+
+enum class FeedKind { highScores, recentUploads };
+
+// Receives each record's score-list line, before the record's player name
+// and score are stored.
+using ListLineSink = void (*)(const char* listLine, void* context);
+
+// Takes the line that starts at `line` into `record`: clears it, scans it
+// with the feed's pattern (a field may run on past line ends, never past
+// `end`), hands the list line to `sink`, then stores the player name and
+// converts the score. A line that does not match keeps what was scanned up
+// to the mismatch. Fields longer than their widths are cut.
+void takeScoreLine(const char* line, const char* end, FeedKind kind, ScoreRecord& record, ListLineSink sink,
+                   void* context);
+
+// True when the answer's first 6 bytes are "<HTML>" in any letter case.
+bool isErrorPage(const char* answer, std::size_t length);
+
+// Walks the lines of a feed answer of `length` bytes (it ends earlier at a
+// zero byte): a high-score answer's first line is skipped, a recent-uploads
+// answer is taken from its first byte. Each line goes into the next slot of
+// `table` from slot 0; at most `capacity` lines are taken and the rest are
+// dropped. A line's end is the first LF from its second byte on. Returns the
+// number of records taken. Never reads past `length`.
+int walkFeed(const char* answer, std::size_t length, FeedKind kind, ScoreRecord* table, int capacity,
+             ListLineSink sink, void* context);

@@ -1,0 +1,308 @@
+// The leaderboard: high scores and recent uploads from the stand-in service,
+// the busy guard, every failure line, and the Score Properties window.
+#include "tests/e2e/driver.h"
+
+#include "online/score_text.h"
+#include "resource.h"
+
+#include <ctime>
+#include <sstream>
+
+using namespace e2e;
+
+namespace {
+
+std::string highScoreLine(const std::string& score, const std::string& player, int position,
+                          const std::string& description = "Good run")
+{
+    return "('" + score + "','1','a1','0.106','1100000000','pacman_" + score + "','t','" + player +
+           "',\"Pac-Man (Midway)\",'" + std::to_string(position) + "','12.5','" + description + "')<P>\n";
+}
+
+std::string recentLine(const std::string& game, const std::string& score, const std::string& player)
+{
+    return "('" + score + "','0','b2','0.37b5','1100000500','" + game + "_" + score + "','t','" + player +
+           "',\"Some title\",'7','3.25','" + game + "','Fresh upload')<P>\n";
+}
+
+const char kHeader[] = "YORL high scores\n";
+
+class ScoresTest : public HobrinTest {
+protected:
+    void SetUp() override
+    {
+        HobrinTest::SetUp();
+        resetYorlData();
+        writeFile("standin-listing.txt", "pacman \"Pac-Man (Midway)\"\ngalaga \"Galaga\"\n");
+    }
+
+    HWND startWithGame(int game, const std::string& program = "hobrin.exe")
+    {
+        if (!launch(program))
+            return nullptr;
+        HWND window = waitForMainWindow();
+        if (window)
+            selectListItem(window, IDC_MAIN_GAME_LIST, game);
+        return window;
+    }
+
+    std::vector<std::string> scoreLines(HWND window) { return listLines(window, IDC_MAIN_SCORE_LIST); }
+
+    // Presses a feed button and waits until the list shows `count` lines.
+    // A worker that has just added its last line may not have ended yet; a
+    // press refused for that ("Patience") is simply made again.
+    std::vector<std::string> fetch(HWND window, int button, std::size_t count)
+    {
+        const std::vector<std::string> patience{"Patience, d00d..."};
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            SendDlgItemMessageA(window, IDC_MAIN_SCORE_LIST, LB_RESETCONTENT, 0, 0);
+            press(window, button);
+            std::vector<std::string> lines;
+            bool listed = waitUntil([&] {
+                lines = scoreLines(window);
+                return lines.size() == count || lines == patience;
+            });
+            if (listed && lines == patience) {
+                waitUntil([] { return false; }, 50);
+                continue;
+            }
+            EXPECT_TRUE(listed) << "lines: " << lines.size();
+            return lines;
+        }
+        ADD_FAILURE() << "the feed worker never ended";
+        return {};
+    }
+
+    // The one line a failed fetch leaves.
+    std::string failureOf(HWND window, int button)
+    {
+        std::vector<std::string> lines = fetch(window, button, 1);
+        return lines.empty() ? std::string() : lines[0];
+    }
+
+    HWND openProperties(HWND window, int line)
+    {
+        selectListItem(window, IDC_MAIN_SCORE_LIST, line);
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_MAIN_SCORE_LIST, LBN_DBLCLK),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_MAIN_SCORE_LIST)));
+        return waitForWindow(processId(), "Score Properties");
+    }
+};
+
+TEST_F(ScoresTest, HighScoresAreListedWithTheirLabel)
+{
+    writeYorlFile("scores\\pacman.txt", kHeader + highScoreLine("3333360", "Ace", 1) +
+                                           highScoreLine("98760", "Bob", 2) + highScoreLine("12345678901", "Cy", 3));
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(fetch(window, IDC_MAIN_HIGH_SCORES, 3),
+              (std::vector<std::string>{"   3333360 - Ace", "     98760 - Bob", "12345678901 - Cy"}));
+    EXPECT_EQ(text(window, IDC_MAIN_SCORE_LABEL), "YORL High scores for 'pacman':");
+    EXPECT_EQ(yorlRequests().back(), "/yorl/index.cgi?mode=fe_scores&short=pacman");
+}
+
+TEST_F(ScoresTest, SplitTextIsAddedToTheAddressAsTyped)
+{
+    writeYorlFile("scores\\galaga-turbo.txt", kHeader + highScoreLine("5000", "Dee", 1));
+    HWND window = startWithGame(1);
+    ASSERT_NE(window, nullptr);
+    setText(window, IDC_MAIN_SPLIT, "turbo");
+    EXPECT_EQ(fetch(window, IDC_MAIN_HIGH_SCORES, 1), (std::vector<std::string>{"      5000 - Dee"}));
+    EXPECT_EQ(yorlRequests().back(), "/yorl/index.cgi?mode=fe_scores&short=galaga-turbo");
+    EXPECT_EQ(text(window, IDC_MAIN_SCORE_LABEL), "YORL High scores for 'galaga':");
+
+    setText(window, IDC_MAIN_SPLIT, "two words");
+    press(window, IDC_MAIN_HIGH_SCORES);
+    EXPECT_TRUE(waitUntil([&] { return yorlRequests().size() == 2; }));
+    // The program puts the blank into the address as typed; WinINet sends it
+    // as %20 when it writes the request.
+    std::string request = yorlRequests().back();
+    EXPECT_TRUE(request == "/yorl/index.cgi?mode=fe_scores&short=galaga-two words" ||
+                request == "/yorl/index.cgi?mode=fe_scores&short=galaga-two%20words")
+        << request;
+}
+
+TEST_F(ScoresTest, RecentUploadsListEveryLineFromTheFirst)
+{
+    writeYorlFile("recent.txt", recentLine("pacman", "1200", "Eve") + recentLine("dkong", "873400", "Fox"));
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(fetch(window, IDC_MAIN_RECENT_UPLOADS, 2),
+              (std::vector<std::string>{"      pacman|      1200 - Eve", "       dkong|    873400 - Fox"}));
+    EXPECT_EQ(text(window, IDC_MAIN_SCORE_LABEL), "YORL Recent uploads:");
+    EXPECT_EQ(yorlRequests().back(), "/yorl/index.cgi?mode=fe_recent");
+}
+
+TEST_F(ScoresTest, SecondPressWhileAFetchRunsAsksForPatience)
+{
+    writeYorlFile("scores\\pacman.txt", kHeader + highScoreLine("100", "Gus", 1));
+    writeYorlFile("scores\\pacman.mode", "slow=2500");
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    press(window, IDC_MAIN_HIGH_SCORES);
+    ASSERT_TRUE(waitUntil([&] { return text(window, IDC_MAIN_SCORE_LABEL) == "YORL High scores for 'pacman':"; }));
+    selectListItem(window, IDC_MAIN_GAME_LIST, 1);
+    press(window, IDC_MAIN_HIGH_SCORES);
+    press(window, IDC_MAIN_RECENT_UPLOADS);
+    flushPostedMessages(window, IDC_MAIN_ABOUT);
+    EXPECT_EQ(scoreLines(window), (std::vector<std::string>{"Patience, d00d..."}));
+    EXPECT_EQ(text(window, IDC_MAIN_SCORE_LABEL), "YORL High scores for 'pacman':");
+    EXPECT_TRUE(waitUntil([&] { return scoreLines(window) == std::vector<std::string>{"       100 - Gus"}; }));
+    EXPECT_EQ(yorlRequests().size(), 1u) << "the refused presses sent nothing";
+}
+
+TEST_F(ScoresTest, EveryFailureIsTheListsOnlyLine)
+{
+    const std::string feed = kHeader + highScoreLine("100", "Hal", 1);
+    const struct {
+        const char* label;
+        std::string body;
+        const char* mode;
+        const char* line;
+    } cases[] = {
+        {"error page", "<HTML><BODY>Database down</BODY></HTML>\n", "", "Cannot access data at this time."},
+        {"error page in lower case", "<html><body>busy</body></html>\n", "", "Cannot access data at this time."},
+        {"server error with a feed-like body", feed, "status=500", "Cannot access data at this time."},
+        {"missing page with a feed-like body", feed, "status=404", "Cannot access data at this time."},
+    };
+    writeYorlFile("scores\\pacman.txt", feed);
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    fetch(window, IDC_MAIN_HIGH_SCORES, 1);  // a good answer first: failures must leave the table alone
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        writeYorlFile("scores\\pacman.txt", c.body);
+        writeYorlFile("scores\\pacman.mode", c.mode);
+        writeYorlFile("recent.txt", c.body);
+        writeYorlFile("recent.mode", c.mode);
+        EXPECT_EQ(failureOf(window, IDC_MAIN_HIGH_SCORES), c.line);
+        EXPECT_EQ(failureOf(window, IDC_MAIN_RECENT_UPLOADS), c.line);
+    }
+    writeYorlFile("scores\\pacman.txt", "<HTM\nnot an error page\n");
+    writeYorlFile("scores\\pacman.mode", "");
+    EXPECT_EQ(fetch(window, IDC_MAIN_HIGH_SCORES, 1), (std::vector<std::string>{"           - "}))
+        << "only a whole <HTML> marks an error page";
+}
+
+TEST_F(ScoresTest, UnreachableServiceCannotBeConnected)
+{
+    HWND window = startWithGame(0, "hobrin_offline.exe");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(failureOf(window, IDC_MAIN_HIGH_SCORES), "Cannot connect to YORL.");
+    EXPECT_EQ(failureOf(window, IDC_MAIN_RECENT_UPLOADS), "Cannot connect to YORL.");
+}
+
+TEST_F(ScoresTest, AnswerArrivingInSmallPiecesIsListedWhole)
+{
+    std::string body = kHeader;
+    for (int i = 0; i < 20; ++i)
+        body += highScoreLine(std::to_string(1000 - i), "P" + std::to_string(i), i + 1);
+    writeYorlFile("scores\\pacman.txt", body);
+    writeYorlFile("scores\\pacman.mode", "pieces=97,20");
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    std::vector<std::string> lines = fetch(window, IDC_MAIN_HIGH_SCORES, 20);
+    ASSERT_EQ(lines.size(), 20u);
+    EXPECT_EQ(lines.back(), "       981 - P19");
+}
+
+TEST_F(ScoresTest, OnlyTheFirst10240BytesOfHighScoresAreRead)
+{
+    std::string body = kHeader;
+    int taken = 0;
+    for (int i = 0; body.size() < 12000; ++i) {
+        if (body.size() < 10240)
+            ++taken;  // a line that starts within the cap is listed
+        body += highScoreLine(std::to_string(50000 + i), "Q" + std::to_string(i), i + 1,
+                              std::string(80, 'x'));
+    }
+    writeYorlFile("scores\\pacman.txt", body);
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    std::vector<std::string> lines = fetch(window, IDC_MAIN_HIGH_SCORES, static_cast<std::size_t>(taken));
+    EXPECT_EQ(lines.size(), static_cast<std::size_t>(taken));
+}
+
+TEST_F(ScoresTest, AtMostAHundredRecordsAreTaken)
+{
+    std::string body;
+    for (int i = 0; i < 150; ++i)
+        body += recentLine("g" + std::to_string(i), std::to_string(i), "R");
+    writeYorlFile("recent.txt", body);
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    std::vector<std::string> lines = fetch(window, IDC_MAIN_RECENT_UPLOADS, 100);
+    ASSERT_EQ(lines.size(), 100u);
+    EXPECT_EQ(lines.back(), "         g99|        99 - R");
+}
+
+TEST_F(ScoresTest, ScorePropertiesShowEveryFieldOfTheRecord)
+{
+    writeYorlFile("scores\\pacman.txt",
+                  kHeader + highScoreLine("1", "Ann", 1) +
+                      "('987.6','1','a','ver1','100','rec987','b','Someone',\"Some Game's (set 1)\",'3','12.9',"
+                      "'First try')<P>\n");
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    fetch(window, IDC_MAIN_HIGH_SCORES, 2);
+    HWND properties = openProperties(window, 1);
+    ASSERT_NE(properties, nullptr);
+
+    std::time_t uploaded = 100;
+    char date[128];
+    formatUploadTime(std::localtime(&uploaded), date, sizeof date);
+    EXPECT_EQ(text(properties, IDC_SCORE_VALUE), "988");
+    EXPECT_EQ(text(properties, IDC_SCORE_GAME_NAME), "Some Game's (set 1)");
+    EXPECT_EQ(text(properties, IDC_SCORE_PLAYER), "Recorded by Someone");
+    EXPECT_EQ(text(properties, IDC_SCORE_DESCRIPTION), "First try");
+    EXPECT_EQ(text(properties, IDC_SCORE_VERSION_USED), "MAME version used: ver1");
+    EXPECT_EQ(text(properties, IDC_SCORE_POSITION), "Position: 3");
+    EXPECT_EQ(text(properties, IDC_SCORE_POINTS), "Leaderboard points: 12");
+    EXPECT_EQ(text(properties, IDC_SCORE_UPLOADED), date);
+    EXPECT_EQ(text(properties, IDC_SCORE_CONFIRMED), "Score is confirmed.");
+
+    pressKey(properties, VK_ESCAPE);
+    postCommand(properties, IDCANCEL);
+    flushPostedMessages(properties, IDC_SCORE_OK);
+    EXPECT_TRUE(IsWindowVisible(properties)) << "Escape leaves the window open";
+    press(properties, IDC_SCORE_OK);
+    EXPECT_TRUE(waitUntilGone(properties));
+
+    properties = openProperties(window, 1);
+    ASSERT_NE(properties, nullptr);
+    PostMessageA(properties, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(waitUntilGone(properties)) << "the close box closes it";
+}
+
+TEST_F(ScoresTest, FailureLineOpensTheEmptyFirstRecord)
+{
+    HWND window = startWithGame(0, "hobrin_offline.exe");
+    ASSERT_NE(window, nullptr);
+    failureOf(window, IDC_MAIN_RECENT_UPLOADS);
+    HWND properties = openProperties(window, 0);
+    ASSERT_NE(properties, nullptr);
+    std::time_t epoch = 0;
+    char date[128];
+    formatUploadTime(std::localtime(&epoch), date, sizeof date);
+    EXPECT_EQ(text(properties, IDC_SCORE_VALUE), "0");
+    EXPECT_EQ(text(properties, IDC_SCORE_GAME_NAME), "");
+    EXPECT_EQ(text(properties, IDC_SCORE_PLAYER), "Recorded by ");
+    EXPECT_EQ(text(properties, IDC_SCORE_VERSION_USED), "MAME version used: ");
+    EXPECT_EQ(text(properties, IDC_SCORE_POSITION), "Position: 0");
+    EXPECT_EQ(text(properties, IDC_SCORE_POINTS), "Leaderboard points: 0");
+    EXPECT_EQ(text(properties, IDC_SCORE_UPLOADED), date);
+    EXPECT_EQ(text(properties, IDC_SCORE_CONFIRMED), "");
+}
+
+TEST_F(ScoresTest, DoubleClickWithoutASelectedLineOpensNothing)
+{
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    selectListItem(window, IDC_MAIN_SCORE_LIST, -1);
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_MAIN_SCORE_LIST, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_MAIN_SCORE_LIST)));
+    flushPostedMessages(window, IDC_MAIN_ABOUT);
+    EXPECT_EQ(findWindow(processId(), "Score Properties"), nullptr);
+}
+
+} // namespace

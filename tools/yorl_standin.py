@@ -1,0 +1,247 @@
+# A local stand-in for the YORL leaderboard service: serves score feeds and recordings from a data directory.
+"""Usage: python3 tools/yorl_standin.py --port 8380 --data DIR
+                 [--lifetime SECONDS] [--ready-file PATH] [--verbose]
+
+Listens on 127.0.0.1 only and answers under /yorl/:
+
+  /yorl/index.cgi?mode=fe_scores&short=KEY   DIR/scores/KEY.txt   (missing: "no scores\\n")
+  /yorl/index.cgi?mode=fe_recent             DIR/recent.txt       (missing: empty body)
+  /yorl/inp/NAME.zip                         DIR/inp/NAME.zip     (missing: 404 page)
+
+Every request target is appended, exactly as received, as one line to
+DIR/requests.log. A file beside an answer's file with the extension ".mode"
+(DIR/scores/KEY.mode, DIR/recent.mode, DIR/inp/NAME.mode) is read at each
+request and holds words that change how the answer is sent:
+
+  slow=MS        wait MS milliseconds before sending anything
+  pieces=N,MS    send the body N bytes at a time, MS milliseconds apart
+  status=CODE    answer with that status code (the body stays the same)
+  nolength       leave out Content-Length; closing the connection ends the body
+  cut=N          announce the full length but send only N bytes, then close
+  reset          close the connection at once without answering (RST)
+
+With --port 0 a free port is taken; the port number goes to --ready-file once
+the server is listening. The server stops by itself after --lifetime seconds
+(default 1800), or on SIGTERM / SIGINT.
+"""
+import argparse
+import http.server
+import os
+import re
+import signal
+import socket
+import struct
+import sys
+import threading
+import time
+import urllib.parse
+
+NOT_FOUND_PAGE = b"<HTML><BODY>Not found</BODY></HTML>"
+NO_SCORES = b"no scores\n"
+
+_log_lock = threading.Lock()
+
+
+class Answer:
+    """What to send: status, content type, body, plus the fault words of its .mode file."""
+
+    def __init__(self, status, content_type, body, mode_path=None):
+        self.status = status
+        self.content_type = content_type
+        self.body = body
+        self.mode_path = mode_path
+
+
+def read_file(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except OSError:
+        return None
+
+
+def parse_mode(path):
+    """Reads the fault words of a .mode file into a dict; unknown or malformed words are skipped."""
+    mode = {}
+    text = read_file(path) if path else None
+    if not text:
+        return mode
+    for word in text.decode("latin-1").split():
+        name, _, value = word.partition("=")
+        try:
+            if name == "slow":
+                mode["slow"] = max(0, int(value)) / 1000.0
+            elif name == "pieces":
+                size, _, gap = value.partition(",")
+                mode["pieces"] = (max(1, int(size)), max(0, int(gap or 0)) / 1000.0)
+            elif name == "status":
+                mode["status"] = int(value)
+            elif name == "cut":
+                mode["cut"] = max(0, int(value))
+            elif name in ("nolength", "reset") and not value:
+                mode[name] = True
+        except ValueError:
+            pass
+    return mode
+
+
+def safe_name(raw):
+    """Percent-decodes a short or recording name; None when it could leave its folder."""
+    name = urllib.parse.unquote(raw, encoding="latin-1")
+    if not name or "/" in name or "\\" in name or "\0" in name or name in (".", ".."):
+        return None
+    return name
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def parse_request(self):
+        # The front-end does not escape blanks in a split's name, so the
+        # target is everything between the method and the final " HTTP/x.y";
+        # http.server would reject such a line, so hand it a blank-free copy.
+        line = str(self.raw_requestline, "iso-8859-1").rstrip("\r\n")
+        method, _, rest = line.partition(" ")
+        target, sep, version = rest.rpartition(" ")
+        if not (sep and version.startswith("HTTP/")):
+            target = None
+        elif re.search(r"\s", target):
+            escaped = re.sub(r"\s", lambda m: "%%%02X" % ord(m.group()), target)
+            self.raw_requestline = ("%s %s %s\r\n" % (method, escaped, version)).encode("iso-8859-1")
+        if not super().parse_request():
+            return False
+        if target is not None:
+            self.path = target
+            self.requestline = line
+        self.record_request()
+        return True
+
+    def record_request(self):
+        with _log_lock:
+            with open(os.path.join(self.server.data_dir, "requests.log"), "ab") as f:
+                f.write(self.path.encode("iso-8859-1", "replace") + b"\n")
+                f.flush()
+
+    def version_string(self):
+        return "YorlStandin/1.0"
+
+    def log_message(self, fmt, *args):
+        if self.server.verbose:
+            sys.stderr.write("yorl_standin: %s %s\n" % (self.address_string(), fmt % args))
+
+    def do_GET(self):
+        self.close_connection = True
+        try:
+            self.send_answer(self.route())
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+
+    def route(self):
+        data = self.server.data_dir
+        path, has_query, query = self.path.partition("?")
+        if path == "/yorl/index.cgi" and has_query:
+            params = {}
+            for pair in query.split("&"):
+                key, _, value = pair.partition("=")
+                params.setdefault(key, value)
+            mode = params.get("mode")
+            if mode == "fe_scores" and "short" in params:
+                key = safe_name(params["short"])
+                if key is not None:
+                    base = os.path.join(data, "scores", key)
+                    body = read_file(base + ".txt")
+                    return Answer(200, "text/plain", NO_SCORES if body is None else body, base + ".mode")
+                return Answer(200, "text/plain", NO_SCORES)
+            if mode == "fe_recent":
+                base = os.path.join(data, "recent")
+                body = read_file(base + ".txt")
+                return Answer(200, "text/plain", b"" if body is None else body, base + ".mode")
+        elif path.startswith("/yorl/inp/") and path.endswith(".zip"):
+            name = safe_name(path[len("/yorl/inp/"):-len(".zip")])
+            if name is not None:
+                base = os.path.join(data, "inp", name)
+                body = read_file(base + ".zip")
+                if body is not None:
+                    return Answer(200, "application/zip", body, base + ".mode")
+                return Answer(404, "text/html", NOT_FOUND_PAGE, base + ".mode")
+        return Answer(404, "text/html", NOT_FOUND_PAGE)
+
+    def send_answer(self, answer):
+        mode = parse_mode(answer.mode_path)
+        if mode:
+            self.log_message("fault words %r", mode)
+        if "slow" in mode:
+            time.sleep(mode["slow"])
+        if mode.get("reset"):
+            self.reset_connection()
+            return
+        body = answer.body
+        self.send_response(mode.get("status", answer.status))
+        self.send_header("Content-Type", answer.content_type)
+        if not mode.get("nolength"):
+            self.send_header("Content-Length", str(len(body)))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        if "cut" in mode:
+            body = body[: mode["cut"]]
+        size, gap = mode.get("pieces", (len(body) or 1, 0))
+        for start in range(0, len(body), size):
+            if start and gap:
+                time.sleep(gap)
+            self.wfile.write(body[start : start + size])
+            self.wfile.flush()
+
+    def reset_connection(self):
+        self.log_message("resetting the connection")
+        try:
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        except OSError:
+            pass
+        self.connection.close()
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+
+def main():
+    parser = argparse.ArgumentParser(description="Local stand-in for the YORL leaderboard service.")
+    parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--data", required=True, help="data directory")
+    parser.add_argument("--lifetime", type=float, default=1800, help="seconds before stopping by itself")
+    parser.add_argument("--ready-file", help="receives the port number once listening")
+    parser.add_argument("--verbose", action="store_true", help="log to stderr")
+    args = parser.parse_args()
+
+    server = Server(("127.0.0.1", args.port), Handler)
+    server.data_dir = os.path.abspath(args.data)
+    server.verbose = args.verbose
+    port = server.server_address[1]
+
+    stop = threading.Event()
+    signal.signal(signal.SIGTERM, lambda *_: stop.set())
+    signal.signal(signal.SIGINT, lambda *_: stop.set())
+    worker = threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True)
+    worker.start()
+
+    if args.ready_file:
+        temp = args.ready_file + ".tmp"
+        with open(temp, "w") as f:
+            f.write("%d\n" % port)
+        os.replace(temp, args.ready_file)
+    if args.verbose:
+        sys.stderr.write("yorl_standin: listening on 127.0.0.1:%d, data %s\n" % (port, server.data_dir))
+
+    # Short waits, so a signal handler's stop is noticed at once.
+    deadline = time.monotonic() + args.lifetime
+    while not stop.is_set() and time.monotonic() < deadline:
+        stop.wait(min(0.5, max(0.0, deadline - time.monotonic())))
+    server.shutdown()
+    server.server_close()
+    if args.verbose:
+        sys.stderr.write("yorl_standin: stopped\n")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
