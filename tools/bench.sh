@@ -17,4 +17,16 @@ cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
 cmake --build "$build/win" || exit 1
 source "$root/tools/wine-env.sh"
 wine_env_start "$build/win" || exit 1
-wine "$build/win/hobrin_startup_bench.exe"
+bench_data="$build/bench-yorl"
+rm -rf "$bench_data" && mkdir -p "$bench_data/scores"
+service_start "$bench_data" || exit 1
+HOBRIN_BENCH_YORL_DATA=$(winepath -w "$bench_data") wine "$build/win/hobrin_startup_bench.exe"
+
+# The same request from curl, for comparison.
+url="http://127.0.0.1:8380/yorl/index.cgi?mode=fe_scores&short=game0"
+times=$(for _ in 1 2 3 4 5 6 7; do curl -s -o /dev/null -w '%{time_total}\n' "$url"; done)
+python3 - "$times" <<'PY'
+import statistics, sys
+times = [float(t) * 1000 for t in sys.argv[1].split()]
+print(f"  curl, same request:                 {statistics.median(times):7.1f} ms (median of {len(times)})")
+PY

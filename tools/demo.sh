@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds hobrin.exe and runs it under Wine in a demo working directory
-# (build/demo) beside the stand-in emulator. With a display, the program runs
-# until you close it. Without one, it runs on a private Xvfb: it shows the
-# About box, plays the first game with its console output, saves a screenshot
-# of each step in build/demo and is closed as a user would.
+# (build/demo) beside the stand-in emulator and the stand-in YORL service
+# with sample scores. With a display, the program runs until you close it.
+# Without one, it runs on a private Xvfb: it shows the About box, plays the
+# first game with its console output, lists Pac-Man's high scores, opens one
+# score and lists the recent uploads, saves a screenshot of each step in
+# build/demo and is closed as a user would.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,6 +24,9 @@ cp "$build/win/hobrin.exe" "$build/win/mame-standin.exe" "$demo/"
 interactive=${DISPLAY:+yes}
 source "$root/tools/wine-env.sh"
 wine_env_start "$build/win" || exit 1
+# The stand-in YORL service with sample scores, at the address Hobrin is built for.
+rm -rf "$demo/yorl" && cp -r "$root/tools/demo/yorl" "$demo/yorl"
+service_start "$demo/yorl" || exit 1
 
 cd "$demo" || exit 1
 if [ -n "$interactive" ]; then
@@ -46,8 +51,16 @@ if ctl wait Hobrin; then
         ctl press "Commandline view" 1 && ctl wait "Console output" && sleep 1 &&
         import -window root "$demo/console-output.png" && ctl press "Console output" 1 &&
         ctl gone "Console output" || status=1
+    # The leaderboard: Pac-Man's high scores, one score's properties, the recent uploads.
+    ctl wait Hobrin && ctl select Hobrin 1000 18 && ctl press Hobrin 1024 && ctl lines Hobrin 1023 5 && sleep 1 &&
+        import -window root "$demo/high-scores.png" && ctl open Hobrin 1023 0 &&
+        ctl wait "Score Properties" && sleep 1 && import -window root "$demo/score-properties.png" &&
+        ctl press "Score Properties" 1 && ctl gone "Score Properties" &&
+        ctl press Hobrin 1043 && ctl lines Hobrin 1023 10 && sleep 1 &&
+        import -window root "$demo/recent-uploads.png" || status=1
     ctl close Hobrin && ctl gone Hobrin || status=1
     echo "demo: screenshots in $demo: main-window.png about-box.png commandline-view.png console-output.png"
+    echo "      high-scores.png score-properties.png recent-uploads.png"
     [ -f "$demo/hobrin.cfg" ] && echo "demo: settings saved in $demo/hobrin.cfg ($(stat -c %s "$demo/hobrin.cfg") bytes)"
 else
     status=1

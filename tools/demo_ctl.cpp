@@ -3,6 +3,8 @@
 //   demo_ctl press TITLE ID  clicks control ID of that window
 //   demo_ctl tick TITLE ID   clicks check box ID unless it is already ticked
 //   demo_ctl select TITLE ID INDEX  selects line INDEX of list box ID
+//   demo_ctl open TITLE ID INDEX    selects line INDEX of list box ID and double-clicks it
+//   demo_ctl lines TITLE ID N       waits until list box ID holds at least N lines
 //   demo_ctl close TITLE     closes it as its close box would
 //   demo_ctl gone TITLE      waits until no window titled TITLE is left
 // Exits 0 on success, 1 when the window never came (or never went), 2 on bad use.
@@ -65,8 +67,21 @@ int main(int argc, char** argv)
             PostMessageA(control, BM_CLICK, 0, 0);
         return 0;
     }
-    if (std::strcmp(step, "select") == 0 && argc >= 5) {
+    if ((std::strcmp(step, "select") == 0 || std::strcmp(step, "open") == 0) && argc >= 5) {
         SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(std::atoi(argv[4])), 0);
+        if (step[0] == 'o')
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), LBN_DBLCLK),
+                         reinterpret_cast<LPARAM>(control));
+        return 0;
+    }
+    if (std::strcmp(step, "lines") == 0 && argc >= 5) {
+        LRESULT wanted = std::atoi(argv[4]);
+        DWORD start = GetTickCount();
+        while (SendMessageA(control, LB_GETCOUNT, 0, 0) < wanted) {
+            if (GetTickCount() - start > kTimeoutMs)
+                return 1;
+            Sleep(50);
+        }
         return 0;
     }
     return 2;

@@ -20,7 +20,7 @@ packages=(
     g++-mingw-w64-i686 libz-mingw-w64-dev
     wine wine32:i386 fonts-wine
     xvfb xauth imagemagick x11-utils
-    python3
+    python3 curl
 )
 
 missing=()
