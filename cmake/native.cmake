@@ -10,21 +10,30 @@ if(HOBRIN_SANITIZE)
     target_link_options(hobrin_core PUBLIC ${sanitizers})
 endif()
 
+# Taking recordings out of downloaded archives needs minizip, which the core
+# does without. The sanitizer flags come with hobrin_core.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
+add_library(hobrin_extract STATIC online/extract.cpp)
+target_link_libraries(hobrin_extract PUBLIC hobrin_core PkgConfig::MINIZIP)
+
 set(HOBRIN_RESULTS_DIR ${CMAKE_BINARY_DIR}/results CACHE PATH "Where test binaries write their XML reports")
 
 add_executable(hobrin_unit
     tests/unit/bounded_text_test.cpp
     tests/unit/command_line_test.cpp
     tests/unit/console_text_test.cpp
+    tests/unit/extract_test.cpp
     tests/unit/feed_walk_test.cpp
     tests/unit/game_list_test.cpp
     tests/unit/listing_scan_test.cpp
     tests/unit/recording_path_test.cpp
     tests/unit/score_record_test.cpp
+    tests/unit/score_text_test.cpp
     tests/unit/settings_test.cpp
     tests/unit/versions_test.cpp
 )
-target_link_libraries(hobrin_unit PRIVATE hobrin_core GTest::gtest_main)
+target_link_libraries(hobrin_unit PRIVATE hobrin_core hobrin_extract GTest::gtest_main)
 add_test(NAME unit COMMAND hobrin_unit --gtest_output=xml:${HOBRIN_RESULTS_DIR}/unit.xml)
 
 # Each fuzzer also runs briefly as a test, from its seed corpus.
@@ -45,9 +54,19 @@ function(hobrin_fuzzer name source corpus)
                 ${work_corpus} ${CMAKE_CURRENT_SOURCE_DIR}/${corpus})
 endfunction()
 
+# The same with the archive extraction and minizip compiled in.
+function(hobrin_extract_fuzzer name source corpus)
+    hobrin_fuzzer(${name} ${source} ${corpus})
+    if(TARGET ${name})
+        target_sources(${name} PRIVATE online/extract.cpp)
+        target_link_libraries(${name} PRIVATE PkgConfig::MINIZIP)
+    endif()
+endfunction()
+
 hobrin_fuzzer(versions_fuzz tests/fuzz/versions_fuzz.cpp tests/fuzz/versions_corpus)
 hobrin_fuzzer(listing_fuzz tests/fuzz/listing_fuzz.cpp tests/fuzz/listing_corpus)
 hobrin_fuzzer(feed_fuzz tests/fuzz/feed_fuzz.cpp tests/fuzz/feed_corpus)
+hobrin_extract_fuzzer(extract_fuzz tests/fuzz/extract_fuzz.cpp tests/fuzz/extract_corpus)
 
 # Timings of the listing scan and the feed walk, run by hand and not a test.
 # The core is compiled in again, optimised and without the sanitizers

@@ -22,6 +22,25 @@ if(NOT HOBRIN_SERVICE_URL MATCHES "^https?://[^ \"]+/$")
     message(FATAL_ERROR "HOBRIN_SERVICE_URL must be an http:// or https:// address ending in /")
 endif()
 
+# minizip, from zlib's source package that tools/setup.sh unpacks into
+# build/deps, built with this toolchain against the mingw zlib.
+set(HOBRIN_MINIZIP_DIR ${CMAKE_SOURCE_DIR}/build/deps/zlib-src/contrib/minizip CACHE PATH
+    "Folder holding minizip's unzip.c and ioapi.c")
+if(NOT EXISTS ${HOBRIN_MINIZIP_DIR}/unzip.c)
+    message(FATAL_ERROR "minizip's sources are missing from ${HOBRIN_MINIZIP_DIR}: run bash tools/setup.sh "
+                        "(it fetches zlib's source package into build/deps), or set HOBRIN_MINIZIP_DIR")
+endif()
+# The static zlib, so that the program needs no zlib1.dll beside it.
+find_path(HOBRIN_ZLIB_INCLUDE zlib.h REQUIRED)
+find_library(HOBRIN_ZLIB_STATIC NAMES libz.a REQUIRED)
+add_library(minizip STATIC ${HOBRIN_MINIZIP_DIR}/unzip.c ${HOBRIN_MINIZIP_DIR}/ioapi.c)
+target_include_directories(minizip PUBLIC ${HOBRIN_MINIZIP_DIR} ${HOBRIN_ZLIB_INCLUDE})
+# Only reading is needed, so no encryption; its old C draws many warnings that
+# are not ours to fix.
+target_compile_definitions(minizip PUBLIC NOCRYPT NOUNCRYPT)
+target_compile_options(minizip PRIVATE -w)
+target_link_libraries(minizip PUBLIC ${HOBRIN_ZLIB_STATIC})
+
 set(hobrin_sources
     shell/main.cpp
     shell/main_window.cpp
@@ -36,6 +55,8 @@ set(hobrin_sources
     online/feeds_win.cpp
     online/score_properties.cpp
     online/download.cpp
+    online/extract.cpp
+    online/recording_playback.cpp
     resources/hobrin.rc
 )
 
@@ -44,6 +65,7 @@ function(hobrin_program name service_url)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
     target_compile_definitions(${name} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501
                                HOBRIN_SERVICE_URL="${service_url}")
+    target_link_libraries(${name} PRIVATE minizip)
     target_link_libraries(${name} PRIVATE hobrin_core comctl32 comdlg32 wininet gdi32 user32 kernel32)
 endfunction()
 
@@ -67,6 +89,7 @@ add_executable(hobrin_e2e
     tests/e2e/game_list_test.cpp
     tests/e2e/launch_test.cpp
     tests/e2e/scores_test.cpp
+    tests/e2e/download_test.cpp
 )
 target_include_directories(hobrin_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)

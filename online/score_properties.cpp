@@ -1,6 +1,7 @@
 // The Score Properties window: every field of one score, and the download of its recording.
 #include "online/score_properties.h"
 
+#include "online/recording_playback.h"
 #include "online/score_record.h"
 #include "online/score_text.h"
 #include "shell/app.h"
@@ -76,7 +77,7 @@ INT_PTR CALLBACK scorePropertiesProc(HWND window, UINT message, WPARAM wParam, L
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_SCORE_OK: SendMessageA(window, WM_CLOSE, 0, 0); break;
-        case IDC_SCORE_DOWNLOAD: break;
+        case IDC_SCORE_DOWNLOAD: downloadAndPlayback(window); break;
         }
         return TRUE;
     case WM_CLOSE:

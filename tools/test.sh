@@ -36,6 +36,9 @@ yorl_data="$build/yorl-test"
 rm -rf "$yorl_data" && mkdir -p "$yorl_data/scores" "$yorl_data/inp"
 service_start "$yorl_data" || exit 1
 export HOBRIN_E2E_YORL_DATA=$(winepath -w "$yorl_data")
+# The archives that the download tests serve.
+python3 "$root/tests/e2e/make_test_zips.py" "$build/e2e-zips" || exit 1
+export HOBRIN_E2E_ZIPS=$(winepath -w "$build/e2e-zips")
 # The driver's own bounded waits end a stuck test; this bounds the whole run.
 e2e_report=$(winepath -w "$results/e2e.xml")
 (cd "$build/win" && timeout 1200 wine hobrin_e2e.exe --gtest_output="xml:$e2e_report") || failed=1

@@ -479,6 +479,15 @@ void resetYorlData()
         removeYorlFile(name);
 }
 
+void serveRecording(const std::string& archive, const std::string& recordingName)
+{
+    const char* zips = std::getenv("HOBRIN_E2E_ZIPS");
+    ASSERT_TRUE(zips && *zips) << "HOBRIN_E2E_ZIPS names no directory: run the tests through tools/test.sh";
+    std::string from = std::string(zips) + "\\" + archive;
+    std::string to = yorlPath("inp\\" + recordingName + ".zip");
+    ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << "cannot copy " << from << " to " << to;
+}
+
 std::vector<std::string> yorlRequests()
 {
     std::ifstream file(yorlPath("requests.log"), std::ios::binary);

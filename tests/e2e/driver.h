@@ -115,6 +115,9 @@ void removeYorlFile(const std::string& name);
 // Empties the data directory's answers and its request log.
 void resetYorlData();
 std::vector<std::string> yorlRequests();
+// Serves the test archive `archive` (made by make_test_zips.py) as the
+// recording `recordingName`.
+void serveRecording(const std::string& archive, const std::string& recordingName);
 
 // The lines of a text, split at CR LF or LF.
 std::vector<std::string> splitLines(const std::string& text);

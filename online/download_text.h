@@ -1,0 +1,15 @@
+// The progress line of a recording download.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// How many 1 kB blocks the progress line counts after `received` bytes: the
+// blocks begun so far while data arrives, and one more than the whole blocks
+// once the final read of nothing has come (so 2048 bytes end at 3, 1500 at 2,
+// 0 at 1, as the line has always counted).
+std::uint32_t progressBlocks(std::uint64_t received, bool finished);
+
+// "Recieved: %i kB / %i kB" with the total from the announced length (its
+// whole kilobytes plus one), or without a total when none was announced.
+void formatProgress(char* text, std::size_t size, std::uint32_t blocks, bool lengthKnown, std::uint32_t length);

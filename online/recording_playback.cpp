@@ -1,0 +1,129 @@
+// Plays back a downloaded recording in the emulator version that made it.
+#include "online/recording_playback.h"
+
+#include "emulator/game_list.h"
+#include "emulator/launch.h"
+#include "emulator/versions.h"
+#include "online/download.h"
+#include "online/extract.h"
+#include "online/score_properties.h"
+#include "online/score_record.h"
+#include "shell/bounded_text.h"
+#include "shell/message.h"
+#include "resource.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// The extracted recording's path, through which it is read and deleted.
+char recordingPath[512];
+
+bool reportExtraction(const ExtractResult& result)
+{
+    char message[512];
+    switch (result.status) {
+    case ExtractStatus::ok:
+        return true;
+    case ExtractStatus::cannotOpenArchive:
+        showMessage("Cannot open downloaded Zip file", "Zip error");
+        break;
+    case ExtractStatus::noRecording:
+        break;
+    case ExtractStatus::corruptMember:
+        formatText(message, sizeof message,
+                   "The member \"%s\" of the downloaded Zip file is damaged, so nothing was played. "
+                   "Download the recording again.",
+                   result.member);
+        showMessage(message, "Zip error");
+        return false;
+    case ExtractStatus::cannotCreateOutput:
+        formatText(message, sizeof message,
+                   "Cannot write \"%s\" into Hobrin's folder (disk full or read-only?), so nothing was played.",
+                   result.member);
+        showMessage(message, "Zip error");
+        return false;
+    }
+    showMessage("Could not extract INP from downloaded zipfile", "Can't playback");
+    return false;
+}
+
+// The game's short name from the recording's first 8 bytes (up to a zero byte).
+bool readRecordingGame(const char* path, char (&shortName)[9])
+{
+    std::memset(shortName, 0, sizeof shortName);
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+    std::size_t got = std::fread(shortName, 1, 8, file);
+    std::fclose(file);
+    return got == 8;
+}
+
+int recordingVersion(HWND propertiesWindow)
+{
+    char versionUsed[sizeof scoreTable[0].versionUsed];
+    copyText(versionUsed, sizeof versionUsed, scoreTable[selectedScore].versionUsed);
+    int version = findVersion(versionUsed);
+    if (version >= 0)
+        return version;
+    HWND mainWindow = GetWindow(propertiesWindow, GW_OWNER);
+    return static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_VERSION, CB_GETCURSEL, 0, 0));
+}
+
+// Finds what to play; tells the user when the recording cannot be played.
+bool findPlayback(HWND propertiesWindow, int& game, int& version)
+{
+    char shortName[9];
+    if (!readRecordingGame(recordingPath, shortName)) {
+        showMessage("The downloaded recording is too short to name its game.", "Can't playback");
+        return false;
+    }
+    game = findGame(shortName);
+    if (game < 0) {
+        char message[256];
+        formatText(message, sizeof message,
+                   "This recording is for the game \"%s\", which the game list does not hold. "
+                   "Choose the emulator version that lists it and refresh the game list.",
+                   shortName);
+        showMessage(message, "Can't playback");
+        return false;
+    }
+    version = recordingVersion(propertiesWindow);
+    return checkLaunchTarget(game, version, "Can't playback");
+}
+
+void playDownloadedRecording(HWND propertiesWindow)
+{
+    ExtractResult result = extractInputLog(savePath, ".");
+    if (!reportExtraction(result))
+        return;
+    char name[256];
+    copyText(name, sizeof name, result.baseName);
+    formatText(recordingPath, sizeof recordingPath, ".\\%s", name);
+    // The name that the playback switch takes: without ".inp".
+    std::size_t length = std::strlen(name);
+    name[length >= 4 ? length - 4 : 0] = '\0';
+
+    int game = -1;
+    int version = -1;
+    if (findPlayback(propertiesWindow, game, version)) {
+        HWND mainWindow = GetWindow(propertiesWindow, GW_OWNER);
+        ShowWindow(propertiesWindow, SW_HIDE);
+        ShowWindow(mainWindow, SW_HIDE);
+        runInputLog(game, version, static_cast<int>(LaunchMode::playback), ".", name);
+        ShowWindow(mainWindow, SW_SHOW);
+        ShowWindow(propertiesWindow, SW_SHOW);
+    }
+    DeleteFileA(recordingPath);
+}
+
+} // namespace
+
+void downloadAndPlayback(HWND propertiesWindow)
+{
+    if (runDownloadWindow(propertiesWindow, selectedScore) != 0)
+        return;
+    playDownloadedRecording(propertiesWindow);
+}
