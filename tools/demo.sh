@@ -4,8 +4,9 @@
 # with sample scores. With a display, the program runs until you close it.
 # Without one, it runs on a private Xvfb: it shows the About box, plays the
 # first game with its console output, lists Pac-Man's high scores, opens one
-# score and lists the recent uploads, saves a screenshot of each step in
-# build/demo and is closed as a user would.
+# score, lists the recent uploads, downloads the best Pac-Man recording and
+# plays it back, saves a screenshot of each step in build/demo and is closed
+# as a user would.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -58,9 +59,18 @@ if ctl wait Hobrin; then
         ctl press "Score Properties" 1 && ctl gone "Score Properties" &&
         ctl press Hobrin 1043 && ctl lines Hobrin 1023 10 && sleep 1 &&
         import -window root "$demo/recent-uploads.png" || status=1
+    # Download the best Pac-Man score's recording and watch it played back.
+    ctl press Hobrin 1024 && ctl lines Hobrin 1023 5 && ctl open Hobrin 1023 0 &&
+        ctl wait "Score Properties" && ctl press "Score Properties" 1039 &&
+        ctl save "Save downloaded recording as..." "$(winepath -w "$demo")\\best-pacman.zip" &&
+        ctl when 1040 "Download complete." && sleep 1 && import -window root "$demo/download.png" &&
+        ctl when 1040 "Download complete." 1041 && ctl wait "Commandline view" && sleep 1 &&
+        import -window root "$demo/playback-commandline.png" && ctl press "Commandline view" 1 &&
+        ctl wait "Console output" && ctl press "Console output" 1 && ctl gone "Console output" &&
+        ctl wait "Score Properties" && ctl press "Score Properties" 1 && ctl gone "Score Properties" || status=1
     ctl close Hobrin && ctl gone Hobrin || status=1
     echo "demo: screenshots in $demo: main-window.png about-box.png commandline-view.png console-output.png"
-    echo "      high-scores.png score-properties.png recent-uploads.png"
+    echo "      high-scores.png score-properties.png recent-uploads.png download.png playback-commandline.png"
     [ -f "$demo/hobrin.cfg" ] && echo "demo: settings saved in $demo/hobrin.cfg ($(stat -c %s "$demo/hobrin.cfg") bytes)"
 else
     status=1

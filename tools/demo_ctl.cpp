@@ -5,6 +5,9 @@
 //   demo_ctl select TITLE ID INDEX  selects line INDEX of list box ID
 //   demo_ctl open TITLE ID INDEX    selects line INDEX of list box ID and double-clicks it
 //   demo_ctl lines TITLE ID N       waits until list box ID holds at least N lines
+//   demo_ctl save TITLE PATH        types PATH into the file dialog TITLE and confirms
+//   demo_ctl when ID TEXT [BUTTON]  waits for a window whose control ID reads TEXT
+//                                   (windows without a caption), then clicks BUTTON
 //   demo_ctl close TITLE     closes it as its close box would
 //   demo_ctl gone TITLE      waits until no window titled TITLE is left
 // Exits 0 on success, 1 when the window never came (or never went), 2 on bad use.
@@ -36,6 +39,42 @@ bool waitFor(const char* title, bool present)
     return false;
 }
 
+struct ControlSearch {
+    int id;
+    const char* text;
+    HWND found;
+};
+
+BOOL CALLBACK matchControlText(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<ControlSearch*>(parameter);
+    HWND control = GetDlgItem(window, search->id);
+    char text[256] = "";
+    if (control && IsWindowVisible(window))
+        GetWindowTextA(control, text, sizeof text);
+    if (control && std::strcmp(text, search->text) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int whenControlReads(int id, const char* text, int button)
+{
+    ControlSearch search{id, text, nullptr};
+    DWORD start = GetTickCount();
+    while (EnumWindows(matchControlText, reinterpret_cast<LPARAM>(&search)) && !search.found) {
+        if (GetTickCount() - start > kTimeoutMs) {
+            std::fprintf(stderr, "demo_ctl: no window shows \"%s\"\n", text);
+            return 1;
+        }
+        Sleep(50);
+    }
+    if (button)
+        PostMessageA(GetDlgItem(search.found, button), BM_CLICK, 0, 0);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -48,9 +87,22 @@ int main(int argc, char** argv)
         return waitFor(title, true) ? 0 : 1;
     if (std::strcmp(step, "gone") == 0)
         return waitFor(title, false) ? 0 : 1;
+    if (std::strcmp(step, "when") == 0 && argc >= 4)
+        return whenControlReads(std::atoi(argv[2]), argv[3], argc >= 5 ? std::atoi(argv[4]) : 0);
     if (!waitFor(title, true))
         return 1;
     HWND window = visibleWindow(title);
+    if (std::strcmp(step, "save") == 0 && argc >= 4) {
+        // The file-name box of the common file dialogs.
+        HWND name = GetDlgItem(window, 0x47C);
+        if (!name)
+            name = GetDlgItem(window, 0x480);
+        if (!name)
+            return 1;
+        SetWindowTextA(name, argv[3]);
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return 0;
+    }
     if (std::strcmp(step, "close") == 0) {
         PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
         return 0;
