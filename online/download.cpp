@@ -153,16 +153,8 @@ bool askSavePath(HWND window, const ScoreRecord& record)
     formatText(downloadName, sizeof downloadName, "%s.zip", recordingName);
     copyText(savePath, sizeof savePath, downloadName);
 
-    fileDialog = OPENFILENAMEA{};
-    fileDialog.lStructSize = sizeof fileDialog;
-    fileDialog.hwndOwner = window;
-    fileDialog.lpstrFilter = "Zipped MAME Input logs (*.zip)\0*.zip\0All files\0*.*\0";
-    fileDialog.nFilterIndex = 1;
-    fileDialog.lpstrFile = savePath;
-    fileDialog.nMaxFile = sizeof savePath;
-    fileDialog.lpstrInitialDir = ".\\inp";
-    fileDialog.lpstrTitle = "Save downloaded recording as...";
-    fileDialog.Flags = OFN_NOCHANGEDIR;
+    prepareFileDialog(window, "Zipped MAME Input logs (*.zip)\0*.zip\0All files\0*.*\0", savePath, sizeof savePath,
+                      "Save downloaded recording as...");
     return GetSaveFileNameA(&fileDialog) == 1;
 }
 

@@ -15,6 +15,11 @@ extern char additionalParameters[512];
 // download's save dialog; each user clears it before filling it.
 extern OPENFILENAMEA fileDialog;
 
+// Clears fileDialog and fills it for a dialog over `owner` that starts in
+// ".\inp", leaves the working directory where it is, and returns the chosen
+// path in `path` (which may hold a proposal).
+void prepareFileDialog(HWND owner, const char* filter, char* path, DWORD pathSize, const char* title);
+
 // Handles of the score list and the split edit, for the feed workers, which
 // fill the list and read the split through window messages.
 extern HWND scoreListWindow;

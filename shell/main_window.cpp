@@ -53,6 +53,24 @@ const OptionBox kToggles[] = {
     {IDC_MAIN_SHOW_CONSOLE, &Settings::showConsole},
 };
 
+} // namespace
+
+void prepareFileDialog(HWND owner, const char* filter, char* path, DWORD pathSize, const char* title)
+{
+    fileDialog = OPENFILENAMEA{};
+    fileDialog.lStructSize = sizeof fileDialog;
+    fileDialog.hwndOwner = owner;
+    fileDialog.lpstrFilter = filter;
+    fileDialog.nFilterIndex = 1;
+    fileDialog.lpstrFile = path;
+    fileDialog.nMaxFile = pathSize;
+    fileDialog.lpstrInitialDir = ".\\inp";
+    fileDialog.lpstrTitle = title;
+    fileDialog.Flags = OFN_NOCHANGEDIR;
+}
+
+namespace {
+
 template <std::size_t N>
 void enableControls(HWND window, const int (&ids)[N], bool enabled)
 {
@@ -171,16 +189,7 @@ void launchRecord(HWND window)
 void playbackChosenRecording(HWND window)
 {
     char path[512] = "";
-    fileDialog = OPENFILENAMEA{};
-    fileDialog.lStructSize = sizeof fileDialog;
-    fileDialog.hwndOwner = window;
-    fileDialog.lpstrFilter = "MAME Input logs (*.inp)\0*.inp\0All files\0*.*\0";
-    fileDialog.nFilterIndex = 1;
-    fileDialog.lpstrFile = path;
-    fileDialog.nMaxFile = sizeof path;
-    fileDialog.lpstrInitialDir = ".\\inp";
-    fileDialog.lpstrTitle = "Playback INP";
-    fileDialog.Flags = OFN_NOCHANGEDIR;
+    prepareFileDialog(window, "MAME Input logs (*.inp)\0*.inp\0All files\0*.*\0", path, sizeof path, "Playback INP");
     if (!GetOpenFileNameA(&fileDialog))
         return;
 
