@@ -69,6 +69,8 @@ protected:
 
 TEST_F(DownloadTest, DownloadedRecordingIsPlayedBackAndRemoved)
 {
+    // Long enough a run to look at the windows and files while it lasts.
+    writeFile("standin-control.txt", "run_ms=1500\n");
     serveRecording("good.zip", "pacman_1000_ann");
     ASSERT_NE(startDownload("pacman_1000_ann"), nullptr);
     chooseFile(processId(), kSaveTitle, path("kept.zip"));

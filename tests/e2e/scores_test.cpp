@@ -136,7 +136,7 @@ TEST_F(ScoresTest, RecentUploadsListEveryLineFromTheFirst)
 TEST_F(ScoresTest, SecondPressWhileAFetchRunsAsksForPatience)
 {
     writeYorlFile("scores\\pacman.txt", kHeader + highScoreLine("100", "Gus", 1));
-    writeYorlFile("scores\\pacman.mode", "slow=2500");
+    writeYorlFile("scores\\pacman.mode", "slow=5000");
     HWND window = startWithGame(0);
     ASSERT_NE(window, nullptr);
     press(window, IDC_MAIN_HIGH_SCORES);
