@@ -35,6 +35,9 @@ HANDLE partFile = INVALID_HANDLE_VALUE;
 // Touched only by the user-interface thread.
 HANDLE workerHandle;
 bool closing;
+// A worker whose window was closed while it ran goes on to its own end
+// with the shared paths above, so no new download starts before it ends.
+HANDLE finishingWorker;
 
 void discardPartFile()
 {
@@ -188,7 +191,10 @@ void onClose(HWND window)
     DWORD exitCode = kDownloadFailed;
     if (workerHandle) {
         GetExitCodeThread(workerHandle, &exitCode);
-        CloseHandle(workerHandle);
+        if (exitCode == STILL_ACTIVE)
+            finishingWorker = workerHandle;
+        else
+            CloseHandle(workerHandle);
         workerHandle = nullptr;
     }
     EndDialog(window, exitCode == 0 ? 0 : kDownloadFailed);
@@ -260,6 +266,15 @@ int runDownloadWindow(HWND owner, int scoreIndex)
 {
     if (scoreIndex < 0 || scoreIndex >= kMaxScores)
         return kDownloadFailed;
+    if (finishingWorker) {
+        DWORD exitCode = 0;
+        if (GetExitCodeThread(finishingWorker, &exitCode) && exitCode == STILL_ACTIVE) {
+            showMessage("The previous download is still finishing. Try again in a moment.", "Can't download");
+            return kDownloadFailed;
+        }
+        CloseHandle(finishingWorker);
+        finishingWorker = nullptr;
+    }
     return static_cast<int>(
         DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_DOWNLOAD), owner, downloadProc, scoreIndex));
 }

@@ -286,3 +286,30 @@ TEST_F(DownloadTest, WorkerStuckInTheRequestIsStoppedAfterTheWait)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DownloadTest, ClosedWindowEndsAtOnceWhileTheDownloadFinishesOnDisk)
+{
+    serveRecording("big.zip", "background");
+    writeYorlFile("inp\\background.mode", "pieces=8192,150");
+    ASSERT_NE(startDownload("background"), nullptr);
+    chooseFile(processId(), kSaveTitle, path("background.zip"));
+    HWND download = downloadWindow();
+    ASSERT_NE(download, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return text(download, IDC_DOWNLOAD_PROGRESS).find("Recieved: ") == 0; }));
+    PostMessageA(download, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(waitUntilGone(download, 2000)) << "the close box ends the window at once";
+
+    // A second download waits for the first to finish.
+    press(properties_, IDC_SCORE_DOWNLOAD);
+    EXPECT_EQ(answerMessageBox(processId(), "Can't download"),
+              "The previous download is still finishing. Try again in a moment.");
+
+    EXPECT_TRUE(waitUntil([&] { return fileExists("background.zip"); }, 20000)) << "the worker still completes the file";
+    EXPECT_FALSE(fileExists("background.zip.part"));
+    EXPECT_GT(readFile("background.zip").size(), 200000u);
+    EXPECT_EQ(findWindow(processId(), "Commandline view"), nullptr) << "no playback follows";
+}
+
+} // namespace
