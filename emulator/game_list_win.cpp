@@ -4,6 +4,7 @@
 #include "emulator/game_list.h"
 #include "emulator/process_win.h"
 #include "emulator/versions.h"
+#include "emulator/versions_win.h"
 #include "shell/bounded_text.h"
 #include "shell/message.h"
 #include "shell/settings.h"
@@ -73,12 +74,8 @@ int runListing(int versionIndex)
 
 int buildGameList(HWND listBox, int versionIndex)
 {
-    if (versionIndex < 0 || versionIndex >= versionCount) {
-        showMessage("No emulator version is listed, so there is no game list. "
-                    "Add your emulators to versions.ini and start Hobrin again.",
-                    "Error");
+    if (!checkVersionIndex(versionIndex, "Error"))
         return -1;
-    }
     int started = runListing(versionIndex);
     if (started < 0)
         return started;

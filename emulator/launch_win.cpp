@@ -5,6 +5,7 @@
 #include "emulator/game_list.h"
 #include "emulator/process_win.h"
 #include "emulator/versions.h"
+#include "emulator/versions_win.h"
 #include "shell/app.h"
 #include "shell/bounded_text.h"
 #include "shell/message.h"
@@ -87,11 +88,8 @@ int launch(int gameIndex, int versionIndex, LaunchMode mode, const char* inputDi
 
 bool checkLaunchTarget(int gameIndex, int versionIndex, const char* title)
 {
-    if (versionIndex < 0 || versionIndex >= versionCount) {
-        showMessage("No emulator version is listed. Add your emulators to versions.ini and start Hobrin again.",
-                    title);
+    if (!checkVersionIndex(versionIndex, title))
         return false;
-    }
     if (gameIndex < 0 || gameIndex >= kMaxGames) {
         showMessage("Select a game in the list first.", title);
         return false;

@@ -2,6 +2,7 @@
 #include "emulator/versions_win.h"
 
 #include "emulator/versions.h"
+#include "shell/message.h"
 
 #include <cstdio>
 
@@ -16,4 +17,12 @@ int loadVersions(HWND comboBox)
     for (int i = 0; i < versionCount; ++i)
         SendMessageA(comboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(versionTable[i].name));
     return 0;
+}
+
+bool checkVersionIndex(int versionIndex, const char* title)
+{
+    if (versionIndex >= 0 && versionIndex < versionCount)
+        return true;
+    showMessage("No emulator version is listed. Add your emulators to versions.ini and start Hobrin again.", title);
+    return false;
 }

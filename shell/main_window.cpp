@@ -4,7 +4,6 @@
 #include "emulator/game_list.h"
 #include "emulator/game_list_win.h"
 #include "emulator/launch.h"
-#include "emulator/versions.h"
 #include "emulator/versions_win.h"
 #include "online/feeds.h"
 #include "online/score_properties.h"
@@ -160,7 +159,9 @@ void onClose(HWND window)
 }
 
 // The main window stays hidden, with the launch buttons and "Exit" disabled,
-// for the whole of a launch, whatever its outcome.
+// for the whole of a launch, whatever its outcome. A launch without a game or
+// version is refused before the window hides; the launch checks again for
+// its other caller, the playback of a download.
 void launchBracket(HWND window, void (*launch)(HWND), const char* title)
 {
     if (!checkLaunchTarget(selectedGame(window), selectedVersion(window), title))
@@ -222,11 +223,8 @@ void launchPlayback(HWND window)
 
 void onRefresh(HWND window)
 {
-    if (versionCount == 0) {
-        showMessage("No emulator version is listed. Add your emulators to versions.ini and start Hobrin again.",
-                    "Refresh game list");
+    if (!checkVersionIndex(selectedVersion(window), "Refresh game list"))
         return;
-    }
     HWND gameList = GetDlgItem(window, IDC_MAIN_GAME_LIST);
     SendMessageA(gameList, LB_RESETCONTENT, 0, 0);
     HWND splash = openSplash(window, "Loading MAME game list - please wait...");
