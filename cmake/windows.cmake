@@ -46,7 +46,7 @@ set(hobrin_sources
     shell/main_window.cpp
     shell/about.cpp
     shell/settings_file.cpp
-    shell/message.cpp
+    common/message.cpp
     emulator/console_output.cpp
     emulator/game_list_win.cpp
     emulator/launch_win.cpp

@@ -1,7 +1,7 @@
 // Composes the emulator command lines of a game run: play, record or playback.
 #include "emulator/command_line.h"
 
-#include "shell/bounded_text.h"
+#include "common/bounded_text.h"
 
 namespace {
 

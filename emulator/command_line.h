@@ -1,7 +1,7 @@
 // Composes the emulator command lines of a game run: play, record or playback.
 #pragma once
 
-#include "shell/bounded_text.h"
+#include "common/bounded_text.h"
 #include "shell/settings.h"
 
 #include <cstddef>

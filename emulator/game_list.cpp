@@ -1,7 +1,7 @@
 // The games of the chosen emulator version: the table, its fill from a listing, and the search by short name.
 #include "emulator/game_list.h"
 
-#include "shell/bounded_text.h"
+#include "common/bounded_text.h"
 
 #include <cstring>
 

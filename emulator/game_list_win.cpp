@@ -5,8 +5,8 @@
 #include "emulator/process_win.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
-#include "shell/bounded_text.h"
-#include "shell/message.h"
+#include "common/bounded_text.h"
+#include "common/message.h"
 #include "shell/settings.h"
 
 #include <cstdio>

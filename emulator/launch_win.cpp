@@ -7,8 +7,8 @@
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
 #include "shell/app.h"
-#include "shell/bounded_text.h"
-#include "shell/message.h"
+#include "common/bounded_text.h"
+#include "common/message.h"
 #include "shell/settings.h"
 
 #include <windows.h>

@@ -2,7 +2,7 @@
 #include "emulator/versions_win.h"
 
 #include "emulator/versions.h"
-#include "shell/message.h"
+#include "common/message.h"
 
 #include <cstdio>
 

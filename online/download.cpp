@@ -5,8 +5,8 @@
 #include "online/score_record.h"
 #include "online/service.h"
 #include "shell/app.h"
-#include "shell/bounded_text.h"
-#include "shell/message.h"
+#include "common/bounded_text.h"
+#include "common/message.h"
 #include "resource.h"
 
 #include <process.h>

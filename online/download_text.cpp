@@ -1,7 +1,7 @@
 // The progress line of a recording download.
 #include "online/download_text.h"
 
-#include "shell/bounded_text.h"
+#include "common/bounded_text.h"
 
 std::uint32_t progressBlocks(std::uint64_t received, bool finished)
 {

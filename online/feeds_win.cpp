@@ -5,7 +5,7 @@
 #include "online/score_record.h"
 #include "online/service.h"
 #include "shell/app.h"
-#include "shell/bounded_text.h"
+#include "common/bounded_text.h"
 
 #include <windows.h>
 #include <wininet.h>

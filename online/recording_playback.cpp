@@ -8,8 +8,8 @@
 #include "online/extract.h"
 #include "online/score_properties.h"
 #include "online/score_record.h"
-#include "shell/bounded_text.h"
-#include "shell/message.h"
+#include "common/bounded_text.h"
+#include "common/message.h"
 #include "resource.h"
 
 #include <cstdio>

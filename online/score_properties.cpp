@@ -5,7 +5,7 @@
 #include "online/score_record.h"
 #include "online/score_text.h"
 #include "shell/app.h"
-#include "shell/bounded_text.h"
+#include "common/bounded_text.h"
 #include "resource.h"
 
 #include <cstdarg>

@@ -1,7 +1,7 @@
 // Leaderboard feed lines: the scan of one line into a record, the error-page check and the walk over an answer.
 #include "online/score_record.h"
 
-#include "shell/bounded_text.h"
+#include "common/bounded_text.h"
 
 #include <cfloat>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The texts of the Score Properties window, made from one score record.
 #include "online/score_text.h"
 
-#include "shell/bounded_text.h"
+#include "common/bounded_text.h"
 
 #include <climits>
 

@@ -2,7 +2,7 @@
 #include "shell/about.h"
 
 #include "shell/app.h"
-#include "shell/bounded_text.h"
+#include "common/bounded_text.h"
 #include "resource.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // The entry: prepares the settings and runs the main window until it closes.
 #include "shell/app.h"
-#include "shell/bounded_text.h"
+#include "common/bounded_text.h"
 #include "shell/main_window.h"
-#include "shell/message.h"
+#include "common/message.h"
 #include "shell/settings.h"
 #include "shell/settings_file.h"
 #include "online/download.h"

@@ -12,10 +12,13 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
 demo="$build/demo"
+# The stand-in service's port, compiled in; HOBRIN_TEST_PORT moves it.
+port=${HOBRIN_TEST_PORT:-8380}
 
 bash "$root/tools/setup.sh" || exit 1
 cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null || exit 1
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+    -DHOBRIN_SERVICE_URL="http://127.0.0.1:$port/yorl/" >/dev/null || exit 1
 cmake --build "$build/win" || exit 1
 
 mkdir -p "$demo"
@@ -27,7 +30,7 @@ source "$root/tools/wine-env.sh"
 wine_env_start "$build/win" || exit 1
 # The stand-in YORL service with sample scores, at the address Hobrin is built for.
 rm -rf "$demo/yorl" && cp -r "$root/tools/demo/yorl" "$demo/yorl"
-service_start "$demo/yorl" || exit 1
+service_start "$demo/yorl" "$port" || exit 1
 
 cd "$demo" || exit 1
 if [ -n "$interactive" ]; then

@@ -12,6 +12,9 @@ bash "$root/tools/setup.sh" || exit 1
 rm -rf "$results"
 mkdir -p "$results"
 failed=0
+# The stand-in service's port, compiled into the test build: set
+# HOBRIN_TEST_PORT to run two checkouts' tests side by side.
+port=${HOBRIN_TEST_PORT:-8380}
 
 step() { printf '\n== %s\n' "$*"; }
 
@@ -25,7 +28,8 @@ step "native tests"
 
 step "Windows build (mingw-w64 i686)"
 cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null || exit 1
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+    -DHOBRIN_SERVICE_URL="http://127.0.0.1:$port/yorl/" >/dev/null || exit 1
 cmake --build "$build/win" || exit 1
 
 step "end-to-end tests under Wine"
@@ -34,7 +38,7 @@ wine_env_start "$build/win" || exit 1
 # A fresh data directory that the tests fill with the answers they need.
 yorl_data="$build/yorl-test"
 rm -rf "$yorl_data" && mkdir -p "$yorl_data/scores" "$yorl_data/inp"
-service_start "$yorl_data" || exit 1
+service_start "$yorl_data" "$port" || exit 1
 export HOBRIN_E2E_YORL_DATA=$(winepath -w "$yorl_data")
 # The archives that the download tests serve.
 python3 "$root/tests/e2e/make_test_zips.py" "$build/e2e-zips" || exit 1

@@ -1,5 +1,5 @@
 // Bounded copies and formats into fixed buffers.
-#include "shell/bounded_text.h"
+#include "common/bounded_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Message boxes the way this program shows them.
-#include "shell/message.h"
+#include "common/message.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // Bounded copies and formats into fixed buffers.
-#include "bounded_text.h"
+#include "common/bounded_text.h"
 
 #include <cstdio>
 #include <cstring>
