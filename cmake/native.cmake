@@ -14,7 +14,7 @@ endif()
 # does without. The sanitizer flags come with hobrin_core.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
-add_library(hobrin_extract STATIC online/extract.cpp)
+add_library(hobrin_extract STATIC online/extract.cpp online/disk_files_posix.cpp)
 target_link_libraries(hobrin_extract PUBLIC hobrin_core PkgConfig::MINIZIP)
 
 set(HOBRIN_RESULTS_DIR ${CMAKE_BINARY_DIR}/results CACHE PATH "Where test binaries write their XML reports")
@@ -33,7 +33,8 @@ add_executable(hobrin_unit
     tests/unit/settings_test.cpp
     tests/unit/versions_test.cpp
 )
-target_link_libraries(hobrin_unit PRIVATE hobrin_core hobrin_extract GTest::gtest_main)
+find_package(ZLIB REQUIRED)
+target_link_libraries(hobrin_unit PRIVATE hobrin_core hobrin_extract ZLIB::ZLIB GTest::gtest_main)
 add_test(NAME unit COMMAND hobrin_unit --gtest_output=xml:${HOBRIN_RESULTS_DIR}/unit.xml)
 
 # Each fuzzer also runs briefly as a test, from its seed corpus.
@@ -58,7 +59,7 @@ endfunction()
 function(hobrin_extract_fuzzer name source corpus)
     hobrin_fuzzer(${name} ${source} ${corpus})
     if(TARGET ${name})
-        target_sources(${name} PRIVATE online/extract.cpp)
+        target_sources(${name} PRIVATE online/extract.cpp online/disk_files_posix.cpp)
         target_link_libraries(${name} PRIVATE PkgConfig::MINIZIP)
     endif()
 endfunction()

@@ -56,6 +56,7 @@ set(hobrin_sources
     online/score_properties.cpp
     online/download.cpp
     online/extract.cpp
+    online/disk_files_win.cpp
     online/recording_playback.cpp
     resources/hobrin.rc
 )

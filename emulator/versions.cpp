@@ -13,77 +13,95 @@ bool isWhiteSpace(int c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// One character as text-mode reading gives it: a CR right before an LF is
-// dropped, so CR LF files read exactly like LF files on every platform.
-int nextChar(std::FILE* file)
+// The file as text-mode reading gives it: a CR right before an LF is
+// dropped, so CR LF files read exactly like LF files on every platform, and
+// a DOS end-of-file byte (0x1A) ends the file.
+struct TextReader {
+    std::FILE* file;
+    bool ended;
+};
+
+int nextChar(TextReader& reader)
 {
-    int c = std::getc(file);
+    if (reader.ended)
+        return EOF;
+    int c = std::getc(reader.file);
+    if (c == 0x1A)
+        c = EOF;
     if (c == '\r') {
-        int following = std::getc(file);
+        int following = std::getc(reader.file);
         if (following == '\n')
             return '\n';
         if (following != EOF)
-            std::ungetc(following, file);
+            std::ungetc(following, reader.file);
     }
+    if (c == EOF)
+        reader.ended = true;
     return c;
 }
 
-void skipWhiteSpace(std::FILE* file)
+void putBack(TextReader& reader, int c)
+{
+    if (c != EOF)
+        std::ungetc(c, reader.file);
+}
+
+void skipWhiteSpace(TextReader& reader)
 {
     int c;
     do
-        c = nextChar(file);
+        c = nextChar(reader);
     while (isWhiteSpace(c));
-    if (c != EOF)
-        std::ungetc(c, file);
+    putBack(reader, c);
 }
 
 // Reads the rest of the line into `field`, cut to fit, and consumes the line
 // end. A field holds at least one character, so a line end met first (only a
 // file that starts with empty lines has one there) is skipped with the white
 // space after it. Returns false when the file ended before any character.
-bool readField(std::FILE* file, char* field, std::size_t size)
+bool readField(TextReader& reader, char* field, std::size_t size)
 {
     std::size_t length = 0;
     bool any = false;
-    int c = nextChar(file);
+    int c = nextChar(reader);
     if (c == '\n') {
-        skipWhiteSpace(file);
-        c = nextChar(file);
+        skipWhiteSpace(reader);
+        c = nextChar(reader);
     }
     while (c != EOF && c != '\n') {
         if (length + 1 < size)
             field[length++] = static_cast<char>(c);
         any = true;
-        c = nextChar(file);
+        c = nextChar(reader);
     }
     field[length] = '\0';
     return any;
 }
 
-bool streamEnded(std::FILE* file)
+bool streamEnded(const TextReader& reader)
 {
-    return std::feof(file) || std::ferror(file);
+    return reader.ended || std::feof(reader.file) || std::ferror(reader.file);
 }
 
 } // namespace
 
 int readVersions(std::FILE* file, EmulatorVersion* table, int capacity)
 {
+    TextReader reader{file, false};
     int count = 0;
-    while (count < capacity && !streamEnded(file)) {
+    while (count < capacity && !streamEnded(reader)) {
         EmulatorVersion& slot = table[count];
         slot = EmulatorVersion{};
-        if (!readField(file, slot.name, sizeof slot.name))
+        if (!readField(reader, slot.name, sizeof slot.name))
             break;
         ++count;
         char fourthLine[kFourthLineSize];
         char* fields[] = {slot.command, slot.versionId, fourthLine};
         std::size_t sizes[] = {sizeof slot.command, sizeof slot.versionId, sizeof fourthLine};
-        skipWhiteSpace(file);
-        for (int i = 0; i < 3 && !streamEnded(file); ++i) {
-            readField(file, fields[i], sizes[i]);
-            skipWhiteSpace(file);
+        skipWhiteSpace(reader);
+        for (int i = 0; i < 3 && !streamEnded(reader); ++i) {
+            readField(reader, fields[i], sizes[i]);
+            skipWhiteSpace(reader);
         }
     }
     return count;

@@ -1,12 +1,15 @@
 // Downloading a score's zipped recording: the download window and its worker thread.
 #include "online/download.h"
 
+#include "common/bounded_text.h"
+#include "common/message.h"
+#include "online/disk_files.h"
+#include "online/disk_files_win.h"
 #include "online/download_text.h"
+#include "online/file_names.h"
 #include "online/score_record.h"
 #include "online/service.h"
 #include "shell/app.h"
-#include "common/bounded_text.h"
-#include "common/message.h"
 #include "resource.h"
 
 #include <process.h>
@@ -21,16 +24,28 @@ namespace {
 
 const DWORD kBlockSize = 1024;
 const int kDownloadFailed = 50;
-const char kPartSuffix[] = ".part";
+// The progress line is redrawn at most this often, and always at the end:
+// redrawing it for every block would take longer than the transfer.
+const DWORD kProgressIntervalMs = 30;
+// How long a window closing after "Download complete." waits for the worker's exit.
+const DWORD kCompleteWaitMs = 2000;
 
 // Shared with the worker: written by the window before the worker starts.
 char downloadName[64];
-char partPath[sizeof savePath + sizeof kPartSuffix];
-HWND downloadWindow;
+char temporaryPath[MAX_PATH + 1];
 
-// The worker's output file. The worker opens and closes it; the window
-// closes it only after it had to terminate the worker.
+// The window the worker reports to; the user-interface thread clears it
+// when the window closes before the worker ends.
+HWND volatile progressWindow;
+
+// The worker's output file, created by the window before the worker starts.
+// The worker writes and closes it; the window or the program's exit closes
+// it only after the worker had to be terminated.
 HANDLE partFile = INVALID_HANDLE_VALUE;
+
+// Set by the worker once the archive is at the chosen path and nothing but
+// its exit is left; read by the window's close.
+volatile long downloadComplete;
 
 // Touched only by the user-interface thread.
 HANDLE workerHandle;
@@ -45,7 +60,9 @@ void discardPartFile()
         CloseHandle(partFile);
         partFile = INVALID_HANDLE_VALUE;
     }
-    DeleteFileA(partPath);
+    if (temporaryPath[0])
+        DeleteFileA(temporaryPath);
+    temporaryPath[0] = '\0';
 }
 
 bool writeAll(HANDLE file, const char* data, DWORD size)
@@ -54,16 +71,41 @@ bool writeAll(HANDLE file, const char* data, DWORD size)
     return WriteFile(file, data, size, &written, nullptr) && written == size;
 }
 
+// Only a missing file or a writable disk file at the chosen path may be
+// replaced. Windows refuses to move over a read-only file where Wine would
+// not, so it is checked here for both.
+bool mayReplace(const char* path)
+{
+    PathKind kind = pathKind(path);
+    return kind == PathKind::missing || kind == PathKind::file;
+}
+
+void setProgressText(int id, const char* text)
+{
+    HWND window = progressWindow;
+    if (window)
+        SetDlgItemTextA(window, id, text);
+}
+
+void enableProgressControl(int id, bool enabled)
+{
+    HWND window = progressWindow;
+    if (window)
+        EnableWindow(GetDlgItem(window, id), enabled);
+}
+
 struct Session {
     HINTERNET internet = nullptr;
     HINTERNET address = nullptr;
-    ~Session()
+    void close()
     {
         if (address)
             InternetCloseHandle(address);
         if (internet)
             InternetCloseHandle(internet);
+        address = internet = nullptr;
     }
+    ~Session() { close(); }
 };
 
 // Every failure ends here: the message, then no file at the chosen path
@@ -75,20 +117,23 @@ unsigned fail(const char* text, const char* title)
     return kDownloadFailed;
 }
 
-// The archive is written beside the chosen path and moved there only once
-// it has arrived whole, so a failed or cancelled download never destroys a
-// good file of that name nor leaves a cut archive under it.
+// The archive is written to a temporary file beside the chosen path and
+// moved there only once it has arrived whole, so a failed or cancelled
+// download never destroys a good file of that name nor leaves a cut archive.
 unsigned __stdcall downloadRecording(void* name)
 {
-    HWND window = downloadWindow;
     Session session;
     session.internet = InternetOpenA("Hobrin", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!session.internet)
         return fail("Cannot start internet session", "Can't download");
+    char encoded[3 * sizeof downloadName];
+    bool encodedWhole = encodeAddressPart(encoded, sizeof encoded, static_cast<const char*>(name));
     char address[512];
     TextBuilder builder = startText(address, sizeof address);
     appendText(builder, kRecordingAddress);
-    appendText(builder, static_cast<const char*>(name));
+    appendText(builder, encoded);
+    if (!encodedWhole || builder.overflowed)
+        return fail("Cannot connect to YORL", "Can't download");
     session.address = InternetOpenUrlA(session.internet, address, nullptr, 0,
                                        INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
     if (!session.address)
@@ -100,17 +145,13 @@ unsigned __stdcall downloadRecording(void* name)
         status != HTTP_STATUS_OK)
         return fail("Cannot retrieve data from URL", "Can't download");
 
-    partFile = CreateFileA(partPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (partFile == INVALID_HANDLE_VALUE)
-        return fail("Cannot create file (disk full?)", "Can't save recording");
-
     DWORD length = 0;
     DWORD lengthSize = sizeof length;
     bool lengthKnown = HttpQueryInfoA(session.address, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
                                       &lengthSize, nullptr) != FALSE;
     char block[kBlockSize];
     unsigned long long received = 0;
+    DWORD lastShown = GetTickCount() - kProgressIntervalMs;
     for (;;) {
         if (cancelRequested == 1) {
             cancelRequested = 0;
@@ -125,9 +166,12 @@ unsigned __stdcall downloadRecording(void* name)
         if (got > 0 && !writeAll(partFile, block, got))
             return fail("Cannot write file to disk (disk full?)", "Can't save recording");
         received += got;
-        char progress[64];
-        formatProgress(progress, sizeof progress, progressBlocks(received, got == 0), lengthKnown, length);
-        SetDlgItemTextA(window, IDC_DOWNLOAD_PROGRESS, progress);
+        if (got == 0 || GetTickCount() - lastShown >= kProgressIntervalMs) {
+            char progress[64];
+            formatProgress(progress, sizeof progress, progressBlocks(received, got == 0), lengthKnown, length);
+            setProgressText(IDC_DOWNLOAD_PROGRESS, progress);
+            lastShown = GetTickCount();
+        }
         // A read may return less than a block before the end: only a read
         // of nothing ends the data.
         if (got == 0)
@@ -138,14 +182,19 @@ unsigned __stdcall downloadRecording(void* name)
     bool flushed = FlushFileBuffers(partFile) != FALSE;
     flushed = CloseHandle(partFile) && flushed;
     partFile = INVALID_HANDLE_VALUE;
-    if (!flushed || !MoveFileExA(partPath, savePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED |
-                                                         MOVEFILE_WRITE_THROUGH))
+    if (!flushed || !mayReplace(savePath) ||
+        !MoveFileExA(temporaryPath, savePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return fail("Cannot write file to disk (disk full?)", "Can't save recording");
+    temporaryPath[0] = '\0';
+    session.close();
 
-    EnableWindow(GetDlgItem(window, IDC_DOWNLOAD_DONE), TRUE);
-    EnableWindow(GetDlgItem(window, IDC_DOWNLOAD_CANCEL), FALSE);
-    SetDlgItemTextA(window, IDC_DOWNLOAD_TITLE, "Download complete.");
+    // "Done" comes last: once it can be pressed, the worker has nothing left
+    // to do but end.
+    downloadComplete = 1;
+    enableProgressControl(IDC_DOWNLOAD_CANCEL, false);
+    setProgressText(IDC_DOWNLOAD_TITLE, "Download complete.");
     MessageBeep(0);
+    enableProgressControl(IDC_DOWNLOAD_DONE, true);
     return 0;
 }
 
@@ -161,19 +210,46 @@ bool askSavePath(HWND window, const ScoreRecord& record)
     return GetSaveFileNameA(&fileDialog) == 1;
 }
 
+// Creates the temporary file beside the chosen path, before anything is
+// asked of the service: a path that cannot take the archive is refused at once.
+bool prepareOutput()
+{
+    char directory[sizeof savePath];
+    copyText(directory, sizeof directory, savePath);
+    char* separator = std::strrchr(directory, '\\');
+    char* slash = std::strrchr(directory, '/');
+    if (slash && (!separator || slash > separator))
+        separator = slash;
+    const char* fileName = separator ? separator + 1 : directory;
+    if (!*fileName || isDeviceName(fileName) || !mayReplace(savePath))
+        return false;
+    if (separator)
+        *separator = '\0';
+    else
+        copyText(directory, sizeof directory, ".");
+    partFile = createTemporaryHandle(directory, temporaryPath, sizeof temporaryPath);
+    return partFile != INVALID_HANDLE_VALUE;
+}
+
 void onOpen(HWND window, int scoreIndex)
 {
-    downloadWindow = window;
+    progressWindow = window;
     workerHandle = nullptr;
     closing = false;
+    downloadComplete = 0;
     if (!askSavePath(window, scoreTable[scoreIndex])) {
         EndDialog(window, kDownloadFailed);
         return;
     }
-    formatText(partPath, sizeof partPath, "%s%s", savePath, kPartSuffix);
+    if (!prepareOutput()) {
+        showMessage("Cannot create file (disk full?)", "Can't save recording");
+        EndDialog(window, kDownloadFailed);
+        return;
+    }
     cancelRequested = 0;
     workerHandle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, downloadRecording, downloadName, 0, nullptr));
     if (!workerHandle) {
+        discardPartFile();
         showMessage("Cannot start the download.", "Can't download");
         EndDialog(window, kDownloadFailed);
         return;
@@ -183,6 +259,25 @@ void onOpen(HWND window, int scoreIndex)
     SetDlgItemTextA(window, IDC_DOWNLOAD_TITLE, title);
 }
 
+// Waits up to `milliseconds` for `worker` to end, answering only the
+// messages that other threads send meanwhile (the worker's progress updates),
+// never the user's input. Without that, a worker in the middle of an update
+// could never reach its next cancel check.
+void waitForWorker(HANDLE worker, DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= milliseconds)
+            return;
+        DWORD result = MsgWaitForMultipleObjects(1, &worker, FALSE, milliseconds - elapsed, QS_SENDMESSAGE);
+        if (result != WAIT_OBJECT_0 + 1)
+            return;
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 void onClose(HWND window)
 {
     if (closing)
@@ -190,33 +285,21 @@ void onClose(HWND window)
     closing = true;
     DWORD exitCode = kDownloadFailed;
     if (workerHandle) {
+        // A worker that has put the archive in place only has its exit left.
+        if (downloadComplete)
+            waitForWorker(workerHandle, kCompleteWaitMs);
         GetExitCodeThread(workerHandle, &exitCode);
-        if (exitCode == STILL_ACTIVE)
+        if (exitCode == STILL_ACTIVE) {
             finishingWorker = workerHandle;
-        else
+            progressWindow = nullptr;
+            if (downloadComplete)
+                exitCode = 0;
+        } else {
             CloseHandle(workerHandle);
+        }
         workerHandle = nullptr;
     }
     EndDialog(window, exitCode == 0 ? 0 : kDownloadFailed);
-}
-
-// Waits up to `milliseconds` for the worker to end, answering only the
-// messages that other threads send meanwhile (the worker's progress updates),
-// never the user's input. Without that, a worker in the middle of an update
-// could never reach its next cancel check.
-void waitForWorker(DWORD milliseconds)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= milliseconds)
-            return;
-        DWORD result = MsgWaitForMultipleObjects(1, &workerHandle, FALSE, milliseconds - elapsed, QS_SENDMESSAGE);
-        if (result != WAIT_OBJECT_0 + 1)
-            return;
-        MSG message;
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
 }
 
 // Asks the worker to stop at its next block, waits up to five seconds, and
@@ -230,7 +313,7 @@ void onCancel(HWND window)
     for (int query = 0; query < 50; ++query) {
         if (!GetExitCodeThread(workerHandle, &exitCode) || exitCode != STILL_ACTIVE)
             break;
-        waitForWorker(100);
+        waitForWorker(workerHandle, 100);
     }
     if (exitCode == STILL_ACTIVE) {
         TerminateThread(workerHandle, kDownloadFailed);
@@ -260,11 +343,31 @@ INT_PTR CALLBACK downloadProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return FALSE;
 }
 
+// The recording name comes from the service and becomes both a file name
+// and part of an address: one that could name another folder, a device or
+// another address is refused before anything is asked or written.
+bool checkRecordingName(const ScoreRecord& record)
+{
+    char name[sizeof record.recordingName];
+    copyText(name, sizeof name, record.recordingName);
+    if (isUsableRecordingName(name))
+        return true;
+    char message[256];
+    formatText(message, sizeof message,
+               "This score's recording name, \"%s\", is not a usable file name, so the recording cannot be "
+               "downloaded.",
+               name);
+    showMessage(message, "Can't download");
+    return false;
+}
+
 } // namespace
 
 int runDownloadWindow(HWND owner, int scoreIndex)
 {
     if (scoreIndex < 0 || scoreIndex >= kMaxScores)
+        return kDownloadFailed;
+    if (!checkRecordingName(scoreTable[scoreIndex]))
         return kDownloadFailed;
     if (finishingWorker) {
         DWORD exitCode = 0;
@@ -277,4 +380,22 @@ int runDownloadWindow(HWND owner, int scoreIndex)
     }
     return static_cast<int>(
         DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_DOWNLOAD), owner, downloadProc, scoreIndex));
+}
+
+void finishDownloadBeforeExit()
+{
+    if (!finishingWorker)
+        return;
+    // Nothing else runs now: waiting blocks no window. The worker gets most
+    // of the time to finish the file, then a moment to obey a cancel.
+    if (WaitForSingleObject(finishingWorker, 4500) == WAIT_TIMEOUT) {
+        cancelRequested = 1;
+        if (WaitForSingleObject(finishingWorker, 500) == WAIT_TIMEOUT) {
+            TerminateThread(finishingWorker, kDownloadFailed);
+            WaitForSingleObject(finishingWorker, 1000);
+            discardPartFile();
+        }
+    }
+    CloseHandle(finishingWorker);
+    finishingWorker = nullptr;
 }

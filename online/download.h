@@ -14,3 +14,7 @@ extern char savePath[512];
 // it while showing progress. Returns 0 when the archive is at savePath whole,
 // 50 when the user cancelled or the download failed.
 int runDownloadWindow(HWND owner, int scoreIndex);
+
+// At the program's end: gives a download whose window was closed while it
+// ran a few seconds to finish, then stops it and removes its temporary file.
+void finishDownloadBeforeExit();

@@ -17,3 +17,30 @@ void formatProgress(char* text, std::size_t size, std::uint32_t blocks, bool len
     else
         formatText(text, size, "Recieved: %u kB", static_cast<unsigned>(blocks));
 }
+
+bool encodeAddressPart(char* target, std::size_t size, const char* text)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    if (size == 0)
+        return false;
+    std::size_t length = 0;
+    for (const char* c = text; *c; ++c) {
+        unsigned char byte = static_cast<unsigned char>(*c);
+        bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+                     byte == '-' || byte == '.' || byte == '_' || byte == '~';
+        std::size_t needed = plain ? 1 : 3;
+        if (size - length <= needed) {
+            target[0] = '\0';
+            return false;
+        }
+        if (plain) {
+            target[length++] = *c;
+        } else {
+            target[length++] = '%';
+            target[length++] = hex[byte >> 4];
+            target[length++] = hex[byte & 0x0F];
+        }
+    }
+    target[length] = '\0';
+    return true;
+}

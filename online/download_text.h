@@ -13,3 +13,8 @@ std::uint32_t progressBlocks(std::uint64_t received, bool finished);
 // "Recieved: %i kB / %i kB" with the total from the announced length (its
 // whole kilobytes plus one), or without a total when none was announced.
 void formatProgress(char* text, std::size_t size, std::uint32_t blocks, bool lengthKnown, std::uint32_t length);
+
+// Writes `text` as one part of an address: letters, digits and "-._~" as they
+// are, every other byte as %XX (a blank as %20). Returns false, with an empty
+// result, when it does not fit in `size` bytes.
+bool encodeAddressPart(char* target, std::size_t size, const char* text);

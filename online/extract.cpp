@@ -1,11 +1,13 @@
 // Picks the recording and its ".cap" companions out of a zip archive and writes them to a folder.
 #include "online/extract.h"
 
+#include "online/disk_files.h"
+#include "online/file_names.h"
+
 #include <unzip.h>
 
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,9 @@ constexpr std::size_t kStoredNameSize = 512;  // longer stored names are refused
 constexpr std::size_t kBaseNameMax = 255;     // fits ExtractResult's fields
 constexpr std::size_t kPathSize = 1024;
 constexpr unsigned kBlockSize = 1024;
+constexpr unsigned long kStored = 0;
+constexpr unsigned long kDeflated = 8;
+constexpr unsigned long kEncryptedFlag = 1;
 
 char asciiLower(char c)
 {
@@ -34,127 +39,162 @@ bool endsWith(const char* name, const char* suffix, bool ignoreCase)
     return true;
 }
 
-bool equalsIgnoringCase(const char* text, std::size_t length, const char* word)
+// The archive is read only when it is a file on a disk: minizip's own
+// opening would read a device just as well, and a read could then block.
+voidpf ZCALLBACK openArchiveFile(voidpf, const void* path, int mode)
 {
-    if (std::strlen(word) != length)
-        return false;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (asciiLower(text[i]) != asciiLower(word[i]))
-            return false;
-    }
-    return true;
+    if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ)
+        return nullptr;
+    return openDiskFile(static_cast<const char*>(path));
 }
 
-bool isReservedDeviceName(const char* name)
+unzFile openArchive(const char* path)
 {
-    const char* dot = std::strchr(name, '.');
-    std::size_t stem = dot ? static_cast<std::size_t>(dot - name) : std::strlen(name);
-    for (const char* word : {"con", "prn", "aux", "nul"}) {
-        if (equalsIgnoringCase(name, stem, word))
-            return true;
-    }
-    if (stem == 4 && name[3] >= '1' && name[3] <= '9')
-        return equalsIgnoringCase(name, 3, "com") || equalsIgnoringCase(name, 3, "lpt");
-    return false;
+    zlib_filefunc64_def functions;
+    fill_fopen64_filefunc(&functions);
+    functions.zopen64_file = openArchiveFile;
+    return unzOpen2_64(path, &functions);
 }
 
-// The member the archive is positioned at, when it may be extracted at all.
 struct Member {
     char stored[kStoredNameSize];
     const char* base;
+    bool usable;  // its base name may be a file name in the folder
+    unz_file_info64 info;
 };
 
-enum class ScanStep { member, skipped, end, broken };
-
-// Reads the current member's name; `skipped` for one that is treated as absent.
-ScanStep readMember(unzFile archive, Member& member)
+// Reads the current member's name and header. False when the archive's
+// directory cannot be read there.
+bool readMember(unzFile archive, Member& member)
 {
-    unz_file_info info;
-    if (unzGetCurrentFileInfo(archive, &info, member.stored, sizeof member.stored, nullptr, 0, nullptr, 0) !=
+    if (unzGetCurrentFileInfo64(archive, &member.info, member.stored, sizeof member.stored, nullptr, 0, nullptr, 0) !=
         UNZ_OK)
-        return ScanStep::broken;
+        return false;
     // A name that filled the buffer is unterminated or cut short; one with a
-    // NUL inside would be read as a different name than the archive holds.
-    if (info.size_filename >= sizeof member.stored || std::strlen(member.stored) != info.size_filename)
-        return ScanStep::skipped;
+    // zero byte inside would be read as a different name than the archive holds.
+    bool whole = member.info.size_filename < sizeof member.stored &&
+                 std::strlen(member.stored) == member.info.size_filename;
+    if (!whole)
+        member.stored[0] = '\0';
     member.base = memberBaseName(member.stored);
-    if (std::strlen(member.base) > kBaseNameMax || !isSafeFileName(member.base))
-        return ScanStep::skipped;
-    return ScanStep::member;
-}
-
-// Steps to the next member that may be extracted (or the first, when `first`).
-ScanStep nextMember(unzFile archive, Member& member, bool first)
-{
-    for (;;) {
-        int moved = first ? unzGoToFirstFile(archive) : unzGoToNextFile(archive);
-        first = false;
-        if (moved == UNZ_END_OF_LIST_OF_FILE)
-            return ScanStep::end;
-        if (moved != UNZ_OK)
-            return ScanStep::broken;
-        ScanStep step = readMember(archive, member);
-        if (step != ScanStep::skipped)
-            return step;
-    }
+    member.usable = whole && std::strlen(member.base) <= kBaseNameMax && isSafeFileName(member.base);
+    return true;
 }
 
 // What the selection rules pick, found from the names alone so that nothing
-// is written when the archive holds no recording.
+// is written when the archive holds no recording. The archive's own first
+// member is the one whose name is compared without regard to case, even
+// when it is not extracted because its name is unsafe.
 struct Selection {
-    bool firstIsCompanion = false;
+    std::vector<unz64_file_pos> companions;
+    std::size_t companionCount = 0;
     bool found = false;
-    unz_file_pos recording{};
+    unz64_file_pos recording{};
 };
-
-bool isCompanion(const char* base, bool first)
-{
-    return endsWith(base, ".cap", first);
-}
-
-bool isRecording(const char* base, bool first)
-{
-    return endsWith(base, ".inp", first);
-}
 
 bool select(unzFile archive, Selection& selection)
 {
     Member member;
-    ScanStep step = nextMember(archive, member, true);
-    for (bool first = true; step == ScanStep::member; first = false) {
-        if (first)
-            selection.firstIsCompanion = isCompanion(member.base, true);
-        if (isRecording(member.base, first)) {
-            selection.found = unzGetFilePos(archive, &selection.recording) == UNZ_OK;
-            return selection.found;
+    bool firstIsCompanion = false;
+    bool first = true;
+    int moved = unzGoToFirstFile(archive);
+    for (; moved == UNZ_OK; moved = unzGoToNextFile(archive), first = false) {
+        if (!readMember(archive, member))
+            return false;
+        if (!member.usable)
+            continue;
+        bool companion = first ? endsWith(member.base, ".cap", true)
+                               : !firstIsCompanion && endsWith(member.base, ".cap", false);
+        firstIsCompanion |= first && companion;
+        bool recording = !selection.found && endsWith(member.base, ".inp", first);
+        if (!companion && !recording)
+            continue;
+        unz64_file_pos position;
+        if (unzGetFilePos64(archive, &position) != UNZ_OK)
+            return false;
+        if (recording) {
+            selection.recording = position;
+            selection.found = true;
+        } else if (++selection.companionCount < kMaxExtractedMembers) {
+            selection.companions.push_back(position);
         }
-        step = nextMember(archive, member, false);
     }
-    return step == ScanStep::end;
+    return moved == UNZ_END_OF_LIST_OF_FILE;
 }
 
+// One member on its way into the folder.
+struct Pending {
+    std::string temporary;  // where it is written first
+    std::string target;     // where it goes
+    std::string backup;     // a name reserved for a file already at the target
+    bool backedUp = false;  // that file has been moved to the backup name
+    bool placed = false;    // the member is at its target
+};
+
+// Writes members to temporary files, then moves them all into place, or
+// takes every step back so that the folder is as it was.
 class Extraction {
 public:
     Extraction(unzFile archive, const char* directory) : archive_(archive), directory_(directory) {}
+    ~Extraction() { rollBack(); }
 
-    // Writes the current member to the folder, replacing a file of that name.
-    ExtractStatus extract(const char* base)
+    ExtractStatus write(const Member& member)
     {
-        char path[kPathSize];
-        int length = std::snprintf(path, sizeof path, "%s/%s", directory_, base);
-        if (length < 0 || static_cast<std::size_t>(length) >= sizeof path)
+        if ((member.info.flag & kEncryptedFlag) ||
+            (member.info.compression_method != kStored && member.info.compression_method != kDeflated))
+            return ExtractStatus::unsupportedMember;
+        if (member.info.uncompressed_size > kMaxMemberSize)
+            return ExtractStatus::memberTooLarge;
+        char target[kPathSize];
+        int length = std::snprintf(target, sizeof target, "%s/%s", directory_, member.base);
+        if (length < 0 || static_cast<std::size_t>(length) >= sizeof target)
             return ExtractStatus::cannotCreateOutput;
+        char temporary[kPathSize];
+        std::FILE* output = createTemporaryFile(directory_, temporary, sizeof temporary);
+        if (!output)
+            return ExtractStatus::cannotCreateOutput;
+        files_.push_back(Pending{temporary, target, {}, false, false});
+
+        ExtractStatus status = copyCurrentMember(output, member.info.uncompressed_size);
+        // Data still buffered may fail to reach the disk only here.
+        if (std::fclose(output) != 0 && status == ExtractStatus::ok)
+            status = ExtractStatus::cannotCreateOutput;
+        return status;
+    }
+
+    // Moves every written member to its target. A read-only file or a
+    // folder at a target refuses the whole extraction before anything moves.
+    // On failure `failed` is the write-order index of the member not placed.
+    bool placeAll(std::size_t& failed)
+    {
+        for (failed = 0; failed < files_.size(); ++failed) {
+            PathKind kind = pathKind(files_[failed].target.c_str());
+            if (kind != PathKind::missing && kind != PathKind::file)
+                return false;
+        }
+        for (failed = 0; failed < files_.size(); ++failed) {
+            Pending& file = files_[failed];
+            if (pathKind(file.target.c_str()) == PathKind::file && !moveAside(file))
+                return false;
+            if (!moveFile(file.temporary.c_str(), file.target.c_str(), false))
+                return false;
+            file.placed = true;
+        }
+        for (Pending& file : files_) {
+            if (!file.backup.empty())
+                removeFile(file.backup.c_str());
+        }
+        files_.clear();
+        return true;
+    }
+
+private:
+    ExtractStatus copyCurrentMember(std::FILE* output, unsigned long long declaredSize)
+    {
         if (unzOpenCurrentFile(archive_) != UNZ_OK)
             return ExtractStatus::corruptMember;
-        std::FILE* output = std::fopen(path, "wb");
-        if (!output) {
-            unzCloseCurrentFile(archive_);
-            return ExtractStatus::cannotCreateOutput;
-        }
-        // Listed before the first byte so that a failure below removes it.
-        written_.emplace_back(path);
-
         ExtractStatus status = ExtractStatus::ok;
+        unsigned long long written = 0;
         char block[kBlockSize];
         for (;;) {
             int read = unzReadCurrentFile(archive_, block, kBlockSize);
@@ -164,53 +204,59 @@ public:
                 status = ExtractStatus::corruptMember;
                 break;
             }
+            // Counted as written: the header's size is not to be trusted.
+            if (written + static_cast<unsigned>(read) > kMaxMemberSize) {
+                status = ExtractStatus::memberTooLarge;
+                break;
+            }
             if (std::fwrite(block, 1, static_cast<std::size_t>(read), output) != static_cast<std::size_t>(read)) {
                 status = ExtractStatus::cannotCreateOutput;
                 break;
             }
+            written += static_cast<unsigned>(read);
         }
-        // The CRC is checked only once the whole member has been read.
+        // The CRC is checked only once all the declared bytes were read, so
+        // a stream that ends early must be caught by its length.
         int closed = unzCloseCurrentFile(archive_);
-        if (status == ExtractStatus::ok && closed != UNZ_OK)
+        if (status == ExtractStatus::ok && (closed != UNZ_OK || written != declaredSize))
             status = ExtractStatus::corruptMember;
-        // Data still buffered may fail to reach the disk only here.
-        if (std::fclose(output) != 0 && status == ExtractStatus::ok)
-            status = ExtractStatus::cannotCreateOutput;
         return status;
     }
 
-    // Removes everything this call wrote.
-    void discard()
+    // The user's file at the target goes to a reserved name until the
+    // extraction has succeeded, so that a failure can put it back.
+    bool moveAside(Pending& file)
     {
-        for (const std::string& path : written_)
-            std::remove(path.c_str());
-        written_.clear();
+        char backup[kPathSize];
+        std::FILE* reserved = createTemporaryFile(directory_, backup, sizeof backup);
+        if (!reserved)
+            return false;
+        std::fclose(reserved);
+        file.backup = backup;
+        file.backedUp = moveFile(file.target.c_str(), backup, true);
+        return file.backedUp;
     }
 
-private:
+    void rollBack()
+    {
+        for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
+            removeFile(file->placed ? file->target.c_str() : file->temporary.c_str());
+            if (file->backedUp)
+                moveFile(file->backup.c_str(), file->target.c_str(), false);
+            else if (!file->backup.empty())
+                removeFile(file->backup.c_str());
+        }
+        files_.clear();
+    }
+
     unzFile archive_;
     const char* directory_;
-    std::vector<std::string> written_;
+    std::vector<Pending> files_;
 };
 
 void copyName(char (&field)[256], const char* name)
 {
     std::snprintf(field, sizeof field, "%s", name);
-}
-
-ExtractResult finish(unzFile archive, ExtractResult result, ExtractStatus status)
-{
-    unzClose(archive);
-    result.status = status;
-    return result;
-}
-
-ExtractResult fail(unzFile archive, ExtractResult result, Extraction& extraction, ExtractStatus status,
-                   const char* member)
-{
-    extraction.discard();
-    copyName(result.member, member);
-    return finish(archive, result, status);
 }
 
 } // namespace
@@ -227,21 +273,6 @@ const char* memberBaseName(const char* storedName)
     return base;
 }
 
-bool isSafeFileName(const char* baseName)
-{
-    if (!baseName || !*baseName || std::strcmp(baseName, ".") == 0 || std::strcmp(baseName, "..") == 0)
-        return false;
-    for (const char* c = baseName; *c; ++c) {
-        unsigned char byte = static_cast<unsigned char>(*c);
-        if (byte < 0x20 || std::strchr("<>:\"/\\|?*", *c))
-            return false;
-    }
-    char last = baseName[std::strlen(baseName) - 1];
-    if (last == '.' || last == ' ')
-        return false;
-    return !isReservedDeviceName(baseName);
-}
-
 ExtractResult extractInputLog(const char* archivePath, const char* directory)
 {
     ExtractResult result{};
@@ -251,44 +282,54 @@ ExtractResult extractInputLog(const char* archivePath, const char* directory)
         result.status = ExtractStatus::cannotCreateOutput;
         return result;
     }
-    unzFile archive = archivePath ? unzOpen(archivePath) : nullptr;
+    unzFile archive = archivePath ? openArchive(archivePath) : nullptr;
     if (!archive)
         return result;
 
-    unz_global_info global;
-    if (unzGetGlobalInfo(archive, &global) != UNZ_OK)
-        return finish(archive, result, ExtractStatus::cannotOpenArchive);
-    if (global.number_entry == 0)
-        return finish(archive, result, ExtractStatus::noRecording);
-
+    unz_global_info64 global;
     Selection selection;
-    if (!select(archive, selection))
-        return finish(archive, result, ExtractStatus::cannotOpenArchive);
-    if (!selection.found)
-        return finish(archive, result, ExtractStatus::noRecording);
+    if (unzGetGlobalInfo64(archive, &global) != UNZ_OK)
+        result.status = ExtractStatus::cannotOpenArchive;
+    else if (global.number_entry == 0)
+        result.status = ExtractStatus::noRecording;
+    else if (!select(archive, selection))
+        result.status = ExtractStatus::cannotOpenArchive;
+    else if (!selection.found)
+        result.status = ExtractStatus::noRecording;
+    else if (selection.companionCount + 1 > kMaxExtractedMembers)
+        result.status = ExtractStatus::tooManyMembers;
+    else
+        result.status = ExtractStatus::ok;
+    if (result.status != ExtractStatus::ok) {
+        unzClose(archive);
+        return result;
+    }
 
+    // Companions first, then the recording: the order they are written in.
+    std::vector<unz64_file_pos> members = selection.companions;
+    members.push_back(selection.recording);
+    std::vector<std::string> names;
     Extraction extraction(archive, directory);
     Member member;
-    ScanStep step = nextMember(archive, member, true);
-    // A first member that is a companion is the only one.
-    for (bool first = true; step == ScanStep::member; first = false) {
-        if (first ? selection.firstIsCompanion : isCompanion(member.base, false)) {
-            ExtractStatus status = extraction.extract(member.base);
-            if (status != ExtractStatus::ok)
-                return fail(archive, result, extraction, status, member.base);
-        }
-        if (first && selection.firstIsCompanion)
+    for (const unz64_file_pos& position : members) {
+        if (unzGoToFilePos64(archive, &position) != UNZ_OK || !readMember(archive, member)) {
+            result.status = ExtractStatus::cannotOpenArchive;
             break;
-        step = nextMember(archive, member, false);
+        }
+        names.emplace_back(member.base);
+        result.status = extraction.write(member);
+        if (result.status != ExtractStatus::ok) {
+            copyName(result.member, member.base);
+            break;
+        }
     }
-    if (step == ScanStep::broken)
-        return fail(archive, result, extraction, ExtractStatus::cannotOpenArchive, "");
-
-    if (unzGoToFilePos(archive, &selection.recording) != UNZ_OK || readMember(archive, member) != ScanStep::member)
-        return fail(archive, result, extraction, ExtractStatus::cannotOpenArchive, "");
-    ExtractStatus status = extraction.extract(member.base);
-    if (status != ExtractStatus::ok)
-        return fail(archive, result, extraction, status, member.base);
-    copyName(result.baseName, member.base);
-    return finish(archive, result, ExtractStatus::ok);
+    std::size_t failed = 0;
+    if (result.status == ExtractStatus::ok && !extraction.placeAll(failed)) {
+        result.status = ExtractStatus::cannotCreateOutput;
+        copyName(result.member, names[failed].c_str());
+    }
+    if (result.status == ExtractStatus::ok)
+        copyName(result.baseName, names.back().c_str());
+    unzClose(archive);
+    return result;
 }

@@ -4,6 +4,7 @@
 #include "emulator/game_list.h"
 #include "emulator/launch.h"
 #include "emulator/versions.h"
+#include "online/disk_files.h"
 #include "online/download.h"
 #include "online/extract.h"
 #include "online/score_properties.h"
@@ -38,6 +39,25 @@ bool reportExtraction(const ExtractResult& result)
                    result.member);
         showMessage(message, "Zip error");
         return false;
+    case ExtractStatus::unsupportedMember:
+        formatText(message, sizeof message,
+                   "The member \"%s\" of the downloaded Zip file is encrypted or compressed in a way that is not "
+                   "supported, so nothing was played.",
+                   result.member);
+        showMessage(message, "Zip error");
+        return false;
+    case ExtractStatus::memberTooLarge:
+        formatText(message, sizeof message,
+                   "The member \"%s\" of the downloaded Zip file is larger than %u MB, so nothing was played.",
+                   result.member, static_cast<unsigned>(kMaxMemberSize >> 20));
+        showMessage(message, "Zip error");
+        return false;
+    case ExtractStatus::tooManyMembers:
+        formatText(message, sizeof message,
+                   "The downloaded Zip file holds more than %u files to extract, so nothing was played.",
+                   static_cast<unsigned>(kMaxExtractedMembers));
+        showMessage(message, "Zip error");
+        return false;
     case ExtractStatus::cannotCreateOutput:
         formatText(message, sizeof message,
                    "Cannot write \"%s\" into Hobrin's folder (disk full or read-only?), so nothing was played.",
@@ -49,11 +69,12 @@ bool reportExtraction(const ExtractResult& result)
     return false;
 }
 
-// The game's short name from the recording's first 8 bytes (up to a zero byte).
+// The game's short name from the recording's first 8 bytes (up to a zero
+// byte). Only a disk file is read, so the read can never block.
 bool readRecordingGame(const char* path, char (&shortName)[9])
 {
     std::memset(shortName, 0, sizeof shortName);
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = openDiskFile(path);
     if (!file)
         return false;
     std::size_t got = std::fread(shortName, 1, 8, file);

@@ -22,6 +22,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     INT_PTR result = DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(),
                                      mainWindowProc, 0);
+    finishDownloadBeforeExit();
     if (result == 0)
         return 0;
     char message[80];

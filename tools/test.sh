@@ -43,6 +43,10 @@ export HOBRIN_E2E_YORL_DATA=$(winepath -w "$yorl_data")
 # The archives that the download tests serve.
 python3 "$root/tests/e2e/make_test_zips.py" "$build/e2e-zips" || exit 1
 export HOBRIN_E2E_ZIPS=$(winepath -w "$build/e2e-zips")
+# Serial and printer ports that a test can see writes to.
+rm -rf "$build/e2e-devices"
+devices_start "$build/e2e-devices" || exit 1
+export HOBRIN_E2E_DEVICES=$(winepath -w "$build/e2e-devices")
 # The driver's own bounded waits end a stuck test; this bounds the whole run.
 e2e_report=$(winepath -w "$results/e2e.xml")
 (cd "$build/win" && timeout 1200 wine hobrin_e2e.exe --gtest_output="xml:$e2e_report") || failed=1

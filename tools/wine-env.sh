@@ -3,6 +3,8 @@
 # YORL service, and cleanup of everything started here, on every exit path.
 #   wine_env_start BUILD_DIR      sets up Wine and the display
 #   service_start DATA_DIR [PORT] starts the stand-in service on 127.0.0.1
+#   devices_start DIR             points the prefix's COM and LPT ports at
+#                                 files and a terminal in DIR (tools/device_standins.py)
 #   wine_env_stop                 stops all of it (also run on exit)
 
 wine_env_start() {
@@ -18,6 +20,7 @@ wine_env_start() {
 
     WINE_ENV_XVFB_PID=
     WINE_ENV_SERVICE_PID=
+    WINE_ENV_DEVICES_PID=
     trap wine_env_stop EXIT
     trap 'exit 130' INT TERM
 
@@ -84,7 +87,34 @@ service_start() {
     rm -f "$ready"
 }
 
+devices_start() {
+    local dir=$1
+    local here ready
+    here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+    ready=$(mktemp)
+    rm -f "$ready"
+    python3 "$here/device_standins.py" --prefix "$WINEPREFIX" --dir "$dir" --lifetime 3600 \
+        --ready "$ready" &
+    WINE_ENV_DEVICES_PID=$!
+    local tries=0
+    while [ ! -s "$ready" ] && [ $tries -lt 100 ]; do
+        if ! kill -0 "$WINE_ENV_DEVICES_PID" 2>/dev/null; then
+            echo "devices: the device stand-ins did not start" >&2
+            WINE_ENV_DEVICES_PID=
+            return 1
+        fi
+        sleep 0.1
+        tries=$((tries + 1))
+    done
+    rm -f "$ready"
+}
+
 wine_env_stop() {
+    if [ -n "${WINE_ENV_DEVICES_PID:-}" ]; then
+        kill "$WINE_ENV_DEVICES_PID" >/dev/null 2>&1 || true
+        wait "$WINE_ENV_DEVICES_PID" 2>/dev/null || true
+        WINE_ENV_DEVICES_PID=
+    fi
     if [ -n "${WINE_ENV_SERVICE_PID:-}" ]; then
         kill "$WINE_ENV_SERVICE_PID" >/dev/null 2>&1 || true
         wait "$WINE_ENV_SERVICE_PID" 2>/dev/null || true

@@ -4,6 +4,10 @@
 
 #include "resource.h"
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
 using namespace e2e;
 
 namespace {
@@ -14,6 +18,34 @@ std::string scoreLine(const std::string& recording, const std::string& version =
 {
     return "('1000','1','a1','" + version + "','1100000000','" + recording +
            "','t','Ann',\"Pac-Man (Midway)\",'1','12.5','Run')<P>\n";
+}
+
+// What reached the prefix's serial and printer ports (see
+// tools/device_standins.py), "" when nothing did.
+std::string deviceWrites()
+{
+    const char* devices = std::getenv("HOBRIN_E2E_DEVICES");
+    if (!devices || !*devices)
+        return "";
+    std::string writes;
+    for (const std::string& name : directoryEntries(devices)) {
+        std::ifstream file(std::string(devices) + "\\" + name, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        if (!bytes.empty())
+            writes += name + ": " + bytes + "\n";
+    }
+    return writes;
+}
+
+// The temporary files of downloads and extractions left in a folder.
+std::vector<std::string> temporaryFiles(const std::string& directory)
+{
+    std::vector<std::string> left;
+    for (const std::string& name : directoryEntries(directory)) {
+        if (name[0] == '~')
+            left.push_back(name);
+    }
+    return left;
 }
 
 class DownloadTest : public HobrinTest {
@@ -71,6 +103,7 @@ TEST_F(DownloadTest, DownloadedRecordingIsPlayedBackAndRemoved)
 {
     // Long enough a run to look at the windows and files while it lasts.
     writeFile("standin-control.txt", "run_ms=1500\n");
+    writeFile("kept.zip.part", "the user's own file");
     serveRecording("good.zip", "pacman_1000_ann");
     ASSERT_NE(startDownload("pacman_1000_ann"), nullptr);
     chooseFile(processId(), kSaveTitle, path("kept.zip"));
@@ -88,7 +121,8 @@ TEST_F(DownloadTest, DownloadedRecordingIsPlayedBackAndRemoved)
     EXPECT_TRUE(waitUntil([&] { return !fileExists("good.inp"); })) << "deleted after the run";
     EXPECT_TRUE(fileExists("good.cap")) << "companions are kept";
     EXPECT_EQ(readFile("kept.zip").substr(0, 2), "PK");
-    EXPECT_FALSE(fileExists("kept.zip.part"));
+    EXPECT_EQ(readFile("kept.zip.part"), "the user's own file") << "a file named like a partial download is not ours";
+    EXPECT_TRUE(temporaryFiles(directory()).empty());
     EXPECT_EQ(yorlRequests().back(), "/yorl/inp/pacman_1000_ann.zip");
     EXPECT_NE(emulatorCalls().back().find("-playback \"good\""), std::string::npos);
 }
@@ -187,7 +221,7 @@ TEST_F(DownloadTest, FailedDownloadKeepsTheFileThatWasThere)
         press(download, IDC_DOWNLOAD_CANCEL);
         EXPECT_TRUE(waitUntilGone(download));
         EXPECT_EQ(readFile("keep.zip"), "the good archive of an earlier download");
-        EXPECT_FALSE(fileExists("keep.zip.part"));
+        EXPECT_TRUE(temporaryFiles(directory()).empty());
         EXPECT_EQ(findWindow(processId(), "Commandline view"), nullptr);
     }
 }
@@ -205,7 +239,7 @@ TEST_F(DownloadTest, CancelStopsTheTransferAndLeavesNoFile)
     EXPECT_TRUE(waitUntilGone(download));
     flushPostedMessages(properties_, IDC_SCORE_OK);
     EXPECT_FALSE(fileExists("slow.zip"));
-    EXPECT_FALSE(fileExists("slow.zip.part"));
+    EXPECT_TRUE(temporaryFiles(directory()).empty());
     EXPECT_EQ(findWindow(processId(), "Commandline view"), nullptr);
     EXPECT_TRUE(IsWindowVisible(properties_));
 }
@@ -219,48 +253,139 @@ TEST_F(DownloadTest, ArchivesThatCannotBePlayedTellWhy)
     } cases[] = {
         {"notrec.zip", "Can't playback", "Could not extract INP from downloaded zipfile"},
         {"corrupt.zip", "Zip error", "The member \"pacman.inp\" of the downloaded Zip file is damaged"},
+        {"corruptcap.zip", "Zip error", "The member \"pacman.inp\" of the downloaded Zip file is damaged"},
+        {"bzip2.zip", "Zip error",
+         "The member \"pacman.inp\" of the downloaded Zip file is encrypted or compressed in a way that is not "
+         "supported"},
+        {"bomb.zip", "Zip error", "The member \"bomb.inp\" of the downloaded Zip file is larger than 256 MB"},
+        {"hang.zip", "Can't playback", "Could not extract INP from downloaded zipfile"},
         {"unknown.zip", "Can't playback", "This recording is for the game \"nosuchgm\""},
         {"short.zip", "Can't playback", "The downloaded recording is too short"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.archive);
+        // A companion of the user's own that a failed extraction must keep.
+        writeFile("x.cap", "the user's own companion");
         serveRecording(c.archive, "rec");
         ASSERT_NE(startDownload("rec"), nullptr);
         chooseFile(processId(), kSaveTitle, path("rec.zip"));
         finishDownload(downloadWindow());
         std::string message = answerMessageBox(processId(), c.title);
         EXPECT_EQ(message.rfind(c.messageStart, 0), 0u) << message;
-        EXPECT_FALSE(fileExists("pacman.inp"));
-        EXPECT_FALSE(fileExists("unknown.inp"));
-        EXPECT_FALSE(fileExists("short.inp"));
+        EXPECT_EQ(readFile("x.cap"), "the user's own companion");
+        for (const std::string& name : directoryEntries(directory()))
+            EXPECT_EQ(name.find(".inp"), std::string::npos) << name;
+        EXPECT_TRUE(temporaryFiles(directory()).empty());
         EXPECT_EQ(findWindow(processId(), "Commandline view"), nullptr);
     }
+    EXPECT_EQ(deviceWrites(), "");
 }
 
 TEST_F(DownloadTest, UnsafeMemberNamesAreNeverExtracted)
 {
-    serveRecording("unsafe.zip", "rec");
-    ASSERT_NE(startDownload("rec"), nullptr);
-    chooseFile(processId(), kSaveTitle, path("rec.zip"));
-    finishDownload(downloadWindow());
-    std::string view = answerMessageBox(processId(), "Commandline view");
-    EXPECT_NE(view.find("-playback \"safe\""), std::string::npos) << view;
-    EXPECT_TRUE(waitUntilShown(window_));
-    // "CON.inp" names the console device, so only the folder's own entries tell.
-    std::vector<std::string> entries;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(path("*").c_str(), &entry);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    do
-        entries.push_back(entry.cFileName);
-    while (FindNextFileA(search, &entry));
-    FindClose(search);
-    for (const std::string& name : entries) {
-        EXPECT_NE(_stricmp(name.c_str(), "CON.inp"), 0);
-        EXPECT_EQ(name.find('?'), std::string::npos) << name;
+    for (const char* archive : {"unsafe.zip", "devices.zip"}) {
+        SCOPED_TRACE(archive);
+        serveRecording(archive, "rec");
+        ASSERT_NE(startDownload("rec"), nullptr);
+        chooseFile(processId(), kSaveTitle, path("rec.zip"));
+        finishDownload(downloadWindow());
+        std::string view = answerMessageBox(processId(), "Commandline view");
+        EXPECT_NE(view.find("-playback \"safe\""), std::string::npos) << view;
+        EXPECT_TRUE(waitUntilShown(window_));
+        for (const std::string& name : directoryEntries(directory())) {
+            EXPECT_NE(_strnicmp(name.c_str(), "CON", 3), 0) << name;
+            EXPECT_NE(_strnicmp(name.c_str(), "COM", 3), 0) << name;
+            EXPECT_EQ(name.find('?'), std::string::npos) << name;
+        }
+        EXPECT_TRUE(waitUntil([&] { return !fileExists("safe.inp"); }));
     }
     EXPECT_TRUE(fileExists("escape.cap")) << "its base name is safe and lands in the working folder";
-    EXPECT_TRUE(waitUntil([&] { return !fileExists("safe.inp"); }));
+    EXPECT_EQ(deviceWrites(), "");
+}
+
+TEST_F(DownloadTest, RecordingNamesThatAreNotFileNamesAreRefused)
+{
+    for (const char* name : {"C:\\evil", "..\\..\\evil", "a#b", "100%", "nul", "COM1 "}) {
+        SCOPED_TRACE(name);
+        ASSERT_NE(startDownload(name), nullptr);
+        std::string message = answerMessageBox(processId(), "Can't download");
+        EXPECT_EQ(message.rfind("This score's recording name, \"", 0), 0u) << message;
+        EXPECT_EQ(findWindow(processId(), kSaveTitle), nullptr);
+        EXPECT_EQ(yorlRequests().size(), 1u) << "only the high scores were asked for";
+        resetYorlData();
+    }
+    // A blank is a file name's but not an address's: it is sent escaped.
+    serveRecording("good.zip", "two words");
+    ASSERT_NE(startDownload("two words"), nullptr);
+    chooseFile(processId(), kSaveTitle, path("two words.zip"));
+    finishDownload(downloadWindow());
+    answerMessageBox(processId(), "Commandline view");
+    EXPECT_EQ(yorlRequests().back(), "/yorl/inp/two%20words.zip");
+}
+
+TEST_F(DownloadTest, ChosenPathThatCannotTakeTheArchiveIsRefusedAtOnce)
+{
+    writeFile("ro.zip", "a read-only archive");
+    SetFileAttributesA(path("ro.zip").c_str(), FILE_ATTRIBUTE_READONLY);
+    serveRecording("good.zip", "rec");
+    for (const char* chosen : {"ro.zip", "COM2", "lpt1 .zip"}) {
+        SCOPED_TRACE(chosen);
+        ASSERT_NE(startDownload("rec"), nullptr);
+        chooseFile(processId(), kSaveTitle, path(chosen));
+        EXPECT_EQ(answerMessageBox(processId(), "Can't save recording"), "Cannot create file (disk full?)");
+        EXPECT_EQ(yorlRequests().size(), 1u) << "nothing was asked of the service";
+        EXPECT_TRUE(IsWindowVisible(properties_));
+        resetYorlData();
+        serveRecording("good.zip", "rec");
+    }
+    EXPECT_EQ(readFile("ro.zip"), "a read-only archive");
+    EXPECT_TRUE(temporaryFiles(directory()).empty());
+    EXPECT_EQ(deviceWrites(), "");
+}
+
+TEST_F(DownloadTest, LongestChosenPathsStillWork)
+{
+    serveRecording("good.zip", "rec");
+    // Folders that bring the chosen path to 255 and to 259 characters, the
+    // longest that Windows takes.
+    for (std::size_t wanted : {255u, 259u}) {
+        SCOPED_TRACE(wanted);
+        std::string folder = directory();
+        while (wanted - folder.size() > 80) {
+            folder += "\\" + std::string(60, 'd');
+            CreateDirectoryA(folder.c_str(), nullptr);
+        }
+        const std::string chosen = folder + "\\" + std::string(wanted - folder.size() - 5, 'r') + ".zip";
+        ASSERT_EQ(chosen.size(), wanted);
+        ASSERT_NE(startDownload("rec"), nullptr);
+        chooseFile(processId(), kSaveTitle, chosen);
+        finishDownload(downloadWindow());
+        answerMessageBox(processId(), "Commandline view");
+        EXPECT_NE(GetFileAttributesA(chosen.c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(temporaryFiles(folder).empty());
+    }
+}
+
+TEST_F(DownloadTest, DonePressedTheMomentItIsEnabledAlwaysPlays)
+{
+    serveRecording("good.zip", "quick");
+    ASSERT_NE(startDownload("quick"), nullptr);
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE(round);
+        if (round > 0)
+            press(properties_, IDC_SCORE_DOWNLOAD);
+        chooseFile(processId(), kSaveTitle, path("quick.zip"));
+        HWND download = downloadWindow();
+        ASSERT_NE(download, nullptr);
+        HWND done = GetDlgItem(download, IDC_DOWNLOAD_DONE);
+        DWORD start = GetTickCount();
+        while (!IsWindowEnabled(done) && GetTickCount() - start < kDefaultTimeoutMs)
+            Sleep(0);
+        press(download, IDC_DOWNLOAD_DONE);
+        std::string view = answerMessageBox(processId(), "Commandline view");
+        EXPECT_NE(view.find("-playback \"good\""), std::string::npos) << view;
+        EXPECT_TRUE(waitUntilShown(properties_));
+    }
 }
 
 } // namespace
@@ -281,7 +406,7 @@ TEST_F(DownloadTest, WorkerStuckInTheRequestIsStoppedAfterTheWait)
     DWORD waited = GetTickCount() - pressed;
     EXPECT_GE(waited, 4500u) << "Cancel waits about five seconds for the worker";
     EXPECT_FALSE(fileExists("stuck.zip"));
-    EXPECT_FALSE(fileExists("stuck.zip.part"));
+    EXPECT_TRUE(temporaryFiles(directory()).empty());
     EXPECT_EQ(findWindow(processId(), "Commandline view"), nullptr);
 }
 
@@ -307,9 +432,33 @@ TEST_F(DownloadTest, ClosedWindowEndsAtOnceWhileTheDownloadFinishesOnDisk)
               "The previous download is still finishing. Try again in a moment.");
 
     EXPECT_TRUE(waitUntil([&] { return fileExists("background.zip"); }, 20000)) << "the worker still completes the file";
-    EXPECT_FALSE(fileExists("background.zip.part"));
+    EXPECT_TRUE(temporaryFiles(directory()).empty());
     EXPECT_GT(readFile("background.zip").size(), 200000u);
     EXPECT_EQ(findWindow(processId(), "Commandline view"), nullptr) << "no playback follows";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DownloadTest, EndingTheProgramRemovesACutDownload)
+{
+    serveRecording("big.zip", "endless");
+    writeYorlFile("inp\\endless.mode", "pieces=1024,200");
+    ASSERT_NE(startDownload("endless"), nullptr);
+    chooseFile(processId(), kSaveTitle, path("endless.zip"));
+    HWND download = downloadWindow();
+    ASSERT_NE(download, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return text(download, IDC_DOWNLOAD_PROGRESS).find("Recieved: ") == 0; }));
+    PostMessageA(download, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(waitUntilGone(download, 2000));
+    PostMessageA(properties_, WM_COMMAND, IDC_SCORE_OK, 0);
+    EXPECT_TRUE(waitUntilGone(properties_));
+    DWORD closed = GetTickCount();
+    EXPECT_EQ(closeWithCloseBox(), 0u);
+    EXPECT_LE(GetTickCount() - closed, 8000u) << "the program waits a bounded time for the download";
+    EXPECT_TRUE(temporaryFiles(directory()).empty());
+    EXPECT_FALSE(fileExists("endless.zip")) << "a cut download is never put in place";
 }
 
 } // namespace

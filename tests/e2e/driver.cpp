@@ -48,6 +48,26 @@ std::string moduleDirectory()
     return path.substr(0, path.find_last_of("\\/"));
 }
 
+} // namespace
+
+std::vector<std::string> directoryEntries(const std::string& directory)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = entry.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
+}
+
+namespace {
+
 void removeTree(const std::string& directory)
 {
     WIN32_FIND_DATAA entry;
@@ -70,18 +90,34 @@ void removeTree(const std::string& directory)
     RemoveDirectoryA(directory.c_str());
 }
 
+// Messages to the program wait at most this long: a program that hangs then
+// fails the test instead of stalling the whole run.
+constexpr UINT kAnswerTimeoutMs = 5000;
+
+LRESULT sendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool wide = false)
+{
+    DWORD_PTR result = 0;
+    LRESULT answered =
+        wide ? SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result)
+             : SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result);
+    if (!answered && window && GetLastError() == ERROR_TIMEOUT)
+        ADD_FAILURE() << "the program did not answer message " << message << " within " << kAnswerTimeoutMs
+                      << " ms: it hangs";
+    return answered ? static_cast<LRESULT>(result) : 0;
+}
+
 // Wine hands the items of another process's list or combo box back in UTF-16
 // even to the ANSI messages, so read them wide and convert.
 std::vector<std::string> itemLines(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage)
 {
     std::vector<std::string> lines;
-    LRESULT count = SendMessageW(control, countMessage, 0, 0);
+    LRESULT count = sendBounded(control, countMessage, 0, 0, true);
     for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = SendMessageW(control, lengthMessage, i, 0);
+        LRESULT length = sendBounded(control, lengthMessage, i, 0, true);
         if (length < 0)
             length = 0;
         std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
-        LRESULT copied = SendMessageW(control, textMessage, i, reinterpret_cast<LPARAM>(&wide[0]));
+        LRESULT copied = sendBounded(control, textMessage, i, reinterpret_cast<LPARAM>(&wide[0]), true);
         wide.resize(copied > 0 && copied <= length ? static_cast<std::size_t>(copied) : 0);
         int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
         std::string line(static_cast<std::size_t>(size), '\0');
@@ -187,25 +223,25 @@ void flushPostedMessages(HWND dialog, int buttonId)
     HWND button = GetDlgItem(dialog, buttonId);
     ASSERT_NE(button, nullptr);
     PostMessageA(button, BM_SETSTATE, TRUE, 0);
-    EXPECT_TRUE(waitUntil([&] { return (SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; }));
-    SendMessageA(button, BM_SETSTATE, FALSE, 0);
+    EXPECT_TRUE(waitUntil([&] { return (sendBounded(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; }));
+    sendBounded(button, BM_SETSTATE, FALSE, 0);
 }
 
 std::string text(HWND dialog, int id)
 {
     char buffer[4096] = "";
-    GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
+    sendBounded(GetDlgItem(dialog, id), WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
     return buffer;
 }
 
 void setText(HWND dialog, int id, const std::string& value)
 {
-    SetDlgItemTextA(dialog, id, value.c_str());
+    sendBounded(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
 }
 
 bool isChecked(HWND dialog, int id)
 {
-    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return sendBounded(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 bool isEnabled(HWND dialog, int id)
@@ -220,7 +256,7 @@ std::vector<std::string> listLines(HWND dialog, int id)
 
 int listSelection(HWND dialog, int id)
 {
-    return static_cast<int>(SendDlgItemMessageA(dialog, id, LB_GETCURSEL, 0, 0));
+    return static_cast<int>(sendBounded(GetDlgItem(dialog, id), LB_GETCURSEL, 0, 0));
 }
 
 std::vector<std::string> comboLines(HWND dialog, int id)
@@ -230,17 +266,17 @@ std::vector<std::string> comboLines(HWND dialog, int id)
 
 int comboSelection(HWND dialog, int id)
 {
-    return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
+    return static_cast<int>(sendBounded(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0));
 }
 
 void selectComboItem(HWND dialog, int id, int index)
 {
-    SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    sendBounded(GetDlgItem(dialog, id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void selectListItem(HWND dialog, int id, int index)
 {
-    SendDlgItemMessageA(dialog, id, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    sendBounded(GetDlgItem(dialog, id), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 namespace {
@@ -281,7 +317,7 @@ HWND findDialogByControlText(DWORD processId, int id, const std::string& control
 
 int upDownPosition(HWND dialog, int id)
 {
-    return LOWORD(SendDlgItemMessageA(dialog, id, UDM_GETPOS, 0, 0));
+    return LOWORD(sendBounded(GetDlgItem(dialog, id), UDM_GETPOS, 0, 0));
 }
 
 std::string answerMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs)

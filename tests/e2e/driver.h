@@ -119,6 +119,10 @@ std::vector<std::string> yorlRequests();
 // recording `recordingName`.
 void serveRecording(const std::string& archive, const std::string& recordingName);
 
+// The names in a folder, without "." and "..". A name like "CON.inp" is a
+// device to Windows, so only a folder's own entries tell whether it is there.
+std::vector<std::string> directoryEntries(const std::string& directory);
+
 // The lines of a text, split at CR LF or LF.
 std::vector<std::string> splitLines(const std::string& text);
 

@@ -32,13 +32,38 @@ def archive(members, method=zipfile.ZIP_DEFLATED):
     return buffer.getvalue()
 
 
-def corrupt():
+def corrupt(companions=()):
     data = PACMAN + pattern(300)
-    zipped = archive([("pacman.inp", data)], zipfile.ZIP_STORED)
+    zipped = archive(list(companions) + [("pacman.inp", data)], zipfile.ZIP_STORED)
     # Stored, so the member's bytes are there as they are: change one after
     # its CRC was written.
     at = zipped.index(data) + 100
     return zipped[:at] + bytes([zipped[at] ^ 0xFF]) + zipped[at + 1:]
+
+
+def zeros_archive(name, size):
+    # Streamed, so that the quarter gigabyte never sits in memory.
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as zf:
+        info = zipfile.ZipInfo(name, date_time=(2020, 1, 1, 0, 0, 0))
+        info.compress_type = zipfile.ZIP_DEFLATED
+        with zf.open(info, "w") as member:
+            chunk = bytes(1 << 20)
+            left = size
+            while left:
+                member.write(chunk[:min(left, len(chunk))])
+                left -= min(left, len(chunk))
+    return buffer.getvalue()
+
+
+def devices():
+    # Every form that Windows takes for a device; "COM!.cap" becomes the
+    # code page's superscript one (byte 0xB9), which Python would not write.
+    members = [("COM1 .inp", PACMAN + pattern(100)), ("COM2 .cap", b"to com2"), ("lpt1. .cap", b"to lpt1"),
+               ("AUX .cap", b"to aux"), ("NUL .inp", PACMAN), ("CON .inp", PACMAN), ("COM!.cap", b"to com1"),
+               ("conout$.cap", b"to the console"), ("prn.x.cap", b"to the printer"),
+               ("safe.inp", PACMAN + pattern(100))]
+    return archive(members).replace(b"COM!.cap", b"COM\xb9.cap")
 
 
 def main():
@@ -54,9 +79,15 @@ def main():
         "notrec.zip": archive([("readme.txt", b"Not a recording.\n")]),
         "notazip.zip": b"This is plain text, not a zip archive.\n",
         "corrupt.zip": corrupt(),
+        "corruptcap.zip": corrupt([("x.cap", b"a new companion")]),
         "unsafe.zip": archive([("CON.inp", PACMAN), ("x?.inp", PACMAN), ("../../escape.cap", pattern(10)),
                                ("safe.inp", PACMAN + pattern(100))]),
         "big.zip": archive([("big.inp", PACMAN + noise(200000 - len(PACMAN)))], zipfile.ZIP_STORED),
+        "devices.zip": devices(),
+        # A serial port's read would block for good.
+        "hang.zip": archive([("COM1 .inp", PACMAN + pattern(100))]),
+        "bzip2.zip": archive([("pacman.inp", PACMAN + pattern(300))], zipfile.ZIP_BZIP2),
+        "bomb.zip": zeros_archive("bomb.inp", 256 * 1024 * 1024 + 1),
     }
     for name, data in files.items():
         (out / name).write_bytes(data)

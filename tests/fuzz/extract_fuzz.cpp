@@ -2,6 +2,7 @@
 // files appear only directly inside the output folder, only regular files, and
 // none are left when it fails.
 #include "online/extract.h"
+#include "online/file_names.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

@@ -1,7 +1,12 @@
 // Taking the recording and its companions out of zip archives built here with minizip's writer.
 #include "online/extract.h"
+#include "online/file_names.h"
 
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <zip.h>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -148,9 +154,14 @@ TEST_F(Extract, PicksTheRecordingAndCompanionsByTheSelectionRules)
         {"a later recording after a non-recording", {{"a.txt"}, {"b.inp"}}, ExtractStatus::ok, "b.inp", {"b.inp"}},
         {"names shorter than the suffix", {{"inp"}, {"cap"}, {"x.inp"}}, ExtractStatus::ok, "x.inp", {"x.inp"}},
         {"a bare suffix is a name", {{".inp"}}, ExtractStatus::ok, ".inp", {".inp"}},
-        {"folder entries are skipped", {{"dir/"}, {"dir/X.INP"}}, ExtractStatus::ok, "X.INP", {"X.INP"}},
+        {"a folder entry is the archive's first member", {{"dir/"}, {"dir/X.INP"}}, ExtractStatus::noRecording, "", {}},
+        {"folder entries are never written", {{"dir/"}, {"dir/x.inp"}}, ExtractStatus::ok, "x.inp", {"x.inp"}},
         {"companions without a recording are not written", {{"a.cap"}, {"b.cap"}}, ExtractStatus::noRecording, "", {}},
         {"a parent reference keeps only the base name", {{"../evil.inp"}}, ExtractStatus::ok, "evil.inp", {"evil.inp"}},
+        {"an unsafe first member still decides the case rule", {{"AUX.txt"}, {"GAME.INP"}}, ExtractStatus::noRecording,
+         "", {}},
+        {"an unsafe first companion is not one", {{"AUX.cap"}, {"b.cap"}, {"c.inp"}}, ExtractStatus::ok, "c.inp",
+         {"b.cap", "c.inp"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.behaviour);
@@ -173,6 +184,7 @@ TEST_F(Extract, NeverWritesMembersWithUnsafeNames)
     const std::string unsafe[] = {
         "..", "a/..", ".", "dir/", "C:x.inp", "CON.inp", "con", "lpt1.cap", "Com9.cap", "nul.tar.inp",
         "x.inp.", "x.inp ", "a?b.inp", "a<b.inp", "a|b.cap", "a\"b.inp", "a*b.inp", "a\x01.inp", "a\x1f.cap",
+        "COM1 .inp", "nul .inp", "AUX .cap", "CON .inp", "lpt1. .inp", "COM\xb9.inp", "conin$.inp", "com0.cap",
         std::string(252, 'b') + ".inp",                           // a base name of 256 characters
         std::string(400, 'd') + "/" + std::string(107, 'b') + ".inp",  // a stored name of 512
     };
@@ -180,11 +192,10 @@ TEST_F(Extract, NeverWritesMembersWithUnsafeNames)
         SCOPED_TRACE(name);
         fs::remove_all(out);
         fs::create_directory(out);
-        // The first member that remains is the recording, in any letter case.
-        ExtractResult result = run({{name}, {"REC.INP"}});
+        ExtractResult result = run({{name}, {"rec.inp"}});
         EXPECT_EQ(result.status, ExtractStatus::ok);
-        EXPECT_STREQ(result.baseName, "REC.INP");
-        EXPECT_EQ(files(), std::set<std::string>{"REC.INP"});
+        EXPECT_STREQ(result.baseName, "rec.inp");
+        EXPECT_EQ(files(), std::set<std::string>{"rec.inp"});
     }
 }
 
@@ -292,30 +303,125 @@ TEST_F(Extract, ArchiveWithoutMembers)
     EXPECT_EQ(files(), std::set<std::string>{});
 }
 
-TEST_F(Extract, OutputThatCannotBeWrittenRemovesWhatWasWritten)
+// Every entry of the folder with its bytes, so that any change shows.
+std::map<std::string, std::string> snapshot(const fs::path& folder)
 {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const fs::path& path = entry.path();
+        entries[path.filename().string()] =
+            fs::is_symlink(path) ? "link" : fs::is_directory(path) ? "folder" : readFile(path);
+    }
+    return entries;
+}
+
+// Writes beyond `bytes` fail in this process, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST_F(Extract, FailedExtractionLeavesTheFolderAsItWas)
+{
+    const auto nothing = [](const fs::path&) {};
     const auto folderInTheWay = [](const fs::path& out) { fs::create_directory(out / "x.inp"); };
-    // Opening succeeds and the writes fail, as on a full disk.
-    const auto fullDisk = [](const fs::path& out) { fs::create_symlink("/dev/full", out / "x.inp"); };
+    const auto readOnlyRecording = [](const fs::path& out) {
+        writeFile(out / "x.inp", "the user's own recording");
+        fs::permissions(out / "x.inp", fs::perms::owner_read | fs::perms::group_read);
+    };
+    const auto linkInTheWay = [](const fs::path& out) { fs::create_symlink("/dev/full", out / "x.inp"); };
     const struct {
         const char* behaviour;
         void (*prepare)(const fs::path& out);
-        std::size_t size;
-        std::set<std::string> left;  // a folder in the way is not ours to remove
+        rlim_t diskRoom;  // 0: no limit
+        const char* member;
     } cases[] = {
-        {"the name is a folder", folderInTheWay, 5000, {"x.inp"}},
-        {"the disk is full", fullDisk, 5000, {}},
-        {"the disk is full when the last bytes are flushed", fullDisk, 10, {}},
+        {"a folder at the recording's name", folderInTheWay, 0, "x.inp"},
+        {"a read-only file at the recording's name", readOnlyRecording, 0, "x.inp"},
+        {"a link at the recording's name", linkInTheWay, 0, "x.inp"},
+        {"the disk fills while the recording is written", nothing, 3000, "x.inp"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.behaviour);
         fs::remove_all(out);
         fs::create_directory(out);
+        writeFile(out / "a.cap", "the user's own companion");
         c.prepare(out);
-        ExtractResult result = run({{"a.cap"}, {"x.inp", pattern(c.size)}});
+        const auto before = snapshot(out);
+        writeZip(archive, {{"a.cap", pattern(2000)}, {"x.inp", pattern(5000)}});
+        ExtractResult result;
+        if (c.diskRoom) {
+            FileSizeLimit limit(c.diskRoom);
+            result = extract();
+        } else {
+            result = extract();
+        }
         EXPECT_EQ(result.status, ExtractStatus::cannotCreateOutput);
+        EXPECT_STREQ(result.member, c.member);
+        EXPECT_EQ(snapshot(out), before);
+    }
+}
+
+TEST_F(Extract, RefusesMembersItCannotTrust)
+{
+    // Raw members carry their bytes and sizes as given here.
+    const auto rawMember = [](zipFile zip, const char* name, const std::string& data, unsigned long declaredSize) {
+        ASSERT_EQ(zipOpenNewFileInZip2(zip, name, nullptr, nullptr, 0, nullptr, 0, nullptr, 0, 0, 1), ZIP_OK);
+        ASSERT_EQ(zipWriteInFileInZip(zip, data.data(), static_cast<unsigned>(data.size())), ZIP_OK);
+        ASSERT_EQ(zipCloseFileInZipRaw(zip, declaredSize, crc32(0, reinterpret_cast<const Bytef*>(data.data()),
+                                                                 static_cast<uInt>(data.size()))),
+                  ZIP_OK);
+    };
+    const std::string recording = "pacman\0\0 and the rest of it";
+    const struct {
+        const char* behaviour;
+        unsigned char method;
+        unsigned long declaredSize;
+        bool encrypted;
+        ExtractStatus status;
+    } cases[] = {
+        {"compressed with BZip2", 12, recording.size(), false, ExtractStatus::unsupportedMember},
+        {"compressed with LZMA", 14, recording.size(), false, ExtractStatus::unsupportedMember},
+        {"encrypted", 0, recording.size(), true, ExtractStatus::unsupportedMember},
+        {"shorter than its header says", 0, recording.size() + 100, false, ExtractStatus::corruptMember},
+        {"larger than is ever extracted", 0, kMaxMemberSize + 1, false, ExtractStatus::memberTooLarge},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        zipFile zip = zipOpen(archive.c_str(), APPEND_STATUS_CREATE);
+        ASSERT_NE(zip, nullptr);
+        rawMember(zip, "a.cap", "companion", 9);
+        rawMember(zip, "x.inp", recording, c.declaredSize);
+        ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
+        // The method and the encryption flag of the last member, in its local
+        // header and in the directory.
+        std::string bytes = readFile(archive);
+        for (const std::string& signature : {std::string("PK\x03\x04", 4), std::string("PK\x01\x02", 4)}) {
+            std::size_t flag = bytes.rfind(signature) + (signature[2] == 3 ? 6 : 8);
+            bytes[flag] = static_cast<char>(bytes[flag] | (c.encrypted ? 1 : 0));
+            bytes[flag + 2] = static_cast<char>(c.method);
+        }
+        writeFile(archive, bytes);
+        ExtractResult result = extract();
+        EXPECT_EQ(result.status, c.status);
         EXPECT_STREQ(result.member, "x.inp");
-        EXPECT_EQ(files(), c.left) << "the companion and the partial recording are removed";
+        EXPECT_EQ(files(), std::set<std::string>{});
     }
 }
 
@@ -343,6 +449,7 @@ TEST_F(Extract, ReplacesAnExistingFile)
     EXPECT_EQ(result.status, ExtractStatus::ok);
     EXPECT_EQ(readFile(out / "x.inp"), "new");
     EXPECT_EQ(readFile(out / "other.txt"), "kept");
+    EXPECT_EQ(files(), (std::set<std::string>{"x.inp", "other.txt"})) << "no temporary file is left";
 }
 
 TEST(ExtractNames, SafeFileNames)
@@ -352,16 +459,24 @@ TEST(ExtractNames, SafeFileNames)
         bool safe;
     } cases[] = {
         {"pacman.inp", true}, {"a", true}, {".inp", true}, {" a.inp", true}, {"a b.inp", true},
-        {"console.inp", true}, {"com10.inp", true}, {"com0.inp", true}, {"lpt.inp", true}, {"x.con", true},
-        {"a\x7f.inp", true}, {"\xc3\xa9t\xc3\xa9.inp", true},
+        {"console.inp", true}, {"com10.inp", true}, {"lpt.inp", true}, {"x.con", true}, {" con.inp", true},
+        {"a\x7f.inp", true}, {"\xc3\xa9t\xc3\xa9.inp", true}, {"COM\xb4.inp", true}, {"conin.inp", true},
         {nullptr, false}, {"", false}, {".", false}, {"..", false}, {"a.", false}, {"a ", false},
         {"CON", false}, {"con.inp", false}, {"Aux.txt", false}, {"nul.tar.gz", false}, {"PRN", false},
-        {"com1", false}, {"COM9.x", false}, {"lpt1.cap", false}, {"LpT9", false},
+        {"com1", false}, {"COM9.x", false}, {"lpt1.cap", false}, {"LpT9", false}, {"com0.inp", false},
+        {"COM1 .inp", false}, {"nul  .tar.gz", false}, {"lpt1. .inp", false}, {"CON .x", false},
+        {"COM\xb9.inp", false}, {"lpt\xb2", false}, {"Com\xb3.cap", false}, {"CONIN$.inp", false},
+        {"conout$", false}, {"conout$ .txt", false},
         {"a:b", false}, {"a/b", false}, {"a\\b", false}, {"a<b", false}, {"a>b", false}, {"a\"b", false},
         {"a|b", false}, {"a?b", false}, {"a*b", false}, {"a\x01", false}, {"\x1f", false}, {"a\tb", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(isSafeFileName(c.name), c.safe) << (c.name ? c.name : "(null)");
+    // A recording name is also the last part of an address.
+    for (const char* name : {"a#b", "100%", "C:\\evil", "..\\..\\evil", "", "x.", "nul"})
+        EXPECT_FALSE(isUsableRecordingName(name)) << name;
+    for (const char* name : {"pacman_1000_ann", "a b", "a+b(1)&c"})
+        EXPECT_TRUE(isUsableRecordingName(name)) << name;
 }
 
 TEST(ExtractNames, MemberBaseNames)

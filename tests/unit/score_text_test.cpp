@@ -91,3 +91,26 @@ TEST(DownloadProgress, LineShowsTheTotalOnlyWhenALengthCame)
 }
 
 } // namespace
+
+TEST(DownloadAddress, EncodesWhatAnAddressCannotHold)
+{
+    const struct {
+        const char* name;
+        std::size_t size;
+        const char* encoded;  // "" when it does not fit
+    } cases[] = {
+        {"pacman_1000-ann.x~", 64, "pacman_1000-ann.x~"},
+        {"a b", 64, "a%20b"},
+        {"a+b&c=d?e", 64, "a%2Bb%26c%3Dd%3Fe"},
+        {"\xe9t\xe9", 64, "%E9t%E9"},
+        {"abc", 4, "abc"},
+        {"abc", 3, ""},
+        {"a b", 6, "a%20b"},
+        {"a b", 5, ""},
+    };
+    for (const auto& c : cases) {
+        char target[64];
+        EXPECT_EQ(encodeAddressPart(target, c.size, c.name), *c.encoded != '\0') << c.name;
+        EXPECT_STREQ(target, c.encoded) << c.name;
+    }
+}

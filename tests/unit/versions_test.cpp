@@ -103,6 +103,10 @@ TEST(ReadVersions, LineEndVariantsReadAlike)
                                 "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n"},
         {"leading CR LF lines then blanks", "\r\n\r\n  MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
                                             "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n"},
+        {"a DOS end-of-file byte at the end", "MAME 0.37b5\r\nmame37b5.exe\r\n037b5\r\nnotes\r\n"
+                                              "MAME 0.36\r\nmame36.exe -noror\r\n036\r\nmore notes\r\n\x1a"},
+        {"a DOS end-of-file byte ends the file", "MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
+                                                 "MAME 0.36\nmame36.exe -noror\n036\nmore notes\x1a\nX\nx.exe\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
