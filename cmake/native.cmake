@@ -47,9 +47,15 @@ set(fuzz_flags -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
 set(fuzz_library_flags -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
 set(fuzz_work ${CMAKE_BINARY_DIR}/fuzz)
 
+# hobrin_fuzzer(NAME SOURCE CORPUS [MAX_LEN BYTES]): inputs are at most
+# 4096 bytes unless MAX_LEN says otherwise.
 function(hobrin_fuzzer name source corpus)
     if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         return()
+    endif()
+    cmake_parse_arguments(PARSE_ARGV 3 fuzz "" "MAX_LEN" "")
+    if(NOT fuzz_MAX_LEN)
+        set(fuzz_MAX_LEN 4096)
     endif()
     # The core is compiled in again so that libFuzzer sees its coverage.
     add_executable(${name} ${source} ${HOBRIN_CORE_SOURCES})
@@ -61,7 +67,7 @@ function(hobrin_fuzzer name source corpus)
     set(seeds ${CMAKE_CURRENT_SOURCE_DIR}/${corpus})
     file(MAKE_DIRECTORY ${work_corpus})
     add_test(NAME ${name}
-        COMMAND ${name} -runs=30000 -max_len=4096 -timeout=10 -artifact_prefix=${fuzz_work}/
+        COMMAND ${name} -runs=30000 -max_len=${fuzz_MAX_LEN} -timeout=10 -artifact_prefix=${fuzz_work}/
                 ${work_corpus} ${seeds})
 endfunction()
 
@@ -91,7 +97,7 @@ endif()
 
 # The same with the archive extraction and minizip compiled in.
 function(hobrin_extract_fuzzer name source corpus)
-    hobrin_fuzzer(${name} ${source} ${corpus})
+    hobrin_fuzzer(${name} ${source} ${corpus} ${ARGN})
     if(TARGET ${name})
         target_sources(${name} PRIVATE ${HOBRIN_EXTRACT_SOURCES})
         target_link_libraries(${name} PRIVATE ${fuzz_minizip})
@@ -99,7 +105,8 @@ function(hobrin_extract_fuzzer name source corpus)
 endfunction()
 
 hobrin_fuzzer(versions_fuzz tests/fuzz/versions_fuzz.cpp tests/fuzz/versions_corpus)
-hobrin_fuzzer(listing_fuzz tests/fuzz/listing_fuzz.cpp tests/fuzz/listing_corpus)
+# Long enough to cross several refills of the scan's 16 KiB read buffer.
+hobrin_fuzzer(listing_fuzz tests/fuzz/listing_fuzz.cpp tests/fuzz/listing_corpus MAX_LEN 65536)
 hobrin_fuzzer(feed_fuzz tests/fuzz/feed_fuzz.cpp tests/fuzz/feed_corpus)
 hobrin_extract_fuzzer(extract_fuzz tests/fuzz/extract_fuzz.cpp tests/fuzz/extract_corpus)
 
