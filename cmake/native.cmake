@@ -41,7 +41,7 @@ target_link_libraries(hobrin_unit PRIVATE hobrin_core hobrin_extract GTest::gtes
 add_test(NAME unit COMMAND hobrin_unit --gtest_output=xml:${HOBRIN_RESULTS_DIR}/unit.xml)
 
 # libFuzzer targets, built only by clang. Each also runs briefly as a test,
-# from its seed corpus.
+# from its seed corpus; tools/fuzz.sh runs them for longer.
 set(fuzz_flags -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
 # The same instrumentation for the libraries compiled into a fuzzer.
 set(fuzz_library_flags -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
@@ -69,6 +69,10 @@ function(hobrin_fuzzer name source corpus)
     add_test(NAME ${name}
         COMMAND ${name} -runs=30000 -max_len=${fuzz_MAX_LEN} -timeout=10 -artifact_prefix=${fuzz_work}/
                 ${work_corpus} ${seeds})
+    # One line per target for tools/fuzz.sh: name, program, longest input,
+    # work corpus, seeds.
+    set_property(GLOBAL APPEND_STRING PROPERTY hobrin_fuzz_targets
+                 "${name}\t$<TARGET_FILE:${name}>\t${fuzz_MAX_LEN}\t${work_corpus}\t${seeds}\n")
 endfunction()
 
 # The archive fuzzer compiles minizip from zlib's source package, which
@@ -109,6 +113,8 @@ hobrin_fuzzer(versions_fuzz tests/fuzz/versions_fuzz.cpp tests/fuzz/versions_cor
 hobrin_fuzzer(listing_fuzz tests/fuzz/listing_fuzz.cpp tests/fuzz/listing_corpus MAX_LEN 65536)
 hobrin_fuzzer(feed_fuzz tests/fuzz/feed_fuzz.cpp tests/fuzz/feed_corpus)
 hobrin_extract_fuzzer(extract_fuzz tests/fuzz/extract_fuzz.cpp tests/fuzz/extract_corpus)
+get_property(fuzz_targets GLOBAL PROPERTY hobrin_fuzz_targets)
+file(GENERATE OUTPUT ${fuzz_work}/targets.txt CONTENT "${fuzz_targets}")
 
 # Timings of the listing scan and the feed walk, run by hand and not a test.
 # The core is compiled in again, optimised and without the sanitizers
