@@ -11,10 +11,15 @@ if(HOBRIN_SANITIZE)
 endif()
 
 # Taking recordings out of downloaded archives needs minizip, which the core
-# does without. The sanitizer flags come with hobrin_core.
+# does without. The sanitizer flags come with hobrin_core. The extraction's
+# sources are listed once, for its library and for its fuzzer.
+set(HOBRIN_EXTRACT_SOURCES
+    online/extract.cpp
+    online/disk_files_posix.cpp
+)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
-add_library(hobrin_extract STATIC online/extract.cpp online/disk_files_posix.cpp)
+add_library(hobrin_extract STATIC ${HOBRIN_EXTRACT_SOURCES})
 target_link_libraries(hobrin_extract PUBLIC hobrin_core PkgConfig::MINIZIP)
 
 set(HOBRIN_RESULTS_DIR ${CMAKE_BINARY_DIR}/results CACHE PATH "Where test binaries write their XML reports")
@@ -37,37 +42,85 @@ find_package(ZLIB REQUIRED)
 target_link_libraries(hobrin_unit PRIVATE hobrin_core hobrin_extract ZLIB::ZLIB GTest::gtest_main)
 add_test(NAME unit COMMAND hobrin_unit --gtest_output=xml:${HOBRIN_RESULTS_DIR}/unit.xml)
 
-# Each fuzzer also runs briefly as a test, from its seed corpus.
+# libFuzzer targets, built only by clang. Each also runs briefly as a test,
+# from its seed corpus; tools/fuzz.sh runs them for longer.
+set(fuzz_flags -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
+# The same instrumentation for the libraries compiled into a fuzzer.
+set(fuzz_library_flags -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
+set(fuzz_work ${CMAKE_BINARY_DIR}/fuzz)
+
+# hobrin_fuzzer(NAME SOURCE CORPUS [MAX_LEN BYTES] [RUNS N]): inputs are at
+# most 4096 bytes and the test makes 30000 runs unless told otherwise.
 function(hobrin_fuzzer name source corpus)
     if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         return()
     endif()
+    cmake_parse_arguments(PARSE_ARGV 3 fuzz "" "MAX_LEN;RUNS" "")
+    if(NOT fuzz_MAX_LEN)
+        set(fuzz_MAX_LEN 4096)
+    endif()
+    if(NOT fuzz_RUNS)
+        set(fuzz_RUNS 30000)
+    endif()
     # The core is compiled in again so that libFuzzer sees its coverage.
     add_executable(${name} ${source} ${HOBRIN_CORE_SOURCES})
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
-    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_compile_options(${name} PRIVATE ${fuzz_flags})
+    target_link_options(${name} PRIVATE ${fuzz_flags})
     # New inputs go to a folder in the build tree; the seeds are only read.
-    set(work_corpus ${CMAKE_BINARY_DIR}/fuzz/${name})
+    set(work_corpus ${fuzz_work}/${name})
+    set(seeds ${CMAKE_CURRENT_SOURCE_DIR}/${corpus})
     file(MAKE_DIRECTORY ${work_corpus})
     add_test(NAME ${name}
-        COMMAND ${name} -runs=30000 -max_len=4096 -timeout=10 -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz/
-                ${work_corpus} ${CMAKE_CURRENT_SOURCE_DIR}/${corpus})
+        COMMAND ${name} -runs=${fuzz_RUNS} -max_len=${fuzz_MAX_LEN} -timeout=10 -artifact_prefix=${fuzz_work}/
+                ${work_corpus} ${seeds})
+    # One line per target for tools/fuzz.sh: name, program, longest input,
+    # work corpus, seeds.
+    set_property(GLOBAL APPEND_STRING PROPERTY hobrin_fuzz_targets
+                 "${name}\t$<TARGET_FILE:${name}>\t${fuzz_MAX_LEN}\t${work_corpus}\t${seeds}\n")
 endfunction()
+
+# The archive fuzzer compiles minizip from zlib's source package, which
+# tools/setup.sh unpacks into build/deps for the Windows build, with the same
+# defines as there and the fuzzer's instrumentation, so that coverage and
+# AddressSanitizer reach inside it. zlib is the system's.
+set(HOBRIN_MINIZIP_DIR ${CMAKE_SOURCE_DIR}/build/deps/zlib-src/contrib/minizip CACHE PATH
+    "Folder holding minizip's unzip.c and ioapi.c")
+set(fuzz_minizip PkgConfig::MINIZIP)
+if(CMAKE_C_COMPILER_ID MATCHES "Clang" AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    if(EXISTS ${HOBRIN_MINIZIP_DIR}/unzip.c AND EXISTS ${HOBRIN_MINIZIP_DIR}/ioapi.c)
+        find_package(ZLIB REQUIRED)
+        add_library(minizip_fuzz STATIC ${HOBRIN_MINIZIP_DIR}/unzip.c ${HOBRIN_MINIZIP_DIR}/ioapi.c)
+        target_include_directories(minizip_fuzz PUBLIC ${HOBRIN_MINIZIP_DIR})
+        target_compile_definitions(minizip_fuzz PUBLIC NOCRYPT NOUNCRYPT)
+        # Its old C draws many warnings that are not ours to fix.
+        target_compile_options(minizip_fuzz PRIVATE -w ${fuzz_library_flags})
+        target_link_libraries(minizip_fuzz PUBLIC ZLIB::ZLIB)
+        set(fuzz_minizip minizip_fuzz)
+    else()
+        message(WARNING "minizip's sources are missing from ${HOBRIN_MINIZIP_DIR}: extract_fuzz links the "
+                        "system's uninstrumented libminizip, so its coverage stops at the library. Run "
+                        "bash tools/setup.sh (it fetches zlib's source package into build/deps) and configure again.")
+    endif()
+endif()
 
 # The same with the archive extraction and minizip compiled in.
 function(hobrin_extract_fuzzer name source corpus)
-    hobrin_fuzzer(${name} ${source} ${corpus})
+    hobrin_fuzzer(${name} ${source} ${corpus} ${ARGN})
     if(TARGET ${name})
-        target_sources(${name} PRIVATE online/extract.cpp online/disk_files_posix.cpp)
-        target_link_libraries(${name} PRIVATE PkgConfig::MINIZIP)
+        target_sources(${name} PRIVATE ${HOBRIN_EXTRACT_SOURCES})
+        target_link_libraries(${name} PRIVATE ${fuzz_minizip})
     endif()
 endfunction()
 
 hobrin_fuzzer(versions_fuzz tests/fuzz/versions_fuzz.cpp tests/fuzz/versions_corpus)
-hobrin_fuzzer(listing_fuzz tests/fuzz/listing_fuzz.cpp tests/fuzz/listing_corpus)
+# Long enough to cross several refills of the scan's 16 KiB read buffer;
+# fewer test runs, as each scans up to 64 KiB three times.
+hobrin_fuzzer(listing_fuzz tests/fuzz/listing_fuzz.cpp tests/fuzz/listing_corpus MAX_LEN 65536 RUNS 10000)
 hobrin_fuzzer(feed_fuzz tests/fuzz/feed_fuzz.cpp tests/fuzz/feed_corpus)
 hobrin_extract_fuzzer(extract_fuzz tests/fuzz/extract_fuzz.cpp tests/fuzz/extract_corpus)
+get_property(fuzz_targets GLOBAL PROPERTY hobrin_fuzz_targets)
+file(GENERATE OUTPUT ${fuzz_work}/targets.txt CONTENT "${fuzz_targets}")
 
 # Timings of the listing scan and the feed walk, run by hand and not a test.
 # The core is compiled in again, optimised and without the sanitizers
