@@ -84,12 +84,12 @@ protected:
         return found;
     }
 
-    // Waits for "Download complete." and presses "Done".
+    // Waits for "Done", the last thing a complete download enables, and presses it.
     void finishDownload(HWND download)
     {
         ASSERT_NE(download, nullptr);
-        EXPECT_TRUE(waitUntil([&] { return text(download, IDC_DOWNLOAD_TITLE) == "Download complete."; }));
-        EXPECT_TRUE(isEnabled(download, IDC_DOWNLOAD_DONE));
+        EXPECT_TRUE(waitUntil([&] { return isEnabled(download, IDC_DOWNLOAD_DONE); }));
+        EXPECT_EQ(text(download, IDC_DOWNLOAD_TITLE), "Download complete.");
         EXPECT_FALSE(isEnabled(download, IDC_DOWNLOAD_CANCEL));
         press(download, IDC_DOWNLOAD_DONE);
         EXPECT_TRUE(waitUntilGone(download));
@@ -178,7 +178,7 @@ TEST_F(DownloadTest, ProgressCountsTheBlocksOfTheAnswer)
         chooseFile(processId(), kSaveTitle, path("blob.zip"));
         HWND download = downloadWindow();
         ASSERT_NE(download, nullptr);
-        EXPECT_TRUE(waitUntil([&] { return text(download, IDC_DOWNLOAD_TITLE) == "Download complete."; }));
+        EXPECT_TRUE(waitUntil([&] { return isEnabled(download, IDC_DOWNLOAD_DONE); }));
         EXPECT_EQ(text(download, IDC_DOWNLOAD_PROGRESS), c.progress);
         EXPECT_EQ(readFile("blob.zip").size(), c.bytes);
         press(download, IDC_DOWNLOAD_DONE);
