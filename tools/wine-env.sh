@@ -74,17 +74,11 @@ service_start() {
     python3 "$here/yorl_standin.py" --port "$port" --data "$data_dir" --lifetime 3600 \
         --ready-file "$ready" &
     WINE_ENV_SERVICE_PID=$!
-    local tries=0
-    while [ ! -s "$ready" ] && [ $tries -lt 100 ]; do
-        if ! kill -0 "$WINE_ENV_SERVICE_PID" 2>/dev/null; then
-            echo "service: the stand-in YORL service did not start (is port $port in use?)" >&2
-            WINE_ENV_SERVICE_PID=
-            return 1
-        fi
-        sleep 0.1
-        tries=$((tries + 1))
-    done
-    rm -f "$ready"
+    if ! wait_ready "$WINE_ENV_SERVICE_PID" "$ready"; then
+        echo "service: the stand-in YORL service did not start (is port $port in use?)" >&2
+        WINE_ENV_SERVICE_PID=
+        return 1
+    fi
 }
 
 devices_start() {
@@ -96,17 +90,28 @@ devices_start() {
     python3 "$here/device_standins.py" --prefix "$WINEPREFIX" --dir "$dir" --lifetime 3600 \
         --ready "$ready" &
     WINE_ENV_DEVICES_PID=$!
-    local tries=0
+    if ! wait_ready "$WINE_ENV_DEVICES_PID" "$ready"; then
+        echo "devices: the device stand-ins did not start" >&2
+        WINE_ENV_DEVICES_PID=
+        return 1
+    fi
+}
+
+# Waits up to 10 s for a helper started in the background to write its ready
+# file; fails at once when the helper has ended.
+wait_ready() {
+    local pid=$1 ready=$2 tries=0
     while [ ! -s "$ready" ] && [ $tries -lt 100 ]; do
-        if ! kill -0 "$WINE_ENV_DEVICES_PID" 2>/dev/null; then
-            echo "devices: the device stand-ins did not start" >&2
-            WINE_ENV_DEVICES_PID=
-            return 1
-        fi
+        kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
         tries=$((tries + 1))
     done
+    if [ -s "$ready" ]; then
+        rm -f "$ready"
+        return 0
+    fi
     rm -f "$ready"
+    return 1
 }
 
 wine_env_stop() {

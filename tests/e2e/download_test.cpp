@@ -77,6 +77,23 @@ protected:
         return properties_;
     }
 
+    // Starts a download of big.zip that arrives as `mode` says, then closes
+    // its window while it runs. False when a step failed.
+    bool startClosedDownload(const std::string& recording, const std::string& mode)
+    {
+        serveRecording("big.zip", recording);
+        writeYorlFile("inp\\" + recording + ".mode", mode);
+        if (!startDownload(recording))
+            return false;
+        chooseFile(processId(), kSaveTitle, path(recording + ".zip"));
+        HWND download = downloadWindow();
+        if (!download)
+            return false;
+        EXPECT_TRUE(waitUntil([&] { return text(download, IDC_DOWNLOAD_PROGRESS).find("Recieved: ") == 0; }));
+        PostMessageA(download, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return waitUntilGone(download, 2000);
+    }
+
     HWND downloadWindow()
     {
         HWND found = nullptr;
@@ -416,15 +433,7 @@ namespace {
 
 TEST_F(DownloadTest, ClosedWindowEndsAtOnceWhileTheDownloadFinishesOnDisk)
 {
-    serveRecording("big.zip", "background");
-    writeYorlFile("inp\\background.mode", "pieces=8192,150");
-    ASSERT_NE(startDownload("background"), nullptr);
-    chooseFile(processId(), kSaveTitle, path("background.zip"));
-    HWND download = downloadWindow();
-    ASSERT_NE(download, nullptr);
-    EXPECT_TRUE(waitUntil([&] { return text(download, IDC_DOWNLOAD_PROGRESS).find("Recieved: ") == 0; }));
-    PostMessageA(download, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(waitUntilGone(download, 2000)) << "the close box ends the window at once";
+    EXPECT_TRUE(startClosedDownload("background", "pieces=8192,150")) << "the close box ends the window at once";
 
     // A second download waits for the first to finish.
     press(properties_, IDC_SCORE_DOWNLOAD);
@@ -443,15 +452,7 @@ namespace {
 
 TEST_F(DownloadTest, EndingTheProgramRemovesACutDownload)
 {
-    serveRecording("big.zip", "endless");
-    writeYorlFile("inp\\endless.mode", "pieces=1024,200");
-    ASSERT_NE(startDownload("endless"), nullptr);
-    chooseFile(processId(), kSaveTitle, path("endless.zip"));
-    HWND download = downloadWindow();
-    ASSERT_NE(download, nullptr);
-    EXPECT_TRUE(waitUntil([&] { return text(download, IDC_DOWNLOAD_PROGRESS).find("Recieved: ") == 0; }));
-    PostMessageA(download, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(waitUntilGone(download, 2000));
+    ASSERT_TRUE(startClosedDownload("endless", "pieces=1024,200"));
     PostMessageA(properties_, WM_COMMAND, IDC_SCORE_OK, 0);
     EXPECT_TRUE(waitUntilGone(properties_));
     DWORD closed = GetTickCount();
