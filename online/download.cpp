@@ -138,8 +138,8 @@ unsigned __stdcall downloadRecording(void* name)
     bool flushed = FlushFileBuffers(partFile) != FALSE;
     flushed = CloseHandle(partFile) && flushed;
     partFile = INVALID_HANDLE_VALUE;
-    if (!flushed || !MoveFileExA(partPath, savePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED |
-                                                         MOVEFILE_WRITE_THROUGH))
+    if (!flushed ||
+        !MoveFileExA(partPath, savePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
         return fail("Cannot write file to disk (disk full?)", "Can't save recording");
 
     EnableWindow(GetDlgItem(window, IDC_DOWNLOAD_DONE), TRUE);
@@ -244,18 +244,14 @@ void onCancel(HWND window)
 INT_PTR CALLBACK downloadProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        onOpen(window, static_cast<int>(lParam));
-        return TRUE;
+    case WM_INITDIALOG: onOpen(window, static_cast<int>(lParam)); return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_DOWNLOAD_CANCEL)
             onCancel(window);
         else
             SendMessageA(window, WM_CLOSE, 0, 0);
         return TRUE;
-    case WM_CLOSE:
-        onClose(window);
-        return TRUE;
+    case WM_CLOSE: onClose(window); return TRUE;
     }
     return FALSE;
 }

@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr std::size_t kStoredNameSize = 512;  // longer stored names are refused
-constexpr std::size_t kBaseNameMax = 255;     // fits ExtractResult's fields
+constexpr std::size_t kStoredNameSize = 512; // longer stored names are refused
+constexpr std::size_t kBaseNameMax = 255;    // fits ExtractResult's fields
 constexpr std::size_t kPathSize = 1024;
 constexpr unsigned kBlockSize = 1024;
 
@@ -70,8 +70,7 @@ enum class ScanStep { member, skipped, end, broken };
 ScanStep readMember(unzFile archive, Member& member)
 {
     unz_file_info info;
-    if (unzGetCurrentFileInfo(archive, &info, member.stored, sizeof member.stored, nullptr, 0, nullptr, 0) !=
-        UNZ_OK)
+    if (unzGetCurrentFileInfo(archive, &info, member.stored, sizeof member.stored, nullptr, 0, nullptr, 0) != UNZ_OK)
         return ScanStep::broken;
     // A name that filled the buffer is unterminated or cut short; one with a
     // NUL inside would be read as a different name than the archive holds.

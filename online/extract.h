@@ -4,17 +4,17 @@
 #include <cstddef>
 
 enum class ExtractStatus {
-    ok,                  // the recording was extracted; baseName names it
-    cannotOpenArchive,   // not a zip, empty or missing
-    noRecording,         // no member that may be extracted is a recording
-    corruptMember,       // a member's data is damaged (read error or CRC mismatch)
-    cannotCreateOutput,  // an output file could not be created or written
+    ok,                 // the recording was extracted; baseName names it
+    cannotOpenArchive,  // not a zip, empty or missing
+    noRecording,        // no member that may be extracted is a recording
+    corruptMember,      // a member's data is damaged (read error or CRC mismatch)
+    cannotCreateOutput, // an output file could not be created or written
 };
 
 struct ExtractResult {
     ExtractStatus status;
-    char baseName[256];  // the recording's file name in `directory` when ok
-    char member[256];    // the member that failed, for the message
+    char baseName[256]; // the recording's file name in `directory` when ok
+    char member[256];   // the member that failed, for the message
 };
 
 // Extracts, into `directory`, the companion members and the recording that

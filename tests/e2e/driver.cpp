@@ -83,10 +83,12 @@ std::vector<std::string> itemLines(HWND control, UINT countMessage, UINT lengthM
         std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
         LRESULT copied = SendMessageW(control, textMessage, i, reinterpret_cast<LPARAM>(&wide[0]));
         wide.resize(copied > 0 && copied <= length ? static_cast<std::size_t>(copied) : 0);
-        int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+        int size =
+            WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
         std::string line(static_cast<std::size_t>(size), '\0');
         if (size > 0)
-            WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &line[0], size, nullptr, nullptr);
+            WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &line[0], size, nullptr,
+                                nullptr);
         lines.push_back(line);
     }
     return lines;
@@ -314,7 +316,8 @@ void cancelFileDialog(DWORD processId, const std::string& title)
 {
     HWND dialog = waitForWindow(processId, title);
     ASSERT_NE(dialog, nullptr) << "no file dialog titled \"" << title << "\"";
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
     EXPECT_TRUE(waitUntilGone(dialog)) << "file dialog did not close";
 }
 

@@ -24,7 +24,7 @@ struct Member {
     {
     }
     std::string name;
-    std::string data;  // empty: "data of " + name, so a wrong member shows in the contents
+    std::string data; // empty: "data of " + name, so a wrong member shows in the contents
     bool stored;
 };
 
@@ -170,12 +170,15 @@ TEST_F(Extract, PicksTheRecordingAndCompanionsByTheSelectionRules)
 
 TEST_F(Extract, NeverWritesMembersWithUnsafeNames)
 {
+    // Laid out by hand: one line per kind of name.
+    // clang-format off
     const std::string unsafe[] = {
         "..", "a/..", ".", "dir/", "C:x.inp", "CON.inp", "con", "lpt1.cap", "Com9.cap", "nul.tar.inp",
         "x.inp.", "x.inp ", "a?b.inp", "a<b.inp", "a|b.cap", "a\"b.inp", "a*b.inp", "a\x01.inp", "a\x1f.cap",
         std::string(252, 'b') + ".inp",                           // a base name of 256 characters
         std::string(400, 'd') + "/" + std::string(107, 'b') + ".inp",  // a stored name of 512
     };
+    // clang-format on
     for (const std::string& name : unsafe) {
         SCOPED_TRACE(name);
         fs::remove_all(out);
@@ -190,8 +193,8 @@ TEST_F(Extract, NeverWritesMembersWithUnsafeNames)
 
 TEST_F(Extract, AcceptsNamesUpToTheirLimits)
 {
-    const std::string base = std::string(251, 'b') + ".inp";  // 255 characters
-    const std::string stored = std::string(255, 'd') + "/" + base;  // 511 characters
+    const std::string base = std::string(251, 'b') + ".inp";       // 255 characters
+    const std::string stored = std::string(255, 'd') + "/" + base; // 511 characters
     for (const std::string& name : {base, stored}) {
         fs::remove_all(out);
         fs::create_directory(out);
@@ -259,7 +262,7 @@ TEST_F(Extract, RefusesWhatIsNotAnArchive)
 {
     const struct {
         const char* behaviour;
-        const char* bytes;  // nullptr: no file at all
+        const char* bytes; // nullptr: no file at all
     } cases[] = {
         {"plain text", "this is not a zip archive, only some text\n"},
         {"an empty file", ""},
@@ -301,7 +304,7 @@ TEST_F(Extract, OutputThatCannotBeWrittenRemovesWhatWasWritten)
         const char* behaviour;
         void (*prepare)(const fs::path& out);
         std::size_t size;
-        std::set<std::string> left;  // a folder in the way is not ours to remove
+        std::set<std::string> left; // a folder in the way is not ours to remove
     } cases[] = {
         {"the name is a folder", folderInTheWay, 5000, {"x.inp"}},
         {"the disk is full", fullDisk, 5000, {}},
@@ -351,6 +354,8 @@ TEST(ExtractNames, SafeFileNames)
         const char* name;
         bool safe;
     } cases[] = {
+        // Laid out by hand: the safe names, then the unsafe ones by kind.
+        // clang-format off
         {"pacman.inp", true}, {"a", true}, {".inp", true}, {" a.inp", true}, {"a b.inp", true},
         {"console.inp", true}, {"com10.inp", true}, {"com0.inp", true}, {"lpt.inp", true}, {"x.con", true},
         {"a\x7f.inp", true}, {"\xc3\xa9t\xc3\xa9.inp", true},
@@ -359,6 +364,7 @@ TEST(ExtractNames, SafeFileNames)
         {"com1", false}, {"COM9.x", false}, {"lpt1.cap", false}, {"LpT9", false},
         {"a:b", false}, {"a/b", false}, {"a\\b", false}, {"a<b", false}, {"a>b", false}, {"a\"b", false},
         {"a|b", false}, {"a?b", false}, {"a*b", false}, {"a\x01", false}, {"\x1f", false}, {"a\tb", false},
+        // clang-format on
     };
     for (const auto& c : cases)
         EXPECT_EQ(isSafeFileName(c.name), c.safe) << (c.name ? c.name : "(null)");
@@ -370,8 +376,11 @@ TEST(ExtractNames, MemberBaseNames)
         const char* stored;
         const char* base;
     } cases[] = {
-        {"a/b/c.inp", "c.inp"}, {"a\\b.inp", "b.inp"}, {"a/b\\c/d", "d"}, {"dir/", ""},
-        {"plain", "plain"}, {"/", ""}, {"../x.cap", "x.cap"}, {"", ""}, {nullptr, ""},
+        {"a/b/c.inp", "c.inp"}, {"a\\b.inp", "b.inp"},
+        {"a/b\\c/d", "d"},      {"dir/", ""},
+        {"plain", "plain"},     {"/", ""},
+        {"../x.cap", "x.cap"},  {"", ""},
+        {nullptr, ""},
     };
     for (const auto& c : cases)
         EXPECT_STREQ(memberBaseName(c.stored), c.base) << (c.stored ? c.stored : "(null)");

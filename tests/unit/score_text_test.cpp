@@ -18,8 +18,13 @@ TEST(TruncateToInt, CutsTowardZeroAndSaturates)
         double value;
         int expected;
     } cases[] = {
-        {12.9, 12},   {-2.5, -2},     {99.99, 99}, {0.0, 0},
-        {1e300, INT_MAX}, {-1e300, INT_MIN}, {std::numeric_limits<double>::infinity(), INT_MAX},
+        {12.9, 12},
+        {-2.5, -2},
+        {99.99, 99},
+        {0.0, 0},
+        {1e300, INT_MAX},
+        {-1e300, INT_MIN},
+        {std::numeric_limits<double>::infinity(), INT_MAX},
         {std::nan(""), 0},
     };
     for (const auto& c : cases)
