@@ -107,3 +107,5 @@ add_executable(mame-standin tools/mame_standin.cpp)
 
 # Start-up timing under Wine; run by tools/bench.sh, not by the tests.
 add_executable(hobrin_startup_bench bench/startup_bench.cpp)
+
+include(cmake/release.cmake)

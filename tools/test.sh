@@ -42,6 +42,9 @@ cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DHOBRIN_SERVICE_URL="http://127.0.0.1:$port/yorl/" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null || exit 1
 cmake --build "$build/win" || exit 1
+# The release archive, which an end-to-end test unpacks.
+rm -f "$build"/win/hobrin-*-win32.zip
+cmake --build "$build/win" --target package >/dev/null || exit 1
 
 step "end-to-end tests under Wine"
 source "$root/tools/wine-env.sh"

@@ -40,14 +40,6 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
     return FALSE;
 }
 
-std::string moduleDirectory()
-{
-    char module[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, module, sizeof module);
-    std::string path = module;
-    return path.substr(0, path.find_last_of("\\/"));
-}
-
 void removeTree(const std::string& directory)
 {
     WIN32_FIND_DATAA entry;
@@ -119,6 +111,14 @@ DWORD pumpingWait(HANDLE handle, DWORD milliseconds)
 }
 
 } // namespace
+
+std::string moduleDirectory()
+{
+    char module[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, module, sizeof module);
+    std::string path = module;
+    return path.substr(0, path.find_last_of("\\/"));
+}
 
 bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
@@ -399,7 +399,8 @@ std::vector<std::string> HobrinTest::emulatorCalls() const
 bool HobrinTest::launch(const std::string& programName)
 {
     stopProgram();
-    std::string program = moduleDirectory() + "\\" + programName;
+    bool fullPath = programName.find(':') != std::string::npos;
+    std::string program = fullPath ? programName : moduleDirectory() + "\\" + programName;
     std::string commandLine = "\"" + program + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
