@@ -25,8 +25,8 @@ std::vector<char> makeRecentAnswer(int& lines)
                       "('%d','1','%c','0.%03d','%d','game%04d-%d','t%d','Player Number %d',"
                       "\"Some Game Title %d (set %d)\",'%d','%d.%d','game%04d',"
                       "'A description of the run, with a few words about how it went: try %d')<P>\n",
-                      100000 + i * 37, 'a' + i % 26, 100 + i % 50, 1200000000 + i * 61, i % 977, i, i % 9, i,
-                      i % 977, i % 4, i % 100 + 1, i % 90, i % 10, i % 977, i);
+                      100000 + i * 37, 'a' + i % 26, 100 + i % 50, 1200000000 + i * 61, i % 977, i, i % 9, i, i % 977,
+                      i % 4, i % 100 + 1, i % 90, i % 10, i % 977, i);
         std::string next = line;
         if (text.size() + next.size() >= kAnswerSize)
             break;
@@ -59,8 +59,7 @@ void BM_WalkRecentUploadsFeed(benchmark::State& state)
         benchmark::DoNotOptimize(table.data());
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(answer.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(answer.size()));
     state.counters["records"] = expected;
 }
 BENCHMARK(BM_WalkRecentUploadsFeed)->Unit(benchmark::kMicrosecond);

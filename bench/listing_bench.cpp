@@ -47,8 +47,7 @@ void BM_FillGameTableFromMemory(benchmark::State& state)
         benchmark::DoNotOptimize(listed);
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(listing.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(listing.size()));
     state.counters["games"] = kListingGames;
 }
 BENCHMARK(BM_FillGameTableFromMemory)->Unit(benchmark::kMillisecond);
@@ -77,8 +76,7 @@ void BM_FillGameTableFromFile(benchmark::State& state)
         benchmark::ClobberMemory();
     }
     std::fclose(file);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(listing.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(listing.size()));
     state.counters["games"] = kListingGames;
 }
 BENCHMARK(BM_FillGameTableFromFile)->Unit(benchmark::kMillisecond);

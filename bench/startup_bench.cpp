@@ -56,8 +56,8 @@ PROCESS_INFORMATION start(std::string commandLine, const std::string& directory,
         startup.hStdError = output;
     }
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, output != nullptr, 0, nullptr,
-                        directory.c_str(), &startup, &process))
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, output != nullptr, 0, nullptr, directory.c_str(),
+                        &startup, &process))
         std::fprintf(stderr, "cannot start %s [%lu]\n", commandLine.c_str(), GetLastError());
     return process;
 }
@@ -150,7 +150,7 @@ double highScoresMs(const std::string& directory, const std::string& program, in
             while (SendMessageA(scores, LB_GETCOUNT, 0, 0) < lines && nowMs() - pressed < 30000)
                 Sleep(10);
             times.push_back(nowMs() - pressed);
-            Sleep(300);  // let the worker end before the next press
+            Sleep(300); // let the worker end before the next press
         }
     }
     TerminateProcess(process.hProcess, 0);
@@ -159,7 +159,6 @@ double highScoresMs(const std::string& directory, const std::string& program, in
     CloseHandle(process.hThread);
     return times.empty() ? -1.0 : median(times);
 }
-
 
 } // namespace
 
@@ -200,8 +199,7 @@ int main()
     std::string answer = "YORL high scores for game0\n";
     for (int i = 0; i < lines; ++i)
         answer += "('" + std::to_string(900000 - i) + "','1','a1','0.106','1100000000','game0_" + std::to_string(i) +
-                  "','t','P" + std::to_string(i) + "',\"Bench\",'" + std::to_string(i + 1) +
-                  "','12.5','Run')<P>\n";
+                  "','t','P" + std::to_string(i) + "',\"Bench\",'" + std::to_string(i + 1) + "','12.5','Run')<P>\n";
     // The whole answer must fit the 10240 bytes that a high-score fetch reads.
     if (answer.size() > 10240 || !writeFile(std::string(data) + "\\scores\\game0.txt", answer)) {
         std::fprintf(stderr, "cannot write the benchmark answer into %s\n", data);

@@ -9,13 +9,13 @@
 enum class LaunchMode { playback = 0, record = 1, play = 2 };
 
 struct LaunchRequest {
-    const char* command;               // the emulator version's command
-    const char* shortName;             // the game
+    const char* command;   // the emulator version's command
+    const char* shortName; // the game
     const Settings* options;
-    const char* additionalParameters;  // passed through unexamined
+    const char* additionalParameters; // passed through unexamined
     LaunchMode mode;
-    const char* inputDirectory;        // playback only; null for none
-    const char* fileName;              // playback only; null plays the game's own recording
+    const char* inputDirectory; // playback only; null for none
+    const char* fileName;       // playback only; null plays the game's own recording
 };
 
 // Appends the eight option switches, each with its leading space.

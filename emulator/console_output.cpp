@@ -22,7 +22,8 @@ char displayBuffer[20960];
 HANDLE openConsoleFile()
 {
     for (int retries = 0;;) {
-        HANDLE file = CreateFileA("./mame.out", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file =
+            CreateFileA("./mame.out", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE)
             return file;
         Sleep(kRetryMs);
@@ -59,16 +60,12 @@ void onOpen(HWND window)
 INT_PTR CALLBACK consoleOutputProc(HWND window, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        onOpen(window);
-        return TRUE;
+    case WM_INITDIALOG: onOpen(window); return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_CONSOLE_CLOSE)
             SendMessageA(window, WM_CLOSE, 0, 0);
         return TRUE;
-    case WM_CLOSE:
-        EndDialog(window, 50);
-        return TRUE;
+    case WM_CLOSE: EndDialog(window, 50); return TRUE;
     }
     return FALSE;
 }

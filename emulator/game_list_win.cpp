@@ -54,7 +54,8 @@ int runListing(int versionIndex)
         showMessage("Cannot open MAME game list", "Fatal Error");
         return -2;
     }
-    HANDLE nul = openInheritable("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    HANDLE nul =
+        openInheritable("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     DWORD error = 0;
     HANDLE process = startEmulator(line, SW_HIDE, nul, output, nul, error);
     CloseHandle(output);

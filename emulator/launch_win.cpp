@@ -47,11 +47,15 @@ int launch(int gameIndex, int versionIndex, LaunchMode mode, const char* inputDi
 {
     if (!checkLaunchTarget(gameIndex, versionIndex, titleFor(mode)))
         return -1;
-    LaunchRequest request{versionTable[versionIndex].command, gameTable[gameIndex].shortName, &settings,
-                          additionalParameters, mode, inputDirectory, fileName};
+    LaunchRequest request{versionTable[versionIndex].command,
+                          gameTable[gameIndex].shortName,
+                          &settings,
+                          additionalParameters,
+                          mode,
+                          inputDirectory,
+                          fileName};
     if (!composeLaunchLine(commandLine, sizeof commandLine, request) ||
-        !formatText(message, sizeof message, "%s [Length: %i]", commandLine,
-                    static_cast<int>(lstrlenA(commandLine)))) {
+        !formatText(message, sizeof message, "%s [Length: %i]", commandLine, static_cast<int>(lstrlenA(commandLine)))) {
         refuseLongLine();
         return -1;
     }

@@ -69,8 +69,8 @@ bool listingEnded(const ListingStream& stream)
     return stream.ended || stream.failed;
 }
 
-ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t shortNameSize,
-                            char* description, std::size_t descriptionSize)
+ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t shortNameSize, char* description,
+                            std::size_t descriptionSize)
 {
     shortName[0] = '\0';
     description[0] = '\0';

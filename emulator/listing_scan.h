@@ -7,12 +7,12 @@
 
 // A buffered character source over a file or a block of memory.
 struct ListingStream {
-    std::FILE* file;  // null when reading from memory
+    std::FILE* file; // null when reading from memory
     const unsigned char* data;
     std::size_t length;
     std::size_t position;
-    bool ended;   // the end of the input was met
-    bool failed;  // a read error; the scan ends as at the end
+    bool ended;  // the end of the input was met
+    bool failed; // a read error; the scan ends as at the end
     unsigned char buffer[16384];
 };
 
@@ -31,5 +31,5 @@ enum class ScanResult { game, notAGame };
 // Fields are cut to their buffers; a word too long for `shortNameSize`, or
 // holding a zero byte, is never a game, since a cut name would run a
 // different game.
-ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t shortNameSize,
-                            char* description, std::size_t descriptionSize);
+ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t shortNameSize, char* description,
+                            std::size_t descriptionSize);

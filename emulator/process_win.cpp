@@ -13,8 +13,7 @@ HANDLE openInheritable(const char* name, DWORD access, DWORD share, DWORD dispos
     return CreateFileA(name, access, share, &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-HANDLE startEmulator(char* commandLine, WORD showState, HANDLE input, HANDLE output, HANDLE errorOutput,
-                     DWORD& error)
+HANDLE startEmulator(char* commandLine, WORD showState, HANDLE input, HANDLE output, HANDLE errorOutput, DWORD& error)
 {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

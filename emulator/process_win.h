@@ -13,8 +13,7 @@ HANDLE openInheritable(const char* name, DWORD access, DWORD share, DWORD dispos
 // line is) with the given show state and standard handles, inheriting
 // handles. On success returns the process handle; on failure null with the
 // platform's error in `error`.
-HANDLE startEmulator(char* commandLine, WORD showState, HANDLE input, HANDLE output, HANDLE errorOutput,
-                     DWORD& error);
+HANDLE startEmulator(char* commandLine, WORD showState, HANDLE input, HANDLE output, HANDLE errorOutput, DWORD& error);
 
 // Blocks, without handling window messages, until the process ends; looks
 // every 250 ms. Returns its exit code, or kUnknownExitCode.

@@ -16,10 +16,10 @@ std::FILE* openDiskFile(const char* path);
 std::FILE* createTemporaryFile(const char* directory, char* path, std::size_t pathSize);
 
 enum class PathKind {
-    missing,       // nothing there
-    file,          // a disk file that may be replaced
-    readOnlyFile,  // a disk file marked read-only: never replaced
-    other,         // a folder, a device, or what cannot be looked at
+    missing,      // nothing there
+    file,         // a disk file that may be replaced
+    readOnlyFile, // a disk file marked read-only: never replaced
+    other,        // a folder, a device, or what cannot be looked at
 };
 PathKind pathKind(const char* path);
 

@@ -99,8 +99,8 @@ PathKind pathKind(const char* path)
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return PathKind::other;
     // Asking for no access opens even a file that another program holds.
-    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (!keepOnlyDiskFile(file))
         return PathKind::other;
     CloseHandle(file);

@@ -327,18 +327,14 @@ void onCancel(HWND window)
 INT_PTR CALLBACK downloadProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        onOpen(window, static_cast<int>(lParam));
-        return TRUE;
+    case WM_INITDIALOG: onOpen(window, static_cast<int>(lParam)); return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_DOWNLOAD_CANCEL)
             onCancel(window);
         else
             SendMessageA(window, WM_CLOSE, 0, 0);
         return TRUE;
-    case WM_CLOSE:
-        onClose(window);
-        return TRUE;
+    case WM_CLOSE: onClose(window); return TRUE;
     }
     return FALSE;
 }

@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr std::size_t kStoredNameSize = 512;  // longer stored names are refused
-constexpr std::size_t kBaseNameMax = 255;     // fits ExtractResult's fields
+constexpr std::size_t kStoredNameSize = 512; // longer stored names are refused
+constexpr std::size_t kBaseNameMax = 255;    // fits ExtractResult's fields
 constexpr std::size_t kPathSize = 1024;
 constexpr unsigned kBlockSize = 1024;
 constexpr unsigned long kStored = 0;
@@ -59,7 +59,7 @@ unzFile openArchive(const char* path)
 struct Member {
     char stored[kStoredNameSize];
     const char* base;
-    bool usable;  // its base name may be a file name in the folder
+    bool usable; // its base name may be a file name in the folder
     unz_file_info64 info;
 };
 
@@ -72,8 +72,8 @@ bool readMember(unzFile archive, Member& member)
         return false;
     // A name that filled the buffer is unterminated or cut short; one with a
     // zero byte inside would be read as a different name than the archive holds.
-    bool whole = member.info.size_filename < sizeof member.stored &&
-                 std::strlen(member.stored) == member.info.size_filename;
+    bool whole =
+        member.info.size_filename < sizeof member.stored && std::strlen(member.stored) == member.info.size_filename;
     if (!whole)
         member.stored[0] = '\0';
     member.base = memberBaseName(member.stored);
@@ -103,8 +103,8 @@ bool select(unzFile archive, Selection& selection)
             return false;
         if (!member.usable)
             continue;
-        bool companion = first ? endsWith(member.base, ".cap", true)
-                               : !firstIsCompanion && endsWith(member.base, ".cap", false);
+        bool companion =
+            first ? endsWith(member.base, ".cap", true) : !firstIsCompanion && endsWith(member.base, ".cap", false);
         firstIsCompanion |= first && companion;
         bool recording = !selection.found && endsWith(member.base, ".inp", first);
         if (!companion && !recording)
@@ -124,11 +124,11 @@ bool select(unzFile archive, Selection& selection)
 
 // One member on its way into the folder.
 struct Pending {
-    std::string temporary;  // where it is written first
-    std::string target;     // where it goes
-    std::string backup;     // a name reserved for a file already at the target
-    bool backedUp = false;  // that file has been moved to the backup name
-    bool placed = false;    // the member is at its target
+    std::string temporary; // where it is written first
+    std::string target;    // where it goes
+    std::string backup;    // a name reserved for a file already at the target
+    bool backedUp = false; // that file has been moved to the backup name
+    bool placed = false;   // the member is at its target
 };
 
 // Writes members to temporary files, then moves them all into place, or

@@ -5,14 +5,14 @@
 #include <cstdint>
 
 enum class ExtractStatus {
-    ok,                  // the recording was extracted; baseName names it
-    cannotOpenArchive,   // not a zip, empty, missing, or not a disk file
-    noRecording,         // no member that may be extracted is a recording
-    corruptMember,       // a member's data is damaged: read error, CRC or size mismatch
-    unsupportedMember,   // a member is encrypted or compressed other than stored or deflated
-    memberTooLarge,      // a member holds more than kMaxMemberSize bytes
-    tooManyMembers,      // more than kMaxExtractedMembers members would be extracted
-    cannotCreateOutput,  // an output file could not be created, written or put in place
+    ok,                 // the recording was extracted; baseName names it
+    cannotOpenArchive,  // not a zip, empty, missing, or not a disk file
+    noRecording,        // no member that may be extracted is a recording
+    corruptMember,      // a member's data is damaged: read error, CRC or size mismatch
+    unsupportedMember,  // a member is encrypted or compressed other than stored or deflated
+    memberTooLarge,     // a member holds more than kMaxMemberSize bytes
+    tooManyMembers,     // more than kMaxExtractedMembers members would be extracted
+    cannotCreateOutput, // an output file could not be created, written or put in place
 };
 
 // Nothing larger is extracted, whatever the member's header says.
@@ -23,8 +23,8 @@ constexpr std::size_t kMaxExtractedMembers = 100;
 
 struct ExtractResult {
     ExtractStatus status;
-    char baseName[256];  // the recording's file name in `directory` when ok
-    char member[256];    // the member that failed, for the message
+    char baseName[256]; // the recording's file name in `directory` when ok
+    char member[256];   // the member that failed, for the message
 };
 
 // Extracts, into `directory`, the companion members and the recording that

@@ -57,17 +57,17 @@ FetchResult fetchAnswer(const char* address, char* answer, std::size_t cap, std:
     if (!session)
         return FetchResult::noSession;
     // Always from the service, never from the cache: the table must be current.
-    HINTERNET request = InternetOpenUrlA(session, address, nullptr, 0,
-                                         INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    HINTERNET request = InternetOpenUrlA(
+        session, address, nullptr, 0, INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
     if (!request) {
         InternetCloseHandle(session);
         return FetchResult::noConnection;
     }
     DWORD status = 0;
     DWORD statusSize = sizeof status;
-    bool answered = HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize,
-                                   nullptr) &&
-                    status == HTTP_STATUS_OK;
+    bool answered =
+        HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr) &&
+        status == HTTP_STATUS_OK;
     while (answered && received < cap) {
         DWORD got = 0;
         if (!InternetReadFile(request, answer + received, static_cast<DWORD>(cap - received), &got)) {

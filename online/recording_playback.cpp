@@ -25,13 +25,9 @@ bool reportExtraction(const ExtractResult& result)
 {
     char message[512];
     switch (result.status) {
-    case ExtractStatus::ok:
-        return true;
-    case ExtractStatus::cannotOpenArchive:
-        showMessage("Cannot open downloaded Zip file", "Zip error");
-        break;
-    case ExtractStatus::noRecording:
-        break;
+    case ExtractStatus::ok: return true;
+    case ExtractStatus::cannotOpenArchive: showMessage("Cannot open downloaded Zip file", "Zip error"); break;
+    case ExtractStatus::noRecording: break;
     case ExtractStatus::corruptMember:
         formatText(message, sizeof message,
                    "The member \"%s\" of the downloaded Zip file is damaged, so nothing was played. "

@@ -71,18 +71,14 @@ void onOpen(HWND window, int listIndex)
 INT_PTR CALLBACK scorePropertiesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        onOpen(window, static_cast<int>(lParam));
-        return TRUE;
+    case WM_INITDIALOG: onOpen(window, static_cast<int>(lParam)); return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_SCORE_OK: SendMessageA(window, WM_CLOSE, 0, 0); break;
         case IDC_SCORE_DOWNLOAD: downloadAndPlayback(window); break;
         }
         return TRUE;
-    case WM_CLOSE:
-        EndDialog(window, 0);
-        return TRUE;
+    case WM_CLOSE: EndDialog(window, 0); return TRUE;
     case WM_DESTROY:
         DeleteObject(scoreFont);
         scoreFont = nullptr;
@@ -97,6 +93,6 @@ int openScoreProperties(HWND parent, int listIndex)
 {
     if (listIndex < 0 || listIndex >= kMaxScores)
         return 0;
-    return static_cast<int>(DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_SCORE_PROPERTIES), parent,
-                                            scorePropertiesProc, listIndex));
+    return static_cast<int>(
+        DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_SCORE_PROPERTIES), parent, scorePropertiesProc, listIndex));
 }

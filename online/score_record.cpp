@@ -194,10 +194,8 @@ struct Field {
 bool scanField(Input& in, const Field& field)
 {
     switch (field.conversion) {
-    case Conversion::text:
-        return scanText(in, field.quote, static_cast<char*>(field.target), field.size);
-    case Conversion::integer:
-        return scanInteger(in, *static_cast<std::int32_t*>(field.target));
+    case Conversion::text: return scanText(in, field.quote, static_cast<char*>(field.target), field.size);
+    case Conversion::integer: return scanInteger(in, *static_cast<std::int32_t*>(field.target));
     case Conversion::shortInteger: {
         std::int32_t value = 0;
         if (!scanInteger(in, value))
@@ -205,8 +203,7 @@ bool scanField(Input& in, const Field& field)
         *static_cast<std::int16_t*>(field.target) = toSigned16(value);
         return true;
     }
-    case Conversion::points:
-        return scanPoints(in, *static_cast<float*>(field.target));
+    case Conversion::points: return scanPoints(in, *static_cast<float*>(field.target));
     }
     return false;
 }
@@ -311,8 +308,8 @@ bool isErrorPage(const char* answer, std::size_t length)
     return true;
 }
 
-int walkFeed(const char* answer, std::size_t length, FeedKind kind, ScoreRecord* table, int capacity,
-             ListLineSink sink, void* context)
+int walkFeed(const char* answer, std::size_t length, FeedKind kind, ScoreRecord* table, int capacity, ListLineSink sink,
+             void* context)
 {
     if (answer == nullptr || length == 0 || table == nullptr || capacity <= 0)
         return 0;

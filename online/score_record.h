@@ -49,5 +49,5 @@ bool isErrorPage(const char* answer, std::size_t length);
 // `table` from slot 0; at most `capacity` lines are taken and the rest are
 // dropped. A line's end is the first LF from its second byte on. Returns the
 // number of records taken. Never reads past `length`.
-int walkFeed(const char* answer, std::size_t length, FeedKind kind, ScoreRecord* table, int capacity,
-             ListLineSink sink, void* context);
+int walkFeed(const char* answer, std::size_t length, FeedKind kind, ScoreRecord* table, int capacity, ListLineSink sink,
+             void* context);

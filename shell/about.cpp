@@ -30,19 +30,14 @@ INT_PTR onBackground(HDC context)
 INT_PTR CALLBACK aboutProc(HWND box, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        onInit(box);
-        return TRUE;
+    case WM_INITDIALOG: onInit(box); return TRUE;
     case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-        return onBackground(reinterpret_cast<HDC>(wParam));
+    case WM_CTLCOLORSTATIC: return onBackground(reinterpret_cast<HDC>(wParam));
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_ABOUT_OK)
             SendMessageA(box, WM_CLOSE, 0, 0);
         return TRUE;
-    case WM_CLOSE:
-        EndDialog(box, 0);
-        return TRUE;
+    case WM_CLOSE: EndDialog(box, 0); return TRUE;
     case WM_DESTROY:
         DeleteObject(aboutBrush);
         aboutBrush = nullptr;

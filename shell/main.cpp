@@ -20,8 +20,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     setSettingsDefaults(settings);
     loadSettings();
 
-    INT_PTR result = DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(),
-                                     mainWindowProc, 0);
+    INT_PTR result = DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(), mainWindowProc, 0);
     finishDownloadBeforeExit();
     if (result == 0)
         return 0;

@@ -112,9 +112,8 @@ void setScoreListFont()
     HDC context = GetDC(scoreListWindow);
     int height = -MulDiv(10, GetDeviceCaps(context, LOGPIXELSY), 72);
     ReleaseDC(scoreListWindow, context);
-    scoreListFont = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH,
-                                "Courier New");
+    scoreListFont = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH, "Courier New");
     SendMessageA(scoreListWindow, WM_SETFONT, reinterpret_cast<WPARAM>(scoreListFont), FALSE);
 }
 
@@ -182,8 +181,7 @@ void launchPlay(HWND window)
 
 void launchRecord(HWND window)
 {
-    runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::record), nullptr,
-                nullptr);
+    runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::record), nullptr, nullptr);
 }
 
 // Asks for the recording and plays it back; a cancelled dialog launches nothing.
@@ -198,13 +196,14 @@ void playbackChosenRecording(HWND window)
     char name[128];
     switch (splitRecordingPath(path, fileDialog.nFileOffset, directory, sizeof directory, name, sizeof name)) {
     case SplitResult::ok:
-        runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::playback),
-                    directory, name);
+        runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::playback), directory,
+                    name);
         break;
     case SplitResult::nameTooLong:
-        showMessage("The name of this recording is too long: it may have at most 127 characters "
-                    "without its extension. Rename the file and try again.",
-                    "Playback INP");
+        showMessage(
+            "The name of this recording is too long: it may have at most 127 characters "
+            "without its extension. Rename the file and try again.",
+            "Playback INP");
         break;
     case SplitResult::directoryTooLong:
         showMessage("The folder of this recording has too long a path.", "Playback INP");
@@ -217,8 +216,8 @@ void launchPlayback(HWND window)
     if (settings.askInpName == 1)
         playbackChosenRecording(window);
     else
-        runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::playback),
-                    nullptr, nullptr);
+        runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::playback), nullptr,
+                    nullptr);
 }
 
 void onRefresh(HWND window)
@@ -342,15 +341,9 @@ void onCommand(HWND window, WORD id, WORD notification)
 INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        onOpen(window);
-        return TRUE;
-    case WM_COMMAND:
-        onCommand(window, LOWORD(wParam), HIWORD(wParam));
-        return TRUE;
-    case WM_CLOSE:
-        onClose(window);
-        return TRUE;
+    case WM_INITDIALOG: onOpen(window); return TRUE;
+    case WM_COMMAND: onCommand(window, LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    case WM_CLOSE: onClose(window); return TRUE;
     case WM_DESTROY:
         DeleteObject(scoreListFont);
         scoreListFont = nullptr;

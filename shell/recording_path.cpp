@@ -21,8 +21,7 @@ bool copySpan(char* target, std::size_t size, const char* source, std::size_t le
 
 } // namespace
 
-SplitResult splitRecordingPath(const char* path, std::size_t fileOffset,
-                               char* directory, std::size_t directorySize,
+SplitResult splitRecordingPath(const char* path, std::size_t fileOffset, char* directory, std::size_t directorySize,
                                char* name, std::size_t nameSize)
 {
     std::size_t pathLength = std::strlen(path);

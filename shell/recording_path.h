@@ -11,6 +11,5 @@ enum class SplitResult { ok, nameTooLong, directoryTooLong };
 // is the path before the separator that precedes the file name; a bare drive
 // ("C:") keeps its separator, since "C:" alone would mean the drive's current
 // directory rather than its root. Nothing is written past either buffer.
-SplitResult splitRecordingPath(const char* path, std::size_t fileOffset,
-                               char* directory, std::size_t directorySize,
+SplitResult splitRecordingPath(const char* path, std::size_t fileOffset, char* directory, std::size_t directorySize,
                                char* name, std::size_t nameSize);

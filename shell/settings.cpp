@@ -9,10 +9,9 @@ namespace {
 
 // Slot order in the file.
 constexpr std::int32_t Settings::*kSlotOrder[kSettingsSlots] = {
-    &Settings::soundEnabled, &Settings::sampleRateIndex, &Settings::hardwareStretch,
-    &Settings::windowed,     &Settings::autoFrameskip,   &Settings::frameskipLevel,
-    &Settings::reserved,     &Settings::sortByDriver,    &Settings::askInpName,
-    &Settings::useMouse,     &Settings::useJoystick,     &Settings::keepCfg,
+    &Settings::soundEnabled,  &Settings::sampleRateIndex, &Settings::hardwareStretch, &Settings::windowed,
+    &Settings::autoFrameskip, &Settings::frameskipLevel,  &Settings::reserved,        &Settings::sortByDriver,
+    &Settings::askInpName,    &Settings::useMouse,        &Settings::useJoystick,     &Settings::keepCfg,
     &Settings::showConsole,
 };
 

@@ -54,13 +54,12 @@ void saveSettings()
     unsigned char bytes[kSettingsFileSize];
     encodeSettings(settings, bytes);
 
-    HANDLE file = CreateFileA(kSettingsTempFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(kSettingsTempFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
     bool written = writeWhole(file, bytes, sizeof bytes) && FlushFileBuffers(file);
     written = CloseHandle(file) && written;
-    if (!written ||
-        !MoveFileExA(kSettingsTempFile, kSettingsFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!written || !MoveFileExA(kSettingsTempFile, kSettingsFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         DeleteFileA(kSettingsTempFile);
 }

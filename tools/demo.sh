@@ -41,24 +41,33 @@ if [ -n "$interactive" ]; then
 fi
 
 ctl() { wine "$build/win/hobrin_demo_ctl.exe" "$@"; }
+# Saves the frame of a window beside screenshot NAME.png, as NAME.rect, for
+# tools/screenshots.sh: "frame NAME TITLE", or "frame NAME ID TEXT" for the
+# window whose control ID reads TEXT.
+frame() {
+    local name=$1
+    shift
+    if [ $# -eq 1 ]; then ctl rect "$1"; else ctl rectwhen "$1" "$2"; fi | tr -d '\r' >"$demo/$name.rect"
+}
 wine hobrin.exe &
 status=0
 if ctl wait Hobrin; then
     sleep 1  # let the first paint finish before the screenshot
     import -window root "$demo/main-window.png"
     ctl press Hobrin 1011 && ctl wait "About Hobrin..." && sleep 1 &&
-        import -window root "$demo/about-box.png" && ctl press "About Hobrin..." 1
+        import -window root "$demo/about-box.png" && frame about-box "About Hobrin..." && ctl press "About Hobrin..." 1
     ctl gone "About Hobrin..." || status=1
     # Play the first game with the console output shown afterwards.
     ctl select Hobrin 1000 0 && ctl tick Hobrin 1046 && ctl press Hobrin 1003 &&
         ctl wait "Commandline view" && sleep 1 && import -window root "$demo/commandline-view.png" &&
         ctl press "Commandline view" 1 && ctl wait "Console output" && sleep 1 &&
-        import -window root "$demo/console-output.png" && ctl press "Console output" 1 &&
-        ctl gone "Console output" || status=1
+        import -window root "$demo/console-output.png" && frame console-output "Console output" &&
+        ctl press "Console output" 1 && ctl gone "Console output" || status=1
     # The leaderboard: Pac-Man's high scores, one score's properties, the recent uploads.
     ctl wait Hobrin && ctl select Hobrin 1000 18 && ctl press Hobrin 1024 && ctl lines Hobrin 1023 5 && sleep 1 &&
-        import -window root "$demo/high-scores.png" && ctl open Hobrin 1023 0 &&
+        import -window root "$demo/high-scores.png" && frame high-scores Hobrin && ctl open Hobrin 1023 0 &&
         ctl wait "Score Properties" && sleep 1 && import -window root "$demo/score-properties.png" &&
+        frame score-properties "Score Properties" &&
         ctl press "Score Properties" 1 && ctl gone "Score Properties" &&
         ctl press Hobrin 1043 && ctl lines Hobrin 1023 10 && sleep 1 &&
         import -window root "$demo/recent-uploads.png" || status=1
@@ -67,6 +76,7 @@ if ctl wait Hobrin; then
         ctl wait "Score Properties" && ctl press "Score Properties" 1039 &&
         ctl save "Save downloaded recording as..." "$(winepath -w "$demo")\\best-pacman.zip" &&
         ctl when 1040 "Download complete." && sleep 1 && import -window root "$demo/download.png" &&
+        frame download 1040 "Download complete." &&
         ctl when 1040 "Download complete." 1041 && ctl wait "Commandline view" && sleep 1 &&
         import -window root "$demo/playback-commandline.png" && ctl press "Commandline view" 1 &&
         ctl wait "Console output" && ctl press "Console output" 1 && ctl gone "Console output" &&

@@ -9,6 +9,8 @@
 //   demo_ctl when ID TEXT [BUTTON]  waits for a window whose control ID reads TEXT
 //                                   (windows without a caption), then clicks BUTTON
 //   demo_ctl close TITLE     closes it as its close box would
+//   demo_ctl rect TITLE      prints the window's frame as WIDTHxHEIGHT+X+Y, for cropping screenshots
+//   demo_ctl rectwhen ID TEXT       the same for the window whose control ID reads TEXT
 //   demo_ctl gone TITLE      waits until no window titled TITLE is left
 // Exits 0 on success, 1 when the window never came (or never went), 2 on bad use.
 #include <windows.h>
@@ -59,7 +61,14 @@ BOOL CALLBACK matchControlText(HWND window, LPARAM parameter)
     return TRUE;
 }
 
-int whenControlReads(int id, const char* text, int button)
+void printFrame(HWND window)
+{
+    RECT frame;
+    GetWindowRect(window, &frame);
+    std::printf("%ldx%ld+%ld+%ld\n", frame.right - frame.left, frame.bottom - frame.top, frame.left, frame.top);
+}
+
+int whenControlReads(int id, const char* text, int button, bool print)
 {
     ControlSearch search{id, text, nullptr};
     DWORD start = GetTickCount();
@@ -70,6 +79,8 @@ int whenControlReads(int id, const char* text, int button)
         }
         Sleep(50);
     }
+    if (print)
+        printFrame(search.found);
     if (button)
         PostMessageA(GetDlgItem(search.found, button), BM_CLICK, 0, 0);
     return 0;
@@ -88,7 +99,9 @@ int main(int argc, char** argv)
     if (std::strcmp(step, "gone") == 0)
         return waitFor(title, false) ? 0 : 1;
     if (std::strcmp(step, "when") == 0 && argc >= 4)
-        return whenControlReads(std::atoi(argv[2]), argv[3], argc >= 5 ? std::atoi(argv[4]) : 0);
+        return whenControlReads(std::atoi(argv[2]), argv[3], argc >= 5 ? std::atoi(argv[4]) : 0, false);
+    if (std::strcmp(step, "rectwhen") == 0 && argc >= 4)
+        return whenControlReads(std::atoi(argv[2]), argv[3], 0, true);
     if (!waitFor(title, true))
         return 1;
     HWND window = visibleWindow(title);
@@ -101,6 +114,10 @@ int main(int argc, char** argv)
             return 1;
         SetWindowTextA(name, argv[3]);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return 0;
+    }
+    if (std::strcmp(step, "rect") == 0) {
+        printFrame(window);
         return 0;
     }
     if (std::strcmp(step, "close") == 0) {

@@ -240,13 +240,12 @@ int parseArguments(int argc, char** argv, Options& options)
         Kind kind;
     };
     static const Switch kSwitches[] = {
-        {"-hws", Flag}, {"-nohws", Flag}, {"-window", Flag}, {"-nowindow", Flag},
-        {"-sound", Flag}, {"-nosound", Flag}, {"-afs", Flag}, {"-noafs", Flag},
-        {"-mouse", Flag}, {"-nomouse", Flag}, {"-joy", Flag}, {"-nojoy", Flag},
-        {"-listfull", Flag}, {"-sortname", Flag}, {"-sortdriver", Flag},
-        {"-sr", SampleRate}, {"-frameskip", Integer},
-        {"-nvram_directory", Text}, {"-cfg_directory", Text}, {"-input_directory", Text},
-        {"-record", Text}, {"-playback", Text}, {"-version", Text},
+        {"-hws", Flag},          {"-nohws", Flag},           {"-window", Flag},        {"-nowindow", Flag},
+        {"-sound", Flag},        {"-nosound", Flag},         {"-afs", Flag},           {"-noafs", Flag},
+        {"-mouse", Flag},        {"-nomouse", Flag},         {"-joy", Flag},           {"-nojoy", Flag},
+        {"-listfull", Flag},     {"-sortname", Flag},        {"-sortdriver", Flag},    {"-sr", SampleRate},
+        {"-frameskip", Integer}, {"-nvram_directory", Text}, {"-cfg_directory", Text}, {"-input_directory", Text},
+        {"-record", Text},       {"-playback", Text},        {"-version", Text},
     };
 
     bool haveGame = false;
@@ -433,8 +432,7 @@ int checkPlayback(const Options& options, const std::string& path)
         return 2;
     }
     if (data.size() < 8 || data.compare(0, 8, recordingHeader(options.game)) != 0)
-        std::fprintf(stderr, "Warning: playback file %s was not recorded for %s\n", path.c_str(),
-                     options.game.c_str());
+        std::fprintf(stderr, "Warning: playback file %s was not recorded for %s\n", path.c_str(), options.game.c_str());
     std::printf("Playing back %s\n", path.c_str());
     return 0;
 }

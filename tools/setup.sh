@@ -18,7 +18,7 @@ need_root() {
 }
 
 packages=(
-    cmake ninja-build g++ clang libclang-rt-14-dev pkg-config dpkg-dev
+    cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config dpkg-dev
     googletest libgtest-dev libbenchmark-dev libminizip-dev zlib1g-dev
     g++-mingw-w64-i686 libz-mingw-w64-dev
     wine wine32:i386 fonts-wine

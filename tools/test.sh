@@ -18,9 +18,20 @@ port=${HOBRIN_TEST_PORT:-8380}
 
 step() { printf '\n== %s\n' "$*"; }
 
+step "format check (clang-format, .clang-format)"
+# Reported as one more test case, so that the closing line counts it.
+format_failure=
+if ! (cd "$root" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror); then
+    format_failure='<failure message="clang-format would change the files above"/>'
+    failed=1
+fi
+printf '<testsuites><testsuite name="Format"><testcase name="SourcesMatchClangFormat">%s</testcase></testsuite></testsuites>\n' \
+    "$format_failure" >"$results/format.xml"
+
 step "native build (clang, ASan + UBSan)"
 cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DHOBRIN_RESULTS_DIR="$results" >/dev/null || exit 1
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DHOBRIN_RESULTS_DIR="$results" \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null || exit 1
 cmake --build "$build/native" || exit 1
 
 step "native tests"
@@ -29,8 +40,11 @@ step "native tests"
 step "Windows build (mingw-w64 i686)"
 cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DHOBRIN_SERVICE_URL="http://127.0.0.1:$port/yorl/" >/dev/null || exit 1
+    -DHOBRIN_SERVICE_URL="http://127.0.0.1:$port/yorl/" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null || exit 1
 cmake --build "$build/win" || exit 1
+# The release archive, which an end-to-end test unpacks.
+rm -f "$build"/win/hobrin-*-win32.zip
+cmake --build "$build/win" --target package >/dev/null || exit 1
 
 step "end-to-end tests under Wine"
 source "$root/tools/wine-env.sh"

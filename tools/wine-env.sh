@@ -41,7 +41,7 @@ wine_env_start() {
     fi
 
     # Bump when the prefix set-up below changes, so old prefixes are set up again.
-    local prefix_version=3
+    local prefix_version=4
     if [ "$(cat "$WINEPREFIX/.hobrin-ready" 2>/dev/null)" != "$prefix_version" ]; then
         echo "wine-env: creating the Wine prefix in $WINEPREFIX (once, about 20 s)"
         mkdir -p "$WINEPREFIX"
@@ -57,11 +57,27 @@ wine_env_start() {
         # manager, and the demo and the tests share one desktop.
         wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1 || true
         wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1 || true
+        wine_env_link_fonts
         wineserver -w
         echo "$prefix_version" > "$WINEPREFIX/.hobrin-ready"
     fi
     # Keep one wineserver up for the whole run instead of one per program start.
     wineserver -p
+}
+
+# Debian's Wine looks for its own fonts (Marlett, which draws the caption
+# buttons, MS Sans Serif, Tahoma...) in Z:\usr\share\wine\..\fonts: not
+# where fonts-wine puts them, and a path Wine's file lookup refuses for its
+# "..". So it loads none, and a close box shows Marlett's "r" in another
+# font. Wine always reads C:\windows\Fonts: link fonts-wine's files there.
+wine_env_link_fonts() {
+    local marlett
+    marlett=$(dpkg-query -L fonts-wine 2>/dev/null | grep -m1 '/marlett\.ttf$')
+    if [ -z "$marlett" ]; then
+        echo "wine-env: fonts-wine is not installed; caption buttons will show letters" >&2
+        return 0
+    fi
+    ln -sf "$(dirname "$marlett")"/* "$WINEPREFIX/drive_c/windows/Fonts/"
 }
 
 service_start() {

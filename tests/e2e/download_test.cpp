@@ -440,7 +440,8 @@ TEST_F(DownloadTest, ClosedWindowEndsAtOnceWhileTheDownloadFinishesOnDisk)
     EXPECT_EQ(answerMessageBox(processId(), "Can't download"),
               "The previous download is still finishing. Try again in a moment.");
 
-    EXPECT_TRUE(waitUntil([&] { return fileExists("background.zip"); }, 20000)) << "the worker still completes the file";
+    EXPECT_TRUE(waitUntil([&] { return fileExists("background.zip"); }, 20000))
+        << "the worker still completes the file";
     EXPECT_TRUE(temporaryFiles(directory()).empty());
     EXPECT_GT(readFile("background.zip").size(), 200000u);
     EXPECT_EQ(findWindow(processId(), "Commandline view"), nullptr) << "no playback follows";

@@ -40,14 +40,6 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
     return FALSE;
 }
 
-std::string moduleDirectory()
-{
-    char module[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, module, sizeof module);
-    std::string path = module;
-    return path.substr(0, path.find_last_of("\\/"));
-}
-
 } // namespace
 
 std::vector<std::string> directoryEntries(const std::string& directory)
@@ -119,10 +111,12 @@ std::vector<std::string> itemLines(HWND control, UINT countMessage, UINT lengthM
         std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
         LRESULT copied = sendBounded(control, textMessage, i, reinterpret_cast<LPARAM>(&wide[0]), true);
         wide.resize(copied > 0 && copied <= length ? static_cast<std::size_t>(copied) : 0);
-        int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+        int size =
+            WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
         std::string line(static_cast<std::size_t>(size), '\0');
         if (size > 0)
-            WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &line[0], size, nullptr, nullptr);
+            WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &line[0], size, nullptr,
+                                nullptr);
         lines.push_back(line);
     }
     return lines;
@@ -153,6 +147,14 @@ DWORD pumpingWait(HANDLE handle, DWORD milliseconds)
 }
 
 } // namespace
+
+std::string moduleDirectory()
+{
+    char module[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, module, sizeof module);
+    std::string path = module;
+    return path.substr(0, path.find_last_of("\\/"));
+}
 
 bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
@@ -350,7 +352,8 @@ void cancelFileDialog(DWORD processId, const std::string& title)
 {
     HWND dialog = waitForWindow(processId, title);
     ASSERT_NE(dialog, nullptr) << "no file dialog titled \"" << title << "\"";
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
     EXPECT_TRUE(waitUntilGone(dialog)) << "file dialog did not close";
 }
 
@@ -432,7 +435,8 @@ std::vector<std::string> HobrinTest::emulatorCalls() const
 bool HobrinTest::launch(const std::string& programName)
 {
     stopProgram();
-    std::string program = moduleDirectory() + "\\" + programName;
+    bool fullPath = programName.find(':') != std::string::npos;
+    std::string program = fullPath ? programName : moduleDirectory() + "\\" + programName;
     std::string commandLine = "\"" + program + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

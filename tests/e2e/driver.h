@@ -12,6 +12,9 @@
 
 namespace e2e {
 
+// The driver's folder, where the build puts hobrin.exe and the stand-in emulator.
+std::string moduleDirectory();
+
 // Every wait polls with this bound unless a test gives its own.
 constexpr DWORD kDefaultTimeoutMs = 15000;
 
@@ -82,9 +85,9 @@ protected:
 
     // Starts the program and waits until its main window shows.
     HWND start();
-    // Starts the program (or another build of it beside the driver) without
-    // waiting for its main window, for tests that must first answer a
-    // message box of the opening.
+    // Starts the program (another build of it beside the driver, or one at a
+    // full path) without waiting for its main window, for tests that must
+    // first answer a message box of the opening.
     bool launch(const std::string& program = "hobrin.exe");
     HWND waitForMainWindow();
     void deleteFile(const std::string& name);

@@ -127,20 +127,19 @@ TEST_F(GameListTest, RefreshListsTheSelectedVersionBehindTheSplash)
 
 TEST_F(GameListTest, FindSelectsAGameByItsExactShortName)
 {
-    writeFile("standin-listing.txt",
-              "pacman \"Pac-Man\"\ngalaga \"Galaga\"\nabcdefgh \"Eight\"\nabcdefghi \"Nine\"\ngalaga \"Galaga again\"\n");
+    writeFile(
+        "standin-listing.txt",
+        "pacman \"Pac-Man\"\ngalaga \"Galaga\"\nabcdefgh \"Eight\"\nabcdefghi \"Nine\"\ngalaga \"Galaga again\"\n");
     HWND window = start();
     ASSERT_NE(window, nullptr);
     const struct {
         const char* typed;
         int selected;
     } cases[] = {
-        {"galaga", 1},     // the first of two equal names
-        {"GALAGA", -1},    // letter case matters
-        {"pacman", 0},
-        {"abcdefghi", 2},  // only the first eight characters are read
-        {"nosuch", -1},
-        {"", -1},
+        {"galaga", 1},                    // the first of two equal names
+        {"GALAGA", -1},                   // letter case matters
+        {"pacman", 0},  {"abcdefghi", 2}, // only the first eight characters are read
+        {"nosuch", -1}, {"", -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);

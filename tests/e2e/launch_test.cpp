@@ -98,8 +98,9 @@ TEST_F(LaunchTest, PlaybackUsesTheOptionsOfTheMomentAndTheGamesRecording)
     selectComboItem(window, IDC_MAIN_SAMPLE_RATE, 2);
     SendDlgItemMessageA(window, IDC_MAIN_FRAMESKIP_UPDOWN, UDM_SETPOS, 0, MAKELPARAM(11, 0));
     std::string line = launchAndConfirm(window, IDC_MAIN_PLAYBACK);
-    EXPECT_EQ(line, "mame-standin.exe galaga -hws -window -sound -sr 44100 -frameskip 11 -afs -nomouse -nojoy "
-                    " -nvram_directory NUL -playback \"galaga\"");
+    EXPECT_EQ(line,
+              "mame-standin.exe galaga -hws -window -sound -sr 44100 -frameskip 11 -afs -nomouse -nojoy "
+              " -nvram_directory NUL -playback \"galaga\"");
     expectWindowBack(window);
     EXPECT_EQ(lastCall(), line);
     EXPECT_FALSE(fileExists("hobrin.cfg.tmp"));
@@ -223,14 +224,15 @@ TEST_F(LaunchTest, LaunchWithoutAGameTellsTheUserAndRunsNothing)
 
 TEST_F(LaunchTest, TooLongACommandLineIsRefusedNotCut)
 {
-    writeFile("versions.ini",
-              std::string(kStandinVersions) + "Long\nmame-standin.exe -version " + std::string(480, '9') + "\nx\nWin32\n");
+    writeFile("versions.ini", std::string(kStandinVersions) + "Long\nmame-standin.exe -version " +
+                                  std::string(480, '9') + "\nx\nWin32\n");
     HWND window = startWithGame(0);
     ASSERT_NE(window, nullptr);
     selectComboItem(window, IDC_MAIN_VERSION, 2);
     setText(window, IDC_MAIN_ADDITIONAL_PARAMETERS, std::string(511, 'x'));
     press(window, IDC_MAIN_PLAY);
-    EXPECT_NE(answerMessageBox(processId(), "Command line too long").find("at most 1008 characters"), std::string::npos);
+    EXPECT_NE(answerMessageBox(processId(), "Command line too long").find("at most 1008 characters"),
+              std::string::npos);
     expectWindowBack(window);
     EXPECT_EQ(findWindow(processId(), "Commandline view"), nullptr);
     EXPECT_EQ(emulatorCalls().size(), 1u) << "only the listing ran";

@@ -92,7 +92,7 @@ protected:
 TEST_F(ScoresTest, HighScoresAreListedWithTheirLabel)
 {
     writeYorlFile("scores\\pacman.txt", kHeader + highScoreLine("3333360", "Ace", 1) +
-                                           highScoreLine("98760", "Bob", 2) + highScoreLine("12345678901", "Cy", 3));
+                                            highScoreLine("98760", "Bob", 2) + highScoreLine("12345678901", "Cy", 3));
     HWND window = startWithGame(0);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(fetch(window, IDC_MAIN_HIGH_SCORES, 3),
@@ -168,7 +168,7 @@ TEST_F(ScoresTest, EveryFailureIsTheListsOnlyLine)
     writeYorlFile("scores\\pacman.txt", feed);
     HWND window = startWithGame(0);
     ASSERT_NE(window, nullptr);
-    fetch(window, IDC_MAIN_HIGH_SCORES, 1);  // a good answer first: failures must leave the table alone
+    fetch(window, IDC_MAIN_HIGH_SCORES, 1); // a good answer first: failures must leave the table alone
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         writeYorlFile("scores\\pacman.txt", c.body);
@@ -212,9 +212,8 @@ TEST_F(ScoresTest, OnlyTheFirst10240BytesOfHighScoresAreRead)
     int taken = 0;
     for (int i = 0; body.size() < 12000; ++i) {
         if (body.size() < 10240)
-            ++taken;  // a line that starts within the cap is listed
-        body += highScoreLine(std::to_string(50000 + i), "Q" + std::to_string(i), i + 1,
-                              std::string(80, 'x'));
+            ++taken; // a line that starts within the cap is listed
+        body += highScoreLine(std::to_string(50000 + i), "Q" + std::to_string(i), i + 1, std::string(80, 'x'));
     }
     writeYorlFile("scores\\pacman.txt", body);
     HWND window = startWithGame(0);

@@ -10,8 +10,21 @@ namespace {
 using Slots = std::vector<std::uint32_t>;
 
 // Slot positions in the file.
-enum Slot { soundEnabled, sampleRateIndex, hardwareStretch, windowed, autoFrameskip, frameskipLevel,
-            reserved, sortByDriver, askInpName, useMouse, useJoystick, keepCfg, showConsole };
+enum Slot {
+    soundEnabled,
+    sampleRateIndex,
+    hardwareStretch,
+    windowed,
+    autoFrameskip,
+    frameskipLevel,
+    reserved,
+    sortByDriver,
+    askInpName,
+    useMouse,
+    useJoystick,
+    keepCfg,
+    showConsole
+};
 
 const Slots kDefaults = {1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0};
 
@@ -78,9 +91,9 @@ TEST_F(SettingsFileTest, EveryOptionBoxFollowsItsField)
     writeFile("hobrin.cfg", settingsBytes({0, 0, 0, 1, 0, 3, 0, 1, 1, 1, 1, 1, 1}));
     HWND window = start();
     ASSERT_NE(window, nullptr);
-    for (int id : {IDC_MAIN_NO_SOUND, IDC_MAIN_NO_HW_STRETCH, IDC_MAIN_WINDOWED, IDC_MAIN_SORT_BY_DRIVER,
-                   IDC_MAIN_ASK_INP_NAME, IDC_MAIN_USE_MOUSE, IDC_MAIN_USE_JOYSTICK, IDC_MAIN_KEEP_CFG,
-                   IDC_MAIN_SHOW_CONSOLE})
+    for (int id :
+         {IDC_MAIN_NO_SOUND, IDC_MAIN_NO_HW_STRETCH, IDC_MAIN_WINDOWED, IDC_MAIN_SORT_BY_DRIVER, IDC_MAIN_ASK_INP_NAME,
+          IDC_MAIN_USE_MOUSE, IDC_MAIN_USE_JOYSTICK, IDC_MAIN_KEEP_CFG, IDC_MAIN_SHOW_CONSOLE})
         EXPECT_TRUE(isChecked(window, id)) << "control " << id;
     EXPECT_FALSE(isChecked(window, IDC_MAIN_AUTO_FRAMESKIP));
     EXPECT_EQ(text(window, IDC_MAIN_SAMPLE_RATE), "11,025Hz");

@@ -23,8 +23,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheDefaultOptions)
                    IDC_MAIN_USE_JOYSTICK, IDC_MAIN_KEEP_CFG, IDC_MAIN_SHOW_CONSOLE})
         EXPECT_FALSE(isChecked(window, id)) << "control " << id;
 
-    EXPECT_EQ(comboLines(window, IDC_MAIN_SAMPLE_RATE),
-              (std::vector<std::string>{"11,025Hz", "22,050Hz", "44,100Hz"}));
+    EXPECT_EQ(comboLines(window, IDC_MAIN_SAMPLE_RATE), (std::vector<std::string>{"11,025Hz", "22,050Hz", "44,100Hz"}));
     EXPECT_EQ(text(window, IDC_MAIN_SAMPLE_RATE), "22,050Hz");
     EXPECT_TRUE(isEnabled(window, IDC_MAIN_SAMPLE_RATE));
     EXPECT_EQ(upDownPosition(window, IDC_MAIN_FRAMESKIP_UPDOWN), 0);
@@ -52,7 +51,8 @@ TEST_F(MainWindowTest, ListsEmulatorVersionsInFileOrderWithTheFirstSelected)
 TEST_F(MainWindowTest, ReadsAVersionsFileWithCrLfIndentsAndBlankLines)
 {
     writeFile("versions.ini",
-              "\r\n\r\nFirst build  \r\n  mame-standin.exe\r\n1.0\r\nWin32\r\n\r\n\t  Second build\r\nsecond.exe\r\n2.0\r\nWin32");
+              "\r\n\r\nFirst build  \r\n  mame-standin.exe\r\n1.0\r\nWin32\r\n\r\n\t  Second "
+              "build\r\nsecond.exe\r\n2.0\r\nWin32");
     HWND window = start();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(comboLines(window, IDC_MAIN_VERSION), (std::vector<std::string>{"First build  ", "Second build"}));

@@ -138,8 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool recordingWritten = false;
     for (const std::string& name : written) {
         struct stat info;
-        require(lstat((out + "/" + name).c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-                isPlainWindowsFileName(name));
+        require(lstat((out + "/" + name).c_str(), &info) == 0 && S_ISREG(info.st_mode) && isPlainWindowsFileName(name));
         recordingWritten |= name == result.baseName;
         std::remove((out + "/" + name).c_str());
     }

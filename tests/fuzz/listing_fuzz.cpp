@@ -35,8 +35,7 @@ void scanAll(ListingStream& stream, std::size_t size)
         const std::size_t before = stream.position;
         GameEntry entry;
         std::memset(&entry, 0xA5, sizeof entry);
-        scanListingEntry(stream, entry.shortName, sizeof entry.shortName, entry.description,
-                                             sizeof entry.description);
+        scanListingEntry(stream, entry.shortName, sizeof entry.shortName, entry.description, sizeof entry.description);
         requireTerminated(entry.shortName);
         requireTerminated(entry.description);
         if (!stream.file)

@@ -20,7 +20,7 @@ struct Case {
 
 // Text of length 5 against buffers around its size.
 const Case kCases[] = {
-    {1, "hello", "", false},  {2, "hello", "h", false},      {5, "hello", "hell", false},
+    {1, "hello", "", false},     {2, "hello", "h", false},     {5, "hello", "hell", false},
     {6, "hello", "hello", true}, {32, "hello", "hello", true}, {1, "", "", true},
 };
 
@@ -45,9 +45,7 @@ TEST(CopyText, CutsToSizeWithTerminatorAndReportsTheCut)
 
 TEST(FormatText, CutsToSizeWithTerminatorAndReportsTheCut)
 {
-    checkBounded([](char* target, std::size_t size, const char* text) {
-        return formatText(target, size, "%s", text);
-    });
+    checkBounded([](char* target, std::size_t size, const char* text) { return formatText(target, size, "%s", text); });
 }
 
 TEST(FormatText, CutCountsTheFormattedLength)

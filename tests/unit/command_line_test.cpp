@@ -47,8 +47,8 @@ TEST(ComposeLaunchLine, BuildsTheLineForEachModeAndOption)
          "mame.exe pacman" + kDefaultSwitches + "  -nvram_directory NUL -cfg_directory NUL -record \"pacman\""},
         {"record keeping cfg", [](Settings& s) { s.keepCfg = 1; }, LaunchMode::record, nullptr, nullptr, "",
          "mame.exe pacman" + kDefaultSwitches + "  -nvram_directory NUL -record \"pacman\""},
-        {"any non-zero keepCfg keeps cfg", [](Settings& s) { s.keepCfg = 2; }, LaunchMode::record, nullptr,
-         nullptr, "", "mame.exe pacman" + kDefaultSwitches + "  -nvram_directory NUL -record \"pacman\""},
+        {"any non-zero keepCfg keeps cfg", [](Settings& s) { s.keepCfg = 2; }, LaunchMode::record, nullptr, nullptr, "",
+         "mame.exe pacman" + kDefaultSwitches + "  -nvram_directory NUL -record \"pacman\""},
         {"record ignores playback's directory and name", [](Settings&) {}, LaunchMode::record, "dir", "abc", "",
          "mame.exe pacman" + kDefaultSwitches + "  -nvram_directory NUL -cfg_directory NUL -record \"pacman\""},
         {"playback of the game's own recording", [](Settings&) {}, LaunchMode::playback, nullptr, nullptr, "",
@@ -62,8 +62,8 @@ TEST(ComposeLaunchLine, BuildsTheLineForEachModeAndOption)
              "  -nvram_directory NUL -input_directory C:\\My Files -playback \"abc\""},
         {"additional parameters after the switches", [](Settings&) {}, LaunchMode::play, nullptr, nullptr, "-cheat",
          "mame.exe pacman" + kDefaultSwitches + " -cheat"},
-        {"additional parameters before the recording switches", [](Settings&) {}, LaunchMode::record, nullptr,
-         nullptr, "-cheat",
+        {"additional parameters before the recording switches", [](Settings&) {}, LaunchMode::record, nullptr, nullptr,
+         "-cheat",
          "mame.exe pacman" + kDefaultSwitches + " -cheat -nvram_directory NUL -cfg_directory NUL -record \"pacman\""},
     };
     for (const auto& c : cases) {
@@ -71,7 +71,7 @@ TEST(ComposeLaunchLine, BuildsTheLineForEachModeAndOption)
         Settings options;
         setSettingsDefaults(options);
         c.edit(options);
-        const LaunchRequest request{"mame.exe", "pacman", &options, c.additionalParameters,
+        const LaunchRequest request{"mame.exe", "pacman",         &options,  c.additionalParameters,
                                     c.mode,     c.inputDirectory, c.fileName};
         Composed composed = compose(request);
         EXPECT_TRUE(composed.fits);
@@ -99,7 +99,11 @@ TEST(ComposeLaunchLine, OptionSwitchesFollowTheSettings)
          " -hws -nowindow -sound -sr 44100 -frameskip 0 -afs -nomouse -nojoy"},
         {"sample rate 3 has no switch", [](Settings& s) { setLowHalf(s.sampleRateIndex, 3); },
          " -hws -nowindow -sound -frameskip 0 -afs -nomouse -nojoy"},
-        {"sample rate -1 has no switch", [](Settings& s) { s.soundEnabled = 0; setLowHalf(s.sampleRateIndex, -1); },
+        {"sample rate -1 has no switch",
+         [](Settings& s) {
+             s.soundEnabled = 0;
+             setLowHalf(s.sampleRateIndex, -1);
+         },
          " -hws -nowindow -nosound -frameskip 0 -afs -nomouse -nojoy"},
         {"sample rate reads the low half only", [](Settings& s) { s.sampleRateIndex = 0x00070002; },
          " -hws -nowindow -sound -sr 44100 -frameskip 0 -afs -nomouse -nojoy"},

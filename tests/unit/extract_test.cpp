@@ -30,7 +30,7 @@ struct Member {
     {
     }
     std::string name;
-    std::string data;  // empty: "data of " + name, so a wrong member shows in the contents
+    std::string data; // empty: "data of " + name, so a wrong member shows in the contents
     bool stored;
 };
 
@@ -158,9 +158,15 @@ TEST_F(Extract, PicksTheRecordingAndCompanionsByTheSelectionRules)
         {"folder entries are never written", {{"dir/"}, {"dir/x.inp"}}, ExtractStatus::ok, "x.inp", {"x.inp"}},
         {"companions without a recording are not written", {{"a.cap"}, {"b.cap"}}, ExtractStatus::noRecording, "", {}},
         {"a parent reference keeps only the base name", {{"../evil.inp"}}, ExtractStatus::ok, "evil.inp", {"evil.inp"}},
-        {"an unsafe first member still decides the case rule", {{"AUX.txt"}, {"GAME.INP"}}, ExtractStatus::noRecording,
-         "", {}},
-        {"an unsafe first companion is not one", {{"AUX.cap"}, {"b.cap"}, {"c.inp"}}, ExtractStatus::ok, "c.inp",
+        {"an unsafe first member still decides the case rule",
+         {{"AUX.txt"}, {"GAME.INP"}},
+         ExtractStatus::noRecording,
+         "",
+         {}},
+        {"an unsafe first companion is not one",
+         {{"AUX.cap"}, {"b.cap"}, {"c.inp"}},
+         ExtractStatus::ok,
+         "c.inp",
          {"b.cap", "c.inp"}},
     };
     for (const auto& c : cases) {
@@ -181,6 +187,8 @@ TEST_F(Extract, PicksTheRecordingAndCompanionsByTheSelectionRules)
 
 TEST_F(Extract, NeverWritesMembersWithUnsafeNames)
 {
+    // Laid out by hand: one line per kind of name.
+    // clang-format off
     const std::string unsafe[] = {
         "..", "a/..", ".", "dir/", "C:x.inp", "CON.inp", "con", "lpt1.cap", "Com9.cap", "nul.tar.inp",
         "x.inp.", "x.inp ", "a?b.inp", "a<b.inp", "a|b.cap", "a\"b.inp", "a*b.inp", "a\x01.inp", "a\x1f.cap",
@@ -188,6 +196,7 @@ TEST_F(Extract, NeverWritesMembersWithUnsafeNames)
         std::string(252, 'b') + ".inp",                           // a base name of 256 characters
         std::string(400, 'd') + "/" + std::string(107, 'b') + ".inp",  // a stored name of 512
     };
+    // clang-format on
     for (const std::string& name : unsafe) {
         SCOPED_TRACE(name);
         fs::remove_all(out);
@@ -201,8 +210,8 @@ TEST_F(Extract, NeverWritesMembersWithUnsafeNames)
 
 TEST_F(Extract, AcceptsNamesUpToTheirLimits)
 {
-    const std::string base = std::string(251, 'b') + ".inp";  // 255 characters
-    const std::string stored = std::string(255, 'd') + "/" + base;  // 511 characters
+    const std::string base = std::string(251, 'b') + ".inp";       // 255 characters
+    const std::string stored = std::string(255, 'd') + "/" + base; // 511 characters
     for (const std::string& name : {base, stored}) {
         fs::remove_all(out);
         fs::create_directory(out);
@@ -270,7 +279,7 @@ TEST_F(Extract, RefusesWhatIsNotAnArchive)
 {
     const struct {
         const char* behaviour;
-        const char* bytes;  // nullptr: no file at all
+        const char* bytes; // nullptr: no file at all
     } cases[] = {
         {"plain text", "this is not a zip archive, only some text\n"},
         {"an empty file", ""},
@@ -309,8 +318,9 @@ std::map<std::string, std::string> snapshot(const fs::path& folder)
     std::map<std::string, std::string> entries;
     for (const auto& entry : fs::directory_iterator(folder)) {
         const fs::path& path = entry.path();
-        entries[path.filename().string()] =
-            fs::is_symlink(path) ? "link" : fs::is_directory(path) ? "folder" : readFile(path);
+        entries[path.filename().string()] = fs::is_symlink(path)     ? "link"
+                                            : fs::is_directory(path) ? "folder"
+                                                                     : readFile(path);
     }
     return entries;
 }
@@ -349,7 +359,7 @@ TEST_F(Extract, FailedExtractionLeavesTheFolderAsItWas)
     const struct {
         const char* behaviour;
         void (*prepare)(const fs::path& out);
-        rlim_t diskRoom;  // 0: no limit
+        rlim_t diskRoom; // 0: no limit
         const char* member;
     } cases[] = {
         {"a folder at the recording's name", folderInTheWay, 0, "x.inp"},
@@ -384,9 +394,10 @@ TEST_F(Extract, RefusesMembersItCannotTrust)
     const auto rawMember = [](zipFile zip, const char* name, const std::string& data, unsigned long declaredSize) {
         ASSERT_EQ(zipOpenNewFileInZip2(zip, name, nullptr, nullptr, 0, nullptr, 0, nullptr, 0, 0, 1), ZIP_OK);
         ASSERT_EQ(zipWriteInFileInZip(zip, data.data(), static_cast<unsigned>(data.size())), ZIP_OK);
-        ASSERT_EQ(zipCloseFileInZipRaw(zip, declaredSize, crc32(0, reinterpret_cast<const Bytef*>(data.data()),
-                                                                 static_cast<uInt>(data.size()))),
-                  ZIP_OK);
+        ASSERT_EQ(
+            zipCloseFileInZipRaw(zip, declaredSize,
+                                 crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()))),
+            ZIP_OK);
     };
     const std::string recording = "pacman\0\0 and the rest of it";
     const struct {
@@ -458,6 +469,8 @@ TEST(ExtractNames, SafeFileNames)
         const char* name;
         bool safe;
     } cases[] = {
+        // Laid out by hand: the safe names, then the unsafe ones by kind.
+        // clang-format off
         {"pacman.inp", true}, {"a", true}, {".inp", true}, {" a.inp", true}, {"a b.inp", true},
         {"console.inp", true}, {"com10.inp", true}, {"lpt.inp", true}, {"x.con", true}, {" con.inp", true},
         {"a\x7f.inp", true}, {"\xc3\xa9t\xc3\xa9.inp", true}, {"COM\xb4.inp", true}, {"conin.inp", true},
@@ -469,6 +482,7 @@ TEST(ExtractNames, SafeFileNames)
         {"conout$", false}, {"conout$ .txt", false},
         {"a:b", false}, {"a/b", false}, {"a\\b", false}, {"a<b", false}, {"a>b", false}, {"a\"b", false},
         {"a|b", false}, {"a?b", false}, {"a*b", false}, {"a\x01", false}, {"\x1f", false}, {"a\tb", false},
+        // clang-format on
     };
     for (const auto& c : cases)
         EXPECT_EQ(isSafeFileName(c.name), c.safe) << (c.name ? c.name : "(null)");
@@ -485,8 +499,11 @@ TEST(ExtractNames, MemberBaseNames)
         const char* stored;
         const char* base;
     } cases[] = {
-        {"a/b/c.inp", "c.inp"}, {"a\\b.inp", "b.inp"}, {"a/b\\c/d", "d"}, {"dir/", ""},
-        {"plain", "plain"}, {"/", ""}, {"../x.cap", "x.cap"}, {"", ""}, {nullptr, ""},
+        {"a/b/c.inp", "c.inp"}, {"a\\b.inp", "b.inp"},
+        {"a/b\\c/d", "d"},      {"dir/", ""},
+        {"plain", "plain"},     {"/", ""},
+        {"../x.cap", "x.cap"},  {"", ""},
+        {nullptr, ""},
     };
     for (const auto& c : cases)
         EXPECT_STREQ(memberBaseName(c.stored), c.base) << (c.stored ? c.stored : "(null)");

@@ -41,7 +41,7 @@ std::string recentLine(const std::string& score)
 
 TEST(WalkFeed, TakesOneRecordPerLineFromTheRightStart)
 {
-    const std::string none = std::string(10, ' ') + " - ";  // the list line of a line that is no score
+    const std::string none = std::string(10, ' ') + " - "; // the list line of a line that is no score
     const std::string one = "         1 - P", two = "         2 - P", three = "         3 - P";
     const struct {
         const char* label;
@@ -55,14 +55,22 @@ TEST(WalkFeed, TakesOneRecordPerLineFromTheRightStart)
         {"no line end at all", FeedKind::highScores, "heading", {}},
         {"lone line end", FeedKind::highScores, "\n", {}},
         {"empty answer", FeedKind::recentUploads, "", {}},
-        {"recent first line taken", FeedKind::recentUploads, recentLine("1") + recentLine("2"),
+        {"recent first line taken",
+         FeedKind::recentUploads,
+         recentLine("1") + recentLine("2"),
          {"           L|" + one, "           L|" + two}},
-        {"line end first in a recent answer", FeedKind::recentUploads, "\n" + recentLine("1"),
+        {"line end first in a recent answer",
+         FeedKind::recentUploads,
+         "\n" + recentLine("1"),
          {"            |" + none}},
         {"last line without line end", FeedKind::highScores, "h\n" + line("1") + "(no end", {one, none}},
-        {"empty line passes over the next", FeedKind::highScores, "h\n" + line("1") + "\n" + line("2") + line("3"),
+        {"empty line passes over the next",
+         FeedKind::highScores,
+         "h\n" + line("1") + "\n" + line("2") + line("3"),
          {one, none, three}},
-        {"zero byte ends the answer", FeedKind::highScores, "h\n" + line("1") + std::string(1, '\0') + line("2"),
+        {"zero byte ends the answer",
+         FeedKind::highScores,
+         "h\n" + line("1") + std::string(1, '\0') + line("2"),
          {one}},
     };
     for (const auto& c : cases) {

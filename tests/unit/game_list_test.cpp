@@ -11,7 +11,7 @@
 
 namespace {
 
-using Game = std::pair<std::string, std::string>;  // short name, description
+using Game = std::pair<std::string, std::string>; // short name, description
 
 struct Fill {
     int result;
@@ -65,7 +65,8 @@ TEST_F(FillGameTable, StoresEachGameOfTheListingFromSlotZero)
         std::string text;
         std::vector<Game> expected;
     } cases[] = {
-        {"emulator's form", "Name:     Description:\npacman    \"Pac-Man (Midway)\"\nmspacman  \"Ms. Pac-Man\"\n",
+        {"emulator's form",
+         "Name:     Description:\npacman    \"Pac-Man (Midway)\"\nmspacman  \"Ms. Pac-Man\"\n",
          {{"pacman", "Pac-Man (Midway)"}, {"mspacman", "Ms. Pac-Man"}}},
         {"empty description skipped", "a \"A\"\nb \"\"\nc \"C\"\nd \"D\"\n", {{"a", "A"}, {"c", "C"}, {"d", "D"}}},
         {"tab between name and description", "pacman\t\"Pac-Man\"\n", {{"pacman", "Pac-Man"}}},
@@ -75,8 +76,7 @@ TEST_F(FillGameTable, StoresEachGameOfTheListingFromSlotZero)
         {"CR LF line ends", "Name:     Description:\r\na \"A\"\r\nb \"B\"\r\n", {{"a", "A"}, {"b", "B"}}},
         {"ten-character name is no game", "20pacgalr0 \"Pac-Man\"\nb \"B\"\n", {{"b", "B"}}},
         {"nine-character name", "pacgalr10 \"Pac-Man\"\nb \"B\"\n", {{"pacgalr10", "Pac-Man"}, {"b", "B"}}},
-        {"long description cut", "a \"" + bigDescription + "\"\nb \"B\"\n",
-         {{"a", std::string(249, 'd')}, {"b", "B"}}},
+        {"long description cut", "a \"" + bigDescription + "\"\nb \"B\"\n", {{"a", std::string(249, 'd')}, {"b", "B"}}},
         {"unterminated description at the end", "a \"A\"\nb \"Bee\n", {{"a", "A"}}},
         {"empty listing", "", {}},
         {"heading only", "Name:     Description:\n", {}},
@@ -175,9 +175,10 @@ TEST_F(FindGame, ReturnsFirstExactCaseSensitiveMatchInTheFirst4999Slots)
         const char* text;
         int index;
     } cases[] = {
-        {"pacman", 0},    {"mspacman", 1}, {"Galaga", 3},  {"pacman ", 4},
-        {"galaga", -1},   {"PACMAN", -1},  {"pac", -1},    {"pacmanx", -1},
-        {"nearlast", kMaxGames - 2},       {"last", -1},   {"", -1},
+        {"pacman", 0},  {"mspacman", 1}, {"Galaga", 3},
+        {"pacman ", 4}, {"galaga", -1},  {"PACMAN", -1},
+        {"pac", -1},    {"pacmanx", -1}, {"nearlast", kMaxGames - 2},
+        {"last", -1},   {"", -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.text)));

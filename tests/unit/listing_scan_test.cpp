@@ -32,8 +32,8 @@ std::vector<Step> steps(ListingStream& stream, std::size_t nameSize = 10, std::s
     std::vector<Step> result;
     std::vector<char> name(nameSize, '#'), description(descriptionSize, '#');
     while (!listingEnded(stream)) {
-        bool game = scanListingEntry(stream, name.data(), nameSize, description.data(), descriptionSize) ==
-                    ScanResult::game;
+        bool game =
+            scanListingEntry(stream, name.data(), nameSize, description.data(), descriptionSize) == ScanResult::game;
         EXPECT_NE(std::memchr(name.data(), '\0', nameSize), nullptr);
         EXPECT_NE(std::memchr(description.data(), '\0', descriptionSize), nullptr);
         result.push_back({game, name.data(), description.data()});
@@ -64,10 +64,10 @@ TEST(ScanListingEntry, StepsLikeTheFormattedRead)
          {{false, "Name:", ""}, {false, "Descripti", ""}, {true, "pacman", "Pac-Man (Midway)"}}},
         // The unmatched character stays for the next step's word.
         {"word where the quote belongs", "ab cd \"E\"", {{false, "ab", ""}, {true, "cd", "E"}}},
-        {"empty quotes leave the closing quote unread", "abc \"\"def \"G\"",
+        {"empty quotes leave the closing quote unread",
+         "abc \"\"def \"G\"",
          {{false, "abc", ""}, {true, "\"def", "G"}}},
-        {"description spans line ends", "a \"x\ny\" b",
-         {{true, "a", "x\ny"}, {false, "b", ""}}},
+        {"description spans line ends", "a \"x\ny\" b", {{true, "a", "x\ny"}, {false, "b", ""}}},
         {"no white space around the quotes", "a\"A\"b\"B\"", {{false, "a\"A\"b\"B\"", ""}}},
         {"no white space after the word's quote", "a \"A\"b \"B\"", {{true, "a", "A"}, {true, "b", "B"}}},
         {"word and white space at the end", "word \n", {{false, "word", ""}}},
@@ -95,12 +95,13 @@ TEST(ScanListingEntry, OverlongFieldsAreCutAndTheStepEndsInStep)
         std::vector<Step> expected;
     } cases[] = {
         // Had the step stopped after the word, `"x"` would be read as a game's name.
-        {"overlong word consumes its description", ten + " \"x\" \"y\"",
-         {{false, nine, "x"}, {false, "\"y\"", ""}}},
+        {"overlong word consumes its description", ten + " \"x\" \"y\"", {{false, nine, "x"}, {false, "\"y\"", ""}}},
         // A zero byte would cut the name just as a short buffer would.
-        {"word holding a zero byte is not a game", std::string("pac\0man \"P\"\nok \"Ok\"", 19),
+        {"word holding a zero byte is not a game",
+         std::string("pac\0man \"P\"\nok \"Ok\"", 19),
          {{false, "pac", "P"}, {true, "ok", "Ok"}}},
-        {"cut description consumed to its quote", "a \"" + std::string(249, 'd') + " w\" \"N\"",
+        {"cut description consumed to its quote",
+         "a \"" + std::string(249, 'd') + " w\" \"N\"",
          {{true, "a", std::string(249, 'd')}, {false, "\"N\"", ""}}},
     };
     for (const auto& c : cases) {

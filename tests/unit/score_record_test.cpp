@@ -11,7 +11,7 @@
 namespace {
 
 struct Taken {
-    std::string fields;  // every field of the record, '|' between them
+    std::string fields; // every field of the record, '|' between them
     double score;
     std::vector<std::string> listLines;
     const ScoreRecord* record;
@@ -44,9 +44,9 @@ Taken take(const std::string& line, FeedKind kind = FeedKind::highScores)
     Taken t{"", 0, {}, &r};
     takeScoreLine(buffer.data(), buffer.data() + buffer.size(), kind, r, collect, &t);
     std::ostringstream out;
-    out << r.score << '|' << r.confirmed << '|' << text(r.auxCode) << '|' << text(r.versionUsed) << '|'
-        << r.uploadTime << '|' << text(r.recordingName) << '|' << text(r.auxTag) << '|' << text(r.playerName)
-        << '|' << text(r.gameName) << '|' << r.position << '|' << r.points << '|' << text(r.description);
+    out << r.score << '|' << r.confirmed << '|' << text(r.auxCode) << '|' << text(r.versionUsed) << '|' << r.uploadTime
+        << '|' << text(r.recordingName) << '|' << text(r.auxTag) << '|' << text(r.playerName) << '|' << text(r.gameName)
+        << '|' << r.position << '|' << r.points << '|' << text(r.description);
     t.fields = out.str();
     t.score = r.score;
     return t;
@@ -84,18 +84,18 @@ void check(const std::vector<std::vector<std::string>>& cases)
 TEST(TakeScoreLine, KeepsTheFieldsScannedUpToTheFirstMismatch)
 {
     check({
-        {feedLine({"987", "1", "a", "ver1", "100", "rec987", "b", "Someone", "Some Game (set 1)", "3", "12.5",
-                   "First try"}),
+        {feedLine(
+             {"987", "1", "a", "ver1", "100", "rec987", "b", "Someone", "Some Game (set 1)", "3", "12.5", "First try"}),
          "987|1|a|ver1|100|rec987|b|Someone|Some Game (set 1)|3|12.5|First try"},
         {"Heading of the table\n", "0|0|||0|||||0|0|"},
-        {line(6, ""), "9|1|a|v|5|r||||0|0|"},                     // an empty field ends the scan
+        {line(6, ""), "9|1|a|v|5|r||||0|0|"}, // an empty field ends the scan
         {line(8, "Pac'n"), "9|1|a|v|5|r|b|P|Pac'n|3|4|d"},
         {line(8, "Say \"Hi\""), "9|1|a|v|5|r|b|P|Say |0|0|"},
         {line(7, "O'Brien"), "9|1|a|v|5|r|b|O||0|0|"},
         {line(11, "It's"), "9|1|a|v|5|r|b|P|G|3|4|It"},
         {line(11, "one\ntwo"), "9|1|a|v|5|r|b|P|G|3|4|one\ntwo"},
-        {"('42','7", "42|7|||0|||||0|0|"},                         // unclosed field taken to the end
-        {std::string("('4\0 2','7'", 12), "4|0|||0|||||0|0|"},    // a zero byte ends the text
+        {"('42','7", "42|7|||0|||||0|0|"},                     // unclosed field taken to the end
+        {std::string("('4\0 2','7'", 12), "4|0|||0|||||0|0|"}, // a zero byte ends the text
     });
 }
 
@@ -107,10 +107,10 @@ TEST(TakeScoreLine, IntegersReadTheirBaseFromThePrefixAndWrapTo32Bits)
         {line(1, "\n -0X1f"), "9|-31|a|v|5|r|b|P|G|3|4|d"},
         {line(4, "4294967297"), "9|1|a|v|1|r|b|P|G|3|4|d"},
         {line(1, "2147483648"), "9|-2147483648|a|v|5|r|b|P|G|3|4|d"},
-        {line(9, "65539"), "9|1|a|v|5|r|b|P|G|3|4|d"},         // the position keeps 16 bits
+        {line(9, "65539"), "9|1|a|v|5|r|b|P|G|3|4|d"}, // the position keeps 16 bits
         {line(9, "32768"), "9|1|a|v|5|r|b|P|G|-32768|4|d"},
         {line(9, "-1"), "9|1|a|v|5|r|b|P|G|-1|4|d"},
-        {line(1, "0xg"), "9|0|||0|||||0|0|"},                     // "0" read, 'x' is off the pattern
+        {line(1, "0xg"), "9|0|||0|||||0|0|"}, // "0" read, 'x' is off the pattern
         {line(1, "08"), "9|0|||0|||||0|0|"},
         {line(1, "-"), "9|0|||0|||||0|0|"},
     });
@@ -119,9 +119,9 @@ TEST(TakeScoreLine, IntegersReadTheirBaseFromThePrefixAndWrapTo32Bits)
 TEST(TakeScoreLine, PointsTakeAtMostFiveCharacters)
 {
     check({
-        {line(10, "100.25"), "9|1|a|v|5|r|b|P|G|3|100.2|"},      // the sixth character ends the scan
+        {line(10, "100.25"), "9|1|a|v|5|r|b|P|G|3|100.2|"}, // the sixth character ends the scan
         {line(10, "12.25"), "9|1|a|v|5|r|b|P|G|3|12.25|d"},
-        {line(10, " \n-.125"), "9|1|a|v|5|r|b|P|G|3|-0.125|d"},  // white space does not count
+        {line(10, " \n-.125"), "9|1|a|v|5|r|b|P|G|3|-0.125|d"}, // white space does not count
         {line(10, "1e3"), "9|1|a|v|5|r|b|P|G|3|1000|d"},
         {line(10, "1e"), "9|1|a|v|5|r|b|P|G|3|1|"},
         {line(10, "9e99"), "9|1|a|v|5|r|b|P|G|3|inf|d"},
@@ -135,8 +135,12 @@ TEST(TakeScoreLine, ScoreIsDecimalForHighScoresAndIntegerForRecentUploads)
         const char* text;
         double high, recent;
     } cases[] = {
-        {"99.9", 99.9, 99},   {" -1.5e2x", -150, -1}, {"0x10", 0, 0}, {"inf", 0, 0},
-        {"99999999999", 99999999999.0, 2147483647}, {"-99999999999", -99999999999.0, -2147483648.0},
+        {"99.9", 99.9, 99},
+        {" -1.5e2x", -150, -1},
+        {"0x10", 0, 0},
+        {"inf", 0, 0},
+        {"99999999999", 99999999999.0, 2147483647},
+        {"-99999999999", -99999999999.0, -2147483648.0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -173,7 +177,7 @@ TEST(IsErrorPage, MatchesTheHtmlTagInAnyCase)
         const char* text;
         std::size_t length;
         bool expected;
-    } cases[] = {{"<HTML><BODY>", 12, true}, {"<HtMl>", 6, true},  {"<html>", 5, false},
+    } cases[] = {{"<HTML><BODY>", 12, true}, {"<HtMl>", 6, true},   {"<html>", 5, false},
                  {"<HTM", 4, false},         {" <html>", 7, false}, {"<HTMX>", 6, false}};
     for (const auto& c : cases) {
         std::vector<char> buffer(c.text, c.text + c.length);

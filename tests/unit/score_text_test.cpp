@@ -18,8 +18,13 @@ TEST(TruncateToInt, CutsTowardZeroAndSaturates)
         double value;
         int expected;
     } cases[] = {
-        {12.9, 12},   {-2.5, -2},     {99.99, 99}, {0.0, 0},
-        {1e300, INT_MAX}, {-1e300, INT_MIN}, {std::numeric_limits<double>::infinity(), INT_MAX},
+        {12.9, 12},
+        {-2.5, -2},
+        {99.99, 99},
+        {0.0, 0},
+        {1e300, INT_MAX},
+        {-1e300, INT_MIN},
+        {std::numeric_limits<double>::infinity(), INT_MAX},
         {std::nan(""), 0},
     };
     for (const auto& c : cases)
@@ -97,7 +102,7 @@ TEST(DownloadAddress, EncodesWhatAnAddressCannotHold)
     const struct {
         const char* name;
         std::size_t size;
-        const char* encoded;  // "" when it does not fit
+        const char* encoded; // "" when it does not fit
     } cases[] = {
         {"pacman_1000-ann.x~", 64, "pacman_1000-ann.x~"},
         {"a b", 64, "a%20b"},

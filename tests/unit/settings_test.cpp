@@ -45,10 +45,9 @@ TEST(Settings, EncodeWritesFieldsInFileOrderLittleEndian)
 {
     Settings s{};
     std::int32_t Settings::*order[kSettingsSlots] = {
-        &Settings::soundEnabled, &Settings::sampleRateIndex, &Settings::hardwareStretch,
-        &Settings::windowed,     &Settings::autoFrameskip,   &Settings::frameskipLevel,
-        &Settings::reserved,     &Settings::sortByDriver,    &Settings::askInpName,
-        &Settings::useMouse,     &Settings::useJoystick,     &Settings::keepCfg,
+        &Settings::soundEnabled,  &Settings::sampleRateIndex, &Settings::hardwareStretch, &Settings::windowed,
+        &Settings::autoFrameskip, &Settings::frameskipLevel,  &Settings::reserved,        &Settings::sortByDriver,
+        &Settings::askInpName,    &Settings::useMouse,        &Settings::useJoystick,     &Settings::keepCfg,
         &Settings::showConsole,
     };
     for (std::size_t i = 0; i < kSettingsSlots; ++i)

@@ -90,23 +90,30 @@ TEST(ReadVersions, LineEndVariantsReadAlike)
         const char* label;
         const char* text;
     } cases[] = {
-        {"CR LF", "MAME 0.37b5\r\nmame37b5.exe\r\n037b5\r\nnotes\r\n"
-                  "MAME 0.36\r\nmame36.exe -noror\r\n036\r\nmore notes\r\n"},
-        {"no final line end", "MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
-                              "MAME 0.36\nmame36.exe -noror\n036\nmore notes"},
-        {"blank lines around records", "MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n\n\n"
-                                       "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n\n"},
+        {"CR LF",
+         "MAME 0.37b5\r\nmame37b5.exe\r\n037b5\r\nnotes\r\n"
+         "MAME 0.36\r\nmame36.exe -noror\r\n036\r\nmore notes\r\n"},
+        {"no final line end",
+         "MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
+         "MAME 0.36\nmame36.exe -noror\n036\nmore notes"},
+        {"blank lines around records",
+         "MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n\n\n"
+         "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n\n"},
         {"empty and indented lines between fields",
          "MAME 0.37b5\n\n   mame37b5.exe\n\t037b5\n \t \nnotes\n"
          "  \t MAME 0.36\r\n\r\nmame36.exe -noror\n036\n    more notes\n"},
-        {"leading empty lines", "\n\nMAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
-                                "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n"},
-        {"leading CR LF lines then blanks", "\r\n\r\n  MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
-                                            "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n"},
-        {"a DOS end-of-file byte at the end", "MAME 0.37b5\r\nmame37b5.exe\r\n037b5\r\nnotes\r\n"
-                                              "MAME 0.36\r\nmame36.exe -noror\r\n036\r\nmore notes\r\n\x1a"},
-        {"a DOS end-of-file byte ends the file", "MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
-                                                 "MAME 0.36\nmame36.exe -noror\n036\nmore notes\x1a\nX\nx.exe\n"},
+        {"leading empty lines",
+         "\n\nMAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
+         "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n"},
+        {"leading CR LF lines then blanks",
+         "\r\n\r\n  MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
+         "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n"},
+        {"a DOS end-of-file byte at the end",
+         "MAME 0.37b5\r\nmame37b5.exe\r\n037b5\r\nnotes\r\n"
+         "MAME 0.36\r\nmame36.exe -noror\r\n036\r\nmore notes\r\n\x1a"},
+        {"a DOS end-of-file byte ends the file",
+         "MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
+         "MAME 0.36\nmame36.exe -noror\n036\nmore notes\x1a\nX\nx.exe\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -144,8 +151,9 @@ TEST(ReadVersions, OverlongFieldsAreCutAndLaterRecordsStayInStep)
         {"command", "A\n" + command + "\nid\nx\n", {"A", std::string(511, 'c'), "id"}},
         {"versionId", "A\nrun.exe\n" + versionId + "\nx\n", {"A", "run.exe", std::string(19, 'v')}},
         {"fourth line", "A\nrun.exe\nid\n" + fourth + "\n", {"A", "run.exe", "id"}},
-        {"exact widths", std::string(203, 'n') + "\n" + std::string(511, 'c') + "\n" + std::string(19, 'v') +
-                             "\n" + std::string(11, 'f') + "\n",
+        {"exact widths",
+         std::string(203, 'n') + "\n" + std::string(511, 'c') + "\n" + std::string(19, 'v') + "\n" +
+             std::string(11, 'f') + "\n",
          {std::string(203, 'n'), std::string(511, 'c'), std::string(19, 'v')}},
     };
     const Record next = {"Next", "next.exe", "nx"};
@@ -180,9 +188,9 @@ TEST(ReadVersions, StopsAtCapacityWithoutWritingPastIt)
         std::vector<Record> got = read(records(c.records), c.capacity);
         ASSERT_EQ(static_cast<int>(got.size()), c.expected);
         if (!got.empty())
-            EXPECT_EQ(got.back(), (Record{"Name" + std::to_string(c.expected - 1),
-                                          "run" + std::to_string(c.expected - 1) + ".exe",
-                                          "id" + std::to_string(c.expected - 1)}));
+            EXPECT_EQ(got.back(),
+                      (Record{"Name" + std::to_string(c.expected - 1), "run" + std::to_string(c.expected - 1) + ".exe",
+                              "id" + std::to_string(c.expected - 1)}));
     }
 }
 
@@ -235,7 +243,7 @@ TEST_F(FindVersion, ReturnsFirstExactCaseSensitiveMatch)
         const char* text;
         int index;
     } cases[] = {
-        {"037b5", 0}, {"036", 1},  {"036 ", 2}, {"MAME", 4},  {"mame", -1},
+        {"037b5", 0}, {"036", 1},  {"036 ", 2}, {"MAME", 4},    {"mame", -1},
         {"03", -1},   {"037", -1}, {"", -1},    {"hidden", -1},
     };
     for (const auto& c : cases) {
