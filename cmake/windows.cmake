@@ -47,6 +47,7 @@ set(hobrin_sources
     shell/about.cpp
     shell/settings_file.cpp
     common/message.cpp
+    common/list_fill.cpp
     emulator/console_output.cpp
     emulator/game_list_win.cpp
     emulator/launch_win.cpp
