@@ -47,7 +47,7 @@ void reserveListRoom(HWND listBox)
     if (bytes > mostBytes)
         bytes = mostBytes;
     DWORD lines = bytes / kShortestGameLine + 1;
-    beginListFill(listBox, static_cast<int>(lines < kMaxGames ? lines : kMaxGames), bytes);
+    beginListFill(listBox, FillMode::append, static_cast<int>(lines < kMaxGames ? lines : kMaxGames), bytes);
 }
 
 void addToListBox(const char* description, void* listBox)

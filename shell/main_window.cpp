@@ -339,7 +339,7 @@ void onCommand(HWND window, WORD id, WORD notification)
 
 } // namespace
 
-INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -350,6 +350,9 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_CLOSE:
         onClose(window);
+        return TRUE;
+    case kShowScoreLinesMessage:
+        showScoreLines(*reinterpret_cast<const ScoreLines*>(lParam));
         return TRUE;
     case WM_DESTROY:
         DeleteObject(scoreListFont);
