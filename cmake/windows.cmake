@@ -4,6 +4,11 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 if(NOT MSVC)
     # One self-contained executable: no mingw runtime DLLs beside it.
     add_link_options(-static -static-libgcc -static-libstdc++)
+    # No debug sections in the executables (MSVC keeps them in a separate
+    # file), and sections aligned to pages in the file: Wine maps such an
+    # image from the file, but reads one with the usual 512-byte alignment
+    # into private memory.
+    add_link_options(-s LINKER:--file-alignment,4096)
 endif()
 
 set(logo ${CMAKE_CURRENT_BINARY_DIR}/about_logo.bmp)
