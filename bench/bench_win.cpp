@@ -162,8 +162,8 @@ namespace {
 
 struct WindowSearch {
     DWORD processId;
-    const char* title;
-    int controlId;  // with a control text instead of a title
+    const char* title;  // null: any window that has the control
+    int controlId;
     HWND found;
 };
 
@@ -174,14 +174,13 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
     GetWindowThreadProcessId(window, &owner);
     if (owner != search->processId || !IsWindowVisible(window))
         return TRUE;
-    HWND textWindow = search->controlId ? GetDlgItem(window, search->controlId) : window;
-    if (!textWindow)
+    if (search->controlId && !GetDlgItem(window, search->controlId))
         return TRUE;
     // GetWindowText reads another process's window text without a message,
     // so looking never waits for (nor slows) the program's thread.
     char text[256] = "";
-    GetWindowTextA(textWindow, text, sizeof text);
-    if (std::string(text) != search->title)
+    GetWindowTextA(window, text, sizeof text);
+    if (search->title && std::string(text) != search->title)
         return TRUE;
     search->found = window;
     return FALSE;
@@ -207,9 +206,9 @@ HWND waitForWindow(DWORD processId, const char* title, DWORD timeoutMs, DWORD po
     }
 }
 
-HWND findDialogByControlText(DWORD processId, int id, const char* text)
+HWND findDialogWithControl(DWORD processId, int id)
 {
-    WindowSearch search{processId, text, id, nullptr};
+    WindowSearch search{processId, nullptr, id, nullptr};
     EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

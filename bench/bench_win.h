@@ -57,9 +57,9 @@ private:
 HWND findWindow(DWORD processId, const char* title);
 // Polls with `pollMs` between looks until the window shows; null after `timeoutMs`.
 HWND waitForWindow(DWORD processId, const char* title, DWORD timeoutMs = 15000, DWORD pollMs = 1);
-// A visible dialog of the process whose control `id` reads `text` (for
-// windows without a caption, such as the download window).
-HWND findDialogByControlText(DWORD processId, int id, const char* text);
+// A visible dialog of the process that has a control `id` (for windows
+// without a caption, such as the download window).
+HWND findDialogWithControl(DWORD processId, int id);
 
 // A control's text, read without a message to the program's thread.
 std::string controlText(HWND dialog, int id);

@@ -89,15 +89,27 @@ double downloadMs(const std::string& folder, int gameIndex, long long expectedBy
 
     double confirmed = nowMs();
     PostMessageA(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(save, IDOK)));
-    HWND progress = nullptr;
+    HWND download = nullptr;
+    bool failed = false;
+    int looks = 0;
     bool complete = waitFor(
         [&] {
-            if (!progress)
-                progress = findDialogByControlText(hobrin.id(), IDC_DOWNLOAD_DONE, "Done");
-            return progress && controlText(progress, IDC_DOWNLOAD_TITLE) == "Download complete.";
+            // Only the title is read every millisecond: a search through
+            // every window at that pace would slow the program down.
+            if (!download || ++looks % 50 == 0) {
+                if (!download)
+                    download = findDialogWithControl(hobrin.id(), IDC_DOWNLOAD_PROGRESS);
+                // A failure shows a message box.
+                failed = findWindow(hobrin.id(), "Can't download") || findWindow(hobrin.id(), "Can't save recording");
+            }
+            return failed || (download && controlText(download, IDC_DOWNLOAD_TITLE) == "Download complete.");
         },
         kDownloadTimeoutMs);
     double elapsed = nowMs() - confirmed;
+    if (failed) {
+        std::fprintf(stderr, "download: the program reported a failure\n");
+        return -1.0;
+    }
     if (!complete) {
         std::fprintf(stderr, "download: not complete after %lu s\n", kDownloadTimeoutMs / 1000);
         return -1.0;
