@@ -117,7 +117,7 @@ Program::~Program()
     end();
 }
 
-bool Program::start(const std::string& path, const std::string& directory, HANDLE output)
+bool Program::start(const std::string& path, const std::string& directory)
 {
     end();
     path_ = path;
@@ -125,13 +125,7 @@ bool Program::start(const std::string& path, const std::string& directory, HANDL
     std::string commandLine = "\"" + path + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (output) {
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = output;
-        startup.hStdError = output;
-    }
-    // A window program is started without a console, as the desktop starts it.
-    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, output != nullptr, 0, nullptr,
+    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                         directory.c_str(), &startup, &process_)) {
         std::fprintf(stderr, "cannot start %s [%lu]\n", path.c_str(), GetLastError());
         process_ = PROCESS_INFORMATION{};
@@ -151,11 +145,6 @@ void Program::end()
     CloseHandle(process_.hProcess);
     CloseHandle(process_.hThread);
     process_ = PROCESS_INFORMATION{};
-}
-
-bool Program::waitForExit(DWORD timeoutMs)
-{
-    return process_.hProcess && WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
 
 namespace {

@@ -35,12 +35,11 @@ public:
     Program& operator=(const Program&) = delete;
     ~Program();
 
-    // Starts `path` in `directory`, with its standard output in `output`
-    // when one is given. False, with the reason on standard error, when it
+    // Starts `path` in `directory`, without a console, as the desktop
+    // starts a program. False, with the reason on standard error, when it
     // cannot be started.
-    bool start(const std::string& path, const std::string& directory, HANDLE output = nullptr);
+    bool start(const std::string& path, const std::string& directory);
     void end();
-    bool waitForExit(DWORD timeoutMs);
 
     DWORD id() const { return process_.dwProcessId; }
     HANDLE handle() const { return process_.hProcess; }
