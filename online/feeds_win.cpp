@@ -11,6 +11,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <cstring>
+
 namespace {
 
 const std::size_t kHighScoresCap = 10240;
@@ -146,7 +148,10 @@ unsigned __stdcall fetchRecentUploads(void*)
 void showScoreLines(const ScoreLines& lines)
 {
     int count = lines.count < kMaxScores ? lines.count : kMaxScores;
-    beginListFill(scoreListWindow, FillMode::replace, count, static_cast<DWORD>(count * kScoreListLineSize));
+    DWORD bytes = 0;
+    for (int i = 0; i < count; ++i)
+        bytes += static_cast<DWORD>(std::strlen(lines.lines[i]) + 1);
+    beginListFill(scoreListWindow, FillMode::replace, count, bytes);
     for (int i = 0; i < count; ++i)
         SendMessageA(scoreListWindow, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lines.lines[i]));
     endListFill(scoreListWindow);

@@ -352,7 +352,8 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         onClose(window);
         return TRUE;
     case kShowScoreLinesMessage:
-        showScoreLines(*reinterpret_cast<const ScoreLines*>(lParam));
+        if (lParam)
+            showScoreLines(*reinterpret_cast<const ScoreLines*>(lParam));
         return TRUE;
     case WM_DESTROY:
         DeleteObject(scoreListFont);
