@@ -4,12 +4,19 @@
 //   bench_wininet NAME URL ROUNDS           one feed fetch: reads until 20480 bytes or the end
 //   bench_wininet NAME URL ROUNDS FILE      a download: 1024-byte reads, each written to FILE
 // Prints "figure NAME MEDIAN_MS" and, on standard error, the bytes received.
+//   bench_wininet --memory URL              100 feed fetches, each in a thread of its own as
+//                                           hobrin.exe makes them, stopping after the 10th and
+//                                           the 100th until the benchmark that started it has
+//                                           read its memory (see kFetchedEvent).
 #include "bench/bench_win.h"
 
 #include <wininet.h>
 
+#include <process.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -52,10 +59,42 @@ long long fetchOnce(const char* url, const char* path)
     return received;
 }
 
+unsigned __stdcall fetchInThread(void* url)
+{
+    return fetchOnce(static_cast<const char*>(url), nullptr) < 0 ? 1 : 0;
+}
+
+int fetchesForMemory(const char* url)
+{
+    HANDLE fetched = CreateEventA(nullptr, FALSE, FALSE, bench::kFetchedEvent);
+    HANDLE carryOn = CreateEventA(nullptr, FALSE, FALSE, bench::kCarryOnEvent);
+    for (int fetch = 1; fetch <= 100; ++fetch) {
+        HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, fetchInThread, const_cast<char*>(url), 0,
+                                                                nullptr));
+        DWORD failed = 1;
+        if (thread) {
+            WaitForSingleObject(thread, INFINITE);
+            GetExitCodeThread(thread, &failed);
+            CloseHandle(thread);
+        }
+        if (failed) {
+            std::fprintf(stderr, "bench_wininet: %s failed\n", url);
+            return 1;
+        }
+        if (fetch == 10 || fetch == 100) {
+            SetEvent(fetched);
+            WaitForSingleObject(carryOn, 30000);
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "--memory") == 0)
+        return fetchesForMemory(argv[2]);
     if (argc < 4) {
         std::fprintf(stderr, "usage: bench_wininet NAME URL ROUNDS [FILE]\n");
         return 2;

@@ -117,12 +117,12 @@ Program::~Program()
     end();
 }
 
-bool Program::start(const std::string& path, const std::string& directory)
+bool Program::start(const std::string& path, const std::string& directory, const std::string& arguments)
 {
     end();
     path_ = path;
     directory_ = directory;
-    std::string commandLine = "\"" + path + "\"";
+    std::string commandLine = "\"" + path + "\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,

@@ -38,7 +38,7 @@ public:
     // Starts `path` in `directory`, without a console, as the desktop
     // starts a program. False, with the reason on standard error, when it
     // cannot be started.
-    bool start(const std::string& path, const std::string& directory);
+    bool start(const std::string& path, const std::string& directory, const std::string& arguments = "");
     void end();
 
     DWORD id() const { return process_.dwProcessId; }
@@ -74,6 +74,11 @@ struct Memory {
 // Wine reports only swapped-out pages as another process's private bytes,
 // so there the figure is the resident private memory of its Linux process.
 Memory memoryOf(const Program& program);
+
+// The events by which `bench_wininet --memory` says that it has made its
+// 10th or 100th fetch and waits to be told to carry on.
+constexpr char kFetchedEvent[] = "HobrinBenchFetched";
+constexpr char kCarryOnEvent[] = "HobrinBenchCarryOn";
 
 // One figure for tools/bench_report.py: "figure NAME VALUE" on standard output.
 void printFigure(const char* name, double value);

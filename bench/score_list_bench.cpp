@@ -94,6 +94,34 @@ double fetchMs(HWND window, Feed& feed)
     return -1.0;
 }
 
+// The private bytes that bare WinINet fetches, each in a thread of its own,
+// add between the 10th and the 100th: what Wine's WinINet keeps per request,
+// beside which the program's own growth is judged. Negative when unknown.
+double bareFetchGrowthMiB(const std::string& folder, const char* url)
+{
+    HANDLE fetched = CreateEventA(nullptr, FALSE, FALSE, kFetchedEvent);
+    HANDLE carryOn = CreateEventA(nullptr, FALSE, FALSE, kCarryOnEvent);
+    Program bare;
+    double growth = -1.0;
+    if (bare.start(moduleDirectory() + "\\bench_wininet.exe", folder, std::string("--memory ") + url)) {
+        HANDLE both[] = {fetched, bare.handle()};
+        double tenth = -1.0;
+        for (int checkpoint = 0; checkpoint < 2; ++checkpoint) {
+            if (WaitForMultipleObjects(2, both, FALSE, 60000) != WAIT_OBJECT_0)
+                break;
+            Sleep(kSettleMs);
+            double now = memoryOf(bare).privateMiB;
+            if (checkpoint == 1 && tenth >= 0 && now >= 0)
+                growth = now - tenth;
+            tenth = now;
+            SetEvent(carryOn);
+        }
+    }
+    CloseHandle(fetched);
+    CloseHandle(carryOn);
+    return growth;
+}
+
 void printMemory(const char* privateName, const char* workingName, const Memory& memory)
 {
     printFigure(privateName, memory.privateMiB);
@@ -105,8 +133,9 @@ void printMemory(const char* privateName, const char* workingName, const Memory&
 int main()
 {
     const char* data = std::getenv("HOBRIN_BENCH_YORL_DATA");
-    if (!data || !*data) {
-        std::fprintf(stderr, "HOBRIN_BENCH_YORL_DATA names no folder: run tools/bench.sh\n");
+    const char* service = std::getenv("HOBRIN_BENCH_SERVICE_URL");
+    if (!data || !*data || !service || !*service) {
+        std::fprintf(stderr, "HOBRIN_BENCH_YORL_DATA or HOBRIN_BENCH_SERVICE_URL is not set: run tools/bench.sh\n");
         return 1;
     }
     if (!writeFile(std::string(data) + "\\scores\\game0.txt", highScoresAnswer()) ||
@@ -151,5 +180,8 @@ int main()
     printMemory("memory.scores_start_private_mib", "memory.scores_start_working_mib", started);
     printMemory("memory.fetch10_private_mib", "memory.fetch10_working_mib", tenth);
     printMemory("memory.fetch100_private_mib", "memory.fetch100_working_mib", last);
+    hobrin.end();
+    std::string recent = std::string(service) + "index.cgi?mode=fe_recent";
+    printFigure("memory.bare_fetch_growth_mib", bareFetchGrowthMiB(folder, recent.c_str()));
     return 0;
 }

@@ -65,7 +65,7 @@ int main()
     if (folder.empty())
         return 1;
     std::string binaries = moduleDirectory();
-    std::vector<double> emulator, bare, hobrin, barePrivate, bareWorking, hobrinPrivate, hobrinWorking;
+    std::vector<double> emulator, bare, hobrin, added, barePrivate, bareWorking, hobrinPrivate, hobrinWorking;
     for (int round = 0; round < kRounds; ++round) {
         Memory memory{};
         emulator.push_back(emulatorListingMs(folder));
@@ -75,10 +75,14 @@ int main()
         hobrin.push_back(startMs(binaries + "\\hobrin.exe", folder, "Hobrin", memory));
         hobrinPrivate.push_back(memory.privateMiB);
         hobrinWorking.push_back(memory.workingSetMiB);
+        // Taken within the round: the three starts of one round meet the
+        // same load from the rest of the machine.
+        added.push_back(hobrin.back() - bare.back() - emulator.back());
     }
     printFigure("startup.emulator_ms", median(emulator));
     printFigure("startup.bare_ms", median(bare));
     printFigure("startup.hobrin_ms", median(hobrin));
+    printFigure("startup.added_ms", median(added));
     printFigure("memory.bare_private_mib", median(barePrivate));
     printFigure("memory.bare_working_mib", median(bareWorking));
     printFigure("memory.startup_private_mib", median(hobrinPrivate));

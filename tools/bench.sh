@@ -58,7 +58,7 @@ for name, game, size in (("bench_1m", b"dl1m", 1 << 20), ("bench_16m", b"dl16m",
         overhead = os.path.getsize(path) - len(member)
 PY
 service_start "$data" "$port" || exit 1
-export HOBRIN_BENCH_YORL_DATA
+export HOBRIN_BENCH_YORL_DATA HOBRIN_BENCH_SERVICE_URL="$base/"
 HOBRIN_BENCH_YORL_DATA=$(winepath -w "$data")
 
 # Median milliseconds of `rounds` fetches of `url` by curl, as a figure line.
