@@ -4,6 +4,11 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 if(NOT MSVC)
     # One self-contained executable: no mingw runtime DLLs beside it.
     add_link_options(-static -static-libgcc -static-libstdc++)
+    # No debug sections in the executables (MSVC keeps them in a separate
+    # file), and sections aligned to pages in the file: Wine maps such an
+    # image from the file, but reads one with the usual 512-byte alignment
+    # into private memory.
+    add_link_options(-s LINKER:--file-alignment,4096)
 endif()
 
 set(logo ${CMAKE_CURRENT_BINARY_DIR}/about_logo.bmp)
@@ -48,6 +53,7 @@ set(hobrin_sources
     shell/about.cpp
     shell/settings_file.cpp
     common/message.cpp
+    common/list_fill.cpp
     emulator/console_output.cpp
     emulator/game_list_win.cpp
     emulator/launch_win.cpp
@@ -106,7 +112,19 @@ add_executable(hobrin_demo_ctl tools/demo_ctl.cpp)
 # The stand-in emulator used by the end-to-end tests and the demo.
 add_executable(mame-standin tools/mame_standin.cpp)
 
-# Start-up timing under Wine; run by tools/bench.sh, not by the tests.
-add_executable(hobrin_startup_bench bench/startup_bench.cpp)
+# Timings under Wine, run by tools/bench.sh and not by the tests: the
+# program driven from outside, and the bare programs timed beside it.
+add_library(hobrin_bench_win STATIC bench/bench_win.cpp)
+target_include_directories(hobrin_bench_win PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
+target_link_libraries(hobrin_bench_win PUBLIC psapi user32 kernel32)
+foreach(bench startup score_list download)
+    add_executable(hobrin_${bench}_bench bench/${bench}_bench.cpp)
+    target_link_libraries(hobrin_${bench}_bench PRIVATE hobrin_bench_win)
+    add_dependencies(hobrin_${bench}_bench hobrin mame-standin)
+endforeach()
+add_dependencies(hobrin_startup_bench bench_bare_dialog)
+add_executable(bench_bare_dialog WIN32 bench/bare_dialog.cpp bench/bare_dialog.rc)
+add_executable(bench_wininet bench/bare_wininet.cpp)
+target_link_libraries(bench_wininet PRIVATE hobrin_bench_win wininet)
 
 include(cmake/release.cmake)

@@ -65,7 +65,7 @@ int launch(int gameIndex, int versionIndex, LaunchMode mode, const char* inputDi
     showMessage(message, "Commandline view");
 
     DWORD error = 0;
-    HANDLE process = startEmulator(commandLine, SW_SHOW, nul, console, console, error);
+    HANDLE process = startEmulator(commandLine, SW_SHOW, EmulatorConsole::usual, nul, console, console, error);
     if (!process) {
         formatText(message, sizeof message, "Cannot call MAME - [%i]", static_cast<int>(error));
         showMessage(message, "Fatal error");

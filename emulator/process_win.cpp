@@ -13,7 +13,8 @@ HANDLE openInheritable(const char* name, DWORD access, DWORD share, DWORD dispos
     return CreateFileA(name, access, share, &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-HANDLE startEmulator(char* commandLine, WORD showState, HANDLE input, HANDLE output, HANDLE errorOutput, DWORD& error)
+HANDLE startEmulator(char* commandLine, WORD showState, EmulatorConsole console, HANDLE input, HANDLE output,
+                     HANDLE errorOutput, DWORD& error)
 {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -23,7 +24,8 @@ HANDLE startEmulator(char* commandLine, WORD showState, HANDLE input, HANDLE out
     startup.hStdOutput = output;
     startup.hStdError = errorOutput;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    DWORD flags = console == EmulatorConsole::none ? DETACHED_PROCESS : 0;
+    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup, &process)) {
         error = GetLastError();
         return nullptr;
     }

@@ -6,9 +6,12 @@
 #include "online/service.h"
 #include "shell/app.h"
 #include "common/bounded_text.h"
+#include "common/list_fill.h"
 
 #include <windows.h>
 #include <wininet.h>
+
+#include <cstring>
 
 namespace {
 
@@ -17,22 +20,27 @@ const std::size_t kRecentUploadsCap = 20480;
 
 enum class FetchResult { ok, noSession, noConnection, noData };
 
-// The list operations are messages to the user-interface thread's list box,
-// so each waits until that thread handles it.
-void clearScoreList()
+// A fill is one message to the user-interface thread, not one per line:
+// each cross-thread message waits for that thread, and a list box that
+// takes its lines one by one repaints after each.
+void showLines(ScoreLines& lines)
 {
-    SendMessageA(scoreListWindow, LB_RESETCONTENT, 0, 0);
+    SendMessageA(GetParent(scoreListWindow), kShowScoreLinesMessage, 0, reinterpret_cast<LPARAM>(&lines));
 }
 
-void addScoreLine(const char* line, void*)
+void collectLine(const char* line, void* context)
 {
-    SendMessageA(scoreListWindow, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
+    ScoreLines& lines = *static_cast<ScoreLines*>(context);
+    if (lines.count < kMaxScores)
+        copyText(lines.lines[lines.count++], sizeof lines.lines[0], line);
 }
 
 void showOnlyLine(const char* line)
 {
-    clearScoreList();
-    addScoreLine(line, nullptr);
+    ScoreLines lines;
+    lines.count = 0;
+    collectLine(line, &lines);
+    showLines(lines);
 }
 
 const char* failureLine(FetchResult result)
@@ -114,8 +122,10 @@ unsigned __stdcall fetchHighScores(void* argument)
         showOnlyLine(failureLine(result));
         return 0;
     }
-    clearScoreList();
-    walkFeed(answer, received, FeedKind::highScores, scoreTable, kMaxScores, addScoreLine, nullptr);
+    ScoreLines lines;
+    lines.count = 0;
+    walkFeed(answer, received, FeedKind::highScores, scoreTable, kMaxScores, collectLine, &lines);
+    showLines(lines);
     return 0;
 }
 
@@ -124,11 +134,25 @@ unsigned __stdcall fetchRecentUploads(void*)
     char answer[kRecentUploadsCap + 1] = {};
     std::size_t received = 0;
     FetchResult result = fetchAnswer(kRecentUploadsAddress, answer, kRecentUploadsCap, received);
-    clearScoreList();
     if (result != FetchResult::ok || isErrorPage(answer, received)) {
         showOnlyLine(failureLine(result));
         return 0;
     }
-    walkFeed(answer, received, FeedKind::recentUploads, scoreTable, kMaxScores, addScoreLine, nullptr);
+    ScoreLines lines;
+    lines.count = 0;
+    walkFeed(answer, received, FeedKind::recentUploads, scoreTable, kMaxScores, collectLine, &lines);
+    showLines(lines);
     return 0;
+}
+
+void showScoreLines(const ScoreLines& lines)
+{
+    int count = lines.count < kMaxScores ? lines.count : kMaxScores;
+    DWORD bytes = 0;
+    for (int i = 0; i < count; ++i)
+        bytes += static_cast<DWORD>(std::strlen(lines.lines[i]) + 1);
+    beginListFill(scoreListWindow, FillMode::replace, count, bytes);
+    for (int i = 0; i < count; ++i)
+        SendMessageA(scoreListWindow, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lines.lines[i]));
+    endListFill(scoreListWindow);
 }

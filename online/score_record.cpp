@@ -282,7 +282,7 @@ void takeScoreLine(const char* line, const char* end, FeedKind kind, ScoreRecord
     Input in{line, end};
     scanFields(in, fields, recent ? 13 : 12);
 
-    char listLine[128];
+    char listLine[kScoreListLineSize];
     if (recent)
         formatText(listLine, sizeof listLine, "%12s|%10s - %s", gameLabel, scoreText, player);
     else

@@ -28,6 +28,9 @@ extern ScoreRecord scoreTable[kMaxScores];
 
 enum class FeedKind { highScores, recentUploads };
 
+// The longest score-list line, its terminating zero included; longer lines are cut.
+constexpr std::size_t kScoreListLineSize = 128;
+
 // Receives each record's score-list line, before the record's player name
 // and score are stored.
 using ListLineSink = void (*)(const char* listLine, void* context);

@@ -21,6 +21,7 @@ extern OPENFILENAMEA fileDialog;
 void prepareFileDialog(HWND owner, const char* filter, char* path, DWORD pathSize, const char* title);
 
 // Handles of the score list and the split edit, for the feed workers, which
-// fill the list and read the split through window messages.
+// read the split and hand their lines to the list's parent, the main window,
+// through window messages.
 extern HWND scoreListWindow;
 extern HWND splitEditWindow;

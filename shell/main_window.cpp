@@ -338,12 +338,16 @@ void onCommand(HWND window, WORD id, WORD notification)
 
 } // namespace
 
-INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG: onOpen(window); return TRUE;
     case WM_COMMAND: onCommand(window, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_CLOSE: onClose(window); return TRUE;
+    case kShowScoreLinesMessage:
+        if (lParam)
+            showScoreLines(*reinterpret_cast<const ScoreLines*>(lParam));
+        return TRUE;
     case WM_DESTROY:
         DeleteObject(scoreListFont);
         scoreListFont = nullptr;

@@ -1,32 +1,100 @@
 #!/usr/bin/env bash
-# Prints the speed figures: the native listing-scan benchmark, then the
-# start-up time of hobrin.exe under Wine beside the emulator's own listing time.
+# Prints the speed figures, each on one line beside what it is compared with
+# in the same run and its goal (tools/bench_report.py writes the table):
+# natively (Google Benchmark) the listing scan and the feed walk; under Wine
+# the start-up beside a bare dialog program and the emulator's own listing,
+# the two score lists beside curl and a bare WinINet fetch, the memory, and
+# 1 MiB and 16 MiB downloads beside curl and a bare WinINet loop of 1024-byte
+# reads. Goals are printed, never enforced: it exits non-zero only when a
+# measurement could not be made.
+#   tools/bench.sh [native] [startup] [scores] [downloads]   (default: all of them)
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
+out="$build/bench"
+# The stand-in service's port, compiled into the build as the tests do.
+port=${HOBRIN_TEST_PORT:-8380}
+base="http://127.0.0.1:$port/yorl"
+
+progress() { printf 'bench: %s\n' "$*" >&2; }
+sections=${*:-native startup scores downloads}
+want() { [[ " $sections " == *" $1 "* ]]; }
 
 bash "$root/tools/setup.sh" || exit 1
-cmake -S "$root" -B "$build/bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHOBRIN_SANITIZE=OFF \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null || exit 1
-cmake --build "$build/bench" --target hobrin_bench || exit 1
-"$build/bench/hobrin_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+mkdir -p "$out"
+figures="$out/figures.txt"
+native="$out/native.json"
+: > "$figures"
+echo '{}' > "$native"
+if want native; then
+    progress "native benchmarks"
+    cmake -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHOBRIN_SANITIZE=OFF \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null || exit 1
+    cmake --build "$out" --target hobrin_bench >/dev/null || exit 1
+    "$out/hobrin_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+        --benchmark_out="$native" --benchmark_out_format=json >/dev/null 2>"$out/native.log" || exit 1
+fi
 
 cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null || exit 1
-cmake --build "$build/win" || exit 1
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+    -DHOBRIN_SERVICE_URL="$base/" >/dev/null || exit 1
+cmake --build "$build/win" >/dev/null || exit 1
 source "$root/tools/wine-env.sh"
 wine_env_start "$build/win" || exit 1
-bench_data="$build/bench-yorl"
-rm -rf "$bench_data" && mkdir -p "$bench_data/scores"
-service_start "$bench_data" || exit 1
-HOBRIN_BENCH_YORL_DATA=$(winepath -w "$bench_data") wine "$build/win/hobrin_startup_bench.exe"
-
-# The same request from curl, for comparison.
-url="http://127.0.0.1:8380/yorl/index.cgi?mode=fe_scores&short=game0"
-times=$(for _ in 1 2 3 4 5 6 7; do curl -s -o /dev/null -w '%{time_total}\n' "$url"; done)
-python3 - "$times" <<'PY'
-import statistics, sys
-times = [float(t) * 1000 for t in sys.argv[1].split()]
-print(f"  curl, same request:                 {statistics.median(times):7.1f} ms (median of {len(times)})")
+data="$build/bench-yorl"
+rm -rf "$data" && mkdir -p "$data/scores" "$data/inp"
+# Two stored archives of 1 MiB and 16 MiB, each holding one recording of
+# game dl1m or dl16m, so that the download can also be played back by hand.
+python3 - "$data/inp" <<'PY' || exit 1
+import os, random, sys, zipfile
+for name, game, size in (("bench_1m", b"dl1m", 1 << 20), ("bench_16m", b"dl16m", 16 << 20)):
+    path = os.path.join(sys.argv[1], name + ".zip")
+    overhead = 0
+    for _ in range(2):  # the second pass makes the archive exactly `size` bytes
+        member = game.ljust(8, b"\0") + random.Random(size).randbytes(size - overhead - 8)
+        with zipfile.ZipFile(path, "w", zipfile.ZIP_STORED) as archive:
+            archive.writestr("bench.inp", member)
+        overhead = os.path.getsize(path) - len(member)
 PY
+service_start "$data" "$port" || exit 1
+export HOBRIN_BENCH_YORL_DATA HOBRIN_BENCH_SERVICE_URL="$base/"
+HOBRIN_BENCH_YORL_DATA=$(winepath -w "$data")
+
+# Median milliseconds of `rounds` fetches of `url` by curl, as a figure line.
+curl_figure() {
+    local name=$1 url=$2 rounds=$3
+    local times
+    times=$(for _ in $(seq "$rounds"); do curl -s -o /dev/null -w '%{time_total}\n' "$url"; done)
+    python3 -c 'import statistics, sys; print("figure %s %.3f" % (sys.argv[1], 1000 * statistics.median(map(float, sys.argv[2].split()))))' \
+        "$name" "$times"
+}
+
+bare_wininet() {
+    wine "$build/win/bench_wininet.exe" "$@" 2>/dev/null
+}
+
+if want startup; then
+    progress "start-up"
+    wine "$build/win/hobrin_startup_bench.exe" >> "$figures" || exit 1
+fi
+if want scores; then
+    progress "score lists and memory"
+    wine "$build/win/hobrin_score_list_bench.exe" >> "$figures" || exit 1
+    curl_figure scores.high_curl_ms "$base/index.cgi?mode=fe_scores&short=game0" 21 >> "$figures"
+    curl_figure scores.recent_curl_ms "$base/index.cgi?mode=fe_recent" 21 >> "$figures"
+    bare_wininet scores.high_wininet_ms "$base/index.cgi?mode=fe_scores&short=game0" 21 >> "$figures" || exit 1
+    bare_wininet scores.recent_wininet_ms "$base/index.cgi?mode=fe_recent" 21 >> "$figures" || exit 1
+fi
+if want downloads; then
+    progress "downloads"
+    wine "$build/win/hobrin_download_bench.exe" >> "$figures" || exit 1
+    loop_file="$(winepath -w "$out")\\bare-download.zip"
+    for size in 1m 16m; do
+        curl_figure "download.${size}_curl_ms" "$base/inp/bench_$size.zip" 7 >> "$figures"
+        bare_wininet "download.${size}_loop_ms" "$base/inp/bench_$size.zip" 7 "$loop_file" >> "$figures" || exit 1
+    done
+fi
+
+echo
+python3 "$root/tools/bench_report.py" "$figures" "$native"

@@ -1,0 +1,86 @@
+// What the Windows benchmark programs share: a clock, programs started and
+// found by their window, list and memory readings, and the figures they print.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// Milliseconds from an arbitrary start, to the microsecond.
+double nowMs();
+double median(std::vector<double> values);
+
+// The folder of the running benchmark program, where the programs it times are.
+std::string moduleDirectory();
+// A fresh folder below the temporary folder, emptied first.
+std::string workFolder(const std::string& name);
+bool writeFile(const std::string& path, const std::string& content);
+// Size of a file in bytes, or -1.
+long long fileSize(const std::string& path);
+
+// A working folder for hobrin.exe: a versions.ini with the stand-in emulator
+// beside this program, and a listing of `games` games named game0, game1...
+// (or `names` when given). Returns the folder, or an empty text.
+std::string prepareProgramFolder(const std::string& name, int games);
+std::string prepareProgramFolder(const std::string& name, const std::vector<std::string>& names);
+
+// A started program; ended by force when it goes out of scope.
+class Program {
+public:
+    Program() = default;
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    ~Program();
+
+    // Starts `path` in `directory`, without a console, as the desktop
+    // starts a program. False, with the reason on standard error, when it
+    // cannot be started.
+    bool start(const std::string& path, const std::string& directory, const std::string& arguments = "");
+    void end();
+
+    DWORD id() const { return process_.dwProcessId; }
+    HANDLE handle() const { return process_.hProcess; }
+    const std::string& path() const { return path_; }
+    const std::string& directory() const { return directory_; }
+
+private:
+    PROCESS_INFORMATION process_{};
+    std::string path_;
+    std::string directory_;
+};
+
+// A visible top-level window of the process whose title is `title`, or null.
+HWND findWindow(DWORD processId, const char* title);
+// Polls with `pollMs` between looks until the window shows; null after `timeoutMs`.
+HWND waitForWindow(DWORD processId, const char* title, DWORD timeoutMs = 15000, DWORD pollMs = 1);
+// A visible dialog of the process that has a control `id` (for windows
+// without a caption, such as the download window).
+HWND findDialogWithControl(DWORD processId, int id);
+
+// A control's text, read without a message to the program's thread.
+std::string controlText(HWND dialog, int id);
+// The text of line `index` of another process's list box (Wine answers in
+// UTF-16 even to the ANSI message, so it is read wide).
+std::string listLine(HWND list, int index);
+
+struct Memory {
+    double privateMiB;
+    double workingSetMiB;
+};
+// The program's private bytes and working set; negative when unknown.
+// Wine reports only swapped-out pages as another process's private bytes,
+// so there the figure is the resident private memory of its Linux process.
+Memory memoryOf(const Program& program);
+
+// The events by which `bench_wininet --memory` says that it has made its
+// 10th or 100th fetch and waits to be told to carry on.
+constexpr char kFetchedEvent[] = "HobrinBenchFetched";
+constexpr char kCarryOnEvent[] = "HobrinBenchCarryOn";
+
+// One figure for tools/bench_report.py: "figure NAME VALUE" on standard output.
+void printFigure(const char* name, double value);
+
+} // namespace bench

@@ -1,0 +1,112 @@
+# Prints the figures that tools/bench.sh gathered as one table: each figure beside its comparison from the same run and its goal.
+"""Usage: python3 tools/bench_report.py FIGURES NATIVE_JSON [--markdown]
+
+FIGURES holds "figure NAME VALUE" lines from the Windows benchmark programs
+and curl; NATIVE_JSON is Google Benchmark's JSON output. A goal is only
+reported as met or missed; the exit status says nothing about goals.
+"""
+import json
+import sys
+
+
+def read_figures(path):
+    figures = {}
+    with open(path, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            words = line.split()
+            if len(words) == 3 and words[0] == "figure":
+                try:
+                    figures[words[1]] = float(words[2])
+                except ValueError:
+                    pass
+    return figures
+
+
+def read_native(path, figures):
+    """Adds the medians of the native benchmarks, in milliseconds and microseconds."""
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1000.0}
+    with open(path, encoding="utf-8") as f:
+        for bench in json.load(f).get("benchmarks", []):
+            if bench.get("aggregate_name") != "median":
+                continue
+            ms = bench["real_time"] * scale[bench.get("time_unit", "ns")]
+            figures["native." + bench["run_name"]] = ms
+
+
+def rows(f):
+    """(figure, hobrin, beside it in the same run, goal, met) for every figure that was measured."""
+    def have(*names):
+        return all(n in f for n in names)
+
+    if have("native.BM_FillGameTableFromFile"):
+        ms = f["native.BM_FillGameTableFromFile"]
+        yield ("listing scan, 4999 games (native)", "%.2f ms" % ms, "-", "< 2 ms", ms < 2)
+    if have("native.BM_WalkRecentUploadsFeed"):
+        us = 1000 * f["native.BM_WalkRecentUploadsFeed"]
+        yield ("recent-uploads walk, 20480 bytes (native)", "%.0f µs" % us, "-", "< 200 µs", us < 200)
+    if have("startup.hobrin_ms", "startup.bare_ms", "startup.emulator_ms"):
+        floor = f["startup.bare_ms"] + f["startup.emulator_ms"]
+        # The median of each round's own difference, when there is one.
+        added = f.get("startup.added_ms", f["startup.hobrin_ms"] - floor)
+        yield ("start to visible main window, 4999 games", "%.0f ms" % f["startup.hobrin_ms"],
+               "bare dialog %.0f ms + emulator listing %.0f ms = %.0f ms; hobrin adds %.0f ms"
+               % (f["startup.bare_ms"], f["startup.emulator_ms"], floor, added),
+               "adds < 60 ms", added < 60)
+    for key, label in (("high", '"Get high scores" to the 100th line'),
+                       ("recent", '"Get recent uploads" to the 100th line')):
+        name = "scores.%s_ms" % key
+        if have(name, "scores.%s_curl_ms" % key, "scores.%s_wininet_ms" % key):
+            yield (label, "%.1f ms" % f[name],
+                   "curl %.1f ms, bare WinINet fetch %.1f ms"
+                   % (f["scores.%s_curl_ms" % key], f["scores.%s_wininet_ms" % key]),
+                   "< 40 ms", f[name] < 40)
+    if have("memory.startup_private_mib", "memory.startup_working_mib", "memory.bare_private_mib"):
+        private = f["memory.startup_private_mib"]
+        yield ("private bytes after start-up, 4999 games", "%.1f MiB" % private,
+               "working set %.1f MiB; bare dialog %.1f MiB private, %.1f MiB working set"
+               % (f["memory.startup_working_mib"], f["memory.bare_private_mib"], f.get("memory.bare_working_mib", -1)),
+               "< 10 MiB", 0 <= private < 10)
+    if have("memory.fetch10_private_mib", "memory.fetch100_private_mib", "memory.bare_fetch_growth_mib"):
+        tenth, last = f["memory.fetch10_private_mib"], f["memory.fetch100_private_mib"]
+        growth = 1024 * (last - tenth)
+        # Wine's WinINet keeps some bytes per request; the program's own
+        # growth is what it adds to that, to the page (4 KiB) that a
+        # reading can tell.
+        bare = 1024 * f["memory.bare_fetch_growth_mib"]
+        yield ("private bytes after the 10th / 100th fetch", "%.2f / %.2f MiB" % (tenth, last),
+               "growth %+.0f KiB, bare WinINet fetches %+.0f KiB; working set %.1f / %.1f MiB"
+               % (growth, bare, f.get("memory.fetch10_working_mib", -1), f.get("memory.fetch100_working_mib", -1)),
+               "< 10 MiB, no growth of its own", 0 <= last < 10 and bare >= 0 and growth <= max(bare, 0) + 4)
+    for size, label in (("1m", "1 MiB download, confirmed to complete"), ("16m", "16 MiB download, confirmed to complete")):
+        name = "download.%s_ms" % size
+        loop = "download.%s_loop_ms" % size
+        if have(name, loop, "download.%s_curl_ms" % size):
+            ratio = f[name] / f[loop] if f[loop] > 0 else float("inf")
+            met = ratio <= 1.5 and (size != "1m" or f[name] < 150)
+            yield (label, "%.0f ms" % f[name],
+                   "curl %.1f ms, bare WinINet loop %.0f ms; %.2fx the loop"
+                   % (f["download.%s_curl_ms" % size], f[loop], ratio),
+                   "<= 1.5x loop" + (", < 150 ms" if size == "1m" else ""), met)
+
+
+def main():
+    args = [a for a in sys.argv[1:] if not a.startswith("--")]
+    if len(args) != 2:
+        sys.exit(__doc__)
+    figures = read_figures(args[0])
+    read_native(args[1], figures)
+    table = [(label, value, beside, goal, "met" if met else "missed") for label, value, beside, goal, met in rows(figures)]
+    header = ("figure (medians)", "hobrin", "beside it, same run", "goal", "")
+    if "--markdown" in sys.argv:
+        print("| %s |" % " | ".join(header))
+        print("|" + "---|" * len(header))
+        for row in table:
+            print("| %s |" % " | ".join(row))
+        return
+    widths = [max(len(r[i]) for r in table + [header]) for i in range(len(header))]
+    for row in [header] + table:
+        print("  ".join(cell.ljust(widths[i]) for i, cell in enumerate(row)).rstrip())
+
+
+if __name__ == "__main__":
+    main()
