@@ -1,5 +1,5 @@
 // Recording downloads under Wine or Windows, driven as a user would: from
-// confirming the save dialog (the download worker starts there) to
+// the worker's start (the title "Downloading ...", set right after it) to
 // "Download complete.", for the archives bench_1m.zip and bench_16m.zip in
 // the stand-in service's folder HOBRIN_BENCH_YORL_DATA. Each round starts a
 // fresh hobrin.exe, lists the one high score whose recording is the archive,
@@ -87,7 +87,11 @@ double downloadMs(const std::string& folder, int gameIndex, long long expectedBy
     DeleteFileA(target.c_str());
     SetWindowTextA(nameBox, target.c_str());
 
-    double confirmed = nowMs();
+    // The clock starts when the title says "Downloading ...", which the
+    // window sets right after it has started the worker: the save dialog's
+    // own closing is not the download's time.
+    double started = nowMs();
+    bool seenStart = false;
     PostMessageA(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(save, IDOK)));
     HWND download = nullptr;
     bool failed = false;
@@ -102,10 +106,15 @@ double downloadMs(const std::string& folder, int gameIndex, long long expectedBy
                 // A failure shows a message box.
                 failed = findWindow(hobrin.id(), "Can't download") || findWindow(hobrin.id(), "Can't save recording");
             }
-            return failed || (download && controlText(download, IDC_DOWNLOAD_TITLE) == "Download complete.");
+            std::string title = download ? controlText(download, IDC_DOWNLOAD_TITLE) : std::string();
+            if (!seenStart && title.rfind("Downloading ", 0) == 0) {
+                seenStart = true;
+                started = nowMs();
+            }
+            return failed || title == "Download complete.";
         },
         kDownloadTimeoutMs);
-    double elapsed = nowMs() - confirmed;
+    double elapsed = nowMs() - started;
     if (failed) {
         std::fprintf(stderr, "download: the program reported a failure\n");
         return -1.0;

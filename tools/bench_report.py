@@ -77,7 +77,7 @@ def rows(f):
                "growth %+.0f KiB, bare WinINet fetches %+.0f KiB; working set %.1f / %.1f MiB"
                % (growth, bare, f.get("memory.fetch10_working_mib", -1), f.get("memory.fetch100_working_mib", -1)),
                "< 10 MiB, no growth of its own", 0 <= last < 10 and bare >= 0 and growth <= max(bare, 0) + 4)
-    for size, label in (("1m", "1 MiB download, confirmed to complete"), ("16m", "16 MiB download, confirmed to complete")):
+    for size, label in (("1m", "1 MiB download, worker start to complete"), ("16m", "16 MiB download, worker start to complete")):
         name = "download.%s_ms" % size
         loop = "download.%s_loop_ms" % size
         if have(name, loop, "download.%s_curl_ms" % size):
