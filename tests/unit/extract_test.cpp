@@ -1,4 +1,5 @@
 // Taking the recording and its companions out of zip archives built here with minizip's writer.
+#include "online/disk_files.h"
 #include "online/extract.h"
 #include "online/file_names.h"
 
@@ -461,6 +462,27 @@ TEST_F(Extract, ReplacesAnExistingFile)
     EXPECT_EQ(readFile(out / "x.inp"), "new");
     EXPECT_EQ(readFile(out / "other.txt"), "kept");
     EXPECT_EQ(files(), (std::set<std::string>{"x.inp", "other.txt"})) << "no temporary file is left";
+}
+
+TEST_F(Extract, OpensOnlyDiskFiles)
+{
+    writeFile(work / "plain", "bytes");
+    fs::create_directory(work / "folder");
+    // A FIFO without a writer: a blocking open or read would never return.
+    ASSERT_EQ(mkfifo((work / "fifo").c_str(), 0600), 0);
+    const struct {
+        fs::path path;
+        bool opens;
+    } cases[] = {
+        {work / "plain", true}, {work / "folder", false},  {work / "fifo", false},
+        {"/dev/null", false},   {work / "missing", false},
+    };
+    for (const auto& c : cases) {
+        std::FILE* file = openDiskFile(c.path.c_str());
+        EXPECT_EQ(file != nullptr, c.opens) << c.path;
+        if (file)
+            std::fclose(file);
+    }
 }
 
 TEST(ExtractNames, SafeFileNames)
