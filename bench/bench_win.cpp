@@ -31,38 +31,6 @@ double median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-std::string moduleDirectory()
-{
-    char module[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, module, sizeof module);
-    std::string path = module;
-    return path.substr(0, path.find_last_of("\\/"));
-}
-
-namespace {
-
-void removeTree(const std::string& directory)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string full = directory + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryA(directory.c_str());
-}
-
-} // namespace
-
 std::string workFolder(const std::string& name)
 {
     char temp[MAX_PATH] = "";
@@ -147,41 +115,9 @@ void Program::end()
     process_ = PROCESS_INFORMATION{};
 }
 
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    const char* title; // null: any window that has the control
-    int controlId;
-    HWND found;
-};
-
-BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
-{
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window))
-        return TRUE;
-    if (search->controlId && !GetDlgItem(window, search->controlId))
-        return TRUE;
-    // GetWindowText reads another process's window text without a message,
-    // so looking never waits for (nor slows) the program's thread.
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    if (search->title && std::string(text) != search->title)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-} // namespace
-
 HWND findWindow(DWORD processId, const char* title)
 {
-    WindowSearch search{processId, title, 0, nullptr};
-    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return findProcessWindow(processId, title);
 }
 
 HWND waitForWindow(DWORD processId, const char* title, DWORD timeoutMs, DWORD pollMs)
@@ -197,9 +133,7 @@ HWND waitForWindow(DWORD processId, const char* title, DWORD timeoutMs, DWORD po
 
 HWND findDialogWithControl(DWORD processId, int id)
 {
-    WindowSearch search{processId, nullptr, id, nullptr};
-    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return findProcessWindow(processId, nullptr, id);
 }
 
 std::string controlText(HWND dialog, int id)

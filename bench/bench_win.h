@@ -2,6 +2,8 @@
 // found by their window, list and memory readings, and the figures they print.
 #pragma once
 
+#include "tests/e2e/win_shared.h"
+
 #include <windows.h>
 
 #include <string>
@@ -13,8 +15,6 @@ namespace bench {
 double nowMs();
 double median(std::vector<double> values);
 
-// The folder of the running benchmark program, where the programs it times are.
-std::string moduleDirectory();
 // A fresh folder below the temporary folder, emptied first.
 std::string workFolder(const std::string& name);
 bool writeFile(const std::string& path, const std::string& content);

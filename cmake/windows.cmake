@@ -93,6 +93,7 @@ set_target_properties(gtest gtest_main PROPERTIES COMPILE_WARNING_AS_ERROR OFF)
 
 add_executable(hobrin_e2e
     tests/e2e/driver.cpp
+    tests/e2e/win_shared.cpp
     tests/e2e/startup_test.cpp
     tests/e2e/settings_test.cpp
     tests/e2e/about_test.cpp
@@ -114,7 +115,7 @@ add_executable(mame-standin tools/mame_standin.cpp)
 
 # Timings under Wine, run by tools/bench.sh and not by the tests: the
 # program driven from outside, and the bare programs timed beside it.
-add_library(hobrin_bench_win STATIC bench/bench_win.cpp)
+add_library(hobrin_bench_win STATIC bench/bench_win.cpp tests/e2e/win_shared.cpp)
 target_include_directories(hobrin_bench_win PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_link_libraries(hobrin_bench_win PUBLIC psapi user32 kernel32)
 foreach(bench startup score_list download)

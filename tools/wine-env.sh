@@ -82,43 +82,36 @@ wine_env_link_fonts() {
 
 service_start() {
     local data_dir=$1 port=${2:-8380}
-    local here ready
-    here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-    ready=$(mktemp)
-    rm -f "$ready"
     # It stops by itself after an hour should this script be killed outright.
-    python3 "$here/yorl_standin.py" --port "$port" --data "$data_dir" --lifetime 3600 \
-        --ready-file "$ready" &
-    WINE_ENV_SERVICE_PID=$!
-    if ! wait_ready "$WINE_ENV_SERVICE_PID" "$ready"; then
+    if ! start_helper --ready-file yorl_standin.py --port "$port" --data "$data_dir" --lifetime 3600; then
         echo "service: the stand-in YORL service did not start (is port $port in use?)" >&2
-        WINE_ENV_SERVICE_PID=
         return 1
     fi
+    WINE_ENV_SERVICE_PID=$STARTED_PID
 }
 
 devices_start() {
-    local dir=$1
-    local here ready
+    if ! start_helper --ready device_standins.py --prefix "$WINEPREFIX" --dir "$1" --lifetime 3600; then
+        echo "devices: the device stand-ins did not start" >&2
+        return 1
+    fi
+    WINE_ENV_DEVICES_PID=$STARTED_PID
+}
+
+# start_helper READY_OPTION SCRIPT ARGS...: starts the Python helper
+# tools/SCRIPT in the background, with READY_OPTION naming a file that it
+# writes once it serves, and waits up to 10 s for that file. Sets STARTED_PID;
+# fails at once when the helper ends first (it is then not running).
+start_helper() {
+    local ready_option=$1 script=$2
+    shift 2
+    local here ready tries=0
     here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
     ready=$(mktemp)
     rm -f "$ready"
-    python3 "$here/device_standins.py" --prefix "$WINEPREFIX" --dir "$dir" --lifetime 3600 \
-        --ready "$ready" &
-    WINE_ENV_DEVICES_PID=$!
-    if ! wait_ready "$WINE_ENV_DEVICES_PID" "$ready"; then
-        echo "devices: the device stand-ins did not start" >&2
-        WINE_ENV_DEVICES_PID=
-        return 1
-    fi
-}
-
-# Waits up to 10 s for a helper started in the background to write its ready
-# file; fails at once when the helper has ended.
-wait_ready() {
-    local pid=$1 ready=$2 tries=0
-    while [ ! -s "$ready" ] && [ $tries -lt 100 ]; do
-        kill -0 "$pid" 2>/dev/null || break
+    python3 "$here/$script" "$@" "$ready_option" "$ready" &
+    STARTED_PID=$!
+    while [ ! -s "$ready" ] && [ $tries -lt 100 ] && kill -0 "$STARTED_PID" 2>/dev/null; do
         sleep 0.1
         tries=$((tries + 1))
     done
@@ -126,6 +119,8 @@ wait_ready() {
         rm -f "$ready"
         return 0
     fi
+    kill "$STARTED_PID" >/dev/null 2>&1
+    wait "$STARTED_PID" 2>/dev/null
     rm -f "$ready"
     return 1
 }

@@ -19,69 +19,6 @@ const int kMessageBoxTextId = 0xFFFF;
 const int kFileNameComboId = 0x47C;
 const int kFileNameEditId = 0x480;
 
-struct WindowSearch {
-    DWORD processId;
-    const std::string* title;
-    HWND found;
-};
-
-BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
-{
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window))
-        return TRUE;
-    char title[256] = "";
-    GetWindowTextA(window, title, sizeof title);
-    if (*search->title != title)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-} // namespace
-
-std::vector<std::string> directoryEntries(const std::string& directory)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string name = entry.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    return names;
-}
-
-namespace {
-
-void removeTree(const std::string& directory)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string full = directory + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(full);
-            else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
-            }
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryA(directory.c_str());
-}
-
 // Messages to the program wait at most this long: a program that hangs then
 // fails the test instead of stalling the whole run.
 constexpr UINT kAnswerTimeoutMs = 5000;
@@ -148,14 +85,6 @@ DWORD pumpingWait(HANDLE handle, DWORD milliseconds)
 
 } // namespace
 
-std::string moduleDirectory()
-{
-    char module[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, module, sizeof module);
-    std::string path = module;
-    return path.substr(0, path.find_last_of("\\/"));
-}
-
 bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
@@ -170,9 +99,7 @@ bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 
 HWND findWindow(DWORD processId, const std::string& title)
 {
-    WindowSearch search{processId, &title, nullptr};
-    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return findProcessWindow(processId, title.c_str());
 }
 
 HWND waitForWindow(DWORD processId, const std::string& title, DWORD timeoutMs)

@@ -2,6 +2,8 @@
 // title, controls by id, message boxes and the common file dialogs.
 #pragma once
 
+#include "tests/e2e/win_shared.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -11,9 +13,6 @@
 #include <vector>
 
 namespace e2e {
-
-// The driver's folder, where the build puts hobrin.exe and the stand-in emulator.
-std::string moduleDirectory();
 
 // Every wait polls with this bound unless a test gives its own.
 constexpr DWORD kDefaultTimeoutMs = 15000;
@@ -121,10 +120,6 @@ std::vector<std::string> yorlRequests();
 // Serves the test archive `archive` (made by make_test_zips.py) as the
 // recording `recordingName`.
 void serveRecording(const std::string& archive, const std::string& recordingName);
-
-// The names in a folder, without "." and "..". A name like "CON.inp" is a
-// device to Windows, so only a folder's own entries tell whether it is there.
-std::vector<std::string> directoryEntries(const std::string& directory);
 
 // The lines of a text, split at CR LF or LF.
 std::vector<std::string> splitLines(const std::string& text);
