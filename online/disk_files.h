@@ -23,6 +23,15 @@ enum class PathKind {
 };
 PathKind pathKind(const char* path);
 
+// True when a file from outside may be put at `path`: nothing is there, or a
+// disk file that is not read-only. Windows refuses to move over a read-only
+// file where Wine would not, so this decides for both.
+inline bool mayReplace(const char* path)
+{
+    PathKind kind = pathKind(path);
+    return kind == PathKind::missing || kind == PathKind::file;
+}
+
 // Renames `from` to `to` in the same folder. With `replace` an existing file
 // at `to` is replaced; without, the move fails when `to` exists.
 bool moveFile(const char* from, const char* to, bool replace);

@@ -71,15 +71,6 @@ bool writeAll(HANDLE file, const char* data, DWORD size)
     return WriteFile(file, data, size, &written, nullptr) && written == size;
 }
 
-// Only a missing file or a writable disk file at the chosen path may be
-// replaced. Windows refuses to move over a read-only file where Wine would
-// not, so it is checked here for both.
-bool mayReplace(const char* path)
-{
-    PathKind kind = pathKind(path);
-    return kind == PathKind::missing || kind == PathKind::file;
-}
-
 void setProgressText(int id, const char* text)
 {
     HWND window = progressWindow;
@@ -214,19 +205,18 @@ bool askSavePath(HWND window, const ScoreRecord& record)
 // asked of the service: a path that cannot take the archive is refused at once.
 bool prepareOutput()
 {
-    char directory[sizeof savePath];
-    copyText(directory, sizeof directory, savePath);
-    char* separator = std::strrchr(directory, '\\');
-    char* slash = std::strrchr(directory, '/');
-    if (slash && (!separator || slash > separator))
-        separator = slash;
-    const char* fileName = separator ? separator + 1 : directory;
-    if (!*fileName || isDeviceName(fileName) || !mayReplace(savePath))
+    // The save dialog says where the file name starts in the path.
+    std::size_t nameStart = fileDialog.nFileOffset;
+    if (nameStart >= std::strlen(savePath))
         return false;
-    if (separator)
-        *separator = '\0';
-    else
+    const char* fileName = savePath + nameStart;
+    if (isDeviceName(fileName) || !mayReplace(savePath))
+        return false;
+    char directory[sizeof savePath];
+    if (nameStart == 0)
         copyText(directory, sizeof directory, ".");
+    else
+        formatText(directory, sizeof directory, "%.*s", static_cast<int>(nameStart - 1), savePath);
     partFile = createTemporaryHandle(directory, temporaryPath, sizeof temporaryPath);
     return partFile != INVALID_HANDLE_VALUE;
 }
@@ -257,6 +247,17 @@ void onOpen(HWND window, int scoreIndex)
     char title[128];
     formatText(title, sizeof title, "Downloading %s...", downloadName);
     SetDlgItemTextA(window, IDC_DOWNLOAD_TITLE, title);
+}
+
+// Ends a worker stuck where it cannot see the cancel flag, and removes the
+// file it was writing. Killing a thread can leave the network or runtime
+// locks it held, so this is the last resort.
+void stopWorkerByForce(HANDLE worker)
+{
+    TerminateThread(worker, kDownloadFailed);
+    WaitForSingleObject(worker, 1000);
+    discardPartFile();
+    cancelRequested = 0;
 }
 
 // Waits up to `milliseconds` for `worker` to end, answering only the
@@ -315,12 +316,8 @@ void onCancel(HWND window)
             break;
         waitForWorker(workerHandle, 100);
     }
-    if (exitCode == STILL_ACTIVE) {
-        TerminateThread(workerHandle, kDownloadFailed);
-        WaitForSingleObject(workerHandle, 1000);
-        discardPartFile();
-        cancelRequested = 0;
-    }
+    if (exitCode == STILL_ACTIVE)
+        stopWorkerByForce(workerHandle);
     SendMessageA(window, WM_CLOSE, 0, 0);
 }
 
@@ -386,11 +383,8 @@ void finishDownloadBeforeExit()
     // of the time to finish the file, then a moment to obey a cancel.
     if (WaitForSingleObject(finishingWorker, 4500) == WAIT_TIMEOUT) {
         cancelRequested = 1;
-        if (WaitForSingleObject(finishingWorker, 500) == WAIT_TIMEOUT) {
-            TerminateThread(finishingWorker, kDownloadFailed);
-            WaitForSingleObject(finishingWorker, 1000);
-            discardPartFile();
-        }
+        if (WaitForSingleObject(finishingWorker, 500) == WAIT_TIMEOUT)
+            stopWorkerByForce(finishingWorker);
     }
     CloseHandle(finishingWorker);
     finishingWorker = nullptr;

@@ -124,6 +124,7 @@ bool select(unzFile archive, Selection& selection)
 
 // One member on its way into the folder.
 struct Pending {
+    std::string member;    // its base name, for a message
     std::string temporary; // where it is written first
     std::string target;    // where it goes
     std::string backup;    // a name reserved for a file already at the target
@@ -153,7 +154,7 @@ public:
         std::FILE* output = createTemporaryFile(directory_, temporary, sizeof temporary);
         if (!output)
             return ExtractStatus::cannotCreateOutput;
-        files_.push_back(Pending{temporary, target, {}, false, false});
+        files_.push_back(Pending{member.base, temporary, target, {}, false, false});
 
         ExtractStatus status = copyCurrentMember(output, member.info.uncompressed_size);
         // Data still buffered may fail to reach the disk only here.
@@ -164,20 +165,22 @@ public:
 
     // Moves every written member to its target. A read-only file or a
     // folder at a target refuses the whole extraction before anything moves.
-    // On failure `failed` is the write-order index of the member not placed.
-    bool placeAll(std::size_t& failed)
+    // On failure `failed` names the member that was not placed.
+    bool placeAll(std::string& failed)
     {
-        for (failed = 0; failed < files_.size(); ++failed) {
-            PathKind kind = pathKind(files_[failed].target.c_str());
-            if (kind != PathKind::missing && kind != PathKind::file)
+        for (const Pending& file : files_) {
+            if (!mayReplace(file.target.c_str())) {
+                failed = file.member;
                 return false;
+            }
         }
-        for (failed = 0; failed < files_.size(); ++failed) {
-            Pending& file = files_[failed];
-            if (pathKind(file.target.c_str()) == PathKind::file && !moveAside(file))
+        for (Pending& file : files_) {
+            bool placed = (pathKind(file.target.c_str()) != PathKind::file || moveAside(file)) &&
+                          moveFile(file.temporary.c_str(), file.target.c_str(), false);
+            if (!placed) {
+                failed = file.member;
                 return false;
-            if (!moveFile(file.temporary.c_str(), file.target.c_str(), false))
-                return false;
+            }
             file.placed = true;
         }
         for (Pending& file : files_) {
@@ -308,7 +311,6 @@ ExtractResult extractInputLog(const char* archivePath, const char* directory)
     // Companions first, then the recording: the order they are written in.
     std::vector<unz64_file_pos> members = selection.companions;
     members.push_back(selection.recording);
-    std::vector<std::string> names;
     Extraction extraction(archive, directory);
     Member member;
     for (const unz64_file_pos& position : members) {
@@ -316,20 +318,20 @@ ExtractResult extractInputLog(const char* archivePath, const char* directory)
             result.status = ExtractStatus::cannotOpenArchive;
             break;
         }
-        names.emplace_back(member.base);
         result.status = extraction.write(member);
         if (result.status != ExtractStatus::ok) {
             copyName(result.member, member.base);
             break;
         }
     }
-    std::size_t failed = 0;
+    std::string failed;
     if (result.status == ExtractStatus::ok && !extraction.placeAll(failed)) {
         result.status = ExtractStatus::cannotCreateOutput;
-        copyName(result.member, names[failed].c_str());
+        copyName(result.member, failed.c_str());
     }
+    // The recording is the last member written.
     if (result.status == ExtractStatus::ok)
-        copyName(result.baseName, names.back().c_str());
+        copyName(result.baseName, member.base);
     unzClose(archive);
     return result;
 }

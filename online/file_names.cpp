@@ -37,8 +37,9 @@ bool isDeviceName(const char* name)
         return false;
     const char* dot = std::strchr(name, '.');
     std::size_t stem = dot ? static_cast<std::size_t>(dot - name) : std::strlen(name);
-    // Windows drops these before it looks the name up among its devices.
-    while (stem > 0 && (name[stem - 1] == ' ' || name[stem - 1] == '.'))
+    // Windows drops trailing blanks and dots before it looks the name up
+    // among its devices; the part before the first dot holds no dot.
+    while (stem > 0 && name[stem - 1] == ' ')
         --stem;
     for (const char* word : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
         if (equalsIgnoringCase(name, stem, word))
