@@ -144,24 +144,25 @@ TEST_F(DownloadTest, DownloadedRecordingIsPlayedBackAndRemoved)
     EXPECT_NE(emulatorCalls().back().find("-playback \"good\""), std::string::npos);
 }
 
-TEST_F(DownloadTest, RecordingOfAnotherVersionPlaysInThatVersion)
+TEST_F(DownloadTest, RecordingPlaysInItsVersionOrElseTheSelectedOne)
 {
-    serveRecording("galaga.zip", "galaga_5");
-    ASSERT_NE(startDownload("galaga_5", "0.37b5"), nullptr);
-    chooseFile(processId(), kSaveTitle, path("g.zip"));
-    finishDownload(downloadWindow());
-    std::string view = answerMessageBox(processId(), "Commandline view");
-    EXPECT_EQ(view.rfind("mame-standin.exe -version 0.37b5 galaga ", 0), 0u) << view;
-}
-
-TEST_F(DownloadTest, UnknownVersionPlaysInTheSelectedOne)
-{
-    serveRecording("galaga.zip", "galaga_6");
-    ASSERT_NE(startDownload("galaga_6", "9.99"), nullptr);
-    chooseFile(processId(), kSaveTitle, path("g.zip"));
-    finishDownload(downloadWindow());
-    std::string view = answerMessageBox(processId(), "Commandline view");
-    EXPECT_EQ(view.rfind("mame-standin.exe galaga ", 0), 0u) << view;
+    const struct {
+        const char* recording;
+        const char* version;
+        const char* commandStart;
+    } cases[] = {
+        {"galaga_5", "0.37b5", "mame-standin.exe -version 0.37b5 galaga "},
+        {"galaga_6", "9.99", "mame-standin.exe galaga "}, // not installed
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        serveRecording("galaga.zip", c.recording);
+        ASSERT_NE(startDownload(c.recording, c.version), nullptr);
+        chooseFile(processId(), kSaveTitle, path("g.zip"));
+        finishDownload(downloadWindow());
+        std::string view = answerMessageBox(processId(), "Commandline view");
+        EXPECT_EQ(view.rfind(c.commandStart, 0), 0u) << view;
+    }
 }
 
 TEST_F(DownloadTest, CancelledSaveDialogDownloadsNothing)
