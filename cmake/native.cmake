@@ -36,6 +36,7 @@ add_executable(hobrin_unit
     tests/unit/score_record_test.cpp
     tests/unit/score_text_test.cpp
     tests/unit/settings_test.cpp
+    tests/unit/shown_text_test.cpp
     tests/unit/versions_test.cpp
 )
 find_package(ZLIB REQUIRED)

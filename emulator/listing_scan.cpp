@@ -1,6 +1,8 @@
 // Reads the emulator's game listing one scan step at a time.
 #include "emulator/listing_scan.h"
 
+#include "common/shown_text.h"
+
 #include <cstring>
 
 namespace {
@@ -106,13 +108,18 @@ ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t 
         putBack(stream);
         return ScanResult::notAGame;
     }
-    std::size_t descriptionLength = 0;
+    // The description is judged whole, UTF-8 or not, and converted from
+    // this scratch, which holds more than its field can take once converted.
+    char raw[kListingRawDescription];
+    std::size_t rawLength = 0;
+    Utf8Check utf8;
     while (c != EOF && c != '"') {
-        if (descriptionLength + 1 < descriptionSize)
-            description[descriptionLength++] = static_cast<char>(c);
+        if (rawLength < sizeof raw)
+            raw[rawLength++] = static_cast<char>(c);
+        checkUtf8Byte(utf8, static_cast<unsigned char>(c));
         c = nextChar(stream);
     }
-    description[descriptionLength] = '\0';
+    copyShownText(description, descriptionSize, raw, rawLength, isUtf8Text(utf8) ? TextForm::utf8 : TextForm::ansi);
     if (c == EOF)
         return ScanResult::notAGame;
 

@@ -24,12 +24,18 @@ bool listingEnded(const ListingStream& stream);
 
 enum class ScanResult { game, notAGame };
 
+// The bytes of a description that a step keeps to convert: four for each of
+// the 249 characters that its field holds.
+constexpr std::size_t kListingRawDescription = 1000;
+
 // One scan step with the stepping of the formatted read `%s\t"%[^"]"\n`: a word,
 // white space, a quoted text of at least one character, then white space.
 // A failed step leaves the first unmatched character unread, so a heading
 // line is consumed one word per failed scan and the next line is met in step.
-// Fields are cut to their buffers; a word too long for `shortNameSize`, or
-// holding a zero byte, is never a game, since a cut name would run a
-// different game.
+// A description that is UTF-8 (today's emulators) is converted to the ANSI
+// code page, any other (older emulators write that code page) kept as it
+// is. Fields are cut to their buffers, never inside a character; a word too
+// long for `shortNameSize`, or holding a zero byte, is never a game, since a
+// cut name would run a different game.
 ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t shortNameSize, char* description,
                             std::size_t descriptionSize);

@@ -2,6 +2,7 @@
 #include "online/score_record.h"
 
 #include "common/bounded_text.h"
+#include "common/shown_text.h"
 
 #include <cfloat>
 #include <cmath>
@@ -121,18 +122,24 @@ double decimalValue(const char* text, std::size_t length)
 
 // %[^quote]: at least one character; a longer field is cut to the buffer
 // while the scan still runs to its end, so the next literal stays in step.
-bool scanText(Input& in, char quote, char* target, std::size_t size)
+// A shown text in UTF-8 is converted to the ANSI code page; a text that
+// names something (a recording, a version) stays byte for byte, so that it
+// names the same thing.
+bool scanText(Input& in, char quote, char* target, std::size_t size, bool shown)
 {
-    std::size_t length = 0;
-    while (in.peek() != -1 && in.peek() != static_cast<unsigned char>(quote)) {
-        if (length + 1 < size)
-            target[length] = *in.p;
-        ++length;
+    const char* start = in.p;
+    while (in.peek() != -1 && in.peek() != static_cast<unsigned char>(quote))
         ++in.p;
-    }
+    const std::size_t length = static_cast<std::size_t>(in.p - start);
     if (length == 0)
         return false;
-    target[length + 1 < size ? length : size - 1] = '\0';
+    if (shown) {
+        copyShownText(target, size, start, length);
+    } else {
+        const std::size_t kept = length < size ? length : size - 1;
+        std::memcpy(target, start, kept);
+        target[kept] = '\0';
+    }
     return true;
 }
 
@@ -182,7 +189,7 @@ bool scanPoints(Input& in, float& target)
     return true;
 }
 
-enum class Conversion { text, integer, shortInteger, points };
+enum class Conversion { text, shownText, integer, shortInteger, points };
 
 struct Field {
     char quote;
@@ -194,7 +201,8 @@ struct Field {
 bool scanField(Input& in, const Field& field)
 {
     switch (field.conversion) {
-    case Conversion::text: return scanText(in, field.quote, static_cast<char*>(field.target), field.size);
+    case Conversion::text: return scanText(in, field.quote, static_cast<char*>(field.target), field.size, false);
+    case Conversion::shownText: return scanText(in, field.quote, static_cast<char*>(field.target), field.size, true);
     case Conversion::integer: return scanInteger(in, *static_cast<std::int32_t*>(field.target));
     case Conversion::shortInteger: {
         std::int32_t value = 0;
@@ -263,21 +271,21 @@ void takeScoreLine(const char* line, const char* end, FeedKind kind, ScoreRecord
     const bool recent = kind == FeedKind::recentUploads;
 
     const Field fields[] = {
-        {'\'', Conversion::text, scoreText, sizeof scoreText},
+        {'\'', Conversion::shownText, scoreText, sizeof scoreText},
         {'\'', Conversion::integer, &record.confirmed, 0},
         {'\'', Conversion::text, record.auxCode, sizeof record.auxCode},
         {'\'', Conversion::text, record.versionUsed, sizeof record.versionUsed},
         {'\'', Conversion::integer, &record.uploadTime, 0},
         {'\'', Conversion::text, record.recordingName, sizeof record.recordingName},
         {'\'', Conversion::text, record.auxTag, sizeof record.auxTag},
-        {'\'', Conversion::text, player, sizeof player},
-        {'"', Conversion::text, record.gameName, sizeof record.gameName},
+        {'\'', Conversion::shownText, player, sizeof player},
+        {'"', Conversion::shownText, record.gameName, sizeof record.gameName},
         {'\'', Conversion::shortInteger, &record.position, 0},
         {'\'', Conversion::points, &record.points, 0},
         // The recent uploads carry the game's label before the description.
-        recent ? Field{'\'', Conversion::text, gameLabel, sizeof gameLabel}
-               : Field{'\'', Conversion::text, record.description, sizeof record.description},
-        {'\'', Conversion::text, record.description, sizeof record.description},
+        recent ? Field{'\'', Conversion::shownText, gameLabel, sizeof gameLabel}
+               : Field{'\'', Conversion::shownText, record.description, sizeof record.description},
+        {'\'', Conversion::shownText, record.description, sizeof record.description},
     };
     Input in{line, end};
     scanFields(in, fields, recent ? 13 : 12);

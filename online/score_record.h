@@ -39,7 +39,9 @@ using ListLineSink = void (*)(const char* listLine, void* context);
 // with the feed's pattern (a field may run on past line ends, never past
 // `end`), hands the list line to `sink`, then stores the player name and
 // converts the score. A line that does not match keeps what was scanned up
-// to the mismatch. Fields longer than their widths are cut.
+// to the mismatch. Shown texts (score text, player, title, game label,
+// description) that are UTF-8 are converted to the ANSI code page; the
+// others stay byte for byte. Fields longer than their widths are cut.
 void takeScoreLine(const char* line, const char* end, FeedKind kind, ScoreRecord& record, ListLineSink sink,
                    void* context);
 

@@ -1,22 +1,20 @@
 // Feeds arbitrary bytes to the listing scan, from memory and from a file: the
-// scan loop must always end, every field must end within its buffer, and the
-// game table fill must stay within the table.
+// scan loop must always end, every field must end within its buffer, the
+// game table fill must stay within the table, and every game's description
+// must be what the rule of shown_oracle.h makes of the bytes between its
+// quotes.
 #include "emulator/game_list.h"
 #include "emulator/listing_scan.h"
+#include "tests/fuzz/shown_oracle.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 template <std::size_t N>
 void requireTerminated(const char (&field)[N])
@@ -24,10 +22,34 @@ void requireTerminated(const char (&field)[N])
     require(std::memchr(field, '\0', N) != nullptr);
 }
 
+bool isBlank(std::uint8_t c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// The bytes between the quotes of the game that a step found from `from`:
+// blanks, the name, blanks, a quote, the description up to the next quote.
+std::string rawDescription(const std::uint8_t* data, std::size_t size, std::size_t from)
+{
+    std::size_t i = from;
+    while (i < size && isBlank(data[i]))
+        ++i;
+    while (i < size && !isBlank(data[i]))
+        ++i;
+    while (i < size && isBlank(data[i]))
+        ++i;
+    require(i < size && data[i] == '"');
+    const std::size_t start = i + 1;
+    std::size_t end = start;
+    while (end < size && data[end] != '"')
+        ++end;
+    return std::string(reinterpret_cast<const char*>(data) + start, end - start);
+}
+
 // The loop of fillGameTable, step by step. Every step consumes a byte or ends
 // the stream, so it cannot take more steps than the input has bytes, plus the
-// step that meets the end.
-void scanAll(ListingStream& stream, std::size_t size)
+// step that meets the end. From memory, each game's description is checked.
+void scanAll(ListingStream& stream, const std::uint8_t* data, std::size_t size)
 {
     std::size_t stepsTaken = 0;
     while (!listingEnded(stream)) {
@@ -35,11 +57,15 @@ void scanAll(ListingStream& stream, std::size_t size)
         const std::size_t before = stream.position;
         GameEntry entry;
         std::memset(&entry, 0xA5, sizeof entry);
-        scanListingEntry(stream, entry.shortName, sizeof entry.shortName, entry.description, sizeof entry.description);
+        ScanResult result = scanListingEntry(stream, entry.shortName, sizeof entry.shortName, entry.description,
+                                             sizeof entry.description);
         requireTerminated(entry.shortName);
         requireTerminated(entry.description);
-        if (!stream.file)
+        if (!stream.file) {
             require(stream.position > before || listingEnded(stream));
+            if (result == ScanResult::game)
+                require(entry.description == shownText(rawDescription(data, size, before), sizeof entry.description));
+        }
     }
 }
 
@@ -69,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     ListingStream stream;
     openListingMemory(stream, data, size);
-    scanAll(stream, size);
+    scanAll(stream, data, size);
 
     // The file path refills its buffer and puts characters back across
     // refills; a third of the inputs is enough to keep the runs quick.
@@ -77,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::vector<char> copy(data, data + size);
         if (std::FILE* file = openBytes(copy)) {
             openListingFile(stream, file);
-            scanAll(stream, size);
+            scanAll(stream, data, size);
             std::fclose(file);
         }
     }

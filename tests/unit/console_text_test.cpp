@@ -56,6 +56,36 @@ TEST(ConvertConsoleText, AddsALineFeedAfterEveryLoneCarriageReturn)
     }
 }
 
+TEST(ConvertConsoleText, ConvertsEachUtf8LineAlone)
+{
+    const struct {
+        const char* label;
+        std::string input;
+        std::size_t outputSize;
+        const char* expected;
+    } cases[] = {
+        {"UTF-8 and code page 1252 lines",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e\r\nAttach\xE9\rok\n",
+         64,
+         "Gr\xFC\xDF"
+         "e\r\nAttach\xE9\r\nok\n"},
+        {"Japanese", "\xE3\x83\x91\xE3\x83\x83\xE3\x82\xAF!\n", 64,
+         "?"
+         "?"
+         "?!\n"},
+        {"invalid line kept", "\xC3\xA9 \xC0\xAF\n\xC3\xA9", 64, "\xC3\xA9 \xC0\xAF\n\xE9"},
+        // The read of the console file can stop inside a character.
+        {"last line cut inside a character", "ok\n\xC3\xA9t\xC3", 64, "ok\n\xE9t"},
+        {"converted text fits where its UTF-8 would not", "\xC3\xA9\xC3\xA9\xC3\xA9", 4, "\xE9\xE9\xE9"},
+        {"cut between characters", "\xC3\xA9\xC3\xA9\xC3\xA9", 3, "\xE9\xE9"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(convert(c.input, c.input.size(), c.outputSize).text, c.expected);
+    }
+}
+
 TEST(ConvertConsoleText, CutsWhereTheOutputIsFull)
 {
     const struct {

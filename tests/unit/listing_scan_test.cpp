@@ -110,6 +110,41 @@ TEST(ScanListingEntry, OverlongFieldsAreCutAndTheStepEndsInStep)
     }
 }
 
+TEST(ScanListingEntry, Utf8DescriptionsAreConvertedOthersKept)
+{
+    // Today's emulators write UTF-8, older ones the ANSI code page (1252 here).
+    std::string eAcute600, longInvalid = std::string(1200, 'x') + "\xC3\xA9\xFF";
+    for (int i = 0; i < 600; ++i)
+        eAcute600 += "\xC3\xA9";
+    const struct {
+        const char* label;
+        std::string text;
+        std::vector<Step> expected;
+    } cases[] = {
+        {"accents",
+         "attache   \"Attach\xC3\xA9 Case\"\nproblem   \"Probleml\xC3\xB6sungs-Modul\"\n",
+         {{true, "attache", "Attach\xE9 Case"}, {true, "problem", "Probleml\xF6sungs-Modul"}}},
+        {"Japanese title",
+         "pacmanj   \"\xE3\x83\x91\xE3\x83\x83\xE3\x82\xAF\xE3\x83\x9E\xE3\x83\xB3 (Japan)\"\n",
+         {{true, "pacmanj", "????? (Japan)"}}},
+        {"code page 1252", "attache   \"Attach\xE9 Case\"\n", {{true, "attache", "Attach\xE9 Case"}}},
+        {"invalid UTF-8", "odd       \"Odd \xC0\xAF \xC3\xA9\"\n", {{true, "odd", "Odd \xC0\xAF \xC3\xA9"}}},
+        {"249 characters cut inside a multi-byte one",
+         "long \"" + std::string(248, 'a') + "\xC3\xA9\xC3\xA9\"",
+         {{true, "long", std::string(248, 'a') + "\xE9"}}},
+        {"longer than the scratch, converted",
+         "long \"" + eAcute600 + "\"",
+         {{true, "long", std::string(249, '\xE9')}}},
+        {"longer than the scratch, invalid past it",
+         "long \"" + longInvalid + "\"",
+         {{true, "long", std::string(249, 'x')}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(stepsOf(c.text), c.expected);
+    }
+}
+
 TEST(ScanListingEntry, FieldsFitTinyBuffers)
 {
     ListingStream stream;

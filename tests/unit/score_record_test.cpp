@@ -99,6 +99,32 @@ TEST(TakeScoreLine, KeepsTheFieldsScannedUpToTheFirstMismatch)
     });
 }
 
+TEST(TakeScoreLine, ShownTextsInUtf8AreConvertedNamedTextsKept)
+{
+    const std::string e = "\xC3\xA9", fullwidth = "\xEF\xBC\xBC\xEF\xBC\x82"; // é, fullwidth \\ and "
+    std::string eAcute70;
+    for (int i = 0; i < 70; ++i)
+        eAcute70 += e;
+    const Taken t = take(feedLine({"9" + e, "1", "a" + e, "0.2" + e, "5", "r" + e + fullwidth, "b" + e, "Ren" + e + "e",
+                                   "Pok" + e + "mon " + fullwidth, "3", "4", "Caf" + e + " \xE3\x83\x91"}));
+    EXPECT_EQ(t.fields, "9|1|a" + e + "|0.2" + e + "|5|r" + e + fullwidth + "|b" + e +
+                            "|Ren\xE9"
+                            "e|Pok\xE9mon ??|3|4|Caf\xE9 ?");
+    EXPECT_EQ(t.listLines, std::vector<std::string>{"        9\xE9 - Ren\xE9"
+                                                    "e"});
+
+    const Taken recent = take(line(11, "Pok" + e, true), FeedKind::recentUploads);
+    EXPECT_EQ(recent.listLines, std::vector<std::string>{"        Pok\xE9|         9 - P"});
+    // A field keeps its width in converted characters; code page 1252 stays as it is.
+    EXPECT_EQ(take(line(7, eAcute70)).listLines, std::vector<std::string>{"         9 - " + std::string(63, '\xE9')});
+    EXPECT_EQ(take(line(7,
+                        "Ren\xE9"
+                        "e"))
+                  .listLines,
+              std::vector<std::string>{"         9 - Ren\xE9"
+                                       "e"});
+}
+
 TEST(TakeScoreLine, IntegersReadTheirBaseFromThePrefixAndWrapTo32Bits)
 {
     check({
