@@ -4,6 +4,7 @@
 //   standin-games.txt    shortname<TAB>driver<TAB>description per line ('#' lines and empty lines skipped);
 //                        without it a built-in list of classic games is used
 //   standin-listing.txt  when present, -listfull prints exactly these bytes instead
+//   standin-console.txt  when present, a game run prints exactly these bytes after its own lines
 //   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N
 // and one it writes:
 //   standin-calls.txt    every invocation appends its GetCommandLineA() text and "\r\n"
@@ -24,6 +25,7 @@ namespace {
 
 const char kGamesFile[] = "standin-games.txt";
 const char kListingFile[] = "standin-listing.txt";
+const char kConsoleFile[] = "standin-console.txt";
 const char kControlFile[] = "standin-control.txt";
 const char kCallsFile[] = "standin-calls.txt";
 
@@ -443,6 +445,10 @@ int runGame(const Options& options, const Control& control)
     std::printf("MAME stand-in %s\n", options.version.c_str());
     std::printf("Loading %s...\rLoaded %s.\r\n", game, game);
     std::fprintf(stderr, "Warning: stand-in has no real emulation\n");
+    // Today's emulators print their messages in UTF-8, older ones in the ANSI code page.
+    std::string console;
+    if (readFile(kConsoleFile, console))
+        writeAll(stdout, console);
 
     if (!options.playback.empty()) {
         int result = checkPlayback(options, recordingPath(options, options.playback));

@@ -35,11 +35,22 @@ LRESULT sendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, boo
     return answered ? static_cast<LRESULT>(result) : 0;
 }
 
-// Wine hands the items of another process's list or combo box back in UTF-16
-// even to the ANSI messages, so read them wide and convert.
-std::vector<std::string> itemLines(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage)
+std::string fromWide(const std::wstring& wide, UINT codePage)
 {
-    std::vector<std::string> lines;
+    int size =
+        WideCharToMultiByte(codePage, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(codePage, 0, wide.c_str(), static_cast<int>(wide.size()), &bytes[0], size, nullptr,
+                            nullptr);
+    return bytes;
+}
+
+// Wine hands the items of another process's list or combo box back in UTF-16
+// even to the ANSI messages, so they are read wide.
+std::vector<std::wstring> wideItemLines(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage)
+{
+    std::vector<std::wstring> lines;
     LRESULT count = sendBounded(control, countMessage, 0, 0, true);
     for (LRESULT i = 0; i < count; ++i) {
         LRESULT length = sendBounded(control, lengthMessage, i, 0, true);
@@ -48,14 +59,16 @@ std::vector<std::string> itemLines(HWND control, UINT countMessage, UINT lengthM
         std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
         LRESULT copied = sendBounded(control, textMessage, i, reinterpret_cast<LPARAM>(&wide[0]), true);
         wide.resize(copied > 0 && copied <= length ? static_cast<std::size_t>(copied) : 0);
-        int size =
-            WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-        std::string line(static_cast<std::size_t>(size), '\0');
-        if (size > 0)
-            WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &line[0], size, nullptr,
-                                nullptr);
-        lines.push_back(line);
+        lines.push_back(wide);
     }
+    return lines;
+}
+
+std::vector<std::string> itemLines(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage)
+{
+    std::vector<std::string> lines;
+    for (const std::wstring& wide : wideItemLines(control, countMessage, lengthMessage, textMessage))
+        lines.push_back(fromWide(wide, CP_ACP));
     return lines;
 }
 
@@ -181,6 +194,19 @@ bool isEnabled(HWND dialog, int id)
 std::vector<std::string> listLines(HWND dialog, int id)
 {
     return itemLines(GetDlgItem(dialog, id), LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+}
+
+std::wstring wideText(HWND dialog, int id)
+{
+    wchar_t buffer[4096] = L"";
+    sendBounded(GetDlgItem(dialog, id), WM_GETTEXT, sizeof buffer / sizeof buffer[0], reinterpret_cast<LPARAM>(buffer),
+                true);
+    return buffer;
+}
+
+std::vector<std::wstring> wideListLines(HWND dialog, int id)
+{
+    return wideItemLines(GetDlgItem(dialog, id), LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
 }
 
 int listSelection(HWND dialog, int id)
@@ -461,6 +487,36 @@ std::vector<std::string> yorlRequests()
     std::ostringstream content;
     content << file.rdbuf();
     return splitLines(content.str());
+}
+
+std::wstring shownInCodePage(const std::wstring& text)
+{
+    std::wstring shown;
+    for (std::size_t i = 0; i < text.size();) {
+        // A character past U+FFFF is a pair of UTF-16 units.
+        std::size_t units = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() ? 2 : 1;
+        char bytes[8];
+        BOOL usedDefault = FALSE;
+        int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str() + i, static_cast<int>(units), bytes,
+                                       sizeof bytes, "?", &usedDefault);
+        shown += size > 0 && !usedDefault ? text.substr(i, units) : L"?";
+        i += units;
+    }
+    return shown;
+}
+
+std::wstring fromCodePage(const std::string& bytes)
+{
+    int size = MultiByteToWideChar(CP_ACP, 0, bytes.c_str(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_ACP, 0, bytes.c_str(), static_cast<int>(bytes.size()), &wide[0], size);
+    return wide;
+}
+
+std::string utf8(const std::wstring& text)
+{
+    return fromWide(text, CP_UTF8);
 }
 
 std::vector<std::string> splitLines(const std::string& text)

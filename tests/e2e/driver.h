@@ -47,6 +47,9 @@ bool isChecked(HWND dialog, int id);
 bool isEnabled(HWND dialog, int id);
 std::vector<std::string> listLines(HWND dialog, int id);
 int listSelection(HWND dialog, int id);
+// The same, read wide: the characters that the control shows.
+std::wstring wideText(HWND dialog, int id);
+std::vector<std::wstring> wideListLines(HWND dialog, int id);
 std::vector<std::string> comboLines(HWND dialog, int id);
 int comboSelection(HWND dialog, int id);
 void selectComboItem(HWND dialog, int id, int index);
@@ -120,6 +123,13 @@ std::vector<std::string> yorlRequests();
 // Serves the test archive `archive` (made by make_test_zips.py) as the
 // recording `recordingName`.
 void serveRecording(const std::string& archive, const std::string& recordingName);
+
+// Texts in the system's ANSI code page, as the program shows them: `text`
+// with "?" for each character that the code page lacks (never a look-alike),
+// and what bytes in that code page stand for. utf8 gives a text's UTF-8.
+std::wstring shownInCodePage(const std::wstring& text);
+std::wstring fromCodePage(const std::string& bytes);
+std::string utf8(const std::wstring& text);
 
 // The lines of a text, split at CR LF or LF.
 std::vector<std::string> splitLines(const std::string& text);

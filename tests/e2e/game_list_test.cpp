@@ -39,6 +39,27 @@ TEST_F(GameListTest, StartUpListsTheFirstVersionsGamesWithTheirTotal)
     EXPECT_FALSE(fileExists("gamelist.tmp"));
 }
 
+TEST_F(GameListTest, TitlesInUtf8AreShownInTheCodePageOthersAsTheyAre)
+{
+    // Today's emulators list in UTF-8, older ones in the ANSI code page.
+    const std::wstring utf8Titles[] = {L"Attach\u00e9 Case", L"Probleml\u00f6sungs-Modul",
+                                       L"\u30d1\u30c3\u30af\u30de\u30f3 (Japan)"};
+    const std::string oldTitles[] = {"Attach\xE9 (code page)", "Odd \xC0\xAF (no UTF-8)"};
+    std::string listing = "Name:     Description:\n";
+    for (const std::wstring& title : utf8Titles)
+        listing += "u" + std::to_string(listing.size()) + "    \"" + utf8(title) + "\"\n";
+    for (const std::string& title : oldTitles)
+        listing += "a" + std::to_string(listing.size()) + "    \"" + title + "\"\n";
+    writeFile("standin-listing.txt", listing);
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(wideListLines(window, IDC_MAIN_GAME_LIST),
+              (std::vector<std::wstring>{shownInCodePage(utf8Titles[0]), shownInCodePage(utf8Titles[1]),
+                                         shownInCodePage(utf8Titles[2]), fromCodePage(oldTitles[0]),
+                                         fromCodePage(oldTitles[1])}))
+        << "ANSI code page " << GetACP();
+}
+
 TEST_F(GameListTest, SortByDriverAsksTheEmulatorForThatOrder)
 {
     writeFile("hobrin.cfg", settingsBytes({1, 1, 1, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0}));

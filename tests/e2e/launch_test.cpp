@@ -176,6 +176,25 @@ TEST_F(LaunchTest, NonZeroExitCodeIsReportedThenTheConsoleOutputShown)
     expectWindowBack(window);
 }
 
+TEST_F(LaunchTest, ConsoleLinesInUtf8AreShownInTheCodePageOthersAsTheyAre)
+{
+    const std::wstring today = L"Probleml\u00f6sungs-Modul: \u30d1\u30c3\u30af";
+    const std::string older = "Attach\xE9 (code page)";
+    writeFile("standin-console.txt", utf8(today) + "\n" + older + "\r\n");
+    writeFile("hobrin.cfg", settingsBytes({1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1}));
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    launchAndConfirm(window, IDC_MAIN_PLAY);
+    HWND console = waitForWindow(processId(), "Console output");
+    ASSERT_NE(console, nullptr);
+    std::wstring shown = wideText(console, IDC_CONSOLE_TEXT);
+    EXPECT_NE(shown.find(L"\n" + shownInCodePage(today) + L"\n" + fromCodePage(older) + L"\r\n"), std::wstring::npos)
+        << "ANSI code page " << GetACP() << ": " << utf8(shown);
+    press(console, IDC_CONSOLE_CLOSE);
+    EXPECT_TRUE(waitUntilGone(console));
+    expectWindowBack(window);
+}
+
 TEST_F(LaunchTest, ExitCodeThatLooksLikeStillActiveDoesNotHang)
 {
     writeFile("standin-control.txt", "exit_code=259\n");

@@ -273,6 +273,33 @@ TEST_F(ScoresTest, ScorePropertiesShowEveryFieldOfTheRecord)
     EXPECT_TRUE(waitUntilGone(properties)) << "the close box closes it";
 }
 
+TEST_F(ScoresTest, TextsInUtf8AreShownInTheCodePageWithoutLookAlikes)
+{
+    const std::wstring player = L"Ren\u00e9e", label = L"Pok\u00e9mon Stadium",
+                       title = L"Pok\u00e9mon \uff3c\uff02 (fullwidth)", description = L"Caf\u00e9 \u30d1\u30c3\u30af";
+    writeYorlFile("scores\\pacman.txt",
+                  std::string(kHeader) + "('98760','1','a1','0.251','1100000000','pacman_98760','t','" + utf8(player) +
+                      "',\"" + utf8(title) + "\",'1','12.5','" + utf8(description) + "')<P>\n");
+    writeYorlFile("recent.txt", recentLine(utf8(label), "1200", "Attach\xE9"));
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    fetch(window, IDC_MAIN_RECENT_UPLOADS, 1);
+    EXPECT_EQ(wideListLines(window, IDC_MAIN_SCORE_LIST),
+              std::vector<std::wstring>{shownInCodePage(label) + L"|      1200 - " + fromCodePage("Attach\xE9")});
+    fetch(window, IDC_MAIN_HIGH_SCORES, 1);
+    EXPECT_EQ(wideListLines(window, IDC_MAIN_SCORE_LIST),
+              std::vector<std::wstring>{L"     98760 - " + shownInCodePage(player)});
+    HWND properties = openProperties(window, 0);
+    ASSERT_NE(properties, nullptr);
+    EXPECT_EQ(wideText(properties, IDC_SCORE_PLAYER), L"Recorded by " + shownInCodePage(player));
+    EXPECT_EQ(wideText(properties, IDC_SCORE_DESCRIPTION), shownInCodePage(description));
+    const std::wstring shownTitle = wideText(properties, IDC_SCORE_GAME_NAME);
+    EXPECT_EQ(shownTitle, shownInCodePage(title)) << "ANSI code page " << GetACP();
+    // Best fit would have made them a real backslash and quotation mark.
+    EXPECT_EQ(shownTitle.find_first_of(L"\\\""), std::wstring::npos);
+    EXPECT_EQ(yorlRequests().back(), "/yorl/index.cgi?mode=fe_scores&short=pacman");
+}
+
 TEST_F(ScoresTest, FailureLineOpensTheEmptyFirstRecord)
 {
     HWND window = startWithGame(0, "hobrin_offline.exe");
