@@ -28,6 +28,13 @@ ShownCopy copyConverted(char* field, std::size_t room, const unsigned char* text
 {
     std::size_t written = 0;
     for (std::size_t i = 0; i < length;) {
+        // Every ANSI code page keeps ASCII as it is.
+        if (text[i] < 0x80) {
+            if (written == room)
+                return {written, true};
+            field[written++] = static_cast<char>(text[i++]);
+            continue;
+        }
         std::uint32_t codePoint = 0;
         std::size_t used = decodeUtf8(text + i, length - i, codePoint);
         if (used == 0)
@@ -36,8 +43,8 @@ ShownCopy copyConverted(char* field, std::size_t room, const unsigned char* text
         std::size_t size = codePage.encode(codePoint, bytes);
         if (size > room - written)
             return {written, true};
-        std::memcpy(field + written, bytes, size);
-        written += size;
+        for (std::size_t k = 0; k < size; ++k)
+            field[written++] = bytes[k];
         i += used;
     }
     return {written, false};

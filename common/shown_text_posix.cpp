@@ -3,8 +3,8 @@
 
 namespace {
 
-// The characters of bytes 80-9F; zero where the code page has none. Bytes
-// 81, 8D, 8F, 90 and 9D stand for the control characters of their numbers.
+// The characters of bytes 80-9F, none past U+2122. Bytes 81, 8D, 8F, 90
+// and 9D stand for the control characters of their numbers.
 const std::uint16_t kHighControls[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
@@ -19,7 +19,7 @@ std::size_t encodeAnsiChar(std::uint32_t codePoint, char* out)
         out[0] = static_cast<char>(codePoint);
         return 1;
     }
-    for (unsigned i = 0; i < 32; ++i) {
+    for (unsigned i = 0; i < 32 && codePoint <= 0x2122; ++i) {
         if (kHighControls[i] == codePoint) {
             out[0] = static_cast<char>(0x80 + i);
             return 1;
