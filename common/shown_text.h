@@ -75,12 +75,6 @@ inline bool isUtf8Text(const Utf8Check& check)
     return !check.invalid && check.multiByte && check.pending == 0;
 }
 
-// The same, for a text that may have been cut inside its last character.
-inline bool isUtf8Start(const Utf8Check& check)
-{
-    return !check.invalid && check.multiByte;
-}
-
 bool isUtf8Text(const char* text, std::size_t length);
 
 enum class TextForm { ansi, utf8 };

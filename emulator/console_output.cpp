@@ -50,7 +50,7 @@ void onOpen(HWND window)
     std::memset(displayBuffer, 0, sizeof displayBuffer);
     HANDLE file = openConsoleFile();
     DWORD length = file != INVALID_HANDLE_VALUE ? readConsoleFile(file) : 0;
-    convertConsoleText(readBuffer, length, displayBuffer, sizeof displayBuffer);
+    convertConsoleText(readBuffer, length, length == sizeof readBuffer, displayBuffer, sizeof displayBuffer);
     SetDlgItemTextA(window, IDC_CONSOLE_TEXT, displayBuffer);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);

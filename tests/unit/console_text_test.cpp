@@ -15,11 +15,11 @@ struct Converted {
     std::string text;
 };
 
-Converted convert(const std::string& input, std::size_t inputLength, std::size_t outputSize)
+Converted convert(const std::string& input, std::size_t inputLength, std::size_t outputSize, bool inputCut = false)
 {
     std::vector<char> output(outputSize + 16, kGuardByte);
     Converted c;
-    c.length = convertConsoleText(input.data(), inputLength, output.data(), outputSize);
+    c.length = convertConsoleText(input.data(), inputLength, inputCut, output.data(), outputSize);
     for (std::size_t i = outputSize; i < output.size(); ++i)
         EXPECT_EQ(output[i], kGuardByte) << "byte " << i << " past the output written";
     const std::size_t end = outputSize == 0 ? 0 : strnlen(output.data(), outputSize);
@@ -63,6 +63,7 @@ TEST(ConvertConsoleText, ConvertsEachUtf8LineAlone)
         std::string input;
         std::size_t outputSize;
         const char* expected;
+        bool inputCut = false;
     } cases[] = {
         {"UTF-8 and code page 1252 lines",
          "Gr\xC3\xBC\xC3\x9F"
@@ -76,13 +77,16 @@ TEST(ConvertConsoleText, ConvertsEachUtf8LineAlone)
          "?!\n"},
         {"invalid line kept", "\xC3\xA9 \xC0\xAF\n\xC3\xA9", 64, "\xC3\xA9 \xC0\xAF\n\xE9"},
         // The read of the console file can stop inside a character.
-        {"last line cut inside a character", "ok\n\xC3\xA9t\xC3", 64, "ok\n\xE9t"},
+        {"last line cut inside a character", "ok\n\xC3\xA9t\xC3", 64, "ok\n\xE9t", true},
+        {"whole last line ending in a code-page letter", "ok\n\xC3\xA9t\xC3", 64, "ok\n\xC3\xA9t\xC3"},
+        {"code-page line cut by the read", "ok\ncaf\xE9", 64, "ok\ncaf\xE9", true},
+        {"zero byte makes the text whole", std::string("\xC3\xA9\xC3\0x", 6), 64, "\xC3\xA9\xC3", true},
         {"converted text fits where its UTF-8 would not", "\xC3\xA9\xC3\xA9\xC3\xA9", 4, "\xE9\xE9\xE9"},
         {"cut between characters", "\xC3\xA9\xC3\xA9\xC3\xA9", 3, "\xE9\xE9"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        EXPECT_EQ(convert(c.input, c.input.size(), c.outputSize).text, c.expected);
+        EXPECT_EQ(convert(c.input, c.input.size(), c.outputSize, c.inputCut).text, c.expected);
     }
 }
 
