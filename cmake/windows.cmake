@@ -47,7 +47,9 @@ target_compile_options(minizip PRIVATE -w)
 set_target_properties(minizip PROPERTIES COMPILE_WARNING_AS_ERROR OFF)
 target_link_libraries(minizip PUBLIC ${HOBRIN_ZLIB_STATIC})
 
-set(hobrin_sources
+# Everything but the service's address, compiled once for every program
+# below: each program compiles only online/service.cpp with its address.
+add_library(hobrin_objects OBJECT
     shell/main.cpp
     shell/main_window.cpp
     shell/about.cpp
@@ -62,17 +64,19 @@ set(hobrin_sources
     online/feeds_win.cpp
     online/score_properties.cpp
     online/download.cpp
+    online/service_request_win.cpp
     online/extract.cpp
     online/disk_files_win.cpp
     online/recording_playback.cpp
-    resources/hobrin.rc
 )
+target_include_directories(hobrin_objects PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
+target_compile_definitions(hobrin_objects PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
+target_link_libraries(hobrin_objects PRIVATE minizip hobrin_core)
 
 function(hobrin_program name service_url)
-    add_executable(${name} WIN32 ${hobrin_sources})
+    add_executable(${name} WIN32 online/service.cpp resources/hobrin.rc $<TARGET_OBJECTS:hobrin_objects>)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
-    target_compile_definitions(${name} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501
-                               HOBRIN_SERVICE_URL="${service_url}")
+    target_compile_definitions(${name} PRIVATE HOBRIN_SERVICE_URL="${service_url}")
     target_link_libraries(${name} PRIVATE minizip)
     target_link_libraries(${name} PRIVATE hobrin_core comctl32 comdlg32 wininet gdi32 user32 kernel32)
 endfunction()
