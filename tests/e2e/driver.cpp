@@ -442,7 +442,7 @@ void resetYorlData()
         removeTree(directory);
         CreateDirectoryA(directory.c_str(), nullptr);
     }
-    for (const char* name : {"requests.log", "recent.txt", "recent.mode"})
+    for (const char* name : {"requests.log", "recent.txt", "recent.mode", "tls.mode"})
         removeYorlFile(name);
 }
 
