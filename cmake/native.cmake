@@ -33,6 +33,7 @@ add_executable(hobrin_unit
     tests/unit/game_list_test.cpp
     tests/unit/listing_scan_test.cpp
     tests/unit/recording_path_test.cpp
+    tests/unit/redirect_test.cpp
     tests/unit/score_record_test.cpp
     tests/unit/score_text_test.cpp
     tests/unit/settings_test.cpp
@@ -119,6 +120,7 @@ hobrin_fuzzer(versions_fuzz tests/fuzz/versions_fuzz.cpp tests/fuzz/versions_cor
 # fewer test runs, as each scans up to 64 KiB three times.
 hobrin_fuzzer(listing_fuzz tests/fuzz/listing_fuzz.cpp tests/fuzz/listing_corpus MAX_LEN 65536 RUNS 10000)
 hobrin_fuzzer(feed_fuzz tests/fuzz/feed_fuzz.cpp tests/fuzz/feed_corpus)
+hobrin_fuzzer(redirect_fuzz tests/fuzz/redirect_fuzz.cpp tests/fuzz/redirect_corpus)
 hobrin_extract_fuzzer(extract_fuzz tests/fuzz/extract_fuzz.cpp tests/fuzz/extract_corpus)
 get_property(fuzz_targets GLOBAL PROPERTY hobrin_fuzz_targets)
 file(GENERATE OUTPUT ${fuzz_work}/targets.txt CONTENT "${fuzz_targets}")

@@ -47,7 +47,9 @@ target_compile_options(minizip PRIVATE -w)
 set_target_properties(minizip PROPERTIES COMPILE_WARNING_AS_ERROR OFF)
 target_link_libraries(minizip PUBLIC ${HOBRIN_ZLIB_STATIC})
 
-set(hobrin_sources
+# Everything but the service's address, compiled once for every program
+# below: each program compiles only online/service.cpp with its address.
+add_library(hobrin_objects OBJECT
     shell/main.cpp
     shell/main_window.cpp
     shell/about.cpp
@@ -62,17 +64,19 @@ set(hobrin_sources
     online/feeds_win.cpp
     online/score_properties.cpp
     online/download.cpp
+    online/service_request_win.cpp
     online/extract.cpp
     online/disk_files_win.cpp
     online/recording_playback.cpp
-    resources/hobrin.rc
 )
+target_include_directories(hobrin_objects PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
+target_compile_definitions(hobrin_objects PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
+target_link_libraries(hobrin_objects PRIVATE minizip hobrin_core)
 
 function(hobrin_program name service_url)
-    add_executable(${name} WIN32 ${hobrin_sources})
+    add_executable(${name} WIN32 online/service.cpp resources/hobrin.rc $<TARGET_OBJECTS:hobrin_objects>)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
-    target_compile_definitions(${name} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501
-                               HOBRIN_SERVICE_URL="${service_url}")
+    target_compile_definitions(${name} PRIVATE HOBRIN_SERVICE_URL="${service_url}")
     target_link_libraries(${name} PRIVATE minizip)
     target_link_libraries(${name} PRIVATE hobrin_core comctl32 comdlg32 wininet gdi32 user32 kernel32)
 endfunction()
@@ -82,6 +86,11 @@ set_property(SOURCE resources/hobrin.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CM
 # The same program pointed at a port where nothing listens, for the tests of
 # an unreachable service.
 hobrin_program(hobrin_offline "http://127.0.0.1:1/yorl/")
+# The same program for the stand-in service's TLS port, which presents a
+# certificate for "localhost" from the test authority (tools/make_test_certs.sh).
+set(HOBRIN_TEST_TLS_URL "https://localhost:8381/yorl/" CACHE STRING
+    "The stand-in service's TLS address, for the end-to-end tests of https")
+hobrin_program(hobrin_tls "${HOBRIN_TEST_TLS_URL}")
 
 # GoogleTest from Debian's sources, built with the same toolchain.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -103,15 +112,20 @@ add_executable(hobrin_e2e
     tests/e2e/download_test.cpp
 )
 target_include_directories(hobrin_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
-target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
+target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501
+                                              HOBRIN_TEST_TLS_URL="${HOBRIN_TEST_TLS_URL}")
 target_link_libraries(hobrin_e2e PRIVATE GTest::gtest_main hobrin_core comctl32 user32 kernel32)
-add_dependencies(hobrin_e2e hobrin hobrin_offline mame-standin)
+add_dependencies(hobrin_e2e hobrin hobrin_offline hobrin_tls mame-standin trust-root)
 
 # Steps the headless demo through the windows.
 add_executable(hobrin_demo_ctl tools/demo_ctl.cpp)
 
 # The stand-in emulator used by the end-to-end tests and the demo.
 add_executable(mame-standin tools/mame_standin.cpp)
+
+# Makes a Wine prefix trust the test authority of the TLS tests.
+add_executable(trust-root tools/trust_root.cpp)
+target_link_libraries(trust-root PRIVATE crypt32)
 
 # Timings under Wine, run by tools/bench.sh and not by the tests: the
 # program driven from outside, and the bare programs timed beside it.

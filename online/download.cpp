@@ -9,6 +9,7 @@
 #include "online/file_names.h"
 #include "online/score_record.h"
 #include "online/service.h"
+#include "online/service_request_win.h"
 #include "shell/app.h"
 #include "resource.h"
 
@@ -85,20 +86,6 @@ void enableProgressControl(int id, bool enabled)
         EnableWindow(GetDlgItem(window, id), enabled);
 }
 
-struct Session {
-    HINTERNET internet = nullptr;
-    HINTERNET address = nullptr;
-    void close()
-    {
-        if (address)
-            InternetCloseHandle(address);
-        if (internet)
-            InternetCloseHandle(internet);
-        address = internet = nullptr;
-    }
-    ~Session() { close(); }
-};
-
 // Every failure ends here: the message, then no file at the chosen path
 // other than what was there before.
 unsigned fail(const char* text, const char* title)
@@ -113,10 +100,6 @@ unsigned fail(const char* text, const char* title)
 // download never destroys a good file of that name nor leaves a cut archive.
 unsigned __stdcall downloadRecording(void* name)
 {
-    Session session;
-    session.internet = InternetOpenA("Hobrin", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (!session.internet)
-        return fail("Cannot start internet session", "Can't download");
     char encoded[3 * sizeof downloadName];
     bool encodedWhole = encodeAddressPart(encoded, sizeof encoded, static_cast<const char*>(name));
     char address[512];
@@ -125,20 +108,24 @@ unsigned __stdcall downloadRecording(void* name)
     appendText(builder, encoded);
     if (!encodedWhole || builder.overflowed)
         return fail("Cannot connect to YORL", "Can't download");
-    session.address = InternetOpenUrlA(session.internet, address, nullptr, 0,
-                                       INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-    if (!session.address)
-        return fail("Cannot connect to YORL", "Can't download");
+    // A read that gets nothing for the request's timeout fails, so a
+    // stalled service ends the download with the read's message.
+    ServiceRequest session;
+    switch (openServiceRequest(address, session)) {
+    case RequestResult::noSession: return fail("Cannot start internet session", "Can't download");
+    case RequestResult::noConnection: return fail("Cannot connect to YORL", "Can't download");
+    case RequestResult::ok: break;
+    }
     DWORD status = 0;
     DWORD statusSize = sizeof status;
-    if (!HttpQueryInfoA(session.address, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize,
+    if (!HttpQueryInfoA(session.answer, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize,
                         nullptr) ||
         status != HTTP_STATUS_OK)
         return fail("Cannot retrieve data from URL", "Can't download");
 
     DWORD length = 0;
     DWORD lengthSize = sizeof length;
-    bool lengthKnown = HttpQueryInfoA(session.address, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
+    bool lengthKnown = HttpQueryInfoA(session.answer, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
                                       &lengthSize, nullptr) != FALSE;
     char block[kBlockSize];
     unsigned long long received = 0;
@@ -150,7 +137,7 @@ unsigned __stdcall downloadRecording(void* name)
             return kDownloadFailed;
         }
         DWORD got = 0;
-        if (!InternetReadFile(session.address, block, kBlockSize, &got))
+        if (!InternetReadFile(session.answer, block, kBlockSize, &got))
             return fail("Cannot retrieve data from URL", "Can't download");
         if (got >= 6 && std::memcmp(block, "<HTML>", 6) == 0)
             return fail("HTML received instead of zip - probable server error", "Can't download");

@@ -4,12 +4,12 @@
 #include "emulator/game_list.h"
 #include "online/score_record.h"
 #include "online/service.h"
+#include "online/service_request_win.h"
 #include "shell/app.h"
 #include "common/bounded_text.h"
 #include "common/list_fill.h"
 
 #include <windows.h>
-#include <wininet.h>
 
 #include <cstring>
 
@@ -61,24 +61,20 @@ const char* failureLine(FetchResult result)
 FetchResult fetchAnswer(const char* address, char* answer, std::size_t cap, std::size_t& received)
 {
     received = 0;
-    HINTERNET session = InternetOpenA("Hobrin", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (!session)
-        return FetchResult::noSession;
-    // Always from the service, never from the cache: the table must be current.
-    HINTERNET request = InternetOpenUrlA(
-        session, address, nullptr, 0, INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-    if (!request) {
-        InternetCloseHandle(session);
-        return FetchResult::noConnection;
+    ServiceRequest request;
+    switch (openServiceRequest(address, request)) {
+    case RequestResult::noSession: return FetchResult::noSession;
+    case RequestResult::noConnection: return FetchResult::noConnection;
+    case RequestResult::ok: break;
     }
     DWORD status = 0;
     DWORD statusSize = sizeof status;
-    bool answered =
-        HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr) &&
-        status == HTTP_STATUS_OK;
+    bool answered = HttpQueryInfoA(request.answer, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                                   &statusSize, nullptr) &&
+                    status == HTTP_STATUS_OK;
     while (answered && received < cap) {
         DWORD got = 0;
-        if (!InternetReadFile(request, answer + received, static_cast<DWORD>(cap - received), &got)) {
+        if (!InternetReadFile(request.answer, answer + received, static_cast<DWORD>(cap - received), &got)) {
             answered = false;
             break;
         }
@@ -86,8 +82,7 @@ FetchResult fetchAnswer(const char* address, char* answer, std::size_t cap, std:
             break;
         received += got;
     }
-    InternetCloseHandle(request);
-    InternetCloseHandle(session);
+    request.close();
     if (!answered) {
         received = 0;
         return FetchResult::noData;

@@ -23,7 +23,7 @@ packages=(
     g++-mingw-w64-i686 libz-mingw-w64-dev
     wine wine32:i386 fonts-wine
     xvfb xauth imagemagick x11-utils
-    python3 curl
+    python3 curl openssl
 )
 
 install_packages() {

@@ -15,6 +15,8 @@ failed=0
 # The stand-in service's port, compiled into the test build: set
 # HOBRIN_TEST_PORT to run two checkouts' tests side by side.
 port=${HOBRIN_TEST_PORT:-8380}
+# Its TLS port, for the build of the program that talks https.
+tls_port=$((port + 1))
 
 step() { printf '\n== %s\n' "$*"; }
 
@@ -40,7 +42,8 @@ step "native tests"
 step "Windows build (mingw-w64 i686)"
 cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DHOBRIN_SERVICE_URL="http://127.0.0.1:$port/yorl/" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null || exit 1
+    -DHOBRIN_SERVICE_URL="http://127.0.0.1:$port/yorl/" -DHOBRIN_TEST_TLS_URL="https://localhost:$tls_port/yorl/" \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null || exit 1
 cmake --build "$build/win" || exit 1
 # The release archive, which an end-to-end test unpacks.
 rm -f "$build"/win/hobrin-*-win32.zip
@@ -52,7 +55,11 @@ wine_env_start "$build/win" || exit 1
 # A fresh data directory that the tests fill with the answers they need.
 yorl_data="$build/yorl-test"
 rm -rf "$yorl_data" && mkdir -p "$yorl_data/scores" "$yorl_data/inp"
-service_start "$yorl_data" "$port" || exit 1
+# https: a test authority made for this run and trusted by this prefix
+# alone, and the service's TLS port beside its plain one.
+bash "$root/tools/make_test_certs.sh" "$build/tls" || exit 1
+trust_test_authority "$build/tls/authority.crt" "$build/win/trust-root.exe" || exit 1
+service_start "$yorl_data" "$port" --tls-port "$tls_port" --certs "$build/tls" || exit 1
 export HOBRIN_E2E_YORL_DATA=$(winepath -w "$yorl_data")
 # The archives that the download tests serve.
 python3 "$root/tests/e2e/make_test_zips.py" "$build/e2e-zips" || exit 1

@@ -2,7 +2,12 @@
 # project's own, an X display (our own Xvfb when there is none), the stand-in
 # YORL service, and cleanup of everything started here, on every exit path.
 #   wine_env_start BUILD_DIR      sets up Wine and the display
-#   service_start DATA_DIR [PORT] starts the stand-in service on 127.0.0.1
+#   service_start DATA_DIR [PORT [OPTION...]]
+#                                 starts the stand-in service on 127.0.0.1, with
+#                                 more options of tools/yorl_standin.py (--tls-port...)
+#   trust_test_authority CERT HELPER
+#                                 makes the prefix in WINEPREFIX trust the test
+#                                 authority CERT, with HELPER (trust-root.exe)
 #   devices_start DIR             points the prefix's COM and LPT ports at
 #                                 files and a terminal in DIR (tools/device_standins.py)
 #   wine_env_stop                 stops all of it (also run on exit)
@@ -82,12 +87,24 @@ wine_env_link_fonts() {
 
 service_start() {
     local data_dir=$1 port=${2:-8380}
+    shift $(($# < 2 ? $# : 2))
     # It stops by itself after an hour should this script be killed outright.
-    if ! start_helper --ready-file yorl_standin.py --port "$port" --data "$data_dir" --lifetime 3600; then
+    if ! start_helper --ready-file yorl_standin.py --port "$port" --data "$data_dir" --lifetime 3600 "$@"; then
         echo "service: the stand-in YORL service did not start (is port $port in use?)" >&2
         return 1
     fi
     WINE_ENV_SERVICE_PID=$STARTED_PID
+}
+
+# The TLS tests' authority is trusted by the prefix's own local-machine root
+# store only: the helper, a Windows program, puts it there (and removes the
+# authorities of earlier runs). The machine's own trust store is never touched.
+trust_test_authority() {
+    local cert=$1 helper=$2
+    if ! wine "$helper" "$(winepath -w "$cert")"; then
+        echo "wine-env: the prefix could not be made to trust $cert" >&2
+        return 1
+    fi
 }
 
 devices_start() {

@@ -1,8 +1,10 @@
 # A local stand-in for the YORL leaderboard service: serves score feeds and recordings from a data directory.
 """Usage: python3 tools/yorl_standin.py --port 8380 --data DIR
+                 [--tls-port 8381 --certs CERT_DIR]
                  [--lifetime SECONDS] [--ready-file PATH] [--verbose]
 
-Listens on 127.0.0.1 only and answers under /yorl/:
+Listens on 127.0.0.1 only and answers under /yorl/, over plain HTTP on
+--port and, with --tls-port, over TLS on that port too:
 
   /yorl/index.cgi?mode=fe_scores&short=KEY   DIR/scores/KEY.txt   (missing: "no scores\\n")
   /yorl/index.cgi?mode=fe_recent             DIR/recent.txt       (missing: empty body)
@@ -19,6 +21,17 @@ request and holds words that change how the answer is sent:
   nolength       leave out Content-Length; closing the connection ends the body
   cut=N          announce the full length but send only N bytes, then close
   reset          close the connection at once without answering (RST)
+  hang           read the request, then send nothing and keep the connection open
+  stall=N        send the headers and N bytes of the body, then send nothing
+                 more and keep the connection open
+  redirect=URL   answer with a redirect to URL (status 302 unless status= says
+                 otherwise) instead of the answer
+
+A stalled connection is held until the client closes it or the server stops.
+
+The TLS listener presents CERT_DIR/NAME.crt with the key CERT_DIR/NAME.key,
+where NAME is "localhost" unless DIR/tls.mode holds cert=NAME; the file is
+read at each connection.
 
 With --port 0 a free port is taken; the port number goes to --ready-file once
 the server is listening. The server stops by itself after --lifetime seconds
@@ -28,8 +41,10 @@ import argparse
 import http.server
 import os
 import re
+import select
 import signal
 import socket
+import ssl
 import struct
 import sys
 import threading
@@ -76,9 +91,11 @@ def parse_mode(path):
                 mode["pieces"] = (max(1, int(size)), max(0, int(gap or 0)) / 1000.0)
             elif name == "status":
                 mode["status"] = int(value)
-            elif name == "cut":
-                mode["cut"] = max(0, int(value))
-            elif name in ("nolength", "reset") and not value:
+            elif name in ("cut", "stall"):
+                mode[name] = max(0, int(value))
+            elif name == "redirect" and value:
+                mode["redirect"] = value
+            elif name in ("nolength", "reset", "hang") and not value:
                 mode[name] = True
         except ValueError:
             pass
@@ -175,8 +192,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if mode.get("reset"):
             self.reset_connection()
             return
+        if mode.get("hang"):
+            self.hold_connection()
+            return
         body = answer.body
-        self.send_response(mode.get("status", answer.status))
+        if "redirect" in mode:
+            body = b"<HTML><BODY>Moved</BODY></HTML>"
+        self.send_response(mode.get("status", 302 if "redirect" in mode else answer.status))
+        if "redirect" in mode:
+            self.send_header("Location", mode["redirect"])
         self.send_header("Content-Type", answer.content_type)
         if not mode.get("nolength"):
             self.send_header("Content-Length", str(len(body)))
@@ -184,12 +208,27 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         if "cut" in mode:
             body = body[: mode["cut"]]
+        if "stall" in mode:
+            body = body[: mode["stall"]]
         size, gap = mode.get("pieces", (len(body) or 1, 0))
         for start in range(0, len(body), size):
             if start and gap:
                 time.sleep(gap)
             self.wfile.write(body[start : start + size])
             self.wfile.flush()
+        if "stall" in mode:
+            self.hold_connection()
+
+    def hold_connection(self):
+        """Sends nothing more until the client closes the connection or the server stops."""
+        self.log_message("holding the connection")
+        while not self.server.stopping.is_set():
+            try:
+                readable, _, _ = select.select([self.connection], [], [], 0.2)
+                if readable and not self.connection.recv(4096):
+                    return
+            except (OSError, ValueError):
+                return
 
     def reset_connection(self):
         self.log_message("resetting the connection")
@@ -203,6 +242,57 @@ class Handler(http.server.BaseHTTPRequestHandler):
 class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
+    def handle_error(self, request, client_address):
+        # A client that refuses the certificate or hangs up is no fault of ours.
+        error = sys.exc_info()[1]
+        if isinstance(error, (ssl.SSLError, OSError)):
+            if self.verbose:
+                sys.stderr.write("yorl_standin: %s: connection ended: %s\n" % (client_address[0], error))
+            return
+        super().handle_error(request, client_address)
+
+
+class TlsServer(Server):
+    """The same service over TLS, with the certificate that DIR/tls.mode names."""
+
+    def __init__(self, address, handler, cert_dir):
+        super().__init__(address, handler)
+        self.cert_dir = cert_dir
+        self.contexts = {}
+
+    def context_for(self, name):
+        if name not in self.contexts:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            base = os.path.join(self.cert_dir, name)
+            context.load_cert_chain(base + ".crt", base + ".key")
+            self.contexts[name] = context
+        return self.contexts[name]
+
+    def certificate_name(self):
+        text = read_file(os.path.join(self.data_dir, "tls.mode")) or b""
+        for word in text.decode("latin-1").split():
+            key, _, value = word.partition("=")
+            if key == "cert" and re.fullmatch(r"[A-Za-z0-9_-]+", value):
+                return value
+        return "localhost"
+
+    def get_request(self):
+        connection, address = super().get_request()
+        try:
+            context = self.context_for(self.certificate_name())
+        except (OSError, ssl.SSLError):
+            connection.close()
+            raise
+        # The handshake happens in the request's own thread, so a client that
+        # stalls in it holds no one else.
+        return context.wrap_socket(connection, server_side=True, do_handshake_on_connect=False), address
+
+    def finish_request(self, request, client_address):
+        request.settimeout(30)
+        request.do_handshake()
+        request.settimeout(None)
+        super().finish_request(request, client_address)
+
 
 def main():
     parser = argparse.ArgumentParser(description="Local stand-in for the YORL leaderboard service.")
@@ -210,19 +300,29 @@ def main():
     parser.add_argument("--data", required=True, help="data directory")
     parser.add_argument("--lifetime", type=float, default=1800, help="seconds before stopping by itself")
     parser.add_argument("--ready-file", help="receives the port number once listening")
+    parser.add_argument("--tls-port", type=int, help="also serve over TLS on this port")
+    parser.add_argument("--certs", help="folder of NAME.crt and NAME.key for the TLS port")
     parser.add_argument("--verbose", action="store_true", help="log to stderr")
     args = parser.parse_args()
+    if args.tls_port is not None and not args.certs:
+        parser.error("--tls-port needs --certs")
 
-    server = Server(("127.0.0.1", args.port), Handler)
-    server.data_dir = os.path.abspath(args.data)
-    server.verbose = args.verbose
+    servers = [Server(("127.0.0.1", args.port), Handler)]
+    if args.tls_port is not None:
+        servers.append(TlsServer(("127.0.0.1", args.tls_port), Handler, os.path.abspath(args.certs)))
+    stopping = threading.Event()
+    for server in servers:
+        server.data_dir = os.path.abspath(args.data)
+        server.verbose = args.verbose
+        server.stopping = stopping
+    server = servers[0]
     port = server.server_address[1]
 
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
     signal.signal(signal.SIGINT, lambda *_: stop.set())
-    worker = threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True)
-    worker.start()
+    for each in servers:
+        threading.Thread(target=each.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True).start()
 
     if args.ready_file:
         temp = args.ready_file + ".tmp"
@@ -236,8 +336,11 @@ def main():
     deadline = time.monotonic() + args.lifetime
     while not stop.is_set() and time.monotonic() < deadline:
         stop.wait(min(0.5, max(0.0, deadline - time.monotonic())))
-    server.shutdown()
-    server.server_close()
+    # Held connections let go first, so that nothing outlives the server.
+    stopping.set()
+    for each in servers:
+        each.shutdown()
+        each.server_close()
     if args.verbose:
         sys.stderr.write("yorl_standin: stopped\n")
     return 0

@@ -1,9 +1,11 @@
 // "Download and playback": the save dialog, the download window with its
-// progress, failures and Cancel, then extraction and playback of the recording.
+// progress, failures and Cancel, then extraction and playback of the
+// recording; over https, and from a service that stalls.
 #include "tests/e2e/driver.h"
 
 #include "resource.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -59,10 +61,11 @@ protected:
 
     // Lists one high score for pacman whose recording is `recording`, opens
     // its Score Properties and presses "Download and playback".
-    HWND startDownload(const std::string& recording, const std::string& version = "0.106")
+    HWND startDownload(const std::string& recording, const std::string& version = "0.106",
+                       const std::string& program = "hobrin.exe")
     {
         writeYorlFile("scores\\pacman.txt", "header\n" + scoreLine(recording, version));
-        window_ = start();
+        window_ = launch(program) ? waitForMainWindow() : nullptr;
         if (!window_)
             return nullptr;
         selectListItem(window_, IDC_MAIN_GAME_LIST, 0);
@@ -462,6 +465,101 @@ TEST_F(DownloadTest, EndingTheProgramRemovesACutDownload)
     EXPECT_LE(GetTickCount() - closed, 8000u) << "the program waits a bounded time for the download";
     EXPECT_TRUE(temporaryFiles(directory()).empty());
     EXPECT_FALSE(fileExists("endless.zip")) << "a cut download is never put in place";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DownloadTest, HttpsRecordingIsSavedOnlyFromATrustedServiceThatStaysOnHttps)
+{
+    const std::string plainUrl = HOBRIN_SERVICE_URL;
+    const struct {
+        const char* certificate;
+        std::string mode;
+        const char* failure; // "" when the recording is saved and played
+    } cases[] = {
+        {"otherhost", "", "Cannot connect to YORL"},
+        {"untrusted", "", "Cannot connect to YORL"},
+        {"", "status=301 redirect=" + plainUrl + "inp/plain.zip", "Cannot connect to YORL"},
+        {"", "", ""},
+    };
+    serveRecording("good.zip", "tls");
+    ASSERT_NE(startDownload("tls", "0.106", "hobrin_tls.exe"), nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.certificate) + c.mode);
+        std::size_t asked = yorlRequests().size();
+        writeYorlFile("tls.mode", std::string("cert=") + c.certificate);
+        writeYorlFile("inp\\tls.mode", c.mode);
+        if (&c != &cases[0])
+            press(properties_, IDC_SCORE_DOWNLOAD);
+        chooseFile(processId(), kSaveTitle, path("tls.zip"));
+        HWND download = downloadWindow();
+        ASSERT_NE(download, nullptr);
+        if (*c.failure) {
+            EXPECT_EQ(answerMessageBox(processId(), "Can't download"), c.failure);
+            press(download, IDC_DOWNLOAD_CANCEL);
+            EXPECT_TRUE(waitUntilGone(download));
+            EXPECT_FALSE(fileExists("tls.zip"));
+            EXPECT_EQ(yorlRequests().size(), asked + (c.mode.empty() ? 0 : 1)) << "nothing asked of plain http";
+            continue;
+        }
+        finishDownload(download);
+        std::string view = answerMessageBox(processId(), "Commandline view");
+        EXPECT_NE(view.find("-playback \"good\""), std::string::npos) << view;
+        EXPECT_TRUE(waitUntilShown(properties_));
+        EXPECT_EQ(yorlRequests().back(), "/yorl/inp/tls.zip");
+    }
+    EXPECT_TRUE(temporaryFiles(directory()).empty());
+}
+
+// A service that accepts and then says nothing holds neither the download
+// nor the score list for more than the program's 15 s wait.
+TEST_F(DownloadTest, StalledServiceFreesDownloadAndScoreListWithinTwentySeconds)
+{
+    const struct {
+        const char* feedMode;
+        const char* feedLine;
+        const char* downloadMode;
+        const char* downloadMessage;
+    } cases[] = {
+        {"hang", "Cannot connect to YORL.", "stall=3000", "Cannot retrieve data from URL"},
+        {"stall=40", "Cannot access data at this time.", "hang", "Cannot connect to YORL"},
+    };
+    serveRecording("big.zip", "stalled");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.feedMode);
+        writeYorlFile("scores\\pacman.mode", "");
+        writeYorlFile("inp\\stalled.mode", c.downloadMode);
+        ASSERT_NE(startDownload("stalled"), nullptr);
+        writeYorlFile("scores\\pacman.mode", c.feedMode);
+        DWORD stalled = GetTickCount();
+        chooseFile(processId(), kSaveTitle, path("stalled.zip"));
+        HWND download = downloadWindow();
+        ASSERT_NE(download, nullptr);
+        postCommand(window_, IDC_MAIN_HIGH_SCORES);
+        const DWORD bound = 20000;
+        auto left = [&] { return bound - std::min(bound, GetTickCount() - stalled); };
+        EXPECT_EQ(answerMessageBox(processId(), "Can't download", left()), c.downloadMessage);
+        EXPECT_TRUE(waitUntil(
+            [&] { return listLines(window_, IDC_MAIN_SCORE_LIST) == std::vector<std::string>{c.feedLine}; }, left()));
+        press(download, IDC_DOWNLOAD_CANCEL);
+        EXPECT_TRUE(waitUntilGone(download));
+        EXPECT_FALSE(fileExists("stalled.zip"));
+        EXPECT_TRUE(temporaryFiles(directory()).empty());
+
+        // Free again: the next fetch lists the score (a press made before
+        // the stalled worker has quite ended asks for patience: press again).
+        writeYorlFile("scores\\pacman.mode", "");
+        const std::vector<std::string> listed{"      1000 - Ann"};
+        postCommand(window_, IDC_MAIN_HIGH_SCORES);
+        EXPECT_TRUE(waitUntil([&] {
+            std::vector<std::string> lines = listLines(window_, IDC_MAIN_SCORE_LIST);
+            if (lines == std::vector<std::string>{"Patience, d00d..."})
+                postCommand(window_, IDC_MAIN_HIGH_SCORES);
+            return lines == listed;
+        }));
+    }
 }
 
 } // namespace

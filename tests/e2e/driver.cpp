@@ -282,6 +282,10 @@ std::string answerMessageBox(DWORD processId, const std::string& title, DWORD ti
         ADD_FAILURE() << "no message box titled \"" << title << "\"";
         return std::string();
     }
+    // A thread that has not looked at its messages for 5 s (a worker that
+    // waited that long on the network) counts as hung until its box's own
+    // loop starts, and messages that abort on a hung thread fail meanwhile.
+    waitUntil([&] { return !IsHungAppWindow(box); });
     std::string message = text(box, kMessageBoxTextId);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_TRUE(waitUntilGone(box)) << "message box \"" << title << "\" stayed open";
@@ -468,7 +472,7 @@ void resetYorlData()
         removeTree(directory);
         CreateDirectoryA(directory.c_str(), nullptr);
     }
-    for (const char* name : {"requests.log", "recent.txt", "recent.mode"})
+    for (const char* name : {"requests.log", "recent.txt", "recent.mode", "tls.mode"})
         removeYorlFile(name);
 }
 

@@ -1,5 +1,6 @@
 // The leaderboard: high scores and recent uploads from the stand-in service,
-// the busy guard, every failure line, and the Score Properties window.
+// over http and https, the busy guard, every failure line, redirects, and
+// the Score Properties window.
 #include "tests/e2e/driver.h"
 
 #include "online/score_text.h"
@@ -190,6 +191,58 @@ TEST_F(ScoresTest, UnreachableServiceCannotBeConnected)
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(failureOf(window, IDC_MAIN_HIGH_SCORES), "Cannot connect to YORL.");
     EXPECT_EQ(failureOf(window, IDC_MAIN_RECENT_UPLOADS), "Cannot connect to YORL.");
+}
+
+TEST_F(ScoresTest, HttpsScoresAreListedOnlyWithATrustedCertificateForTheHost)
+{
+    writeYorlFile("scores\\pacman.txt", kHeader + highScoreLine("100", "Tia", 1));
+    writeYorlFile("recent.txt", recentLine("dkong", "873400", "Ugo"));
+    const struct {
+        const char* certificate;
+        std::vector<std::string> highScores;
+        std::vector<std::string> recent;
+    } cases[] = {
+        {"otherhost", {"Cannot connect to YORL."}, {"Cannot connect to YORL."}},
+        {"untrusted", {"Cannot connect to YORL."}, {"Cannot connect to YORL."}},
+        {"localhost", {"       100 - Tia"}, {"       dkong|    873400 - Ugo"}},
+    };
+    HWND window = startWithGame(0, "hobrin_tls.exe");
+    ASSERT_NE(window, nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.certificate);
+        writeYorlFile("tls.mode", std::string("cert=") + c.certificate);
+        EXPECT_EQ(fetch(window, IDC_MAIN_HIGH_SCORES, 1), c.highScores);
+        EXPECT_EQ(fetch(window, IDC_MAIN_RECENT_UPLOADS, 1), c.recent);
+    }
+    EXPECT_EQ(yorlRequests().size(), 2u) << "nothing was asked over a connection the program did not trust";
+}
+
+TEST_F(ScoresTest, RedirectsAreFollowedUnlessTheyLeaveHttps)
+{
+    const std::string plainUrl = HOBRIN_SERVICE_URL;
+    const std::string tlsUrl = HOBRIN_TEST_TLS_URL;
+    const struct {
+        const char* program;
+        std::string mode;
+        const char* line;
+        std::size_t requests;
+    } cases[] = {
+        {"hobrin_tls.exe", "status=301 redirect=" + plainUrl + "index.cgi?mode=fe_scores&short=galaga",
+         "Cannot connect to YORL.", 1},
+        {"hobrin.exe", "redirect=" + tlsUrl + "index.cgi?mode=fe_scores&short=galaga", "       200 - Vic", 2},
+        {"hobrin_tls.exe", "status=308 redirect=../yorl/index.cgi?mode=fe_scores&short=galaga", "       200 - Vic", 2},
+        {"hobrin.exe", "redirect=index.cgi?mode=fe_scores&short=pacman", "Cannot connect to YORL.", 6}, // a loop
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        resetYorlData();
+        writeYorlFile("scores\\galaga.txt", kHeader + highScoreLine("200", "Vic", 1));
+        writeYorlFile("scores\\pacman.mode", c.mode);
+        HWND window = startWithGame(0, c.program);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(failureOf(window, IDC_MAIN_HIGH_SCORES), c.line);
+        EXPECT_EQ(yorlRequests().size(), c.requests);
+    }
 }
 
 TEST_F(ScoresTest, AnswerArrivingInSmallPiecesIsListedWhole)
