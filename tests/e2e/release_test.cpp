@@ -56,12 +56,13 @@ TEST_F(ReleaseTest, UnpackedArchiveOpensWithTheGamesAndTheExampleVersions)
     EXPECT_NE(readFile("README.txt").find(HOBRIN_SERVICE_URL), std::string::npos)
         << "the README names the service address the program was built for";
 
-    // As a player would: the emulator beside the program, the example's
-    // versions after one of the player's own.
+    // As a player would: the emulator beside the program (or under Program
+    // Files where the test run installed it), the example's versions after
+    // one of the player's own.
     std::string standin = moduleDirectory() + "\\mame-standin.exe";
     ASSERT_TRUE(CopyFileA(standin.c_str(), path("mame-standin.exe").c_str(), FALSE));
-    writeFile("versions.ini",
-              "MAME 0.106 (stand-in)\r\nmame-standin.exe\r\n0.106\r\nWin32\r\n" + readFile("versions-example.ini"));
+    writeFile("versions.ini", "MAME 0.106 (stand-in)\r\n" + standinCommand(0) + "\r\n0.106\r\nWin32\r\n" +
+                                  readFile("versions-example.ini"));
     ASSERT_TRUE(launch(path("hobrin.exe")));
     HWND window = waitForMainWindow();
     ASSERT_NE(window, nullptr);
