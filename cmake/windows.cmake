@@ -17,7 +17,8 @@ add_custom_command(
     COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/tools/make_logo.py ${logo}
     DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tools/make_logo.py
     COMMENT "Drawing the About logo")
-set_source_files_properties(resources/hobrin.rc PROPERTIES OBJECT_DEPENDS ${logo})
+set_source_files_properties(resources/hobrin.rc PROPERTIES OBJECT_DEPENDS
+                            "${logo};${CMAKE_CURRENT_SOURCE_DIR}/resources/hobrin.manifest")
 
 # The leaderboard service's base address is compiled in; the demo starts the
 # stand-in service at the default.

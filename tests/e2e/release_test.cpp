@@ -72,4 +72,31 @@ TEST_F(ReleaseTest, UnpackedArchiveOpensWithTheGamesAndTheExampleVersions)
     EXPECT_EQ(text(window, IDC_MAIN_TOTAL), "Total number of MAME drivers: 25");
 }
 
+// What Windows reads before it starts the program: it runs with the rights
+// of whoever starts it (never elevated, never redirected to the VirtualStore
+// when unpacked under Program Files), on Windows 7 to 11, at the system's DPI;
+// without Common Controls 6, which would change the controls' look and ways.
+TEST(ManifestTest, ProgramRunsAsItsUserOnWindows7To11AtTheSystemDpi)
+{
+    HMODULE program = LoadLibraryExA((moduleDirectory() + "\\hobrin.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    HRSRC resource = FindResourceA(program, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+    HGLOBAL loaded = resource ? LoadResource(program, resource) : nullptr;
+    std::string manifest;
+    if (loaded)
+        manifest.assign(static_cast<const char*>(LockResource(loaded)), SizeofResource(program, resource));
+    FreeLibrary(program);
+    ASSERT_FALSE(manifest.empty()) << "no manifest";
+    for (const char* wanted : {
+             "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
+             "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>", // Windows 7
+             "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>", // Windows 8
+             "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>", // Windows 8.1
+             "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>", // Windows 10 and 11
+             "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
+         })
+        EXPECT_NE(manifest.find(wanted), std::string::npos) << wanted;
+    EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos);
+}
+
 } // namespace
