@@ -75,8 +75,9 @@ TEST_F(LaunchTest, PlayShowsAndRunsTheExactCommandLine)
         EXPECT_EQ(line, standinCommand(version) + " galaga" + kDefaultSwitches + " ");
         expectWindowBack(window);
         EXPECT_EQ(lastCall(), line);
-        EXPECT_NE(readFile("mame.out").find(banners[version]), std::string::npos)
-            << "kept when the console output is not shown";
+        std::string output = readFile("mame.out");
+        EXPECT_NE(output.find(banners[version]), std::string::npos)
+            << "kept when the console output is not shown, and this run's own: " << output;
     }
 }
 
