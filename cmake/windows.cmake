@@ -17,7 +17,8 @@ add_custom_command(
     COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/tools/make_logo.py ${logo}
     DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tools/make_logo.py
     COMMENT "Drawing the About logo")
-set_source_files_properties(resources/hobrin.rc PROPERTIES OBJECT_DEPENDS ${logo})
+set_source_files_properties(resources/hobrin.rc PROPERTIES OBJECT_DEPENDS
+                            "${logo};${CMAKE_CURRENT_SOURCE_DIR}/resources/hobrin.manifest")
 
 # The leaderboard service's base address is compiled in; the demo starts the
 # stand-in service at the default.
@@ -126,6 +127,32 @@ add_executable(mame-standin tools/mame_standin.cpp)
 # Makes a Wine prefix trust the test authority of the TLS tests.
 add_executable(trust-root tools/trust_root.cpp)
 target_link_libraries(trust-root PRIVATE crypt32)
+
+# The same stand-in as a 64-bit program, as current emulator builds are, for
+# the tests in a 64-bit Wine prefix. One CMake build has one toolchain, so
+# the x86-64 mingw compiler builds it directly: static and stripped too.
+if(NOT MSVC)
+    find_program(HOBRIN_MINGW64_CXX NAMES x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-g++)
+    if(HOBRIN_MINGW64_CXX)
+        set(standin64 ${CMAKE_CURRENT_BINARY_DIR}/mame-standin-x64.exe)
+        set(standin64_flags -std=c++17 -O2 -Wall -Wextra -static -static-libgcc -static-libstdc++ -s)
+        if(CMAKE_COMPILE_WARNING_AS_ERROR)
+            list(APPEND standin64_flags -Werror)
+        endif()
+        add_custom_command(
+            OUTPUT ${standin64}
+            COMMAND ${HOBRIN_MINGW64_CXX} ${standin64_flags} ${CMAKE_CURRENT_SOURCE_DIR}/tools/mame_standin.cpp -o
+                    ${standin64}
+            DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tools/mame_standin.cpp
+            COMMENT "Building the 64-bit stand-in emulator"
+            VERBATIM)
+        add_custom_target(mame-standin-x64 ALL DEPENDS ${standin64})
+        add_dependencies(hobrin_e2e mame-standin-x64)
+    else()
+        message(WARNING "No x86-64 mingw-w64 compiler: the 64-bit stand-in emulator is not built. "
+                        "Run bash tools/setup.sh.")
+    endif()
+endif()
 
 # Timings under Wine, run by tools/bench.sh and not by the tests: the
 # program driven from outside, and the bare programs timed beside it.

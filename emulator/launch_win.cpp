@@ -31,6 +31,20 @@ const char* titleFor(LaunchMode mode)
     return "Playback INP";
 }
 
+// The console host that Wine gave the previous run can hold the console file
+// a moment after that emulator ended; a run started then would write its
+// output nowhere and leave the old output in place. So a file held open
+// elsewhere is tried again for up to two seconds.
+HANDLE createConsoleFile()
+{
+    for (int attempt = 1;; ++attempt) {
+        HANDLE file = openInheritable(kConsoleFile, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION || attempt == 40)
+            return file;
+        Sleep(50);
+    }
+}
+
 // A cut command line would run a different command than the one shown, so
 // a line (or its "Commandline view" text) that does not fit is refused.
 void refuseLongLine()
@@ -60,7 +74,7 @@ int launch(int gameIndex, int versionIndex, LaunchMode mode, const char* inputDi
         return -1;
     }
 
-    HANDLE console = openInheritable(kConsoleFile, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+    HANDLE console = createConsoleFile();
     HANDLE nul = openInheritable("NUL", GENERIC_READ, 0, OPEN_EXISTING);
     showMessage(message, "Commandline view");
 

@@ -21,7 +21,9 @@ packages=(
     cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config dpkg-dev
     googletest libgtest-dev libbenchmark-dev libminizip-dev zlib1g-dev
     g++-mingw-w64-i686 libz-mingw-w64-dev
-    wine wine32:i386 fonts-wine
+    # The 64-bit stand-in emulator, and Wine for the 64-bit prefix.
+    g++-mingw-w64-x86-64 file
+    wine wine32:i386 wine64 fonts-wine
     xvfb xauth imagemagick x11-utils
     python3 curl openssl
 )

@@ -49,29 +49,65 @@ cmake --build "$build/win" || exit 1
 rm -f "$build"/win/hobrin-*-win32.zip
 cmake --build "$build/win" --target package >/dev/null || exit 1
 
-step "end-to-end tests under Wine"
+# The stand-in emulators of the 64-bit prefix, where Windows puts a player's:
+# the 64-bit build under Program Files, the 32-bit one under Program Files
+# (x86). Their full paths, which the tests quote in versions.ini, are passed
+# on to the test driver.
+install_standins() {
+    local drive_c="$WINEPREFIX/drive_c" x64="$build/win/mame-standin-x64.exe"
+    if ! file -b "$x64" | grep -q '^PE32+ '; then
+        echo "test: $x64 is not a 64-bit Windows program" >&2
+        return 1
+    fi
+    install -D -m 755 "$x64" "$drive_c/Program Files/MAME 0.251/mame-standin.exe" &&
+        install -D -m 755 "$build/win/mame-standin.exe" "$drive_c/Program Files (x86)/MAME 0.106/mame-standin.exe" ||
+        return 1
+    standins=("HOBRIN_E2E_MAME_0106=C:\\Program Files (x86)\\MAME 0.106\\mame-standin.exe"
+        "HOBRIN_E2E_MAME_0251=C:\\Program Files\\MAME 0.251\\mame-standin.exe")
+}
+
+# run_e2e_suite ARCH: the whole end-to-end suite in the Wine prefix of ARCH
+# (win32 or win64), its report in results/e2e-ARCH.xml. The 32-bit prefix
+# runs the stand-in emulator beside hobrin.exe, by its bare name; the 64-bit
+# one runs the stand-ins installed under Program Files.
+run_e2e_suite() {
+    local arch=$1 standins=()
+    step "end-to-end tests under Wine, $arch prefix"
+    wine_prefix_use "$build/win" "$arch" || return 1
+    if [ "$arch" = win64 ]; then
+        install_standins || return 1
+    fi
+    trust_test_authority "$build/tls/authority.crt" "$build/win/trust-root.exe" || return 1
+    # Serial and printer ports that a test can see writes to.
+    rm -rf "$build/e2e-devices"
+    devices_start "$build/e2e-devices" || return 1
+    local report
+    report=$(winepath -w "$results/e2e-$arch.xml")
+    # The driver's own bounded waits end a stuck test; this bounds the whole run.
+    (cd "$build/win" && HOBRIN_E2E_DEVICES=$(winepath -w "$build/e2e-devices") \
+        timeout 1200 env "${standins[@]}" wine hobrin_e2e.exe --gtest_output="xml:$report")
+}
+
 source "$root/tools/wine-env.sh"
 wine_env_start "$build/win" || exit 1
 # A fresh data directory that the tests fill with the answers they need.
 yorl_data="$build/yorl-test"
 rm -rf "$yorl_data" && mkdir -p "$yorl_data/scores" "$yorl_data/inp"
-# https: a test authority made for this run and trusted by this prefix
-# alone, and the service's TLS port beside its plain one.
+# https: a test authority made for this run and trusted by the test
+# prefixes alone (run_e2e_suite), and the service's TLS port beside its
+# plain one.
 bash "$root/tools/make_test_certs.sh" "$build/tls" || exit 1
-trust_test_authority "$build/tls/authority.crt" "$build/win/trust-root.exe" || exit 1
 service_start "$yorl_data" "$port" --tls-port "$tls_port" --certs "$build/tls" || exit 1
 export HOBRIN_E2E_YORL_DATA=$(winepath -w "$yorl_data")
 # The archives that the download tests serve.
 python3 "$root/tests/e2e/make_test_zips.py" "$build/e2e-zips" || exit 1
 export HOBRIN_E2E_ZIPS=$(winepath -w "$build/e2e-zips")
-# Serial and printer ports that a test can see writes to.
-rm -rf "$build/e2e-devices"
-devices_start "$build/e2e-devices" || exit 1
-export HOBRIN_E2E_DEVICES=$(winepath -w "$build/e2e-devices")
-# The driver's own bounded waits end a stuck test; this bounds the whole run.
-e2e_report=$(winepath -w "$results/e2e.xml")
-(cd "$build/win" && timeout 1200 wine hobrin_e2e.exe --gtest_output="xml:$e2e_report") || failed=1
+for arch in win32 win64; do
+    run_e2e_suite "$arch" || failed=1
+done
 wine_env_stop
 
-python3 "$root/tools/summarize_results.py" "$results" || failed=1
+# The reports of the format check and the unit tests, and one end-to-end
+# report per prefix.
+python3 "$root/tools/summarize_results.py" "$results" 4 || failed=1
 exit $failed

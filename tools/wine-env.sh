@@ -1,7 +1,12 @@
-# Sourced by the test, demo and benchmark scripts: a Wine prefix of the
+# Sourced by the test, demo and benchmark scripts: Wine prefixes of the
 # project's own, an X display (our own Xvfb when there is none), the stand-in
 # YORL service, and cleanup of everything started here, on every exit path.
-#   wine_env_start BUILD_DIR      sets up Wine and the display
+#   wine_env_start BUILD_DIR [ARCH]  sets up the display and the prefix of ARCH
+#   wine_prefix_use BUILD_DIR ARCH   moves to the prefix of ARCH: win32 (the
+#                                 default, BUILD_DIR/wineprefix, a 32-bit
+#                                 Windows) or win64 (BUILD_DIR/wineprefix64, a
+#                                 64-bit Windows that runs 32-bit programs
+#                                 under WoW64); creates it the first time
 #   service_start DATA_DIR [PORT [OPTION...]]
 #                                 starts the stand-in service on 127.0.0.1, with
 #                                 more options of tools/yorl_standin.py (--tls-port...)
@@ -13,9 +18,7 @@
 #   wine_env_stop                 stops all of it (also run on exit)
 
 wine_env_start() {
-    local build_dir=$1
-    export WINEPREFIX="$build_dir/wineprefix"
-    export WINEARCH=win32
+    local build_dir=$1 arch=${2:-win32}
     export WINEDEBUG=-all
     # No Mono or Gecko installer prompts while a prefix is created.
     export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -23,6 +26,7 @@ wine_env_start() {
     unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
     export no_proxy="127.0.0.1,localhost"
 
+    WINE_ENV_PREFIX=
     WINE_ENV_XVFB_PID=
     WINE_ENV_SERVICE_PID=
     WINE_ENV_DEVICES_PID=
@@ -44,6 +48,24 @@ wine_env_start() {
         export DISPLAY=":$(head -n1 "$fd_file")"
         rm -f "$fd_file"
     fi
+    wine_prefix_use "$build_dir" "$arch"
+}
+
+wine_prefix_use() {
+    local build_dir=$1 arch=$2 prefix
+    case "$arch" in
+        win32) prefix="$build_dir/wineprefix" ;;
+        win64) prefix="$build_dir/wineprefix64" ;;
+        *)
+            echo "wine-env: no prefix for \"$arch\" (win32 or win64)" >&2
+            return 1
+            ;;
+    esac
+    [ "${WINE_ENV_PREFIX:-}" = "$prefix" ] && return 0
+    wine_prefix_stop
+    WINE_ENV_PREFIX=$prefix
+    export WINEPREFIX=$prefix
+    export WINEARCH=$arch
 
     # Bump when the prefix set-up below changes, so old prefixes are set up again.
     local prefix_version=4
@@ -68,6 +90,19 @@ wine_env_start() {
     fi
     # Keep one wineserver up for the whole run instead of one per program start.
     wineserver -p
+}
+
+# Stops the programs of the prefix in use and gives its ports back.
+wine_prefix_stop() {
+    if [ -n "${WINE_ENV_DEVICES_PID:-}" ]; then
+        kill "$WINE_ENV_DEVICES_PID" >/dev/null 2>&1 || true
+        wait "$WINE_ENV_DEVICES_PID" 2>/dev/null || true
+        WINE_ENV_DEVICES_PID=
+    fi
+    if [ -n "${WINE_ENV_PREFIX:-}" ]; then
+        wineserver -k >/dev/null 2>&1 || true
+        WINE_ENV_PREFIX=
+    fi
 }
 
 # Debian's Wine looks for its own fonts (Marlett, which draws the caption
@@ -143,18 +178,11 @@ start_helper() {
 }
 
 wine_env_stop() {
-    if [ -n "${WINE_ENV_DEVICES_PID:-}" ]; then
-        kill "$WINE_ENV_DEVICES_PID" >/dev/null 2>&1 || true
-        wait "$WINE_ENV_DEVICES_PID" 2>/dev/null || true
-        WINE_ENV_DEVICES_PID=
-    fi
+    wine_prefix_stop
     if [ -n "${WINE_ENV_SERVICE_PID:-}" ]; then
         kill "$WINE_ENV_SERVICE_PID" >/dev/null 2>&1 || true
         wait "$WINE_ENV_SERVICE_PID" 2>/dev/null || true
         WINE_ENV_SERVICE_PID=
-    fi
-    if [ -n "${WINEPREFIX:-}" ]; then
-        wineserver -k >/dev/null 2>&1 || true
     fi
     if [ -n "${WINE_ENV_XVFB_PID:-}" ]; then
         kill "$WINE_ENV_XVFB_PID" >/dev/null 2>&1 || true

@@ -314,9 +314,18 @@ void cancelFileDialog(DWORD processId, const std::string& title)
     EXPECT_TRUE(waitUntilGone(dialog)) << "file dialog did not close";
 }
 
-const char kStandinVersions[] =
-    "MAME 0.106 (stand-in)\nmame-standin.exe\n0.106\nWin32\n"
-    "MAME 0.37b5 (stand-in)\nmame-standin.exe -version 0.37b5\n0.37b5\nWin32\n";
+std::string standinCommand(int version)
+{
+    const char* installed = std::getenv(version == 0 ? "HOBRIN_E2E_MAME_0106" : "HOBRIN_E2E_MAME_0251");
+    std::string program = installed && *installed ? "\"" + std::string(installed) + "\"" : "mame-standin.exe";
+    return version == 0 ? program : program + " -version 0.251";
+}
+
+std::string standinVersions()
+{
+    return "MAME 0.106 (stand-in)\n" + standinCommand(0) + "\n0.106\nWin32\n" + "MAME 0.251 (stand-in)\n" +
+           standinCommand(1) + "\n0.251\nWin64\n";
+}
 
 void HobrinTest::SetUp()
 {
@@ -328,7 +337,7 @@ void HobrinTest::SetUp()
     directory_ = name.str();
     removeTree(directory_);
     ASSERT_TRUE(CreateDirectoryA(directory_.c_str(), nullptr)) << "cannot create " << directory_;
-    writeFile("versions.ini", kStandinVersions);
+    writeFile("versions.ini", standinVersions());
 }
 
 void HobrinTest::TearDown()

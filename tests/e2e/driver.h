@@ -67,10 +67,17 @@ std::string answerMessageBox(DWORD processId, const std::string& title, DWORD ti
 void chooseFile(DWORD processId, const std::string& title, const std::string& fileName);
 void cancelFileDialog(DWORD processId, const std::string& title);
 
-// Two emulator versions, both run by the stand-in emulator beside hobrin.exe.
-extern const char kStandinVersions[];
+// The commands of the two stand-in emulator versions: "MAME 0.106" (index 0)
+// and "MAME 0.251" (index 1, with " -version 0.251"). By default both are the
+// stand-in beside hobrin.exe, by its bare name. Where the test run installed
+// them as Windows places a player's emulators (HOBRIN_E2E_MAME_0106 and
+// HOBRIN_E2E_MAME_0251 name them), they are those programs' full paths, in
+// quotes since they hold blanks.
+std::string standinCommand(int version);
+// A versions file listing both versions, in that order.
+std::string standinVersions();
 
-// Each test gets a fresh working directory holding kStandinVersions as its
+// Each test gets a fresh working directory holding standinVersions() as its
 // versions.ini, and its own hobrin.exe process, which is ended at the end of
 // the test whatever happened.
 class HobrinTest : public ::testing::Test {

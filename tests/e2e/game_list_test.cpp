@@ -35,7 +35,7 @@ TEST_F(GameListTest, StartUpListsTheFirstVersionsGamesWithTheirTotal)
               (std::vector<std::string>{"Pac-Man (Midway)", "Galaga (Namco rev. B)", "Donkey Kong (US set 1)"}));
     EXPECT_EQ(total(window), "Total number of MAME drivers: 3");
     EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), -1);
-    EXPECT_EQ(emulatorCalls(), (std::vector<std::string>{"mame-standin.exe -listfull -sortname"}));
+    EXPECT_EQ(emulatorCalls(), (std::vector<std::string>{standinCommand(0) + " -listfull -sortname"}));
     EXPECT_FALSE(fileExists("gamelist.tmp"));
 }
 
@@ -65,7 +65,7 @@ TEST_F(GameListTest, SortByDriverAsksTheEmulatorForThatOrder)
     writeFile("hobrin.cfg", settingsBytes({1, 1, 1, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0}));
     HWND window = start();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(emulatorCalls(), (std::vector<std::string>{"mame-standin.exe -listfull -sortdriver"}));
+    EXPECT_EQ(emulatorCalls(), (std::vector<std::string>{standinCommand(0) + " -listfull -sortdriver"}));
     EXPECT_GT(listLines(window, IDC_MAIN_GAME_LIST).size(), 10u);
 }
 
@@ -136,7 +136,7 @@ TEST_F(GameListTest, RefreshListsTheSelectedVersionBehindTheSplash)
 
     EXPECT_EQ(listLines(window, IDC_MAIN_GAME_LIST), (std::vector<std::string>{"Game number 0", "Game number 1"}));
     EXPECT_EQ(total(window), "Total number of MAME drivers: 2");
-    EXPECT_EQ(emulatorCalls().back(), "mame-standin.exe -version 0.37b5 -listfull -sortname");
+    EXPECT_EQ(emulatorCalls().back(), standinCommand(1) + " -listfull -sortname");
 
     // Slots past the shorter listing still hold the earlier games: "Find"
     // names one, but the list has no such line to select.

@@ -65,11 +65,20 @@ TEST_F(LaunchTest, PlayShowsAndRunsTheExactCommandLine)
 {
     HWND window = startWithGame(1);
     ASSERT_NE(window, nullptr);
-    std::string line = launchAndConfirm(window, IDC_MAIN_PLAY);
-    EXPECT_EQ(line, std::string("mame-standin.exe galaga") + kDefaultSwitches + " ");
-    expectWindowBack(window);
-    EXPECT_EQ(lastCall(), line);
-    EXPECT_TRUE(fileExists("mame.out")) << "kept when the console output is not shown";
+    // Each version runs its own emulator: on 64-bit Windows, one is a 32-bit
+    // program and the other a 64-bit one.
+    const char* const banners[] = {"MAME stand-in 0.106\n", "MAME stand-in 0.251\n"};
+    for (int version : {0, 1}) {
+        SCOPED_TRACE(version);
+        selectComboItem(window, IDC_MAIN_VERSION, version);
+        std::string line = launchAndConfirm(window, IDC_MAIN_PLAY);
+        EXPECT_EQ(line, standinCommand(version) + " galaga" + kDefaultSwitches + " ");
+        expectWindowBack(window);
+        EXPECT_EQ(lastCall(), line);
+        std::string output = readFile("mame.out");
+        EXPECT_NE(output.find(banners[version]), std::string::npos)
+            << "kept when the console output is not shown, and this run's own: " << output;
+    }
 }
 
 TEST_F(LaunchTest, RecordWritesTheGamesRecording)
@@ -78,7 +87,7 @@ TEST_F(LaunchTest, RecordWritesTheGamesRecording)
     ASSERT_NE(window, nullptr);
     setText(window, IDC_MAIN_ADDITIONAL_PARAMETERS, "-window");
     std::string line = launchAndConfirm(window, IDC_MAIN_RECORD);
-    EXPECT_EQ(line, std::string("mame-standin.exe pacman") + kDefaultSwitches +
+    EXPECT_EQ(line, standinCommand(0) + " pacman" + kDefaultSwitches +
                         " -window -nvram_directory NUL -cfg_directory NUL -record \"pacman\"");
     expectWindowBack(window);
     EXPECT_EQ(lastCall(), line);
@@ -98,9 +107,9 @@ TEST_F(LaunchTest, PlaybackUsesTheOptionsOfTheMomentAndTheGamesRecording)
     selectComboItem(window, IDC_MAIN_SAMPLE_RATE, 2);
     SendDlgItemMessageA(window, IDC_MAIN_FRAMESKIP_UPDOWN, UDM_SETPOS, 0, MAKELPARAM(11, 0));
     std::string line = launchAndConfirm(window, IDC_MAIN_PLAYBACK);
-    EXPECT_EQ(line,
-              "mame-standin.exe galaga -hws -window -sound -sr 44100 -frameskip 11 -afs -nomouse -nojoy "
-              " -nvram_directory NUL -playback \"galaga\"");
+    EXPECT_EQ(line, standinCommand(0) +
+                        " galaga -hws -window -sound -sr 44100 -frameskip 11 -afs -nomouse -nojoy "
+                        " -nvram_directory NUL -playback \"galaga\"");
     expectWindowBack(window);
     EXPECT_EQ(lastCall(), line);
     EXPECT_FALSE(fileExists("hobrin.cfg.tmp"));
@@ -218,7 +227,7 @@ TEST_F(LaunchTest, UnknownSwitchInAdditionalParametersIsTheEmulatorsError)
 TEST_F(LaunchTest, EmulatorThatCannotStartIsReportedWithTheSystemError)
 {
     writeFile("hobrin.cfg", settingsBytes({1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1}));
-    writeFile("versions.ini", std::string(kStandinVersions) + "Missing\nno-such-emulator.exe\n0.0\nWin32\n");
+    writeFile("versions.ini", standinVersions() + "Missing\nno-such-emulator.exe\n0.0\nWin32\n");
     HWND window = startWithGame(0);
     ASSERT_NE(window, nullptr);
     selectComboItem(window, IDC_MAIN_VERSION, 2);
@@ -243,8 +252,8 @@ TEST_F(LaunchTest, LaunchWithoutAGameTellsTheUserAndRunsNothing)
 
 TEST_F(LaunchTest, TooLongACommandLineIsRefusedNotCut)
 {
-    writeFile("versions.ini", std::string(kStandinVersions) + "Long\nmame-standin.exe -version " +
-                                  std::string(480, '9') + "\nx\nWin32\n");
+    writeFile("versions.ini",
+              standinVersions() + "Long\nmame-standin.exe -version " + std::string(480, '9') + "\nx\nWin32\n");
     HWND window = startWithGame(0);
     ASSERT_NE(window, nullptr);
     selectComboItem(window, IDC_MAIN_VERSION, 2);

@@ -44,7 +44,7 @@ TEST_F(MainWindowTest, ListsEmulatorVersionsInFileOrderWithTheFirstSelected)
     HWND window = start();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(comboLines(window, IDC_MAIN_VERSION),
-              (std::vector<std::string>{"MAME 0.106 (stand-in)", "MAME 0.37b5 (stand-in)"}));
+              (std::vector<std::string>{"MAME 0.106 (stand-in)", "MAME 0.251 (stand-in)"}));
     EXPECT_EQ(comboSelection(window, IDC_MAIN_VERSION), 0);
 }
 
