@@ -70,12 +70,17 @@ ShownCopy copyAsIs(char* field, std::size_t room, const char* text, std::size_t 
 
 } // namespace
 
-bool isUtf8Text(const char* text, std::size_t length)
+Utf8Check checkUtf8Text(const char* text, std::size_t length)
 {
     Utf8Check check;
     for (std::size_t i = 0; i < length && !check.invalid; ++i)
         checkUtf8Byte(check, static_cast<unsigned char>(text[i]));
-    return isUtf8Text(check);
+    return check;
+}
+
+bool isUtf8Text(const char* text, std::size_t length)
+{
+    return isUtf8Text(checkUtf8Text(text, length));
 }
 
 ShownCopy copyShownText(char* field, std::size_t size, const char* text, std::size_t length, TextForm form,

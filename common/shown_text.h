@@ -75,6 +75,8 @@ inline bool isUtf8Text(const Utf8Check& check)
     return !check.invalid && check.multiByte && check.pending == 0;
 }
 
+// The check over a whole text; it stops at the first invalid byte.
+Utf8Check checkUtf8Text(const char* text, std::size_t length);
 bool isUtf8Text(const char* text, std::size_t length);
 
 enum class TextForm { ansi, utf8 };

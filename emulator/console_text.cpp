@@ -18,9 +18,7 @@ bool endsLine(char c)
 // a code-page line that ends in an accented letter would lose it.
 TextForm lineForm(const char* line, std::size_t length, bool cutByTheRead)
 {
-    Utf8Check check;
-    for (std::size_t i = 0; i < length && !check.invalid; ++i)
-        checkUtf8Byte(check, static_cast<unsigned char>(line[i]));
+    const Utf8Check check = checkUtf8Text(line, length);
     if (isUtf8Text(check))
         return TextForm::utf8;
     if (!cutByTheRead || check.invalid || check.pending == 0)
