@@ -1,45 +1,154 @@
-// The games of the chosen emulator version: the table, its fill from a listing, and the search by short name.
+// The games of the chosen emulator version: the table, its fill from a listing, its order, and the search by short
+// name.
 #include "emulator/game_list.h"
 
 #include "common/bounded_text.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <memory>
+#include <string>
 
-GameEntry gameTable[kMaxGames];
+std::vector<GameEntry> gameTable;
 
-int fillGameTable(ListingStream& listing, void (*listGame)(const char* description, void* context), void* context)
+namespace {
+
+// The texts of the table, in blocks that never move, so that the entries can
+// point into them while the table grows.
+const std::size_t kTextBlockSize = 64 * 1024;
+std::vector<std::unique_ptr<char[]>> textBlocks;
+std::size_t textBlockUsed = kTextBlockSize;
+
+const char* storeText(const char* text)
 {
-    int count = 0;
-    while (!listingEnded(listing)) {
-        GameEntry entry;
-        if (scanListingEntry(listing, entry.shortName, sizeof entry.shortName, entry.description,
-                             sizeof entry.description) != ScanResult::game)
-            continue;
-        listGame(entry.description, context);
-        gameTable[count] = entry;
-        ++count;
-        if (count == kMaxGames)
-            return kGameListFull;
+    std::size_t size = std::strlen(text) + 1;
+    if (textBlockUsed + size > kTextBlockSize) {
+        textBlocks.emplace_back(new char[kTextBlockSize]);
+        textBlockUsed = 0;
     }
-    return count;
+    char* stored = textBlocks.back().get() + textBlockUsed;
+    std::memcpy(stored, text, size);
+    textBlockUsed += size;
+    return stored;
+}
+
+// What "sort by name" compares, as the emulators that sorted by name did:
+// the description up to its first " (" (the set, the maker, the year...),
+// with a leading "The " moved to the end, so that "The Simpsons (4
+// Players)" sorts as "Simpsons, The".
+void appendNameKey(std::string& keys, const char* description)
+{
+    const char* details = std::strstr(description, " (");
+    std::size_t length = details ? static_cast<std::size_t>(details - description) : std::strlen(description);
+    if (length > 4 && std::strncmp(description, "The ", 4) == 0) {
+        keys.append(description + 4, length - 4);
+        keys.append(", The");
+    } else {
+        keys.append(description, length);
+    }
+}
+
+void sortByName()
+{
+    // Each key's first eight bytes, big-endian, decide most comparisons
+    // without a look at the text; the listing's order breaks ties.
+    struct Key {
+        std::uint64_t head;
+        std::uint32_t at;
+        std::uint32_t length;
+        std::uint32_t listed;
+    };
+    std::string keyText;
+    std::vector<Key> keys;
+    keys.reserve(gameTable.size());
+    for (std::size_t i = 0; i < gameTable.size(); ++i) {
+        std::size_t at = keyText.size();
+        appendNameKey(keyText, gameTable[i].description);
+        Key key{0, static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(keyText.size() - at),
+                static_cast<std::uint32_t>(i)};
+        for (std::size_t b = 0; b < 8; ++b)
+            key.head = key.head << 8 | (b < key.length ? static_cast<unsigned char>(keyText[at + b]) : 0u);
+        keys.push_back(key);
+    }
+    // Byte by byte, as the text is shown: memcmp compares unsigned bytes. A
+    // key holds no zero byte, so a shorter key's padding sorts first.
+    const char* text = keyText.data();
+    std::sort(keys.begin(), keys.end(), [text](const Key& a, const Key& b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        std::uint32_t shorter = std::min(a.length, b.length);
+        int byBytes = shorter > 8 ? std::memcmp(text + a.at + 8, text + b.at + 8, shorter - 8) : 0;
+        if (byBytes != 0)
+            return byBytes < 0;
+        return a.length != b.length ? a.length < b.length : a.listed < b.listed;
+    });
+    std::vector<GameEntry> sorted;
+    sorted.reserve(gameTable.size());
+    for (const Key& key : keys)
+        sorted.push_back(gameTable[key.listed]);
+    gameTable.swap(sorted);
+}
+
+void sortByShortName()
+{
+    // strcmp compares unsigned bytes, too.
+    std::stable_sort(gameTable.begin(), gameTable.end(),
+                     [](const GameEntry& a, const GameEntry& b) { return std::strcmp(a.shortName, b.shortName) < 0; });
+}
+
+} // namespace
+
+void clearGameTable()
+{
+    gameTable.clear();
+    textBlocks.clear();
+    textBlockUsed = kTextBlockSize;
+}
+
+bool isGameIndex(int index)
+{
+    return index >= 0 && static_cast<std::size_t>(index) < gameTable.size();
+}
+
+int fillGameTable(ListingStream& listing, GameOrder order)
+{
+    clearGameTable();
+    bool full = false;
+    while (!listingEnded(listing) && !full) {
+        char shortName[kShortNameSize];
+        char description[kDescriptionSize];
+        if (scanListingEntry(listing, shortName, sizeof shortName, description, sizeof description) != ScanResult::game)
+            continue;
+        const char* storedName = storeText(shortName);
+        gameTable.push_back({storedName, storeText(description)});
+        full = gameTable.size() == static_cast<std::size_t>(kMaxGames);
+    }
+    switch (order) {
+    case GameOrder::asListed: break;
+    case GameOrder::byName: sortByName(); break;
+    case GameOrder::byShortName: sortByShortName(); break;
+    }
+    return full ? kGameListFull : static_cast<int>(gameTable.size());
 }
 
 int findGame(const char* text)
 {
     if (text[0] == '\0')
         return -1;
-    for (int i = 0; i < kMaxGames - 1; ++i) {
+    for (std::size_t i = 0; i < gameTable.size(); ++i) {
         if (std::strcmp(gameTable[i].shortName, text) == 0)
-            return i;
+            return static_cast<int>(i);
     }
     return -1;
 }
 
-bool composeListingCommand(char* line, std::size_t size, const char* command, int sortByDriver)
+bool composeListingCommand(char* line, std::size_t size, const char* command, bool sortSwitch, int sortByDriver)
 {
     TextBuilder builder = startText(line, size);
     appendText(builder, command);
-    appendText(builder, " -listfull ");
-    appendText(builder, sortByDriver == 1 ? "-sortdriver" : "-sortname");
+    appendText(builder, " -listfull");
+    if (sortSwitch)
+        appendText(builder, sortByDriver == 1 ? " -sortdriver" : " -sortname");
     return !builder.overflowed;
 }

@@ -1,31 +1,56 @@
-// The games of the chosen emulator version: the table, its fill from a listing, and the search by short name.
+// The games of the chosen emulator version: the table, its fill from a listing, its order, and the search by short
+// name.
 #pragma once
 
 #include "emulator/listing_scan.h"
 
 #include <cstddef>
+#include <vector>
 
-struct GameEntry {
-    char shortName[10];
-    char description[250];
-};
+// Today's emulators have short names of up to 32 characters; a longer word
+// of a listing is never a game.
+constexpr std::size_t kShortNameSize = 64;
+constexpr std::size_t kDescriptionSize = 250;
 
-constexpr int kMaxGames = 5000;
+// Far past any emulator's listing (MAME 0.251 lists 45,294 games): a listing
+// that reaches it is cut there and reported.
+constexpr int kMaxGames = 200000;
 constexpr int kGameListFull = -10;
 
-// Filled from slot 0 by each build; slots past the current listing keep what
-// an earlier, longer listing stored there.
-extern GameEntry gameTable[kMaxGames];
+// Both texts live in the table's own text store until the next fill.
+struct GameEntry {
+    const char* shortName;
+    const char* description;
+};
 
-// Scans the listing into gameTable from slot 0, calling `listGame` with each
-// game's description before the game is stored. Returns the number of games,
-// or kGameListFull once the 5000th game has been stored and listed.
-int fillGameTable(ListingStream& listing, void (*listGame)(const char* description, void* context), void* context);
+// The games of the last listing, in list order: entry i is line i of the
+// game list box. Only the user-interface thread touches it; a feed worker is
+// handed a copy of the short name it needs, since a refill moves the table.
+extern std::vector<GameEntry> gameTable;
 
-// Index of the first of slots 0 to 4998 whose short name is exactly `text`,
-// or -1. An empty text names no game.
+// Empties the table, for a listing that could not be read.
+void clearGameTable();
+
+// Whether `index` names a game of the last listing.
+bool isGameIndex(int index);
+
+enum class GameOrder {
+    asListed,   // the emulator sorted its listing itself
+    byName,     // the description without " (...)", a leading "The " moved to the end
+    byShortName // the short name
+};
+
+// Replaces the table with the games of `listing`, in `order`; equal keys keep
+// the listing's order. Returns the number of games, or kGameListFull when the
+// listing holds kMaxGames games or more: the table then holds the first
+// kMaxGames of them.
+int fillGameTable(ListingStream& listing, GameOrder order);
+
+// Index of the first game whose short name is exactly `text`, or -1. An
+// empty text names no game.
 int findGame(const char* text);
 
-// The emulator's listing command: the version's command, " -listfull " and
-// the sort switch. False when it does not fit `size` bytes.
-bool composeListingCommand(char* line, std::size_t size, const char* command, int sortByDriver);
+// The emulator's listing command: the version's command and " -listfull",
+// then, for an emulator that sorts its listing itself, " " and the sort
+// switch. False when it does not fit `size` bytes.
+bool composeListingCommand(char* line, std::size_t size, const char* command, bool sortSwitch, int sortByDriver);

@@ -1,6 +1,7 @@
 // Builds the game list by running the emulator's listing into "gamelist.tmp".
 #include "emulator/game_list_win.h"
 
+#include "emulator/emulator_forms.h"
 #include "emulator/game_list.h"
 #include "emulator/process_win.h"
 #include "emulator/versions.h"
@@ -11,6 +12,7 @@
 #include "shell/settings.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -31,36 +33,15 @@ void deleteListingFile()
     }
 }
 
-// A game line of a listing is a name, a blank, a quoted description and a
-// line end: six bytes at the least.
-const DWORD kShortestGameLine = 6;
-
-// Reserves list-box room for as many games as the listing file can hold, so
-// that the list box does not grow its storage step by step while it fills.
-void reserveListRoom(HWND listBox)
-{
-    WIN32_FILE_ATTRIBUTE_DATA listingFile;
-    DWORD bytes = 0;
-    if (GetFileAttributesExA(kListingFile, GetFileExInfoStandard, &listingFile) && listingFile.nFileSizeHigh == 0)
-        bytes = listingFile.nFileSizeLow;
-    DWORD mostBytes = kMaxGames * static_cast<DWORD>(sizeof gameTable[0].description);
-    if (bytes > mostBytes)
-        bytes = mostBytes;
-    DWORD lines = bytes / kShortestGameLine + 1;
-    beginListFill(listBox, FillMode::append, static_cast<int>(lines < kMaxGames ? lines : kMaxGames), bytes);
-}
-
-void addToListBox(const char* description, void* listBox)
-{
-    SendMessageA(static_cast<HWND>(listBox), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(description));
-}
-
-// Runs the listing with its standard output in the listing file. No command
-// interpreter is involved: there is none to rely on on every system.
-int runListing(int versionIndex)
+// Runs the listing with its standard output in the listing file and waits
+// for it; its exit code goes to `exitCode`. No command interpreter is
+// involved: there is none to rely on on every system. Returns 0, or -1 / -2
+// once the user has been told why nothing was listed.
+int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
 {
     char line[512];
-    if (!composeListingCommand(line, sizeof line, versionTable[versionIndex].command, settings.sortByDriver)) {
+    if (!composeListingCommand(line, sizeof line, versionTable[versionIndex].command, sortSwitch,
+                               settings.sortByDriver)) {
         char message[256];
         formatText(message, sizeof message,
                    "The command of the emulator version \"%.64s\" is too long to list its games "
@@ -89,33 +70,94 @@ int runListing(int versionIndex)
         showMessage("Cannot call MAME", "Fatal error");
         return -1;
     }
-    waitForProcess(process);
+    exitCode = waitForProcess(process);
     CloseHandle(process);
     return 0;
 }
 
-} // namespace
-
-int buildGameList(HWND listBox, int versionIndex)
+// Fills the game table from the listing file and deletes it. Returns what
+// fillGameTable returns, or -2 when the file cannot be opened.
+int readListing(GameOrder order)
 {
-    if (!checkVersionIndex(versionIndex, "Error"))
-        return -1;
-    int started = runListing(versionIndex);
-    if (started < 0)
-        return started;
-
     std::FILE* file = std::fopen(kListingFile, "rb");
     if (!file) {
         showMessage("Cannot open MAME game list", "Fatal Error");
         return -2;
     }
     openListingFile(listing, file);
-    reserveListRoom(listBox);
-    int count = fillGameTable(listing, addToListBox, listBox);
-    endListFill(listBox);
-    if (count == kGameListFull)
-        showMessage("Game list limit exceeded :/", "Error");
+    int count = fillGameTable(listing, order);
     std::fclose(file);
     deleteListingFile();
+    return count;
+}
+
+// Runs the listing and reads it in `order`; -1 or -2 when that failed.
+int listGames(int versionIndex, bool sortSwitch, GameOrder order, DWORD& exitCode)
+{
+    int started = runListing(versionIndex, sortSwitch, exitCode);
+    return started < 0 ? started : readListing(order);
+}
+
+// The listing in the order the settings ask for. An emulator that has not
+// refused the sort switch gets it, so an old emulator sees the command it
+// always saw. Today's emulators refuse it (with MAME 0.251: "Error: unknown
+// option: -sortname", exit code 6): they list nothing and fail, and are then
+// listed without it, once more, and sorted here, for the rest of the session.
+int listInOrder(int versionIndex)
+{
+    EmulatorForms& forms = emulatorForms[versionIndex];
+    DWORD exitCode = 0;
+    if (forms.sortsListing != Learned::no) {
+        int count = listGames(versionIndex, true, GameOrder::asListed, exitCode);
+        if (count != 0 || exitCode == 0) {
+            if (count != -1 && count != -2)
+                forms.sortsListing = Learned::yes;
+            return count;
+        }
+    }
+    GameOrder order = settings.sortByDriver == 1 ? GameOrder::byShortName : GameOrder::byName;
+    int count = listGames(versionIndex, false, order, exitCode);
+    // An emulator that lists nothing either way may be broken rather than
+    // new: it is asked with the switch again next time.
+    if (count != 0)
+        forms.sortsListing = Learned::no;
+    return count;
+}
+
+void showGames(HWND listBox)
+{
+    DWORD bytes = 0;
+    for (const GameEntry& game : gameTable)
+        bytes += static_cast<DWORD>(std::strlen(game.description) + 1);
+    beginListFill(listBox, FillMode::append, static_cast<int>(gameTable.size()), bytes);
+    // The list box keeps its lines in UTF-16: converted here into one
+    // buffer, rather than by the ANSI message into a block of its own for
+    // each of 45,000 lines. A description never has more characters than bytes.
+    wchar_t wide[kDescriptionSize];
+    for (const GameEntry& game : gameTable) {
+        if (MultiByteToWideChar(CP_ACP, 0, game.description, -1, wide, kDescriptionSize) <= 0)
+            wide[0] = L'\0';
+        SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide));
+    }
+    endListFill(listBox);
+}
+
+} // namespace
+
+int buildGameList(HWND listBox, int versionIndex)
+{
+    if (!checkVersionIndex(versionIndex, "Error")) {
+        clearGameTable();
+        return -1;
+    }
+    int count = listInOrder(versionIndex);
+    if (count == -1 || count == -2) {
+        // The list box shows no game now, so no index may name one.
+        clearGameTable();
+        return count;
+    }
+    showGames(listBox);
+    if (count == kGameListFull)
+        showMessage("Game list limit exceeded :/", "Error");
     return count;
 }

@@ -108,7 +108,7 @@ bool checkLaunchTarget(int gameIndex, int versionIndex, const char* title)
 {
     if (!checkVersionIndex(versionIndex, title))
         return false;
-    if (gameIndex < 0 || gameIndex >= kMaxGames) {
+    if (!isGameIndex(gameIndex)) {
         showMessage("Select a game in the list first.", title);
         return false;
     }

@@ -108,20 +108,33 @@ ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t 
         putBack(stream);
         return ScanResult::notAGame;
     }
-    // The description is judged whole, UTF-8 or not, and converted from
-    // this scratch, which holds more than its field can take once converted.
+    // The description ends at the last quote of its line: today's emulators
+    // list titles that hold quotes of their own (MAME 0.251: cc10 "Chess
+    // Challenger "10" (model CCX, rev. B)"). A line without another quote
+    // carries the description on to the next line, as it always did.
+    // The description is judged whole, UTF-8 or not, and converted from this
+    // scratch, which holds more than its field can take once converted.
     char raw[kListingRawDescription];
     std::size_t rawLength = 0;
+    bool quoted = false;            // a quote has come since the opening one
+    std::size_t closingQuoteAt = 0; // the raw length before the last of them
     Utf8Check utf8;
-    while (c != EOF && c != '"') {
+    Utf8Check utf8AtClosingQuote;
+    while (c != EOF && !(c == '\n' && quoted)) {
+        if (c == '"') {
+            quoted = true;
+            closingQuoteAt = rawLength;
+            utf8AtClosingQuote = utf8;
+        }
         if (rawLength < sizeof raw)
             raw[rawLength++] = static_cast<char>(c);
         checkUtf8Byte(utf8, static_cast<unsigned char>(c));
         c = nextChar(stream);
     }
-    copyShownText(description, descriptionSize, raw, rawLength, isUtf8Text(utf8) ? TextForm::utf8 : TextForm::ansi);
-    if (c == EOF)
+    if (!quoted)
         return ScanResult::notAGame;
+    copyShownText(description, descriptionSize, raw, closingQuoteAt,
+                  isUtf8Text(utf8AtClosingQuote) ? TextForm::utf8 : TextForm::ansi);
 
     c = skipWhiteSpace(stream);
     if (c != EOF)

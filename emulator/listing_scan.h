@@ -30,8 +30,11 @@ constexpr std::size_t kListingRawDescription = 1000;
 
 // One scan step with the stepping of the formatted read `%s\t"%[^"]"\n`: a word,
 // white space, a quoted text of at least one character, then white space.
-// A failed step leaves the first unmatched character unread, so a heading
-// line is consumed one word per failed scan and the next line is met in step.
+// The text ends at the last quote of the line where a quote follows the
+// opening one, since today's emulators list titles holding quotes; the rest
+// of that line is dropped. A failed step leaves the first unmatched
+// character unread, so a heading line is consumed one word per failed scan
+// and the next line is met in step.
 // A description that is UTF-8 (today's emulators) is converted to the ANSI
 // code page, any other (older emulators write that code page) kept as it
 // is. Fields are cut to their buffers, never inside a character; a word too

@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
-// Thread start routines; the argument is the game index, or 0 for recent uploads.
-unsigned __stdcall fetchHighScores(void* gameIndex);
+// Thread start routines. The high-score worker's argument is the game's
+// short name, a copy that its starter leaves alone until the worker has
+// ended: the game table itself may be refilled meanwhile. Recent uploads
+// take 0.
+unsigned __stdcall fetchHighScores(void* shortName);
 unsigned __stdcall fetchRecentUploads(void* unused);
 
 // The lines that replace the score list's content once a fetch has ended:

@@ -1,7 +1,6 @@
 // The two score feeds: worker threads that fetch a feed from the YORL service and fill the score list.
 #include "online/feeds.h"
 
-#include "emulator/game_list.h"
 #include "online/score_record.h"
 #include "online/service.h"
 #include "online/service_request_win.h"
@@ -95,15 +94,13 @@ FetchResult fetchAnswer(const char* address, char* answer, std::size_t cap, std:
 
 unsigned __stdcall fetchHighScores(void* argument)
 {
-    int gameIndex = static_cast<int>(reinterpret_cast<INT_PTR>(argument));
-    if (gameIndex < 0 || gameIndex >= kMaxGames)
-        return 0;
+    const char* shortName = static_cast<const char*>(argument);
 
     char answer[kHighScoresCap + 1] = {};
     char address[512];
     TextBuilder builder = startText(address, sizeof address);
     appendText(builder, kHighScoresAddress);
-    appendText(builder, gameTable[gameIndex].shortName);
+    appendText(builder, shortName);
     char split[16] = "";
     GetWindowTextA(splitEditWindow, split, sizeof split);
     if (split[0] != '\0') {

@@ -32,6 +32,10 @@ HANDLE feedWorkerHandle;
 
 HFONT scoreListFont;
 
+// The game of the high-score worker started last, which reads it: written
+// here only while no feed worker runs (the busy guard).
+char highScoresGame[kShortNameSize];
+
 const int kLaunchButtons[] = {IDC_MAIN_PLAYBACK, IDC_MAIN_RECORD, IDC_MAIN_PLAY, IDC_MAIN_EXIT};
 const int kControlsEnabledAtOpening[] = {IDC_MAIN_RECORD, IDC_MAIN_PLAYBACK, IDC_MAIN_PLAY, IDC_MAIN_VERSION};
 
@@ -236,7 +240,8 @@ void onRefresh(HWND window)
 
 void onFind(HWND window)
 {
-    char text[9];
+    // One character more than a short name holds: a longer text finds nothing.
+    char text[kShortNameSize + 1];
     GetDlgItemTextA(window, IDC_MAIN_GOTO, text, sizeof text);
     SendDlgItemMessageA(window, IDC_MAIN_GAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(findGame(text)), 0);
 }
@@ -281,13 +286,14 @@ void onHighScores(HWND window)
         return;
     }
     int game = selectedGame(window);
-    if (game < 0 || game >= kMaxGames) {
+    if (!isGameIndex(game)) {
         showOnlyScoreLine("Select a game in the list first.");
         return;
     }
-    startFeedWorker(fetchHighScores, reinterpret_cast<void*>(static_cast<INT_PTR>(game)));
+    copyText(highScoresGame, sizeof highScoresGame, gameTable[game].shortName);
+    startFeedWorker(fetchHighScores, highScoresGame);
     char label[512];
-    formatText(label, sizeof label, "YORL High scores for '%s':", gameTable[game].shortName);
+    formatText(label, sizeof label, "YORL High scores for '%s':", highScoresGame);
     SetDlgItemTextA(window, IDC_MAIN_SCORE_LABEL, label);
 }
 

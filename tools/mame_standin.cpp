@@ -5,7 +5,10 @@
 //                        without it a built-in list of classic games is used
 //   standin-listing.txt  when present, -listfull prints exactly these bytes instead
 //   standin-console.txt  when present, a game run prints exactly these bytes after its own lines
-//   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N
+//   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N, and kind=K, the
+//                        emulator of which era to stand for: 2006 (the default: a MAME of 2006, as
+//                        MAME 0.106 is) or today (as MAME 0.251: no -sortname or -sortdriver, and
+//                        -listfull lists by short name)
 // and one it writes:
 //   standin-calls.txt    every invocation appends its GetCommandLineA() text and "\r\n"
 #include <windows.h>
@@ -74,10 +77,13 @@ struct Options {
     bool sortByDriver = false;
 };
 
+enum class Kind { of2006, today };
+
 struct Control {
     long long exitCode = 0;
     DWORD runMs = 300;
     DWORD listingMs = 0;
+    Kind kind = Kind::of2006;
 };
 
 // The front-end reads these logs line by line while we run, so each call is one
@@ -190,6 +196,11 @@ Control readControl()
                 control.exitCode = value;
             else
                 std::fprintf(stderr, "Warning: %s: bad exit_code\n", kControlFile);
+        } else if (key == "kind") {
+            if (valueText == "2006" || valueText == "today")
+                control.kind = valueText == "today" ? Kind::today : Kind::of2006;
+            else
+                std::fprintf(stderr, "Warning: %s: kind is 2006 or today\n", kControlFile);
         } else if (key == "run_ms" || key == "listing_ms") {
             // INFINITE (0xFFFFFFFF) is kept out: a test wants a long run, not a hang.
             if (parseInteger(valueText, 0, 0xFFFFFFFELL, value))
@@ -227,15 +238,18 @@ std::vector<Game> readGames()
     return games;
 }
 
-int fail(const std::string& message)
+// Today's MAME ends with 6 on a switch it does not know and with 3 on a
+// word left over; the stand-in of 2006 with 1 on either.
+int fail(const std::string& message, int exitCode = 1)
 {
     std::fprintf(stderr, "Error: %s\n", message.c_str());
-    return 1;
+    return exitCode;
 }
 
 // Returns 0 when the command line is good, else the exit code after reporting it.
-int parseArguments(int argc, char** argv, Options& options)
+int parseArguments(int argc, char** argv, const Control& control, Options& options)
 {
+    const bool today = control.kind == Kind::today;
     enum Kind { Flag, Text, Integer, SampleRate };
     struct Switch {
         const char* name;
@@ -255,7 +269,8 @@ int parseArguments(int argc, char** argv, Options& options)
         std::string arg = argv[i];
         if (arg.empty() || arg[0] != '-') {
             if (haveGame)
-                return fail("more than one game given: " + options.game + " and " + arg);
+                return today ? fail("unknown option: " + arg, 3)
+                             : fail("more than one game given: " + options.game + " and " + arg);
             if (arg.empty())
                 return fail("empty game name");
             options.game = arg;
@@ -269,8 +284,8 @@ int parseArguments(int argc, char** argv, Options& options)
                 break;
             }
         }
-        if (!found)
-            return fail("unknown option: " + arg);
+        if (!found || (today && (arg == "-sortname" || arg == "-sortdriver")))
+            return fail("unknown option: " + arg, today ? 6 : 1);
 
         std::string value;
         if (found->kind != Flag) {
@@ -332,6 +347,18 @@ int listGames(const Options& options, const Control& control)
     }
 
     std::vector<Game> games = readGames();
+    if (control.kind == Kind::today) {
+        // Today's MAME lists by short name, in columns of 18.
+        std::stable_sort(games.begin(), games.end(), [](const Game& a, const Game& b) { return a.name < b.name; });
+        std::string out = "Name:             Description:\n";
+        for (const Game& game : games) {
+            out += game.name;
+            out.append(game.name.size() < 18 ? 18 - game.name.size() : 1, ' ');
+            out += "\"" + game.description + "\"\n";
+        }
+        writeAll(stdout, out);
+        return 0;
+    }
     if (options.sortByDriver) {
         std::stable_sort(games.begin(), games.end(), [](const Game& a, const Game& b) {
             int byDriver = a.driver.compare(b.driver);
@@ -478,12 +505,12 @@ int main(int argc, char** argv)
 
     logCommandLine();
 
+    Control control = readControl();
     Options options;
-    int result = parseArguments(argc, argv, options);
+    int result = parseArguments(argc, argv, control, options);
     if (result != 0)
         return result;
 
-    Control control = readControl();
     if (options.listFull)
         return listGames(options, control);
     if (options.game.empty()) {

@@ -28,7 +28,8 @@ bool isBlank(std::uint8_t c)
 }
 
 // The bytes between the quotes of the game that a step found from `from`:
-// blanks, the name, blanks, a quote, the description up to the next quote.
+// blanks, the name, blanks, a quote, the description up to the last quote of
+// the first line (from the opening quote on) that holds another quote.
 std::string rawDescription(const std::uint8_t* data, std::size_t size, std::size_t from)
 {
     std::size_t i = from;
@@ -41,8 +42,14 @@ std::string rawDescription(const std::uint8_t* data, std::size_t size, std::size
     require(i < size && data[i] == '"');
     const std::size_t start = i + 1;
     std::size_t end = start;
-    while (end < size && data[end] != '"')
-        ++end;
+    bool quoted = false;
+    for (i = start; i < size && !(data[i] == '\n' && quoted); ++i) {
+        if (data[i] == '"') {
+            quoted = true;
+            end = i;
+        }
+    }
+    require(quoted);
     return std::string(reinterpret_cast<const char*>(data) + start, end - start);
 }
 
@@ -55,16 +62,17 @@ void scanAll(ListingStream& stream, const std::uint8_t* data, std::size_t size)
     while (!listingEnded(stream)) {
         require(++stepsTaken <= size + 2);
         const std::size_t before = stream.position;
-        GameEntry entry;
-        std::memset(&entry, 0xA5, sizeof entry);
-        ScanResult result = scanListingEntry(stream, entry.shortName, sizeof entry.shortName, entry.description,
-                                             sizeof entry.description);
-        requireTerminated(entry.shortName);
-        requireTerminated(entry.description);
+        char shortName[kShortNameSize];
+        char description[kDescriptionSize];
+        std::memset(shortName, 0xA5, sizeof shortName);
+        std::memset(description, 0xA5, sizeof description);
+        ScanResult result = scanListingEntry(stream, shortName, sizeof shortName, description, sizeof description);
+        requireTerminated(shortName);
+        requireTerminated(description);
         if (!stream.file) {
             require(stream.position > before || listingEnded(stream));
             if (result == ScanResult::game)
-                require(entry.description == shownText(rawDescription(data, size, before), sizeof entry.description));
+                require(description == shownText(rawDescription(data, size, before), sizeof description));
         }
     }
 }
@@ -82,11 +90,6 @@ std::FILE* openBytes(std::vector<char>& copy)
     std::fwrite(copy.data(), 1, copy.size(), file);
     std::rewind(file);
     return file;
-}
-
-void countListed(const char*, void* context)
-{
-    ++*static_cast<int*>(context);
 }
 
 } // namespace
@@ -108,13 +111,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
+    // The fill in every order: each game within its field's width, and the
+    // sorts in order. Inputs are far too short to reach the table's bound.
+    const GameOrder orders[] = {GameOrder::asListed, GameOrder::byName, GameOrder::byShortName};
     openListingMemory(stream, data, size);
-    int listed = 0;
-    int count = fillGameTable(stream, countListed, &listed);
-    require(count == kGameListFull ? listed == kMaxGames : count >= 0 && count == listed);
-    for (int i = 0; i < listed; ++i) {
-        requireTerminated(gameTable[i].shortName);
-        requireTerminated(gameTable[i].description);
+    GameOrder order = orders[size % 3];
+    int count = fillGameTable(stream, order);
+    require(count >= 0 && static_cast<std::size_t>(count) == gameTable.size());
+    for (std::size_t i = 0; i < gameTable.size(); ++i) {
+        require(std::strlen(gameTable[i].shortName) < kShortNameSize);
+        require(std::strlen(gameTable[i].description) < kDescriptionSize);
+        if (order == GameOrder::byShortName && i > 0)
+            require(std::strcmp(gameTable[i - 1].shortName, gameTable[i].shortName) <= 0);
     }
     return 0;
 }

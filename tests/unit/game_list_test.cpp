@@ -1,4 +1,4 @@
-// Filling the game table from a listing, finding games, and the listing command.
+// Filling the game table from a listing, its order, finding games, and the listing command.
 #include "emulator/game_list.h"
 
 #include <gtest/gtest.h>
@@ -13,53 +13,33 @@ namespace {
 
 using Game = std::pair<std::string, std::string>; // short name, description
 
-struct Fill {
-    int result;
-    std::vector<std::string> listed;
-};
-
-void record(const char* description, void* context)
+int fill(const std::string& text, GameOrder order = GameOrder::asListed)
 {
-    static_cast<std::vector<std::string>*>(context)->push_back(description);
-}
-
-Fill fill(const std::string& text)
-{
-    Fill f{0, {}};
     ListingStream stream;
     openListingMemory(stream, text.data(), text.size());
-    f.result = fillGameTable(stream, record, &f.listed);
-    return f;
+    return fillGameTable(stream, order);
 }
 
-std::vector<Game> slots(int count)
+std::vector<Game> table()
 {
     std::vector<Game> games;
-    for (int i = 0; i < count && i < kMaxGames; ++i) {
-        const GameEntry& g = gameTable[i];
-        EXPECT_NE(std::memchr(g.shortName, '\0', sizeof g.shortName), nullptr) << "slot " << i;
-        EXPECT_NE(std::memchr(g.description, '\0', sizeof g.description), nullptr) << "slot " << i;
+    for (const GameEntry& g : gameTable)
         games.emplace_back(g.shortName, g.description);
-    }
     return games;
 }
 
-std::vector<std::string> descriptions(const std::vector<Game>& games)
+std::vector<std::string> shortNames()
 {
-    std::vector<std::string> result;
-    for (const Game& g : games)
-        result.push_back(g.second);
-    return result;
+    std::vector<std::string> names;
+    for (const GameEntry& g : gameTable)
+        names.push_back(g.shortName);
+    return names;
 }
 
-class FillGameTable : public testing::Test {
-protected:
-    void SetUp() override { std::memset(gameTable, 0, sizeof gameTable); }
-};
-
-TEST_F(FillGameTable, StoresEachGameOfTheListingFromSlotZero)
+TEST(FillGameTable, StoresEachGameOfTheListingInOrder)
 {
     const std::string bigDescription(300, 'd');
+    const std::string name63(63, 'n');
     const struct {
         const char* label;
         std::string text;
@@ -70,12 +50,17 @@ TEST_F(FillGameTable, StoresEachGameOfTheListingFromSlotZero)
          {{"pacman", "Pac-Man (Midway)"}, {"mspacman", "Ms. Pac-Man"}}},
         {"empty description skipped", "a \"A\"\nb \"\"\nc \"C\"\nd \"D\"\n", {{"a", "A"}, {"c", "C"}, {"d", "D"}}},
         {"tab between name and description", "pacman\t\"Pac-Man\"\n", {{"pacman", "Pac-Man"}}},
-        {"two games on one line", "a \"A\" b \"B\"\n", {{"a", "A"}, {"b", "B"}}},
         {"game after words on its line", "some words x \"X\"\n", {{"x", "X"}}},
         {"last line without line end", "a \"A\"\nb \"B\"", {{"a", "A"}, {"b", "B"}}},
         {"CR LF line ends", "Name:     Description:\r\na \"A\"\r\nb \"B\"\r\n", {{"a", "A"}, {"b", "B"}}},
-        {"ten-character name is no game", "20pacgalr0 \"Pac-Man\"\nb \"B\"\n", {{"b", "B"}}},
-        {"nine-character name", "pacgalr10 \"Pac-Man\"\nb \"B\"\n", {{"pacgalr10", "Pac-Man"}, {"b", "B"}}},
+        // Today's emulators: long short names, titles holding quotes.
+        {"ten-character name", "20pacgalr0        \"Pac-Man\"\nb \"B\"\n", {{"20pacgalr0", "Pac-Man"}, {"b", "B"}}},
+        {"63-character name kept, 64 never a game",
+         name63 + " \"Kept\"\n" + name63 + "x \"Too long\"\nb \"B\"\n",
+         {{name63, "Kept"}, {"b", "B"}}},
+        {"title holding quotes",
+         "cc7 \"Chess Challenger \"7\" (set 1)\"\n",
+         {{"cc7", "Chess Challenger \"7\" (set 1)"}}},
         {"long description cut", "a \"" + bigDescription + "\"\nb \"B\"\n", {{"a", std::string(249, 'd')}, {"b", "B"}}},
         {"unterminated description at the end", "a \"A\"\nb \"Bee\n", {{"a", "A"}}},
         {"empty listing", "", {}},
@@ -83,41 +68,14 @@ TEST_F(FillGameTable, StoresEachGameOfTheListingFromSlotZero)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        std::memset(gameTable, 0, sizeof gameTable);
-        Fill f = fill(c.text);
-        ASSERT_EQ(f.result, static_cast<int>(c.expected.size()));
-        EXPECT_EQ(slots(f.result), c.expected);
-        EXPECT_EQ(f.listed, descriptions(c.expected));
+        ASSERT_EQ(fill(c.text), static_cast<int>(c.expected.size()));
+        EXPECT_EQ(table(), c.expected);
     }
-}
-
-struct Order {
-    int calls;
-    bool slotAlreadyStored;
-};
-
-void checkSlotNotYetStored(const char* description, void* context)
-{
-    Order& order = *static_cast<Order*>(context);
-    if (std::strcmp(gameTable[order.calls].description, description) == 0)
-        order.slotAlreadyStored = true;
-    ++order.calls;
-}
-
-TEST_F(FillGameTable, ListsEachDescriptionBeforeStoringItsSlot)
-{
-    const std::string text = "a \"A\"\nb \"B\"\n";
-    ListingStream stream;
-    openListingMemory(stream, text.data(), text.size());
-    Order order{0, false};
-    EXPECT_EQ(fillGameTable(stream, checkSlotNotYetStored, &order), 2);
-    EXPECT_EQ(order.calls, 2);
-    EXPECT_FALSE(order.slotAlreadyStored);
 }
 
 std::string games(int count)
 {
-    std::string text = "Name:     Description:\n";
+    std::string text = "Name:             Description:\n";
     for (int i = 0; i < count; ++i) {
         std::string n = std::to_string(i);
         text += "g" + n + "    \"Game " + n + "\"\n";
@@ -125,64 +83,126 @@ std::string games(int count)
     return text;
 }
 
-TEST_F(FillGameTable, StopsWithListFullAtTheFiveThousandthGame)
+TEST(FillGameTable, GrowsToTheBoundThenReportsTheListFull)
 {
     const struct {
-        int games, result, listed;
+        int games, result, stored;
     } cases[] = {
-        {4999, 4999, 4999},
-        {5000, kGameListFull, 5000},
-        {5001, kGameListFull, 5000},
-        {6000, kGameListFull, 5000},
+        {kMaxGames - 1, kMaxGames - 1, kMaxGames - 1},
+        {kMaxGames + 1, kGameListFull, kMaxGames},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.games << " games");
-        std::memset(gameTable, 0, sizeof gameTable);
-        Fill f = fill(games(c.games));
-        EXPECT_EQ(f.result, c.result);
-        ASSERT_EQ(static_cast<int>(f.listed.size()), c.listed);
-        const int last = c.listed - 1;
-        EXPECT_EQ(f.listed.back(), "Game " + std::to_string(last));
-        EXPECT_STREQ(gameTable[last].shortName, ("g" + std::to_string(last)).c_str());
-        EXPECT_STREQ(gameTable[last].description, ("Game " + std::to_string(last)).c_str());
+        EXPECT_EQ(fill(games(c.games)), c.result);
+        ASSERT_EQ(static_cast<int>(gameTable.size()), c.stored);
+        const std::string last = std::to_string(c.stored - 1);
+        EXPECT_STREQ(gameTable.back().shortName, ("g" + last).c_str());
+        EXPECT_STREQ(gameTable.back().description, ("Game " + last).c_str());
     }
 }
 
-TEST_F(FillGameTable, ShorterRebuildKeepsLaterSlots)
+TEST(FillGameTable, RefillHoldsOnlyTheNewListing)
 {
     fill("a \"A\"\nb \"B\"\nc \"C\"\n");
-    EXPECT_EQ(fill("x \"X\"\n").result, 1);
-    EXPECT_EQ(slots(3), (std::vector<Game>{{"x", "X"}, {"b", "B"}, {"c", "C"}}));
-    EXPECT_EQ(findGame("c"), 2);
+    EXPECT_EQ(fill("x \"X\"\n"), 1);
+    EXPECT_EQ(table(), (std::vector<Game>{{"x", "X"}}));
+    EXPECT_EQ(findGame("c"), -1);
+    EXPECT_TRUE(isGameIndex(0));
+    EXPECT_FALSE(isGameIndex(1));
+    EXPECT_FALSE(isGameIndex(-1));
 }
 
-class FindGame : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::memset(gameTable, 0, sizeof gameTable);
-        const char* names[] = {"pacman", "mspacman", "pacman", "Galaga", "pacman "};
-        for (int i = 0; i < 5; ++i)
-            std::strcpy(gameTable[i].shortName, names[i]);
-        std::strcpy(gameTable[kMaxGames - 2].shortName, "nearlast");
-        std::strcpy(gameTable[kMaxGames - 1].shortName, "last");
-    }
-};
-
-TEST_F(FindGame, ReturnsFirstExactCaseSensitiveMatchInTheFirst4999Slots)
+TEST(FillGameTable, SortsAsTheEmulatorsThatSortedTheirListings)
 {
+    // Titles as the emulator lists them, in UTF-8; compared as shown, in the
+    // ANSI code page (1252 here), byte by byte.
+    const std::string listing =
+        "Name:             Description:\n"
+        "pacman            \"Pac-Man (Midway)\"\n"
+        "pacmanf           \"Pac-Man (Midway, with speedup hack)\"\n"
+        "elan              \"\xC3\x89lan Demo\"\n"
+        "zaxxon            \"Zaxxon (set 1)\"\n"
+        "simpsons          \"The Simpsons (4 Players World, set 1)\"\n"
+        "simpbowl          \"The Simpsons Bowling (GQ829 UAA)\"\n"
+        "theglad           \"The Gladiator / Road of the Sword / Shen Jian\"\n"
+        "tmnt              \"Teenage Mutant Ninja Turtles (World 4 Players)\"\n"
+        "tom               \"Theatre of Magic (1.3X)\"\n"
+        "pacplus           \"Pac-Man Plus\"\n"
+        "pacmania          \"Pac-Mania\"\n"
+        "20pacgal          \"Ms. Pac-Man/Galaga - 20th Anniversary (V1.08)\"\n"
+        "pacman            \"Pac-Man (a second set of the same name)\"\n";
     const struct {
-        const char* text;
-        int index;
+        GameOrder order;
+        std::vector<std::string> names;
     } cases[] = {
-        {"pacman", 0},  {"mspacman", 1}, {"Galaga", 3},
-        {"pacman ", 4}, {"galaga", -1},  {"PACMAN", -1},
-        {"pac", -1},    {"pacmanx", -1}, {"nearlast", kMaxGames - 2},
-        {"last", -1},   {"", -1},
+        {GameOrder::asListed,
+         {"pacman", "pacmanf", "elan", "zaxxon", "simpsons", "simpbowl", "theglad", "tmnt", "tom", "pacplus",
+          "pacmania", "20pacgal", "pacman"}},
+        // "Gladiator..., The" first; "Pac-Man" three times, in the listing's
+        // order; "Simpsons Bowling, The" before "Simpsons, The" (a blank
+        // before a comma); "Theatre" keeps its "The"; the 1252 byte of "É"
+        // after every ASCII letter.
+        {GameOrder::byName,
+         {"theglad", "20pacgal", "pacman", "pacmanf", "pacman", "pacplus", "pacmania", "simpbowl", "simpsons", "tmnt",
+          "tom", "zaxxon", "elan"}},
+        {GameOrder::byShortName,
+         {"20pacgal", "elan", "pacman", "pacman", "pacmanf", "pacmania", "pacplus", "simpbowl", "simpsons", "theglad",
+          "tmnt", "tom", "zaxxon"}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::string(c.text)));
-        EXPECT_EQ(findGame(c.text), c.index);
+        SCOPED_TRACE(static_cast<int>(c.order));
+        EXPECT_EQ(fill(listing, c.order), 13);
+        EXPECT_EQ(shortNames(), c.names);
+    }
+    // The two games named "pacman" keep their listing order in every sort.
+    fill(listing, GameOrder::byShortName);
+    EXPECT_STREQ(gameTable[2].description, "Pac-Man (Midway)");
+    EXPECT_STREQ(gameTable[3].description, "Pac-Man (a second set of the same name)");
+}
+
+// A listing the size of MAME 0.251's, listed by short name as it lists:
+// every game is kept and "sort by name" orders all of them.
+TEST(FillGameTable, SortsAListingOfFortyFiveThousandGames)
+{
+    const int kGames = 45294;
+    std::string listing = "Name:             Description:\n";
+    for (int i = 0; i < kGames; ++i) {
+        // Titles repeat every 977 games and come in another order than the names.
+        int title = (i * 7919) % 977;
+        listing += "m" + std::to_string(100000 + i) + "    \"" + (title % 5 == 0 ? "The " : "") + "Title " +
+                   std::to_string(1000 + title) + " (set " + std::to_string(i) + ")\"\n";
+    }
+    ASSERT_EQ(fill(listing, GameOrder::byName), kGames);
+    auto key = [](const GameEntry& game) {
+        std::string title = game.description;
+        title = title.substr(0, title.find(" ("));
+        return title.compare(0, 4, "The ") == 0 ? title.substr(4) + ", The" : title;
+    };
+    for (std::size_t i = 1; i < gameTable.size(); ++i) {
+        const std::string before = key(gameTable[i - 1]), after = key(gameTable[i]);
+        ASSERT_LE(before, after) << "at " << i;
+        if (before == after)
+            ASSERT_LT(std::strcmp(gameTable[i - 1].shortName, gameTable[i].shortName), 0) << "tie at " << i;
+    }
+    EXPECT_GE(findGame("m145293"), 0);
+}
+
+TEST(FindGame, ReturnsTheFirstExactCaseSensitiveMatch)
+{
+    const std::string longName(63, 'l');
+    fill("pacman \"1\"\nmspacman \"2\"\npacman \"3\"\nGalaga \"4\"\nelan_eu3a05commonsys \"5\"\n" + longName +
+         " \"6\"\n");
+    const struct {
+        std::string text;
+        int index;
+    } cases[] = {
+        {"pacman", 0}, {"mspacman", 1},      {"Galaga", 3},   {"elan_eu3a05commonsys", 4},
+        {longName, 5}, {longName + "l", -1}, {"galaga", -1},  {"PACMAN", -1},
+        {"pac", -1},   {"pacmanx", -1},      {"pacman ", -1}, {"", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        EXPECT_EQ(findGame(c.text.c_str()), c.index);
     }
 }
 
@@ -193,31 +213,32 @@ struct Composed {
     std::string line;
 };
 
-Composed composeListing(const std::string& command, int sortByDriver)
+Composed composeListing(const std::string& command, bool sortSwitch, int sortByDriver)
 {
     char buffer[512 + 16];
     std::memset(buffer, kGuardByte, sizeof buffer);
     Composed c;
-    c.fits = composeListingCommand(buffer, 512, command.c_str(), sortByDriver);
+    c.fits = composeListingCommand(buffer, 512, command.c_str(), sortSwitch, sortByDriver);
     for (std::size_t i = 512; i < sizeof buffer; ++i)
         EXPECT_EQ(buffer[i], kGuardByte) << "byte " << i << " past the buffer written";
     c.line = std::string(buffer, strnlen(buffer, 512));
     return c;
 }
 
-TEST(ComposeListingCommand, AppendsListFullAndTheSortSwitch)
+TEST(ComposeListingCommand, AppendsListFullAndTheSortSwitchWhereTaken)
 {
     const struct {
+        bool sortSwitch;
         int sortByDriver;
         const char* expected;
     } cases[] = {
-        {0, "mame.exe -listfull -sortname"},
-        {1, "mame.exe -listfull -sortdriver"},
-        {2, "mame.exe -listfull -sortname"},
+        {true, 0, "mame.exe -listfull -sortname"}, {true, 1, "mame.exe -listfull -sortdriver"},
+        {true, 2, "mame.exe -listfull -sortname"}, {false, 0, "mame.exe -listfull"},
+        {false, 1, "mame.exe -listfull"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.sortByDriver);
-        Composed composed = composeListing("mame.exe", c.sortByDriver);
+        SCOPED_TRACE(c.expected);
+        Composed composed = composeListing("mame.exe", c.sortSwitch, c.sortByDriver);
         EXPECT_TRUE(composed.fits);
         EXPECT_EQ(composed.line, c.expected);
     }
@@ -226,12 +247,12 @@ TEST(ComposeListingCommand, AppendsListFullAndTheSortSwitch)
 TEST(ComposeListingCommand, FitsExactlyOrRefuses)
 {
     const std::size_t suffix = std::strlen(" -listfull -sortname");
-    Composed exact = composeListing(std::string(511 - suffix, 'c'), 0);
+    Composed exact = composeListing(std::string(511 - suffix, 'c'), true, 0);
     EXPECT_TRUE(exact.fits);
     EXPECT_EQ(exact.line.size(), 511u);
 
-    EXPECT_FALSE(composeListing(std::string(512 - suffix, 'c'), 0).fits);
-    EXPECT_FALSE(composeListing(std::string(600, 'c'), 1).fits);
+    EXPECT_FALSE(composeListing(std::string(512 - suffix, 'c'), true, 0).fits);
+    EXPECT_FALSE(composeListing(std::string(600, 'c'), true, 1).fits);
 }
 
 } // namespace

@@ -67,12 +67,18 @@ TEST(ScanListingEntry, StepsLikeTheFormattedRead)
         {"empty quotes leave the closing quote unread",
          "abc \"\"def \"G\"",
          {{false, "abc", ""}, {true, "\"def", "G"}}},
-        {"description spans line ends", "a \"x\ny\" b", {{true, "a", "x\ny"}, {false, "b", ""}}},
+        {"description spans a line end without a quote", "a \"x\ny\"\nb", {{true, "a", "x\ny"}, {false, "b", ""}}},
         {"no white space around the quotes", "a\"A\"b\"B\"", {{false, "a\"A\"b\"B\"", ""}}},
-        {"no white space after the word's quote", "a \"A\"b \"B\"", {{true, "a", "A"}, {true, "b", "B"}}},
+        // Today's emulators list titles holding quotes of their own.
+        {"quotes inside a title",
+         "cc10              \"Chess Challenger \"10\" (model CCX, rev. B)\"\r\ncc7 \"Apollo DN3000 19\" Mono\"\n",
+         {{true, "cc10", "Chess Challenger \"10\" (model CCX, rev. B)"}, {true, "cc7", "Apollo DN3000 19\" Mono"}}},
+        {"text after the line's last quote is dropped",
+         "a \"A\" b \"B\" junk\nc \"C\"",
+         {{true, "a", "A\" b \"B"}, {true, "c", "C"}}},
         {"word and white space at the end", "word \n", {{false, "word", ""}}},
         {"open quote at the end", "word \"", {{false, "word", ""}}},
-        {"unterminated description", "word \"Pac", {{false, "word", "Pac"}}},
+        {"unterminated description", "word \"Pac", {{false, "word", ""}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -95,13 +101,13 @@ TEST(ScanListingEntry, OverlongFieldsAreCutAndTheStepEndsInStep)
         std::vector<Step> expected;
     } cases[] = {
         // Had the step stopped after the word, `"x"` would be read as a game's name.
-        {"overlong word consumes its description", ten + " \"x\" \"y\"", {{false, nine, "x"}, {false, "\"y\"", ""}}},
+        {"overlong word consumes its description", ten + " \"x\"\n\"y\"", {{false, nine, "x"}, {false, "\"y\"", ""}}},
         // A zero byte would cut the name just as a short buffer would.
         {"word holding a zero byte is not a game",
          std::string("pac\0man \"P\"\nok \"Ok\"", 19),
          {{false, "pac", "P"}, {true, "ok", "Ok"}}},
         {"cut description consumed to its quote",
-         "a \"" + std::string(249, 'd') + " w\" \"N\"",
+         "a \"" + std::string(249, 'd') + " w\"\n\"N\"",
          {{true, "a", std::string(249, 'd')}, {false, "\"N\"", ""}}},
     };
     for (const auto& c : cases) {
@@ -129,6 +135,7 @@ TEST(ScanListingEntry, Utf8DescriptionsAreConvertedOthersKept)
          {{true, "pacmanj", "????? (Japan)"}}},
         {"code page 1252", "attache   \"Attach\xE9 Case\"\n", {{true, "attache", "Attach\xE9 Case"}}},
         {"invalid UTF-8", "odd       \"Odd \xC0\xAF \xC3\xA9\"\n", {{true, "odd", "Odd \xC0\xAF \xC3\xA9"}}},
+        {"judged up to the closing quote", "a \"\xC3\xA9\" \xFF\n", {{true, "a", "\xE9"}}},
         {"249 characters cut inside a multi-byte one",
          "long \"" + std::string(248, 'a') + "\xC3\xA9\xC3\xA9\"",
          {{true, "long", std::string(248, 'a') + "\xE9"}}},
@@ -148,7 +155,7 @@ TEST(ScanListingEntry, Utf8DescriptionsAreConvertedOthersKept)
 TEST(ScanListingEntry, FieldsFitTinyBuffers)
 {
     ListingStream stream;
-    const std::string text = "abc \"def\" x \"y\"";
+    const std::string text = "abc \"def\"\nx \"y\"";
     openListingMemory(stream, text.data(), text.size());
     EXPECT_EQ(steps(stream, 2, 1), (std::vector<Step>{{false, "a", ""}, {true, "x", ""}}));
 }
