@@ -111,6 +111,7 @@ add_executable(hobrin_e2e
     tests/e2e/launch_test.cpp
     tests/e2e/scores_test.cpp
     tests/e2e/download_test.cpp
+    tests/e2e/real_mame_test.cpp
 )
 target_include_directories(hobrin_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501
@@ -128,29 +129,42 @@ add_executable(mame-standin tools/mame_standin.cpp)
 add_executable(trust-root tools/trust_root.cpp)
 target_link_libraries(trust-root PRIVATE crypt32)
 
-# The same stand-in as a 64-bit program, as current emulator builds are, for
-# the tests in a 64-bit Wine prefix. One CMake build has one toolchain, so
-# the x86-64 mingw compiler builds it directly: static and stripped too.
+# What stands for a Windows MAME in the tests and the demo, handing each run
+# to Debian's Linux MAME (tools/mame_bridge.py does the Linux side). It takes
+# its arguments wide, as MAME's own Windows build does.
+add_executable(mame-bridge tools/mame_bridge.cpp)
+target_link_options(mame-bridge PRIVATE -municode)
+target_link_libraries(mame-bridge PRIVATE ws2_32)
+add_dependencies(hobrin_e2e mame-bridge)
+
+# The stand-in and the bridge as 64-bit programs, as current emulator builds
+# are, for the tests in a 64-bit Wine prefix. One CMake build has one
+# toolchain, so the x86-64 mingw compiler builds them directly: static and
+# stripped too.
 if(NOT MSVC)
     find_program(HOBRIN_MINGW64_CXX NAMES x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-g++)
     if(HOBRIN_MINGW64_CXX)
-        set(standin64 ${CMAKE_CURRENT_BINARY_DIR}/mame-standin-x64.exe)
-        set(standin64_flags -std=c++17 -O2 -Wall -Wextra -static -static-libgcc -static-libstdc++ -s)
+        set(x64_flags -std=c++17 -O2 -Wall -Wextra -static -static-libgcc -static-libstdc++ -s)
         if(CMAKE_COMPILE_WARNING_AS_ERROR)
-            list(APPEND standin64_flags -Werror)
+            list(APPEND x64_flags -Werror)
         endif()
-        add_custom_command(
-            OUTPUT ${standin64}
-            COMMAND ${HOBRIN_MINGW64_CXX} ${standin64_flags} ${CMAKE_CURRENT_SOURCE_DIR}/tools/mame_standin.cpp -o
-                    ${standin64}
-            DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tools/mame_standin.cpp
-            COMMENT "Building the 64-bit stand-in emulator"
-            VERBATIM)
-        add_custom_target(mame-standin-x64 ALL DEPENDS ${standin64})
-        add_dependencies(hobrin_e2e mame-standin-x64)
+        # hobrin_x64_program(NAME SOURCE [LINK OPTION...]) builds NAME-x64.exe.
+        function(hobrin_x64_program name source)
+            set(program ${CMAKE_CURRENT_BINARY_DIR}/${name}-x64.exe)
+            add_custom_command(
+                OUTPUT ${program}
+                COMMAND ${HOBRIN_MINGW64_CXX} ${x64_flags} ${CMAKE_CURRENT_SOURCE_DIR}/${source} -o ${program} ${ARGN}
+                DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${source}
+                COMMENT "Building the 64-bit ${name}"
+                VERBATIM)
+            add_custom_target(${name}-x64 ALL DEPENDS ${program})
+            add_dependencies(hobrin_e2e ${name}-x64)
+        endfunction()
+        hobrin_x64_program(mame-standin tools/mame_standin.cpp)
+        hobrin_x64_program(mame-bridge tools/mame_bridge.cpp -municode -lws2_32)
     else()
-        message(WARNING "No x86-64 mingw-w64 compiler: the 64-bit stand-in emulator is not built. "
-                        "Run bash tools/setup.sh.")
+        message(WARNING "No x86-64 mingw-w64 compiler: the 64-bit stand-in emulator and MAME bridge are not "
+                        "built. Run bash tools/setup.sh.")
     endif()
 endif()
 

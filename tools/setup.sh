@@ -26,6 +26,8 @@ packages=(
     wine wine32:i386 wine64 fonts-wine
     xvfb xauth imagemagick x11-utils
     python3 curl openssl
+    # The real emulator of today, which the end-to-end tests drive through tools/mame_bridge.
+    mame
 )
 
 install_packages() {

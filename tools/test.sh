@@ -15,7 +15,8 @@ failed=0
 # The stand-in service's port, compiled into the test build: set
 # HOBRIN_TEST_PORT to run two checkouts' tests side by side.
 port=${HOBRIN_TEST_PORT:-8380}
-# Its TLS port, for the build of the program that talks https.
+# Its TLS port, for the build of the program that talks https; the port
+# after it is the MAME bridge's.
 tls_port=$((port + 1))
 
 step() { printf '\n== %s\n' "$*"; }
@@ -49,33 +50,39 @@ cmake --build "$build/win" || exit 1
 rm -f "$build"/win/hobrin-*-win32.zip
 cmake --build "$build/win" --target package >/dev/null || exit 1
 
-# The stand-in emulators of the 64-bit prefix, where Windows puts a player's:
-# the 64-bit build under Program Files, the 32-bit one under Program Files
-# (x86). Their full paths, which the tests quote in versions.ini, are passed
-# on to the test driver.
+# The emulators of the 64-bit prefix, where Windows puts a player's: the
+# 64-bit stand-in under Program Files, the 32-bit one under Program Files
+# (x86), and beside the first the real MAME 0.251 as mame.exe, the bridge to
+# Debian's MAME. Their full paths, which the tests quote in versions.ini,
+# are passed on to the test driver.
 install_standins() {
-    local drive_c="$WINEPREFIX/drive_c" x64="$build/win/mame-standin-x64.exe"
-    if ! file -b "$x64" | grep -q '^PE32+ '; then
-        echo "test: $x64 is not a 64-bit Windows program" >&2
-        return 1
-    fi
-    install -D -m 755 "$x64" "$drive_c/Program Files/MAME 0.251/mame-standin.exe" &&
+    local drive_c="$WINEPREFIX/drive_c" x64
+    for x64 in "$build/win/mame-standin-x64.exe" "$build/win/mame-bridge-x64.exe"; do
+        if ! file -b "$x64" | grep -q '^PE32+ '; then
+            echo "test: $x64 is not a 64-bit Windows program" >&2
+            return 1
+        fi
+    done
+    install -D -m 755 "$build/win/mame-standin-x64.exe" "$drive_c/Program Files/MAME 0.251/mame-standin.exe" &&
+        install -D -m 755 "$build/win/mame-bridge-x64.exe" "$drive_c/Program Files/MAME 0.251/mame.exe" &&
         install -D -m 755 "$build/win/mame-standin.exe" "$drive_c/Program Files (x86)/MAME 0.106/mame-standin.exe" ||
         return 1
     standins=("HOBRIN_E2E_MAME_0106=C:\\Program Files (x86)\\MAME 0.106\\mame-standin.exe"
-        "HOBRIN_E2E_MAME_0251=C:\\Program Files\\MAME 0.251\\mame-standin.exe")
+        "HOBRIN_E2E_MAME_0251=C:\\Program Files\\MAME 0.251\\mame-standin.exe"
+        "HOBRIN_E2E_MAME_REAL=C:\\Program Files\\MAME 0.251\\mame.exe")
 }
 
 # run_e2e_suite ARCH: the whole end-to-end suite in the Wine prefix of ARCH
 # (win32 or win64), its report in results/e2e-ARCH.xml. The 32-bit prefix
 # runs the stand-in emulator beside hobrin.exe, by its bare name; the 64-bit
-# one runs the stand-ins installed under Program Files.
+# one runs the stand-ins installed under Program Files, and the real MAME.
 run_e2e_suite() {
-    local arch=$1 standins=()
+    local arch=$1 standins=() filter=-RealMame*
     step "end-to-end tests under Wine, $arch prefix"
     wine_prefix_use "$build/win" "$arch" || return 1
     if [ "$arch" = win64 ]; then
         install_standins || return 1
+        filter=*
     fi
     trust_test_authority "$build/tls/authority.crt" "$build/win/trust-root.exe" || return 1
     # Serial and printer ports that a test can see writes to.
@@ -85,7 +92,7 @@ run_e2e_suite() {
     report=$(winepath -w "$results/e2e-$arch.xml")
     # The driver's own bounded waits end a stuck test; this bounds the whole run.
     (cd "$build/win" && HOBRIN_E2E_DEVICES=$(winepath -w "$build/e2e-devices") \
-        timeout 1200 env "${standins[@]}" wine hobrin_e2e.exe --gtest_output="xml:$report")
+        timeout 1500 env "${standins[@]}" wine hobrin_e2e.exe --gtest_filter="$filter" --gtest_output="xml:$report")
 }
 
 source "$root/tools/wine-env.sh"
@@ -99,6 +106,13 @@ rm -rf "$yorl_data" && mkdir -p "$yorl_data/scores" "$yorl_data/inp"
 bash "$root/tools/make_test_certs.sh" "$build/tls" || exit 1
 service_start "$yorl_data" "$port" --tls-port "$tls_port" --certs "$build/tls" || exit 1
 export HOBRIN_E2E_YORL_DATA=$(winepath -w "$yorl_data")
+# The real MAME 0.251 (Debian's, a Linux program) is run through a bridge:
+# its Linux side starts here, and the test run's own capture of its listing
+# is what the tests of its game list expect.
+mame_home="$build/mame-home"
+mame_listing_capture "$build/mame-listfull.txt" "$mame_home" || exit 1
+export HOBRIN_E2E_MAME_LISTING=$(winepath -w "$build/mame-listfull.txt")
+mame_bridge_start "$mame_home" $((port + 2)) "$results/mame-bridge.log" || exit 1
 # The archives that the download tests serve.
 python3 "$root/tests/e2e/make_test_zips.py" "$build/e2e-zips" || exit 1
 export HOBRIN_E2E_ZIPS=$(winepath -w "$build/e2e-zips")

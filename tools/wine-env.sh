@@ -10,6 +10,14 @@
 #   service_start DATA_DIR [PORT [OPTION...]]
 #                                 starts the stand-in service on 127.0.0.1, with
 #                                 more options of tools/yorl_standin.py (--tls-port...)
+#   mame_bridge_start HOME PORT [LOG]
+#                                 starts the Linux side of the MAME bridge
+#                                 (tools/mame_bridge.py) for the Windows
+#                                 programs of tools/mame_bridge.cpp, and
+#                                 exports HOBRIN_MAME_BRIDGE_PORT for them
+#   mame_listing_capture FILE HOME
+#                                 writes the installed MAME's -listfull to FILE,
+#                                 run with HOME as the bridge runs it
 #   trust_test_authority CERT HELPER
 #                                 makes the prefix in WINEPREFIX trust the test
 #                                 authority CERT, with HELPER (trust-root.exe)
@@ -30,6 +38,7 @@ wine_env_start() {
     WINE_ENV_XVFB_PID=
     WINE_ENV_SERVICE_PID=
     WINE_ENV_DEVICES_PID=
+    WINE_ENV_BRIDGE_PID=
     trap wine_env_stop EXIT
     trap 'exit 130' INT TERM
 
@@ -131,6 +140,26 @@ service_start() {
     WINE_ENV_SERVICE_PID=$STARTED_PID
 }
 
+mame_bridge_start() {
+    local home=$1 port=$2 log=${3:-}
+    if ! start_helper --ready mame_bridge.py --port "$port" --home "$home" ${log:+--log "$log"} --lifetime 3600; then
+        echo "mame bridge: the helper did not start (is port $port in use?)" >&2
+        return 1
+    fi
+    WINE_ENV_BRIDGE_PID=$STARTED_PID
+    export HOBRIN_MAME_BRIDGE_PORT=$port
+}
+
+mame_listing_capture() {
+    local file=$1 home=$2 mame
+    mame=$(command -v mame || echo /usr/games/mame)
+    mkdir -p "$home"
+    if ! (cd "$home" && HOME="$home" "$mame" -noreadconfig -listfull >"$file"); then
+        echo "mame: the installed MAME ($mame) does not list its games" >&2
+        return 1
+    fi
+}
+
 # The TLS tests' authority is trusted by the prefix's own local-machine root
 # store only: the helper, a Windows program, puts it there (and removes the
 # authorities of earlier runs). The machine's own trust store is never touched.
@@ -183,6 +212,11 @@ wine_env_stop() {
         kill "$WINE_ENV_SERVICE_PID" >/dev/null 2>&1 || true
         wait "$WINE_ENV_SERVICE_PID" 2>/dev/null || true
         WINE_ENV_SERVICE_PID=
+    fi
+    if [ -n "${WINE_ENV_BRIDGE_PID:-}" ]; then
+        kill "$WINE_ENV_BRIDGE_PID" >/dev/null 2>&1 || true
+        wait "$WINE_ENV_BRIDGE_PID" 2>/dev/null || true
+        WINE_ENV_BRIDGE_PID=
     fi
     if [ -n "${WINE_ENV_XVFB_PID:-}" ]; then
         kill "$WINE_ENV_XVFB_PID" >/dev/null 2>&1 || true

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace e2e {
 
@@ -46,21 +47,36 @@ std::string fromWide(const std::wstring& wide, UINT codePage)
     return bytes;
 }
 
-// Wine hands the items of another process's list or combo box back in UTF-16
-// even to the ANSI messages, so they are read wide.
-std::vector<std::wstring> wideItemLines(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage)
+void readWideItems(HWND control, UINT lengthMessage, UINT textMessage, std::vector<std::wstring>& lines,
+                   std::size_t first, std::size_t end)
 {
-    std::vector<std::wstring> lines;
-    LRESULT count = sendBounded(control, countMessage, 0, 0, true);
-    for (LRESULT i = 0; i < count; ++i) {
+    for (std::size_t i = first; i < end; ++i) {
         LRESULT length = sendBounded(control, lengthMessage, i, 0, true);
         if (length < 0)
             length = 0;
         std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
         LRESULT copied = sendBounded(control, textMessage, i, reinterpret_cast<LPARAM>(&wide[0]), true);
         wide.resize(copied > 0 && copied <= length ? static_cast<std::size_t>(copied) : 0);
-        lines.push_back(wide);
+        lines[i] = wide;
     }
+}
+
+// Wine hands the items of another process's list or combo box back in UTF-16
+// even to the ANSI messages, so they are read wide. Each item costs round
+// trips through the Wine server, so a long list is read by several threads
+// at once, which keep the program's thread busy in between.
+std::vector<std::wstring> wideItemLines(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage)
+{
+    LRESULT count = sendBounded(control, countMessage, 0, 0, true);
+    std::vector<std::wstring> lines(static_cast<std::size_t>(count > 0 ? count : 0));
+    const std::size_t kReaders = lines.size() > 1000 ? 4 : 1;
+    std::vector<std::thread> readers;
+    for (std::size_t r = 0; r < kReaders; ++r) {
+        std::size_t first = lines.size() * r / kReaders, end = lines.size() * (r + 1) / kReaders;
+        readers.emplace_back(readWideItems, control, lengthMessage, textMessage, std::ref(lines), first, end);
+    }
+    for (std::thread& reader : readers)
+        reader.join();
     return lines;
 }
 

@@ -1,0 +1,135 @@
+// A real MAME of today (Debian's MAME 0.251, through tools/mame_bridge): its whole listing, sorted here.
+#include "tests/e2e/driver.h"
+
+#include "resource.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+using namespace e2e;
+
+namespace {
+
+struct ListedGame {
+    std::string shortName;
+    std::wstring shown; // the title as the list shows it
+    std::string key;    // what "sort by name" compares, in the ANSI code page
+};
+
+// The test's own reading of the listing: a short name, blanks, and the
+// title between the line's first and last quotes.
+std::vector<ListedGame> capturedListing()
+{
+    const char* path = std::getenv("HOBRIN_E2E_MAME_LISTING");
+    std::ifstream file(path ? path : "", std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    std::vector<ListedGame> games;
+    for (const std::string& line : splitLines(text.str())) {
+        std::size_t open = line.find('"'), close = line.rfind('"');
+        if (line.compare(0, 5, "Name:") == 0 || open == std::string::npos || close <= open + 1)
+            continue;
+        ListedGame game;
+        game.shortName = line.substr(0, line.find(' '));
+        std::string title = line.substr(open + 1, close - open - 1);
+        int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, title.c_str(), -1, nullptr, 0);
+        std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, title.c_str(), -1, &wide[0], size);
+        wide.resize(wide.size() - 1);
+        game.shown = shownInCodePage(wide);
+        int ansiSize = WideCharToMultiByte(CP_ACP, 0, game.shown.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        std::string ansi(static_cast<std::size_t>(ansiSize > 0 ? ansiSize : 1), '\0');
+        WideCharToMultiByte(CP_ACP, 0, game.shown.c_str(), -1, &ansi[0], ansiSize, nullptr, nullptr);
+        ansi.resize(ansi.size() - 1);
+        ansi = ansi.substr(0, ansi.find(" ("));
+        game.key = ansi.size() > 4 && ansi.compare(0, 4, "The ") == 0 ? ansi.substr(4) + ", The" : ansi;
+        games.push_back(game);
+    }
+    return games;
+}
+
+std::vector<std::wstring> titlesOf(const std::vector<ListedGame>& games)
+{
+    std::vector<std::wstring> titles;
+    for (const ListedGame& game : games)
+        titles.push_back(game.shown);
+    return titles;
+}
+
+// Names the first line that differs, instead of printing 45,000 lines.
+::testing::AssertionResult sameLines(const std::vector<std::wstring>& shown, const std::vector<std::wstring>& expected)
+{
+    for (std::size_t i = 0; i < shown.size() && i < expected.size(); ++i) {
+        if (shown[i] != expected[i])
+            return ::testing::AssertionFailure()
+                   << "line " << i << " is \"" << utf8(shown[i]) << "\", expected \"" << utf8(expected[i]) << "\"";
+    }
+    if (shown.size() != expected.size())
+        return ::testing::AssertionFailure() << shown.size() << " lines, expected " << expected.size();
+    return ::testing::AssertionSuccess();
+}
+
+int indexOf(const std::vector<ListedGame>& games, const std::string& shortName)
+{
+    for (std::size_t i = 0; i < games.size(); ++i) {
+        if (games[i].shortName == shortName)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+class RealMameTest : public HobrinTest {
+protected:
+    void SetUp() override
+    {
+        HobrinTest::SetUp();
+        const char* mame = std::getenv("HOBRIN_E2E_MAME_REAL");
+        if (!mame || !*mame)
+            GTEST_SKIP() << "HOBRIN_E2E_MAME_REAL names no MAME: tools/test.sh installs one in the 64-bit prefix";
+        writeFile("versions.ini", "MAME 0.251\n\"" + std::string(mame) + "\"\n0.251\nWin64\n");
+    }
+
+    std::string total(HWND window) { return text(window, IDC_MAIN_TOTAL); }
+
+    void find(HWND window, const std::string& shortName)
+    {
+        setText(window, IDC_MAIN_GOTO, shortName);
+        press(window, IDC_MAIN_FIND);
+        flushPostedMessages(window, IDC_MAIN_ABOUT);
+    }
+};
+
+TEST_F(RealMameTest, ListsEveryGameInBothSortOrdersAndFindsWholeShortNames)
+{
+    std::vector<ListedGame> games = capturedListing();
+    ASSERT_GT(games.size(), 40000u) << "no listing captured from the installed MAME (HOBRIN_E2E_MAME_LISTING)";
+    const std::string count = std::to_string(games.size());
+
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(total(window), "Total number of MAME drivers: " + count);
+    std::vector<ListedGame> byName = games;
+    std::stable_sort(byName.begin(), byName.end(),
+                     [](const ListedGame& a, const ListedGame& b) { return a.key < b.key; });
+    EXPECT_TRUE(sameLines(wideListLines(window, IDC_MAIN_GAME_LIST), titlesOf(byName)));
+    for (const char* name : {"20pacgalr0", "pong", "elan_eu3a05commonsys"}) {
+        find(window, name);
+        EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), indexOf(byName, name)) << name;
+    }
+
+    press(window, IDC_MAIN_SORT_BY_DRIVER);
+    press(window, IDC_MAIN_REFRESH);
+    flushPostedMessages(window, IDC_MAIN_ABOUT);
+    ASSERT_TRUE(waitUntilShown(window));
+    EXPECT_EQ(total(window), "Total number of MAME drivers: " + count);
+    std::vector<ListedGame> byShortName = games;
+    std::stable_sort(byShortName.begin(), byShortName.end(),
+                     [](const ListedGame& a, const ListedGame& b) { return a.shortName < b.shortName; });
+    EXPECT_TRUE(sameLines(wideListLines(window, IDC_MAIN_GAME_LIST), titlesOf(byShortName)));
+    find(window, "20pacgalr0");
+    EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), indexOf(byShortName, "20pacgalr0"));
+}
+
+} // namespace
