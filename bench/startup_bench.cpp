@@ -2,10 +2,19 @@
 // main window with a 4999-game listing, beside its floor in the same run:
 // the bare dialog program's start and the stand-in emulator's own listing
 // time. Also the memory of both programs once their window shows.
+// With HOBRIN_BENCH_MAME_LISTING naming a listing captured from MAME 0.251,
+// the same for that listing printed by the stand-in as today's emulators
+// print theirs (it refuses the sort switch, so the program lists twice and
+// sorts), beside the bare dialog running the same two listings, and "Refresh
+// game list" beside the one listing that a refresh runs.
 // Prints figures for tools/bench_report.py; it fails nothing.
 #include "bench/bench_win.h"
 
+#include "resource.h"
+
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 using namespace bench;
 
@@ -13,26 +22,38 @@ namespace {
 
 const int kRounds = 7;
 const int kGames = 4999;
+
 // Memory is read this long after the window shows, once the first paint is done.
 const DWORD kSettleMs = 300;
 
-double emulatorListingMs(const std::string& folder)
+const int kTodayRounds = 5;
+
+std::string standinCommand()
+{
+    return "\"" + moduleDirectory() + "\\mame-standin.exe\"";
+}
+
+// The stand-in's listing `arguments` in `folder`, its output in a file.
+// `detached`: hidden and without a console, as hobrin.exe runs it.
+double emulatorListingMs(const std::string& folder, const std::string& arguments = " -listfull -sortname",
+                         bool detached = false)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     std::string listing = folder + "\\bench-listing.tmp";
     HANDLE output = CreateFileA(listing.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::string commandLine = "\"" + moduleDirectory() + "\\mame-standin.exe\" -listfull -sortname";
+    std::string commandLine = standinCommand() + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.dwFlags = STARTF_USESTDHANDLES | (detached ? STARTF_USESHOWWINDOW : 0);
+    startup.wShowWindow = SW_HIDE;
     startup.hStdOutput = output;
     startup.hStdError = output;
     PROCESS_INFORMATION process{};
     double elapsed = -1.0;
     double begin = nowMs();
-    if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
-                       &process)) {
+    if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, detached ? DETACHED_PROCESS : 0, nullptr,
+                       folder.c_str(), &startup, &process)) {
         WaitForSingleObject(process.hProcess, INFINITE);
         elapsed = nowMs() - begin;
         CloseHandle(process.hProcess);
@@ -55,6 +76,86 @@ double startMs(const std::string& path, const std::string& folder, const char* t
     Sleep(kSettleMs);
     memory = memoryOf(program);
     return window ? elapsed : -1.0;
+}
+
+// From pressing "Refresh game list" to the main window shown again.
+double refreshMs(HWND window)
+{
+    double begin = nowMs();
+    PostMessageA(GetDlgItem(window, IDC_MAIN_REFRESH), BM_CLICK, 0, 0);
+    double limit = begin + 30000;
+    while (IsWindowVisible(window) && nowMs() < limit)
+        Sleep(0);
+    while (!IsWindowVisible(window) && nowMs() < limit)
+        Sleep(1);
+    return nowMs() < limit ? nowMs() - begin : -1.0;
+}
+
+std::string readAll(const char* path)
+{
+    std::string text;
+    if (std::FILE* file = std::fopen(path, "rb")) {
+        char chunk[65536];
+        std::size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+            text.append(chunk, got);
+        std::fclose(file);
+    }
+    return text;
+}
+
+// The listing of today's MAME: start-up and refresh, and the memory.
+bool benchTodaysListing(const char* listingPath)
+{
+    std::string listing = readAll(listingPath);
+    int games = 0;
+    bool quoted = false;
+    for (char c : listing) {
+        if (c == '\n') {
+            games += quoted ? 1 : 0;
+            quoted = false;
+        }
+        quoted = quoted || c == '"';
+    }
+    games += quoted ? 1 : 0;
+    std::string folder = prepareProgramFolder("hobrin-bench-today", 0);
+    if (folder.empty() || listing.empty() || !writeFile(folder + "\\standin-listing.txt", listing) ||
+        !writeFile(folder + "\\standin-control.txt", "kind=today\n") ||
+        !writeFile(folder + "\\bare-listings.txt",
+                   standinCommand() + " -listfull -sortname\n" + standinCommand() + " -listfull\n")) {
+        std::fprintf(stderr, "cannot prepare the listing of %s\n", listingPath);
+        return false;
+    }
+    std::string binaries = moduleDirectory();
+    std::vector<double> bare, hobrin, added, refresh, refreshFloor, refreshAdded, hobrinPrivate, hobrinWorking;
+    for (int round = 0; round < kTodayRounds; ++round) {
+        Memory memory{};
+        bare.push_back(startMs(binaries + "\\bench_bare_dialog.exe", folder, "Bare dialog", memory));
+        Program program;
+        double begin = nowMs();
+        if (!program.start(binaries + "\\hobrin.exe", folder))
+            return false;
+        HWND window = waitForWindow(program.id(), "Hobrin", 60000, 1);
+        hobrin.push_back(window ? nowMs() - begin : -1.0);
+        Sleep(kSettleMs);
+        memory = memoryOf(program);
+        hobrinPrivate.push_back(memory.privateMiB);
+        hobrinWorking.push_back(memory.workingSetMiB);
+        added.push_back(hobrin.back() - bare.back());
+        refreshFloor.push_back(emulatorListingMs(folder, " -listfull", true));
+        refresh.push_back(window ? refreshMs(window) : -1.0);
+        refreshAdded.push_back(refresh.back() - refreshFloor.back());
+    }
+    printFigure("today.games", games);
+    printFigure("today.bare_ms", median(bare));
+    printFigure("today.hobrin_ms", median(hobrin));
+    printFigure("today.added_ms", median(added));
+    printFigure("today.refresh_emulator_ms", median(refreshFloor));
+    printFigure("today.refresh_ms", median(refresh));
+    printFigure("today.refresh_added_ms", median(refreshAdded));
+    printFigure("memory.today_private_mib", median(hobrinPrivate));
+    printFigure("memory.today_working_mib", median(hobrinWorking));
+    return true;
 }
 
 } // namespace
@@ -87,5 +188,8 @@ int main()
     printFigure("memory.bare_working_mib", median(bareWorking));
     printFigure("memory.startup_private_mib", median(hobrinPrivate));
     printFigure("memory.startup_working_mib", median(hobrinWorking));
+    const char* todaysListing = std::getenv("HOBRIN_BENCH_MAME_LISTING");
+    if (todaysListing && *todaysListing && !benchTodaysListing(todaysListing))
+        return 1;
     return 0;
 }

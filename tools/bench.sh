@@ -76,6 +76,11 @@ bare_wininet() {
 
 if want startup; then
     progress "start-up"
+    # MAME 0.251's listing, captured here from the installed MAME and
+    # printed by the stand-in as today's emulators print theirs.
+    mame_listing_capture "$out/mame-listfull.txt" "$out/mame-home" || exit 1
+    export HOBRIN_BENCH_MAME_LISTING
+    HOBRIN_BENCH_MAME_LISTING=$(winepath -w "$out/mame-listfull.txt")
     wine "$build/win/hobrin_startup_bench.exe" >> "$figures" || exit 1
 fi
 if want scores; then

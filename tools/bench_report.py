@@ -43,6 +43,9 @@ def rows(f):
         yield ("listing scan, 4999 games (native)", "%.2f ms" % ms, "-", "< 2 ms", ms < 2)
         yield ("listing scan, 4999 UTF-8 titles converted (native)", "%.2f ms" % utf8,
                "the ASCII listing above %.2f ms; conversion adds %.2f ms" % (ms, utf8 - ms), "< 2 ms", utf8 < 2)
+    if have("native.BM_FillGameTableFromFile45294SortedByName"):
+        ms = f["native.BM_FillGameTableFromFile45294SortedByName"]
+        yield ("listing scan and sort by name, 45294 games (native)", "%.1f ms" % ms, "-", "-", True)
     if have("native.BM_WalkRecentUploadsFeed"):
         us = 1000 * f["native.BM_WalkRecentUploadsFeed"]
         yield ("recent-uploads walk, 20480 bytes (native)", "%.0f µs" % us, "-", "< 200 µs", us < 200)
@@ -54,6 +57,17 @@ def rows(f):
                "bare dialog %.0f ms + emulator listing %.0f ms = %.0f ms; hobrin adds %.0f ms"
                % (f["startup.bare_ms"], f["startup.emulator_ms"], floor, added),
                "adds < 60 ms", added < 60)
+    if have("today.hobrin_ms", "today.bare_ms", "today.added_ms", "today.games"):
+        games = "%d games (MAME 0.251's listing)" % f["today.games"]
+        yield ("start to visible main window, " + games, "%.0f ms" % f["today.hobrin_ms"],
+               "bare dialog running the same two listings %.0f ms; hobrin adds %.0f ms"
+               % (f["today.bare_ms"], f["today.added_ms"]),
+               "adds <= 120 ms", f["today.added_ms"] <= 120)
+    if have("today.refresh_ms", "today.refresh_emulator_ms", "today.refresh_added_ms", "today.games"):
+        yield ('"Refresh game list" to the shown window, %d games' % f["today.games"], "%.0f ms" % f["today.refresh_ms"],
+               "emulator listing %.0f ms; hobrin adds %.0f ms"
+               % (f["today.refresh_emulator_ms"], f["today.refresh_added_ms"]),
+               "adds <= 120 ms", f["today.refresh_added_ms"] <= 120)
     for key, label in (("high", '"Get high scores" to the 100th line'),
                        ("recent", '"Get recent uploads" to the 100th line')):
         name = "scores.%s_ms" % key
@@ -68,6 +82,10 @@ def rows(f):
                "working set %.1f MiB; bare dialog %.1f MiB private, %.1f MiB working set"
                % (f["memory.startup_working_mib"], f["memory.bare_private_mib"], f.get("memory.bare_working_mib", -1)),
                "< 10 MiB", 0 <= private < 10)
+    if have("memory.today_private_mib", "memory.today_working_mib", "today.games"):
+        private = f["memory.today_private_mib"]
+        yield ("private bytes after start-up, %d games" % f["today.games"], "%.1f MiB" % private,
+               "working set %.1f MiB" % f["memory.today_working_mib"], "<= 24 MiB", 0 <= private <= 24)
     if have("memory.fetch10_private_mib", "memory.fetch100_private_mib", "memory.bare_fetch_growth_mib"):
         tenth, last = f["memory.fetch10_private_mib"], f["memory.fetch100_private_mib"]
         growth = 1024 * (last - tenth)
