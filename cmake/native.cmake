@@ -28,6 +28,7 @@ add_executable(hobrin_unit
     tests/unit/bounded_text_test.cpp
     tests/unit/command_line_test.cpp
     tests/unit/console_text_test.cpp
+    tests/unit/emulator_forms_test.cpp
     tests/unit/extract_test.cpp
     tests/unit/feed_walk_test.cpp
     tests/unit/game_list_test.cpp
@@ -121,6 +122,7 @@ hobrin_fuzzer(versions_fuzz tests/fuzz/versions_fuzz.cpp tests/fuzz/versions_cor
 hobrin_fuzzer(listing_fuzz tests/fuzz/listing_fuzz.cpp tests/fuzz/listing_corpus MAX_LEN 65536 RUNS 10000)
 hobrin_fuzzer(feed_fuzz tests/fuzz/feed_fuzz.cpp tests/fuzz/feed_corpus)
 hobrin_fuzzer(redirect_fuzz tests/fuzz/redirect_fuzz.cpp tests/fuzz/redirect_corpus)
+hobrin_fuzzer(emulator_answer_fuzz tests/fuzz/emulator_answer_fuzz.cpp tests/fuzz/emulator_answer_corpus)
 hobrin_extract_fuzzer(extract_fuzz tests/fuzz/extract_fuzz.cpp tests/fuzz/extract_corpus)
 get_property(fuzz_targets GLOBAL PROPERTY hobrin_fuzz_targets)
 file(GENERATE OUTPUT ${fuzz_work}/targets.txt CONTENT "${fuzz_targets}")

@@ -58,6 +58,7 @@ add_library(hobrin_objects OBJECT
     common/message.cpp
     common/list_fill.cpp
     emulator/console_output.cpp
+    emulator/emulator_forms_win.cpp
     emulator/game_list_win.cpp
     emulator/launch_win.cpp
     emulator/process_win.cpp

@@ -47,15 +47,20 @@ TextBuilder startText(char* buffer, std::size_t size)
 
 void appendText(TextBuilder& builder, const char* piece)
 {
+    appendSpan(builder, piece, std::strlen(piece));
+}
+
+void appendSpan(TextBuilder& builder, const char* piece, std::size_t length)
+{
     if (builder.overflowed)
         return;
-    std::size_t length = std::strlen(piece);
     if (length >= builder.size - builder.length) {
         builder.overflowed = true;
         return;
     }
-    std::memcpy(builder.text + builder.length, piece, length + 1);
+    std::memcpy(builder.text + builder.length, piece, length);
     builder.length += length;
+    builder.text[builder.length] = '\0';
 }
 
 void appendFormat(TextBuilder& builder, const char* format, ...)

@@ -32,6 +32,8 @@ struct TextBuilder {
 // Starts an empty text in `buffer` of `size` bytes (size > 0).
 TextBuilder startText(char* buffer, std::size_t size);
 void appendText(TextBuilder& builder, const char* piece);
+// The first `length` bytes of `piece`, which holds at least that many.
+void appendSpan(TextBuilder& builder, const char* piece, std::size_t length);
 void appendFormat(TextBuilder& builder, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))

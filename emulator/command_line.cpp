@@ -3,6 +3,8 @@
 
 #include "common/bounded_text.h"
 
+#include <cstring>
+
 namespace {
 
 const char* choose(std::int32_t field, const char* on, const char* off)
@@ -10,15 +12,31 @@ const char* choose(std::int32_t field, const char* on, const char* off)
     return field == 1 ? on : off;
 }
 
+// The recording named in a -record or -playback switch: by the whole file
+// name, or without its extension for an emulator that adds ".inp" itself.
+void appendRecordingName(TextBuilder& builder, const char* fileName, const CommandForms& forms)
+{
+    if (forms.namesAsGiven) {
+        appendText(builder, fileName);
+        return;
+    }
+    const char* lastDot = std::strrchr(fileName, '.');
+    appendSpan(builder, fileName, lastDot ? static_cast<std::size_t>(lastDot - fileName) : std::strlen(fileName));
+}
+
 } // namespace
 
-void appendOptionSwitches(TextBuilder& line, const Settings& options)
+void appendOptionSwitches(TextBuilder& line, const Settings& options, const CommandForms& forms)
 {
     static const char* const sampleRates[] = {" -sr 11025", " -sr 22050", " -sr 44100"};
 
-    appendText(line, choose(options.hardwareStretch, " -hws", " -nohws"));
+    if (forms.hardwareStretchSwitch)
+        appendText(line, choose(options.hardwareStretch, " -hws", " -nohws"));
     appendText(line, choose(options.windowed, " -window", " -nowindow"));
-    appendText(line, choose(options.soundEnabled, " -sound", " -nosound"));
+    if (forms.soundTakesModule)
+        appendText(line, choose(options.soundEnabled, " -sound auto", " -sound none"));
+    else
+        appendText(line, choose(options.soundEnabled, " -sound", " -nosound"));
     int sampleRate = lowHalf(options.sampleRateIndex);
     if (sampleRate >= 0 && sampleRate <= 2)
         appendText(line, sampleRates[sampleRate]);
@@ -36,7 +54,7 @@ bool composeLaunchLine(char* line, std::size_t size, const LaunchRequest& reques
     appendText(builder, request.command);
     appendText(builder, " ");
     appendText(builder, request.shortName);
-    appendOptionSwitches(builder, *request.options);
+    appendOptionSwitches(builder, *request.options, request.forms);
     appendText(builder, " ");
     appendText(builder, request.additionalParameters);
     if (request.mode == LaunchMode::play)
@@ -45,16 +63,19 @@ bool composeLaunchLine(char* line, std::size_t size, const LaunchRequest& reques
     appendText(builder, " -nvram_directory NUL");
     if (request.options->keepCfg == 0)
         appendText(builder, " -cfg_directory NUL");
+    // The game's own recording is named after the game.
+    char ownRecording[128];
+    formatText(ownRecording, sizeof ownRecording, "%s.inp", request.shortName);
     if (request.mode == LaunchMode::record) {
         appendText(builder, " -record \"");
-        appendText(builder, request.shortName);
+        appendRecordingName(builder, ownRecording, request.forms);
     } else {
         if (request.inputDirectory) {
             appendText(builder, " -input_directory ");
             appendText(builder, request.inputDirectory);
         }
         appendText(builder, " -playback \"");
-        appendText(builder, request.fileName ? request.fileName : request.shortName);
+        appendRecordingName(builder, request.fileName ? request.fileName : ownRecording, request.forms);
     }
     appendText(builder, "\"");
     return !builder.overflowed;

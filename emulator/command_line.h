@@ -8,6 +8,16 @@
 
 enum class LaunchMode { playback = 0, record = 1, play = 2 };
 
+// The forms of the switches that an emulator version takes. The defaults
+// are those of a MAME of 2006, whose lines never change.
+struct CommandForms {
+    bool hardwareStretchSwitch = true; // takes -hws / -nohws; else no switch at all
+    bool soundTakesModule = false;     // -sound auto / -sound none, not -sound / -nosound
+    // Records and plays back a file by the name given, where a MAME of 2006
+    // added ".inp": it gets recordings by their whole file names.
+    bool namesAsGiven = false;
+};
+
 struct LaunchRequest {
     const char* command;   // the emulator version's command
     const char* shortName; // the game
@@ -15,11 +25,16 @@ struct LaunchRequest {
     const char* additionalParameters; // passed through unexamined
     LaunchMode mode;
     const char* inputDirectory; // playback only; null for none
-    const char* fileName;       // playback only; null plays the game's own recording
+    // Playback only: the recording's file name, whole; null plays the
+    // game's own recording. An emulator of 2006 gets it without its
+    // extension (from its last dot on).
+    const char* fileName;
+    CommandForms forms;
 };
 
-// Appends the eight option switches, each with its leading space.
-void appendOptionSwitches(TextBuilder& line, const Settings& options);
+// Appends the eight option switches, each with its leading space, in the
+// forms that `forms` names.
+void appendOptionSwitches(TextBuilder& line, const Settings& options, const CommandForms& forms = CommandForms());
 
 // Writes the whole command line into `line` of `size` bytes. False when it
 // does not fit: the caller must not run a cut command.

@@ -1,4 +1,79 @@
 // What the program learns, this session only, about the command-line forms each emulator version takes.
 #include "emulator/emulator_forms.h"
 
+#include <cstring>
+
 EmulatorForms emulatorForms[kMaxVersions];
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+bool startsWith(const char* text, std::size_t length, const char* prefix)
+{
+    std::size_t size = std::strlen(prefix);
+    return length >= size && std::memcmp(text, prefix, size) == 0;
+}
+
+bool spanIs(const char* text, std::size_t length, const char* word)
+{
+    return length == std::strlen(word) && std::memcmp(text, word, length) == 0;
+}
+
+} // namespace
+
+ConfigAnswer readConfigAnswer(const char* text, std::size_t length)
+{
+    ConfigAnswer answer{false, false, false};
+    bool coreSection = false;
+    bool options = false;
+    for (std::size_t start = 0; start < length;) {
+        const char* end = static_cast<const char*>(std::memchr(text + start, '\n', length - start));
+        std::size_t lineEnd = end ? static_cast<std::size_t>(end - text) : length;
+        const char* line = text + start;
+        std::size_t size = lineEnd - start;
+        start = lineEnd + 1;
+        if (startsWith(line, size, "# CORE "))
+            coreSection = true;
+        if (size == 0 || line[0] == '#' || isBlank(line[0]))
+            continue;
+        // "name    value": the name, blanks, the value to the line's end.
+        std::size_t nameLength = 0;
+        while (nameLength < size && !isBlank(line[nameLength]))
+            ++nameLength;
+        std::size_t valueStart = nameLength;
+        while (valueStart < size && isBlank(line[valueStart]))
+            ++valueStart;
+        std::size_t valueEnd = size;
+        while (valueEnd > valueStart && isBlank(line[valueEnd - 1]))
+            --valueEnd;
+        const char* value = line + valueStart;
+        std::size_t valueLength = valueEnd - valueStart;
+        options = true;
+        if (spanIs(line, nameLength, "hwstretch") || spanIs(line, nameLength, "hws"))
+            answer.hardwareStretch = true;
+        if (spanIs(line, nameLength, "sound"))
+            answer.soundModule =
+                valueLength > 0 && !spanIs(value, valueLength, "0") && !spanIs(value, valueLength, "1");
+    }
+    answer.recognized = coreSection && options;
+    if (!answer.recognized)
+        answer = ConfigAnswer{false, false, false};
+    return answer;
+}
+
+CommandForms commandForms(const EmulatorForms& forms)
+{
+    CommandForms result;
+    if (forms.config.recognized) {
+        result.hardwareStretchSwitch = forms.config.hardwareStretch;
+        result.soundTakesModule = forms.config.soundModule;
+        result.namesAsGiven = true;
+    } else {
+        result.namesAsGiven = forms.sortsListing == Learned::no;
+    }
+    return result;
+}

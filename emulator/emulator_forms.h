@@ -1,17 +1,39 @@
 // What the program learns, this session only, about the command-line forms each emulator version takes.
 #pragma once
 
+#include "emulator/command_line.h"
 #include "emulator/versions.h"
 
+#include <cstddef>
+
 enum class Learned : unsigned char { notYet, yes, no };
+
+// What an emulator's "-showconfig" answer tells. Today's emulators list
+// every option with its value, in sections headed "# CORE ...".
+struct ConfigAnswer {
+    bool recognized;      // an answer in that form
+    bool hardwareStretch; // lists "hwstretch" (a Windows build that still has DirectDraw)
+    bool soundModule;     // "sound" holds a sound module ("auto", "none"...), not 0 or 1
+};
+
+// Reads `length` bytes of an answer; anything else is not recognized.
+ConfigAnswer readConfigAnswer(const char* text, std::size_t length);
 
 struct EmulatorForms {
     // Takes "-sortname" and "-sortdriver" after "-listfull". Emulators of
     // today refuse both, list by short name, and are sorted by the program.
     Learned sortsListing;
+    bool configAsked; // "-showconfig" has run, at most once a session
+    ConfigAnswer config;
 };
 
 // One per slot of versionTable, learned from the emulator's own answers and
 // never stored: an emulator may be replaced between two sessions. Only the
 // user-interface thread reads and writes it.
 extern EmulatorForms emulatorForms[kMaxVersions];
+
+// The switches of a game run for what has been learned. An emulator whose
+// answer was not recognized keeps every switch of a MAME of 2006; one that
+// refused the sort switch is of later years, which take recordings by the
+// names given, as does one that answered in today's form.
+CommandForms commandForms(const EmulatorForms& forms);

@@ -21,18 +21,6 @@ const char kListingFile[] = "gamelist.tmp";
 // Kept out of the stack: the read buffer of the scan is 16 KiB.
 ListingStream listing;
 
-// A process that the emulator left behind (under Wine, the console host it
-// was given) can hold the listing file a moment after the emulator ended, so
-// the delete is tried again for up to two seconds.
-void deleteListingFile()
-{
-    for (int attempt = 0; attempt < 40; ++attempt) {
-        if (DeleteFileA(kListingFile) || GetLastError() == ERROR_FILE_NOT_FOUND)
-            return;
-        Sleep(50);
-    }
-}
-
 // Runs the listing with its standard output in the listing file and waits
 // for it; its exit code goes to `exitCode`. No command interpreter is
 // involved: there is none to rely on on every system. Returns 0, or -1 / -2
@@ -55,18 +43,11 @@ int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
         showMessage("Cannot open MAME game list", "Fatal Error");
         return -2;
     }
-    HANDLE nul =
-        openInheritable("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     DWORD error = 0;
-    // Without a console: the program, started from the desktop, has none, and
-    // a console made for the listing alone costs more than the listing
-    // itself (about 130 ms under Wine).
-    HANDLE process = startEmulator(line, SW_HIDE, EmulatorConsole::none, nul, output, nul, error);
+    HANDLE process = startHiddenRun(line, output, error);
     CloseHandle(output);
-    if (nul != INVALID_HANDLE_VALUE)
-        CloseHandle(nul);
     if (!process) {
-        deleteListingFile();
+        deleteRunOutput(kListingFile);
         showMessage("Cannot call MAME", "Fatal error");
         return -1;
     }
@@ -87,7 +68,7 @@ int readListing(GameOrder order)
     openListingFile(listing, file);
     int count = fillGameTable(listing, order);
     std::fclose(file);
-    deleteListingFile();
+    deleteRunOutput(kListingFile);
     return count;
 }
 

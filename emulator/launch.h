@@ -13,5 +13,5 @@ bool checkLaunchTarget(int gameIndex, int versionIndex, const char* title);
 int playGame(int gameIndex, int versionIndex);
 
 // `mode` 1 records; any other value plays back. `inputDirectory` and
-// `fileName` (playback only) may be null.
+// `fileName` (playback only: the recording's whole file name) may be null.
 int runInputLog(int gameIndex, int versionIndex, int mode, const char* inputDirectory, const char* fileName);

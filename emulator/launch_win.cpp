@@ -2,6 +2,7 @@
 #include "emulator/launch.h"
 
 #include "emulator/console_output.h"
+#include "emulator/emulator_forms_win.h"
 #include "emulator/game_list.h"
 #include "emulator/process_win.h"
 #include "emulator/versions.h"
@@ -61,13 +62,15 @@ int launch(int gameIndex, int versionIndex, LaunchMode mode, const char* inputDi
 {
     if (!checkLaunchTarget(gameIndex, versionIndex, titleFor(mode)))
         return -1;
+    // The forms this version takes: asked of the emulator at its first run.
     LaunchRequest request{versionTable[versionIndex].command,
                           gameTable[gameIndex].shortName,
                           &settings,
                           additionalParameters,
                           mode,
                           inputDirectory,
-                          fileName};
+                          fileName,
+                          commandForms(learnEmulatorForms(versionIndex))};
     if (!composeLaunchLine(commandLine, sizeof commandLine, request) ||
         !formatText(message, sizeof message, "%s [Length: %i]", commandLine, static_cast<int>(lstrlenA(commandLine)))) {
         refuseLongLine();

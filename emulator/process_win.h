@@ -21,6 +21,21 @@ enum class EmulatorConsole { usual, none };
 HANDLE startEmulator(char* commandLine, WORD showState, EmulatorConsole console, HANDLE input, HANDLE output,
                      HANDLE errorOutput, DWORD& error);
 
+// Starts `commandLine` hidden and without a console, with its standard
+// output in `output` and nothing for its input and error output: a run
+// whose answer the program reads. Null on failure, with the error in `error`.
+HANDLE startHiddenRun(char* commandLine, HANDLE output, DWORD& error);
+
+// Deletes the file that a run wrote its answer to. A process that the
+// emulator left behind (under Wine, the console host it was given) can
+// hold it a moment after the emulator ended, so the delete is tried again
+// for up to two seconds.
+void deleteRunOutput(const char* name);
+
 // Blocks, without handling window messages, until the process ends; looks
 // every 250 ms. Returns its exit code, or kUnknownExitCode.
 DWORD waitForProcess(HANDLE process);
+
+// The same for at most `limitMs`; a process still running then is ended,
+// and kUnknownExitCode returned.
+DWORD waitForProcessAtMost(HANDLE process, DWORD limitMs);

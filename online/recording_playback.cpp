@@ -3,6 +3,7 @@
 
 #include "emulator/game_list.h"
 #include "emulator/launch.h"
+#include "emulator/recording_game.h"
 #include "emulator/versions.h"
 #include "online/disk_files.h"
 #include "online/download.h"
@@ -65,17 +66,17 @@ bool reportExtraction(const ExtractResult& result)
     return false;
 }
 
-// The game's short name from the recording's first 8 bytes (up to a zero
-// byte). Only a disk file is read, so the read can never block.
-bool readRecordingGame(const char* path, char (&shortName)[9])
+// The game's short name from the recording's first bytes. Only a disk file
+// is read, so the read can never block.
+bool readRecordingFileGame(const char* path, char (&shortName)[kRecordingGameSize])
 {
-    std::memset(shortName, 0, sizeof shortName);
+    unsigned char head[kRecordingHeadSize];
     std::FILE* file = openDiskFile(path);
     if (!file)
         return false;
-    std::size_t got = std::fread(shortName, 1, 8, file);
+    std::size_t got = std::fread(head, 1, sizeof head, file);
     std::fclose(file);
-    return got == 8;
+    return readRecordingGame(head, got, shortName);
 }
 
 int recordingVersion(HWND propertiesWindow)
@@ -92,8 +93,8 @@ int recordingVersion(HWND propertiesWindow)
 // Finds what to play; tells the user when the recording cannot be played.
 bool findPlayback(HWND propertiesWindow, int& game, int& version)
 {
-    char shortName[9];
-    if (!readRecordingGame(recordingPath, shortName)) {
+    char shortName[kRecordingGameSize];
+    if (!readRecordingFileGame(recordingPath, shortName)) {
         showMessage("The downloaded recording is too short to name its game.", "Can't playback");
         return false;
     }
@@ -119,9 +120,6 @@ void playDownloadedRecording(HWND propertiesWindow)
     char name[256];
     copyText(name, sizeof name, result.baseName);
     formatText(recordingPath, sizeof recordingPath, ".\\%s", name);
-    // The name that the playback switch takes: without ".inp".
-    std::size_t length = std::strlen(name);
-    name[length >= 4 ? length - 4 : 0] = '\0';
 
     int game = -1;
     int version = -1;

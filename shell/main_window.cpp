@@ -197,16 +197,16 @@ void playbackChosenRecording(HWND window)
         return;
 
     char directory[512];
-    char name[128];
-    switch (splitRecordingPath(path, fileDialog.nFileOffset, directory, sizeof directory, name, sizeof name)) {
+    char fileName[128];
+    switch (splitRecordingPath(path, fileDialog.nFileOffset, directory, sizeof directory, fileName, sizeof fileName)) {
     case SplitResult::ok:
         runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::playback), directory,
-                    name);
+                    fileName);
         break;
     case SplitResult::nameTooLong:
         showMessage(
-            "The name of this recording is too long: it may have at most 127 characters "
-            "without its extension. Rename the file and try again.",
+            "The name of this recording is too long: it may have at most 127 characters. "
+            "Rename the file and try again.",
             "Playback INP");
         break;
     case SplitResult::directoryTooLong:

@@ -1,4 +1,4 @@
-// Splits a recording path chosen in the open dialog into its directory and name.
+// Splits a recording path chosen in the open dialog into its directory and file name.
 #include "recording_path.h"
 
 #include <cstring>
@@ -22,15 +22,13 @@ bool copySpan(char* target, std::size_t size, const char* source, std::size_t le
 } // namespace
 
 SplitResult splitRecordingPath(const char* path, std::size_t fileOffset, char* directory, std::size_t directorySize,
-                               char* name, std::size_t nameSize)
+                               char* fileName, std::size_t fileNameSize)
 {
     std::size_t pathLength = std::strlen(path);
     if (fileOffset > pathLength)
         fileOffset = pathLength;
 
-    const char* fileName = path + fileOffset;
-    const char* lastDot = std::strrchr(fileName, '.');
-    std::size_t nameLength = lastDot ? static_cast<std::size_t>(lastDot - fileName) : std::strlen(fileName);
+    const char* file = path + fileOffset;
 
     std::size_t directoryLength = fileOffset;
     if (directoryLength > 0 && isSeparator(path[directoryLength - 1]))
@@ -39,9 +37,9 @@ SplitResult splitRecordingPath(const char* path, std::size_t fileOffset, char* d
     if (bareDrive && fileOffset > 2)
         directoryLength = 3;
 
-    if (!copySpan(name, nameSize, fileName, nameLength)) {
-        if (nameSize > 0)
-            name[0] = '\0';
+    if (!copySpan(fileName, fileNameSize, file, std::strlen(file))) {
+        if (fileNameSize > 0)
+            fileName[0] = '\0';
         return SplitResult::nameTooLong;
     }
     if (!copySpan(directory, directorySize, path, directoryLength)) {

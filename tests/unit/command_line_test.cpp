@@ -56,6 +56,10 @@ TEST(ComposeLaunchLine, BuildsTheLineForEachModeAndOption)
         {"playback of a chosen file", [](Settings&) {}, LaunchMode::playback, ".", "abc", "",
          "mame.exe pacman" + kDefaultSwitches +
              "  -nvram_directory NUL -cfg_directory NUL -input_directory . -playback \"abc\""},
+        {"playback of a file named with its extension, without it", [](Settings&) {}, LaunchMode::playback, ".",
+         "best.run.inp", "",
+         "mame.exe pacman" + kDefaultSwitches +
+             "  -nvram_directory NUL -cfg_directory NUL -input_directory . -playback \"best.run\""},
         {"directory with spaces goes unquoted", [](Settings& s) { s.keepCfg = 1; }, LaunchMode::playback,
          "C:\\My Files", "abc", "",
          "mame.exe pacman" + kDefaultSwitches +
@@ -71,8 +75,8 @@ TEST(ComposeLaunchLine, BuildsTheLineForEachModeAndOption)
         Settings options;
         setSettingsDefaults(options);
         c.edit(options);
-        const LaunchRequest request{"mame.exe", "pacman",         &options,  c.additionalParameters,
-                                    c.mode,     c.inputDirectory, c.fileName};
+        const LaunchRequest request{"mame.exe", "pacman",         &options,   c.additionalParameters,
+                                    c.mode,     c.inputDirectory, c.fileName, CommandForms()};
         Composed composed = compose(request);
         EXPECT_TRUE(composed.fits);
         EXPECT_EQ(composed.line, c.expected);
@@ -127,6 +131,50 @@ TEST(ComposeLaunchLine, OptionSwitchesFollowTheSettings)
     }
 }
 
+// Emulators of later years take other forms of some switches, and
+// recordings by the names given.
+TEST(ComposeLaunchLine, SwitchesInTheFormsOfTheEmulatorVersion)
+{
+    const CommandForms of2006, inBetween{true, false, true}, today{false, true, true};
+    const std::string todaySwitches = " -nowindow -sound auto -sr 22050 -frameskip 0 -afs -nomouse -nojoy";
+    const std::string recordingSwitches = "  -nvram_directory NUL -cfg_directory NUL";
+    const struct {
+        const char* label;
+        CommandForms forms;
+        bool soundOn;
+        LaunchMode mode;
+        const char* fileName;
+        std::string expected;
+    } cases[] = {
+        {"2006: record", of2006, true, LaunchMode::record, nullptr,
+         "mame.exe pacman" + kDefaultSwitches + recordingSwitches + " -record \"pacman\""},
+        {"in between: old switches, whole names", inBetween, true, LaunchMode::record, nullptr,
+         "mame.exe pacman" + kDefaultSwitches + recordingSwitches + " -record \"pacman.inp\""},
+        {"today: play", today, true, LaunchMode::play, nullptr, "mame.exe pacman" + todaySwitches + " "},
+        {"today: sound off", today, false, LaunchMode::play, nullptr,
+         "mame.exe pacman -nowindow -sound none -sr 22050 -frameskip 0 -afs -nomouse -nojoy "},
+        {"today: record", today, true, LaunchMode::record, nullptr,
+         "mame.exe pacman" + todaySwitches + recordingSwitches + " -record \"pacman.inp\""},
+        {"today: the game's own recording", today, true, LaunchMode::playback, nullptr,
+         "mame.exe pacman" + todaySwitches + recordingSwitches + " -playback \"pacman.inp\""},
+        {"today: a chosen file by its whole name", today, true, LaunchMode::playback, "best.run.inp",
+         "mame.exe pacman" + todaySwitches + recordingSwitches + " -input_directory . -playback \"best.run.inp\""},
+        {"today: a file without extension", today, true, LaunchMode::playback, "pacman",
+         "mame.exe pacman" + todaySwitches + recordingSwitches + " -input_directory . -playback \"pacman\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        Settings options;
+        setSettingsDefaults(options);
+        options.soundEnabled = c.soundOn ? 1 : 0;
+        const LaunchRequest request{"mame.exe", "pacman", &options, "", c.mode, c.fileName ? "." : nullptr,
+                                    c.fileName, c.forms};
+        Composed composed = compose(request);
+        EXPECT_TRUE(composed.fits);
+        EXPECT_EQ(composed.line, c.expected);
+    }
+}
+
 TEST(ComposeLaunchLine, RefusesALineThatDoesNotFit)
 {
     Settings options;
@@ -148,7 +196,8 @@ TEST(ComposeLaunchLine, RefusesALineThatDoesNotFit)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         const std::string command(c.commandLength, 'c'), extra(c.extraLength, 'x');
-        const LaunchRequest request{command.c_str(), "pacman", &options, extra.c_str(), c.mode, nullptr, nullptr};
+        const LaunchRequest request{command.c_str(), "pacman", &options, extra.c_str(),
+                                    c.mode,          nullptr,  nullptr,  CommandForms()};
         Composed composed = compose(request);
         EXPECT_EQ(composed.fits, c.fits);
         if (c.fits)

@@ -1,4 +1,4 @@
-// Splitting the open dialog's recording path into directory and name.
+// Splitting the open dialog's recording path into directory and file name.
 #include "shell/recording_path.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +44,7 @@ Split split(const std::string& path, std::size_t fileOffset, std::size_t directo
             std::string(name.data(), strnlen(name.data(), nameSize))};
 }
 
-TEST(SplitRecordingPath, SplitsDirectoryAndNameWithoutExtension)
+TEST(SplitRecordingPath, SplitsDirectoryAndWholeFileName)
 {
     const struct {
         const char* path;
@@ -52,13 +52,13 @@ TEST(SplitRecordingPath, SplitsDirectoryAndNameWithoutExtension)
         const char* directory;
         const char* name;
     } cases[] = {
-        {"C:\\games\\inp\\pacman.inp", 13, "C:\\games\\inp", "pacman"},
+        {"C:\\games\\inp\\pacman.inp", 13, "C:\\games\\inp", "pacman.inp"},
         {"C:\\games\\inp\\pacman", 13, "C:\\games\\inp", "pacman"},
-        {"C:\\games\\inp\\a.b.inp", 13, "C:\\games\\inp", "a.b"},
+        {"C:\\games\\inp\\a.b.inp", 13, "C:\\games\\inp", "a.b.inp"},
         {"C:\\games\\my.dir\\pacman", 16, "C:\\games\\my.dir", "pacman"},
-        {"C:\\pacman.inp", 3, "C:\\", "pacman"},
-        {"D:/pacman.inp", 3, "D:/", "pacman"},
-        {"\\\\server\\share\\pacman.inp", 15, "\\\\server\\share", "pacman"},
+        {"C:\\pacman.inp", 3, "C:\\", "pacman.inp"},
+        {"D:/pacman.inp", 3, "D:/", "pacman.inp"},
+        {"\\\\server\\share\\pacman.inp", 15, "\\\\server\\share", "pacman.inp"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -72,11 +72,11 @@ TEST(SplitRecordingPath, SplitsDirectoryAndNameWithoutExtension)
 TEST(SplitRecordingPath, NameMustLeaveRoomForItsTerminator)
 {
     const std::string directory = "C:\\inp\\";
-    Split fits = split(directory + std::string(127, 'n') + ".inp", directory.size());
+    Split fits = split(directory + std::string(123, 'n') + ".inp", directory.size());
     EXPECT_EQ(fits.result, SplitResult::ok);
-    EXPECT_EQ(fits.name, std::string(127, 'n'));
+    EXPECT_EQ(fits.name, std::string(123, 'n') + ".inp");
 
-    Split tooLong = split(directory + std::string(128, 'n') + ".inp", directory.size());
+    Split tooLong = split(directory + std::string(124, 'n') + ".inp", directory.size());
     EXPECT_EQ(tooLong.result, SplitResult::nameTooLong);
     EXPECT_EQ(tooLong.name, "");
 }

@@ -1,0 +1,37 @@
+// Feeds arbitrary bytes to what reads an emulator's own answers: its
+// "-showconfig" text and a recording's first bytes. Neither may read outside
+// its input, a recognized answer must hold a "# CORE " heading, and a
+// recording's game must be the bytes of its form, up to a zero byte.
+#include "emulator/emulator_forms.h"
+#include "emulator/recording_game.h"
+#include "tests/fuzz/shown_oracle.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    // An exact-size copy, so that AddressSanitizer sees a read past the end.
+    std::vector<char> text(data, data + size);
+    ConfigAnswer answer = readConfigAnswer(text.data(), text.size());
+    const std::string whole(text.begin(), text.end());
+    if (answer.recognized)
+        require(whole.compare(0, 7, "# CORE ") == 0 || whole.find("\n# CORE ") != std::string::npos);
+    else
+        require(!answer.hardwareStretch && !answer.soundModule);
+
+    std::vector<unsigned char> head(data, data + (size < kRecordingHeadSize ? size : kRecordingHeadSize));
+    char game[kRecordingGameSize];
+    bool read = readRecordingGame(head.data(), head.size(), game);
+    require(std::memchr(game, '\0', sizeof game) != nullptr);
+    if (read) {
+        bool today = head.size() >= 8 && std::memcmp(head.data(), "MAMEINP\0", 8) == 0;
+        std::size_t from = today ? 20 : 0, most = today ? 12 : 8;
+        std::size_t length = std::strlen(game);
+        require(length <= most && std::memcmp(game, head.data() + from, length) == 0);
+        require(length == most || head[from + length] == 0);
+    }
+    return 0;
+}
