@@ -5,10 +5,18 @@
 //                        without it a built-in list of classic games is used
 //   standin-listing.txt  when present, -listfull prints exactly these bytes instead
 //   standin-console.txt  when present, a game run prints exactly these bytes after its own lines
-//   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N, and kind=K, the
-//                        emulator of which era to stand for: 2006 (the default: a MAME of 2006, as
-//                        MAME 0.106 is) or today (as MAME 0.251: no -sortname or -sortdriver, and
-//                        -listfull lists by short name)
+//   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N, and kind=K (or the
+//                        switch -kind K, which a versions.ini can give one version), the
+//                        emulator of which years to stand for:
+//                        2006     (the default) as MAME 0.106: -listfull sorts by -sortname or
+//                                 -sortdriver, recordings are named NAME.inp for NAME and begin
+//                                 with the game's name, -showconfig is unknown
+//                        between  no sort switches, -listfull lists by short name, recordings
+//                                 are named as given, -showconfig answers with the core options,
+//                                 still with -hws (a Windows build with DirectDraw) and -sound as
+//                                 a switch
+//                        today    as MAME 0.251: the same, without -hws, with -sound taking a
+//                                 sound module and recordings that begin with "MAMEINP"
 // and one it writes:
 //   standin-calls.txt    every invocation appends its GetCommandLineA() text and "\r\n"
 #include <windows.h>
@@ -75,9 +83,10 @@ struct Options {
     bool haveInputDirectory = false;
     bool listFull = false;
     bool sortByDriver = false;
+    bool showConfig = false;
 };
 
-enum class Kind { of2006, today };
+enum class Kind { of2006, between, today };
 
 struct Control {
     long long exitCode = 0;
@@ -172,12 +181,24 @@ bool parseInteger(const std::string& text, long long low, long long high, long l
     return true;
 }
 
-Control readControl()
+bool parseKind(const std::string& text, Kind& kind)
 {
-    Control control;
+    if (text == "2006")
+        kind = Kind::of2006;
+    else if (text == "between")
+        kind = Kind::between;
+    else if (text == "today")
+        kind = Kind::today;
+    else
+        return false;
+    return true;
+}
+
+void readControlFile(Control& control)
+{
     std::string text;
     if (!readFile(kControlFile, text))
-        return control;
+        return;
     for (const std::string& rawLine : splitLines(text)) {
         std::string line = trim(rawLine);
         if (line.empty() || line[0] == '#')
@@ -197,10 +218,11 @@ Control readControl()
             else
                 std::fprintf(stderr, "Warning: %s: bad exit_code\n", kControlFile);
         } else if (key == "kind") {
-            if (valueText == "2006" || valueText == "today")
-                control.kind = valueText == "today" ? Kind::today : Kind::of2006;
+            Kind kind = Kind::of2006;
+            if (parseKind(valueText, kind))
+                control.kind = kind;
             else
-                std::fprintf(stderr, "Warning: %s: kind is 2006 or today\n", kControlFile);
+                std::fprintf(stderr, "Warning: %s: kind is 2006, between or today\n", kControlFile);
         } else if (key == "run_ms" || key == "listing_ms") {
             // INFINITE (0xFFFFFFFF) is kept out: a test wants a long run, not a hang.
             if (parseInteger(valueText, 0, 0xFFFFFFFELL, value))
@@ -210,6 +232,17 @@ Control readControl()
         } else {
             std::fprintf(stderr, "Warning: %s: unknown key %s\n", kControlFile, key.c_str());
         }
+    }
+}
+
+Control readControl(int argc, char** argv)
+{
+    Control control;
+    readControlFile(control);
+    // The switch wins over the file.
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string(argv[i]) == "-kind" && !parseKind(argv[i + 1], control.kind))
+            std::fprintf(stderr, "Warning: -kind is 2006, between or today\n");
     }
     return control;
 }
@@ -249,6 +282,8 @@ int fail(const std::string& message, int exitCode = 1)
 // Returns 0 when the command line is good, else the exit code after reporting it.
 int parseArguments(int argc, char** argv, const Control& control, Options& options)
 {
+    // Every kind after 2006 refuses the sort switches, as MAME does.
+    const bool later = control.kind != Kind::of2006;
     const bool today = control.kind == Kind::today;
     enum Kind { Flag, Text, Integer, SampleRate };
     struct Switch {
@@ -261,7 +296,15 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
         {"-mouse", Flag},        {"-nomouse", Flag},         {"-joy", Flag},           {"-nojoy", Flag},
         {"-listfull", Flag},     {"-sortname", Flag},        {"-sortdriver", Flag},    {"-sr", SampleRate},
         {"-frameskip", Integer}, {"-nvram_directory", Text}, {"-cfg_directory", Text}, {"-input_directory", Text},
-        {"-record", Text},       {"-playback", Text},        {"-version", Text},
+        {"-record", Text},       {"-playback", Text},        {"-version", Text},       {"-showconfig", Flag},
+        {"-kind", Text},
+    };
+    auto refused = [&](const std::string& arg) {
+        if (arg == "-sortname" || arg == "-sortdriver")
+            return later;
+        if (arg == "-hws" || arg == "-nohws" || arg == "-nosound")
+            return today;
+        return arg == "-showconfig" && !later;
     };
 
     bool haveGame = false;
@@ -269,7 +312,7 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
         std::string arg = argv[i];
         if (arg.empty() || arg[0] != '-') {
             if (haveGame)
-                return today ? fail("unknown option: " + arg, 3)
+                return later ? fail("unknown option: " + arg, 3)
                              : fail("more than one game given: " + options.game + " and " + arg);
             if (arg.empty())
                 return fail("empty game name");
@@ -284,11 +327,12 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
                 break;
             }
         }
-        if (!found || (today && (arg == "-sortname" || arg == "-sortdriver")))
-            return fail("unknown option: " + arg, today ? 6 : 1);
+        if (!found || refused(arg))
+            return fail("unknown option: " + arg, later ? 6 : 1);
 
         std::string value;
-        if (found->kind != Flag) {
+        // Today's -sound names the sound module.
+        if (found->kind != Flag || (today && arg == "-sound")) {
             if (i + 1 >= argc)
                 return fail("option " + arg + " needs an argument");
             value = argv[++i];
@@ -302,6 +346,8 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
                 options.sortByDriver = false;
             else if (arg == "-sortdriver")
                 options.sortByDriver = true;
+            else if (arg == "-showconfig")
+                options.showConfig = true;
             break;
         case SampleRate:
             if (!parseInteger(value, 0, 1000000, number) || (number != 11025 && number != 22050 && number != 44100))
@@ -347,7 +393,7 @@ int listGames(const Options& options, const Control& control)
     }
 
     std::vector<Game> games = readGames();
-    if (control.kind == Kind::today) {
+    if (control.kind != Kind::of2006) {
         // Today's MAME lists by short name, in columns of 18.
         std::stable_sort(games.begin(), games.end(), [](const Game& a, const Game& b) { return a.name < b.name; });
         std::string out = "Name:             Description:\n";
@@ -385,18 +431,39 @@ int listGames(const Options& options, const Control& control)
     return 0;
 }
 
+// The core options as the emulators after 2006 list them, with their values.
+int showConfig(const Control& control)
+{
+    std::string out =
+        "#\n# CORE CONFIGURATION OPTIONS\n#\nreadconfig                1\nwriteconfig               0\n\n"
+        "#\n# CORE SEARCH PATH OPTIONS\n#\nrompath                   roms\n\n"
+        "#\n# CORE OUTPUT DIRECTORY OPTIONS\n#\ncfg_directory             cfg\n"
+        "nvram_directory           nvram\ninput_directory           inp\n\n"
+        "#\n# CORE STATE/PLAYBACK OPTIONS\n#\nplayback                  \nrecord                    \n\n"
+        "#\n# CORE PERFORMANCE OPTIONS\n#\nautoframeskip             0\nframeskip                 0\n\n"
+        "#\n# CORE SOUND OPTIONS\n#\nsamplerate                48000\n\n";
+    if (control.kind == Kind::today) {
+        out += "#\n# OSD SOUND OPTIONS\n#\nsound                     auto\n";
+    } else {
+        out += "#\n# WINDOWS VIDEO OPTIONS\n#\nhwstretch                 1\n\n";
+        out += "#\n# CORE SOUND OPTIONS\n#\nsound                     1\n";
+    }
+    writeAll(stdout, out);
+    return 0;
+}
+
 bool isSeparator(char c)
 {
     return c == '\\' || c == '/';
 }
 
-// The recording's path: the input directory joined with NAME and ".inp". The
-// front-end names recordings without their extension, and a name may hold
-// dots of its own ("best.run" is the file "best.run.inp").
-std::string recordingPath(const Options& options, const std::string& name)
+// The recording's path: the input directory joined with the name. A MAME of
+// 2006 adds ".inp", and a name may hold dots of its own ("best.run" is the
+// file "best.run.inp"); later emulators take the name as given.
+std::string recordingPath(const Options& options, const Control& control, const std::string& name)
 {
     std::string directory = options.haveInputDirectory ? options.inputDirectory : "inp";
-    std::string file = name + ".inp";
+    std::string file = control.kind == Kind::of2006 ? name + ".inp" : name;
     if (directory.empty())
         return file;
     if (!isSeparator(directory.back()))
@@ -429,7 +496,20 @@ std::string recordingHeader(const std::string& game)
     return header;
 }
 
-int writeRecording(const Options& options, const std::string& path)
+// Today's head: the mark, the time, the format's version 3.0, the game's
+// short name in bytes 20 to 31 and the emulator that made it in 32 to 63.
+std::string todaysRecordingHeader(const Options& options)
+{
+    std::string header("MAMEINP\0", 8);
+    header += std::string("\xd6\xd0\x17\x6b\0\0\0\0\x03\0\0\0", 12);
+    std::string game = options.game.substr(0, 12);
+    game.resize(12, '\0');
+    std::string made = "MAME " + options.version + " (stand-in)";
+    made.resize(32, '\0');
+    return header + game + made;
+}
+
+int writeRecording(const Options& options, const Control& control, const std::string& path)
 {
     // The folder holding the file, so a NAME with folders of its own works too.
     size_t lastSeparator = path.find_last_of("\\/");
@@ -438,7 +518,7 @@ int writeRecording(const Options& options, const std::string& path)
         std::fprintf(stderr, "Couldn't create input directory %s\n", directory.c_str());
         return 2;
     }
-    std::string data = recordingHeader(options.game);
+    std::string data = control.kind == Kind::today ? todaysRecordingHeader(options) : recordingHeader(options.game);
     for (int i = 0; i < 64; ++i)
         data += static_cast<char>((i * 37 + 11) & 0xFF);
     FILE* file = std::fopen(path.c_str(), "wb");
@@ -453,14 +533,23 @@ int writeRecording(const Options& options, const std::string& path)
     return 0;
 }
 
-int checkPlayback(const Options& options, const std::string& path)
+int checkPlayback(const Options& options, const Control& control, const std::string& path)
 {
     std::string data;
     if (!readFile(path, data)) {
+        if (control.kind != Kind::of2006) {
+            // Today's words; a MAME ends so when its input file is missing.
+            std::printf("Ignoring MAME exception: Input file %s not found\n", options.playback.c_str());
+            std::fprintf(stderr, "Fatal error: Input file %s not found\n", options.playback.c_str());
+            return 3;
+        }
         std::fprintf(stderr, "Couldn't open playback file %s\n", path.c_str());
         return 2;
     }
-    if (data.size() < 8 || data.compare(0, 8, recordingHeader(options.game)) != 0)
+    std::string expected =
+        control.kind == Kind::today ? todaysRecordingHeader(options).substr(20, 12) : recordingHeader(options.game);
+    std::size_t at = control.kind == Kind::today ? 20 : 0;
+    if (data.size() < at + expected.size() || data.compare(at, expected.size(), expected) != 0)
         std::fprintf(stderr, "Warning: playback file %s was not recorded for %s\n", path.c_str(), options.game.c_str());
     std::printf("Playing back %s\n", path.c_str());
     return 0;
@@ -478,12 +567,12 @@ int runGame(const Options& options, const Control& control)
         writeAll(stdout, console);
 
     if (!options.playback.empty()) {
-        int result = checkPlayback(options, recordingPath(options, options.playback));
+        int result = checkPlayback(options, control, recordingPath(options, control, options.playback));
         if (result != 0)
             return result;
     }
     if (!options.record.empty()) {
-        int result = writeRecording(options, recordingPath(options, options.record));
+        int result = writeRecording(options, control, recordingPath(options, control, options.record));
         if (result != 0)
             return result;
     }
@@ -505,7 +594,7 @@ int main(int argc, char** argv)
 
     logCommandLine();
 
-    Control control = readControl();
+    Control control = readControl(argc, argv);
     Options options;
     int result = parseArguments(argc, argv, control, options);
     if (result != 0)
@@ -513,6 +602,8 @@ int main(int argc, char** argv)
 
     if (options.listFull)
         return listGames(options, control);
+    if (options.showConfig)
+        return showConfig(control);
     if (options.game.empty()) {
         std::fprintf(stderr,
                      "Usage: mame-standin [options] gamename\n"

@@ -173,6 +173,25 @@ TEST_F(DownloadTest, RecordingPlaysInItsVersionOrElseTheSelectedOne)
     }
 }
 
+// A recording of today's MAME names its game after its "MAMEINP" mark, and
+// plays in today's emulator by its whole file name.
+TEST_F(DownloadTest, TodaysRecordingPlaysByItsWholeNameInTheVersionThatMadeIt)
+{
+    const std::string today = standinCommand(1) + " -kind today";
+    writeFile("versions.ini",
+              "MAME 0.106\n" + standinCommand(0) + "\n0.106\nWin32\nMAME 0.251\n" + today + "\n0.251\nWin64\n");
+    serveRecording("today.zip", "pacman_2000_bob");
+    ASSERT_NE(startDownload("pacman_2000_bob", "0.251"), nullptr);
+    chooseFile(processId(), kSaveTitle, path("today.zip"));
+    finishDownload(downloadWindow());
+    std::string view = answerMessageBox(processId(), "Commandline view");
+    EXPECT_EQ(view.rfind(today + " pacman -nowindow -sound auto -sr 22050 ", 0), 0u) << view;
+    EXPECT_NE(view.find(" -input_directory . -playback \"best_pacman.inp\" [Length: "), std::string::npos) << view;
+    ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(window_) || findWindow(processId(), "Problem calling MAME"); }));
+    EXPECT_EQ(findWindow(processId(), "Problem calling MAME"), nullptr);
+    EXPECT_TRUE(waitUntil([&] { return !fileExists("best_pacman.inp"); })) << "deleted after the run";
+}
+
 TEST_F(DownloadTest, CancelledSaveDialogDownloadsNothing)
 {
     serveRecording("good.zip", "pacman_1000_ann");
@@ -287,6 +306,7 @@ TEST_F(DownloadTest, ArchivesThatCannotBePlayedTellWhy)
         {"hang.zip", "Can't playback", "Could not extract INP from downloaded zipfile"},
         {"unknown.zip", "Can't playback", "This recording is for the game \"nosuchgm\""},
         {"short.zip", "Can't playback", "The downloaded recording is too short"},
+        {"shorttoday.zip", "Can't playback", "The downloaded recording is too short"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.archive);

@@ -8,6 +8,13 @@ from pathlib import Path
 PACMAN = b"pacman\0\0"
 
 
+def todays_head(game):
+    # As MAME 0.251 writes it: the mark, the time, the format's version 3.0,
+    # the game in bytes 20 to 31 and the emulator in 32 to 63.
+    return (b"MAMEINP\0" + bytes.fromhex("d6d0176b00000000") + b"\x03\0\0\0" + game.ljust(12, b"\0") +
+            b"MAME 0.251 (unknown)".ljust(32, b"\0"))
+
+
 def pattern(size):
     return bytes((i * 7 + i // 13) % 256 for i in range(size))
 
@@ -76,6 +83,8 @@ def main():
         "galaga.zip": archive([("galaga.inp", b"galaga\0\0" + pattern(100))]),
         "unknown.zip": archive([("unknown.inp", b"nosuchgm" + pattern(100))]),
         "short.zip": archive([("short.inp", b"pacma")]),
+        "today.zip": archive([("best_pacman.inp", todays_head(b"pacman") + pattern(300))]),
+        "shorttoday.zip": archive([("short.inp", b"MAMEINP\0" + bytes(12) + b"pacman")]),
         "notrec.zip": archive([("readme.txt", b"Not a recording.\n")]),
         "notazip.zip": b"This is plain text, not a zip archive.\n",
         "corrupt.zip": corrupt(),
