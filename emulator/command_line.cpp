@@ -24,6 +24,22 @@ void appendRecordingName(TextBuilder& builder, const char* fileName, const Comma
     appendSpan(builder, fileName, lastDot ? static_cast<std::size_t>(lastDot - fileName) : std::strlen(fileName));
 }
 
+// A folder goes as it is, unless it holds a blank: the emulator would take
+// the rest for another argument, so such a folder goes in quotes, with a
+// backslash before the closing quote doubled, as Windows programs read them.
+void appendDirectory(TextBuilder& builder, const char* directory)
+{
+    if (!std::strpbrk(directory, " \t")) {
+        appendText(builder, directory);
+        return;
+    }
+    appendText(builder, "\"");
+    appendText(builder, directory);
+    for (std::size_t i = std::strlen(directory); i > 0 && directory[i - 1] == '\\'; --i)
+        appendText(builder, "\\");
+    appendText(builder, "\"");
+}
+
 } // namespace
 
 void appendOptionSwitches(TextBuilder& line, const Settings& options, const CommandForms& forms)
@@ -72,7 +88,7 @@ bool composeLaunchLine(char* line, std::size_t size, const LaunchRequest& reques
     } else {
         if (request.inputDirectory) {
             appendText(builder, " -input_directory ");
-            appendText(builder, request.inputDirectory);
+            appendDirectory(builder, request.inputDirectory);
         }
         appendText(builder, " -playback \"");
         appendRecordingName(builder, request.fileName ? request.fileName : ownRecording, request.forms);

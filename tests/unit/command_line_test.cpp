@@ -60,10 +60,17 @@ TEST(ComposeLaunchLine, BuildsTheLineForEachModeAndOption)
          "best.run.inp", "",
          "mame.exe pacman" + kDefaultSwitches +
              "  -nvram_directory NUL -cfg_directory NUL -input_directory . -playback \"best.run\""},
-        {"directory with spaces goes unquoted", [](Settings& s) { s.keepCfg = 1; }, LaunchMode::playback,
+        // Unquoted, the emulator would read the rest of the folder as another argument.
+        {"directory with a blank goes in quotes", [](Settings& s) { s.keepCfg = 1; }, LaunchMode::playback,
          "C:\\My Files", "abc", "",
          "mame.exe pacman" + kDefaultSwitches +
-             "  -nvram_directory NUL -input_directory C:\\My Files -playback \"abc\""},
+             "  -nvram_directory NUL -input_directory \"C:\\My Files\" -playback \"abc\""},
+        {"its last backslash doubled before the quote", [](Settings& s) { s.keepCfg = 1; }, LaunchMode::playback,
+         "\\\\my server\\", "abc", "",
+         "mame.exe pacman" + kDefaultSwitches +
+             "  -nvram_directory NUL -input_directory \"\\\\my server\\\\\" -playback \"abc\""},
+        {"directory without blanks as it is", [](Settings& s) { s.keepCfg = 1; }, LaunchMode::playback, "C:\\", "abc",
+         "", "mame.exe pacman" + kDefaultSwitches + "  -nvram_directory NUL -input_directory C:\\ -playback \"abc\""},
         {"additional parameters after the switches", [](Settings&) {}, LaunchMode::play, nullptr, nullptr, "-cheat",
          "mame.exe pacman" + kDefaultSwitches + " -cheat"},
         {"additional parameters before the recording switches", [](Settings&) {}, LaunchMode::record, nullptr, nullptr,
