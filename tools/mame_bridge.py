@@ -88,7 +88,8 @@ class Run:
         folder, arguments = read_request(self.connection)
         folder = os.fsdecode(folder)
         command = [self.mame, "-noreadconfig"] + [os.fsdecode(a) for a in arguments]
-        environment = dict(os.environ, HOME=self.home, SDL_AUDIODRIVER="dummy")
+        # XDG_RUNTIME_DIR too, or SDL complains on every run.
+        environment = dict(os.environ, HOME=self.home, XDG_RUNTIME_DIR=self.home, SDL_AUDIODRIVER="dummy")
         started = time.monotonic()
         try:
             process = subprocess.Popen(command, cwd=folder, env=environment, stdin=subprocess.DEVNULL,
@@ -137,6 +138,7 @@ def main():
     parser.add_argument("--lifetime", type=float, default=0, help="end after so many seconds (0: never)")
     options = parser.parse_args()
     os.makedirs(options.home, exist_ok=True)
+    os.chmod(options.home, 0o700)
     if options.lifetime > 0:
         # Should its starter be killed outright, the helper still ends.
         timer = threading.Timer(options.lifetime, lambda: os._exit(0))

@@ -113,8 +113,10 @@ mame_home="$build/mame-home"
 mame_listing_capture "$build/mame-listfull.txt" "$mame_home" || exit 1
 export HOBRIN_E2E_MAME_LISTING=$(winepath -w "$build/mame-listfull.txt")
 mame_bridge_start "$mame_home" $((port + 2)) "$results/mame-bridge.log" || exit 1
-# The archives that the download tests serve.
+# The archives that the download tests serve, and a recording of Pong that
+# the installed MAME makes here, as a leaderboard's player would have.
 python3 "$root/tests/e2e/make_test_zips.py" "$build/e2e-zips" || exit 1
+mame_record_archive pong best_pong "$build/e2e-zips/pong-0251.zip" "$mame_home" || exit 1
 export HOBRIN_E2E_ZIPS=$(winepath -w "$build/e2e-zips")
 for arch in win32 win64; do
     run_e2e_suite "$arch" || failed=1

@@ -18,6 +18,9 @@
 #   mame_listing_capture FILE HOME
 #                                 writes the installed MAME's -listfull to FILE,
 #                                 run with HOME as the bridge runs it
+#   mame_record_archive GAME NAME ZIP HOME
+#                                 has the installed MAME record two seconds of
+#                                 GAME as NAME.inp and zips it into ZIP
 #   trust_test_authority CERT HELPER
 #                                 makes the prefix in WINEPREFIX trust the test
 #                                 authority CERT, with HELPER (trust-root.exe)
@@ -158,6 +161,22 @@ mame_listing_capture() {
         echo "mame: the installed MAME ($mame) does not list its games" >&2
         return 1
     fi
+}
+
+mame_record_archive() {
+    local game=$1 name=$2 zip=$3 home=$4 mame work
+    mame=$(command -v mame || echo /usr/games/mame)
+    work=$(mktemp -d)
+    mkdir -p "$home"
+    if ! (cd "$work" && HOME="$home" XDG_RUNTIME_DIR="$home" SDL_AUDIODRIVER=dummy "$mame" -noreadconfig "$game" \
+        -video none -seconds_to_run 2 -nothrottle -record "$name.inp" >/dev/null 2>&1) ||
+        ! python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1], "w").write(sys.argv[2], sys.argv[3])' \
+            "$zip" "$work/inp/$name.inp" "$name.inp"; then
+        echo "mame: the installed MAME did not record $game" >&2
+        rm -rf "$work"
+        return 1
+    fi
+    rm -rf "$work"
 }
 
 # The TLS tests' authority is trusted by the prefix's own local-machine root

@@ -59,16 +59,31 @@ protected:
         writeFile("standin-listing.txt", "pacman \"Pac-Man (Midway)\"\ngalaga \"Galaga\"\n");
     }
 
-    // Lists one high score for pacman whose recording is `recording`, opens
+    // Lists one high score for `game` whose recording is `recording`, opens
     // its Score Properties and presses "Download and playback".
     HWND startDownload(const std::string& recording, const std::string& version = "0.106",
-                       const std::string& program = "hobrin.exe")
+                       const std::string& program = "hobrin.exe", const std::string& game = "pacman")
     {
-        writeYorlFile("scores\\pacman.txt", "header\n" + scoreLine(recording, version));
-        window_ = launch(program) ? waitForMainWindow() : nullptr;
-        if (!window_)
-            return nullptr;
-        selectListItem(window_, IDC_MAIN_GAME_LIST, 0);
+        return startWithGame(recording, version, program, game) ? downloadTheScore() : nullptr;
+    }
+
+    // Starts the program with `game` selected, which has one high score.
+    HWND startWithGame(const std::string& recording, const std::string& version, const std::string& program,
+                       const std::string& game)
+    {
+        writeYorlFile("scores\\" + game + ".txt", "header\n" + scoreLine(recording, version));
+        window_ = launch(program) ? waitForMainWindow(30000) : nullptr;
+        if (window_) {
+            setText(window_, IDC_MAIN_GOTO, game);
+            press(window_, IDC_MAIN_FIND);
+            flushPostedMessages(window_, IDC_MAIN_ABOUT);
+        }
+        return window_;
+    }
+
+    // Lists the game's high score, opens it and presses "Download and playback".
+    HWND downloadTheScore()
+    {
         press(window_, IDC_MAIN_HIGH_SCORES);
         EXPECT_TRUE(waitUntil([&] { return listLines(window_, IDC_MAIN_SCORE_LIST).size() == 1; }));
         selectListItem(window_, IDC_MAIN_SCORE_LIST, 0);
@@ -190,6 +205,37 @@ TEST_F(DownloadTest, TodaysRecordingPlaysByItsWholeNameInTheVersionThatMadeIt)
     ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(window_) || findWindow(processId(), "Problem calling MAME"); }));
     EXPECT_EQ(findWindow(processId(), "Problem calling MAME"), nullptr);
     EXPECT_TRUE(waitUntil([&] { return !fileExists("best_pacman.inp"); })) << "deleted after the run";
+}
+
+// A player's recording of Pong made by MAME 0.251 (the test run has the
+// installed MAME make it) plays back in the real MAME 0.251, whichever
+// version is selected.
+TEST_F(DownloadTest, RealMame0251RecordingPlaysBackInMame0251)
+{
+    if (realMameCommand().empty())
+        GTEST_SKIP() << "HOBRIN_E2E_MAME_REAL names no MAME: tools/test.sh installs one in the 64-bit prefix";
+    writeFile("versions.ini", "MAME 0.251\n" + realMameCommand() + "\n0.251\nWin64\nMAME 0.106\n" + standinCommand(0) +
+                                  "\n0.106\nWin32\n");
+    serveRecording("pong-0251.zip", "pong_9999_eve");
+    ASSERT_NE(startWithGame("pong_9999_eve", "0.251", "hobrin.exe", "pong"), nullptr);
+    // A playback from Score Properties takes the Additional Parameters of
+    // the main window's last run: one that ends by itself, without a window.
+    setText(window_, IDC_MAIN_ADDITIONAL_PARAMETERS, "-video none -seconds_to_run 3 -nothrottle");
+    press(window_, IDC_MAIN_PLAY);
+    answerMessageBox(processId(), "Commandline view", 30000);
+    ASSERT_TRUE(waitUntilShown(window_, 60000));
+    selectComboItem(window_, IDC_MAIN_VERSION, 1);
+    ASSERT_NE(downloadTheScore(), nullptr);
+    chooseFile(processId(), kSaveTitle, path("pong.zip"));
+    finishDownload(downloadWindow());
+    std::string view = answerMessageBox(processId(), "Commandline view", 30000);
+    EXPECT_EQ(view.rfind(realMameCommand() + " pong -nowindow -sound auto ", 0), 0u) << view;
+    EXPECT_NE(view.find(" -input_directory . -playback \"best_pong.inp\" [Length: "), std::string::npos) << view;
+    ASSERT_TRUE(
+        waitUntil([&] { return IsWindowVisible(window_) || findWindow(processId(), "Problem calling MAME"); }, 60000));
+    EXPECT_EQ(findWindow(processId(), "Problem calling MAME"), nullptr);
+    EXPECT_NE(readFile("mame.out").find("Input file: best_pong.inp"), std::string::npos) << readFile("mame.out");
+    EXPECT_TRUE(waitUntil([&] { return !fileExists("best_pong.inp"); })) << "deleted after the run";
 }
 
 TEST_F(DownloadTest, CancelledSaveDialogDownloadsNothing)

@@ -343,6 +343,12 @@ std::string standinVersions()
            standinCommand(1) + "\n0.251\nWin64\n";
 }
 
+std::string realMameCommand()
+{
+    const char* mame = std::getenv("HOBRIN_E2E_MAME_REAL");
+    return mame && *mame ? "\"" + std::string(mame) + "\"" : std::string();
+}
+
 void HobrinTest::SetUp()
 {
     static int counter = 0;
@@ -397,9 +403,9 @@ HWND HobrinTest::start()
     return launch() ? waitForMainWindow() : nullptr;
 }
 
-HWND HobrinTest::waitForMainWindow()
+HWND HobrinTest::waitForMainWindow(DWORD timeoutMs)
 {
-    mainWindow_ = waitForWindow(process_.dwProcessId, "Hobrin");
+    mainWindow_ = waitForWindow(process_.dwProcessId, "Hobrin", timeoutMs);
     EXPECT_NE(mainWindow_, nullptr) << "the main window did not show";
     return mainWindow_;
 }

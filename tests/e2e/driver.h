@@ -76,6 +76,9 @@ void cancelFileDialog(DWORD processId, const std::string& title);
 std::string standinCommand(int version);
 // A versions file listing both versions, in that order.
 std::string standinVersions();
+// The real MAME 0.251's command, quoted, where the test run installed it
+// (HOBRIN_E2E_MAME_REAL names it: the 64-bit prefix), else "".
+std::string realMameCommand();
 
 // Each test gets a fresh working directory holding standinVersions() as its
 // versions.ini, and its own hobrin.exe process, which is ended at the end of
@@ -98,7 +101,7 @@ protected:
     // full path) without waiting for its main window, for tests that must
     // first answer a message box of the opening.
     bool launch(const std::string& program = "hobrin.exe");
-    HWND waitForMainWindow();
+    HWND waitForMainWindow(DWORD timeoutMs = kDefaultTimeoutMs);
     void deleteFile(const std::string& name);
 
     // What the stand-in emulator received, one command line per run.

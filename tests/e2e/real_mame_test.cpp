@@ -1,4 +1,5 @@
-// A real MAME of today (Debian's MAME 0.251, through tools/mame_bridge): its whole listing, sorted here.
+// A real MAME of today (Debian's MAME 0.251, through tools/mame_bridge): its whole listing, sorted here, and
+// game runs, recordings and playbacks of Pong, a game that needs no ROM files.
 #include "tests/e2e/driver.h"
 
 #include "resource.h"
@@ -85,11 +86,43 @@ protected:
     void SetUp() override
     {
         HobrinTest::SetUp();
-        const char* mame = std::getenv("HOBRIN_E2E_MAME_REAL");
-        if (!mame || !*mame)
+        if (realMameCommand().empty())
             GTEST_SKIP() << "HOBRIN_E2E_MAME_REAL names no MAME: tools/test.sh installs one in the 64-bit prefix";
-        writeFile("versions.ini", "MAME 0.251\n\"" + std::string(mame) + "\"\n0.251\nWin64\n");
+        writeFile("versions.ini", "MAME 0.251\n" + realMameCommand() + "\n0.251\nWin64\n");
     }
+
+    // Starts the program with `game` selected and the switches that end a
+    // run by itself in a second of emulated time, without a window.
+    HWND startWithGame(const std::string& game)
+    {
+        HWND window = start();
+        if (window) {
+            find(window, game);
+            setText(window, IDC_MAIN_ADDITIONAL_PARAMETERS, kRunBriefly);
+        }
+        return window;
+    }
+
+    // Presses a launch button, answers "Commandline view" and waits for the
+    // run's end: the main window back, or a message box of a failed run,
+    // whose text it returns. The line shown goes to `line`.
+    std::string run(HWND window, int button, std::string* line = nullptr)
+    {
+        press(window, button);
+        std::string view = answerMessageBox(processId(), "Commandline view", 30000);
+        if (line)
+            *line = view.substr(0, view.rfind(" [Length: "));
+        HWND problem = nullptr;
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                problem = findWindow(processId(), "Problem calling MAME");
+                return problem || IsWindowVisible(window);
+            },
+            60000));
+        return problem ? answerMessageBox(processId(), "Problem calling MAME") : std::string();
+    }
+
+    static constexpr const char* kRunBriefly = "-video none -seconds_to_run 1 -nothrottle";
 
     std::string total(HWND window) { return text(window, IDC_MAIN_TOTAL); }
 
@@ -100,6 +133,68 @@ protected:
         flushPostedMessages(window, IDC_MAIN_ABOUT);
     }
 };
+
+TEST_F(RealMameTest, PlaysPongWithTheDefaultsAndWithEachToggleFlipped)
+{
+    HWND window = startWithGame("pong");
+    ASSERT_NE(window, nullptr);
+    std::string line;
+    EXPECT_EQ(run(window, IDC_MAIN_PLAY, &line), "");
+    EXPECT_EQ(line, realMameCommand() + " pong -nowindow -sound auto -sr 22050 -frameskip 0 -afs -nomouse -nojoy " +
+                        kRunBriefly);
+    const int toggles[] = {IDC_MAIN_NO_HW_STRETCH,  IDC_MAIN_WINDOWED,  IDC_MAIN_NO_SOUND,
+                           IDC_MAIN_AUTO_FRAMESKIP, IDC_MAIN_USE_MOUSE, IDC_MAIN_USE_JOYSTICK};
+    for (int toggle : toggles) {
+        SCOPED_TRACE(toggle);
+        press(window, toggle);
+        EXPECT_EQ(run(window, IDC_MAIN_PLAY, &line), "") << line;
+        press(window, toggle);
+    }
+}
+
+TEST_F(RealMameTest, RecordsPongAndPlaysItBackFromItsFolderAndFromAnother)
+{
+    HWND window = startWithGame("pong");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(run(window, IDC_MAIN_RECORD), "");
+    std::string recording = readFile("inp\\pong.inp");
+    ASSERT_GE(recording.size(), 32u);
+    EXPECT_EQ(recording.substr(0, 8), std::string("MAMEINP\0", 8));
+    EXPECT_EQ(recording.substr(20, 5), std::string("pong\0", 5));
+
+    // MAME says what it played back.
+    EXPECT_EQ(run(window, IDC_MAIN_PLAYBACK), "");
+    EXPECT_NE(readFile("mame.out").find("Input file: pong.inp"), std::string::npos) << readFile("mame.out");
+
+    makeDirectory("other folder");
+    writeFile("other folder\\mine.inp", recording);
+    press(window, IDC_MAIN_ASK_INP_NAME);
+    press(window, IDC_MAIN_PLAYBACK);
+    chooseFile(processId(), "Playback INP", path("other folder\\mine.inp"));
+    std::string view = answerMessageBox(processId(), "Commandline view", 30000);
+    EXPECT_NE(view.find(" -input_directory \"" + path("other folder") + "\" -playback \"mine.inp\" [Length: "),
+              std::string::npos)
+        << view;
+    ASSERT_TRUE(
+        waitUntil([&] { return IsWindowVisible(window) || findWindow(processId(), "Problem calling MAME"); }, 60000));
+    EXPECT_EQ(findWindow(processId(), "Problem calling MAME"), nullptr);
+    EXPECT_NE(readFile("mame.out").find("Input file: mine.inp"), std::string::npos) << readFile("mame.out");
+}
+
+TEST_F(RealMameTest, GameWithoutItsRomFilesShowsMamesOwnWords)
+{
+    writeFile("hobrin.cfg", settingsBytes({1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1}));
+    HWND window = startWithGame("pacman");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(run(window, IDC_MAIN_PLAY), "MAME returned an error [code 2]");
+    HWND console = waitForWindow(processId(), "Console output");
+    ASSERT_NE(console, nullptr);
+    std::string shown = text(console, IDC_CONSOLE_TEXT);
+    EXPECT_NE(shown.find("Required files are missing"), std::string::npos) << shown;
+    press(console, IDC_CONSOLE_CLOSE);
+    EXPECT_TRUE(waitUntilGone(console));
+    EXPECT_TRUE(waitUntilShown(window));
+}
 
 TEST_F(RealMameTest, ListsEveryGameInBothSortOrdersAndFindsWholeShortNames)
 {
