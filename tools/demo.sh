@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
 # Builds hobrin.exe and runs it under Wine in a demo working directory
-# (build/demo) beside the stand-in emulator and the stand-in YORL service
-# with sample scores. With a display, the program runs until you close it.
-# Without one, it runs on a private Xvfb: it shows the About box, plays the
-# first game with its console output, lists Pac-Man's high scores, opens one
-# score, lists the recent uploads, downloads the best Pac-Man recording and
-# plays it back, saves a screenshot of each step in build/demo and is closed
-# as a user would.
+# (build/demo) beside the real MAME 0.251 (Debian's, through the MAME bridge)
+# as its first emulator version, the stand-in emulator as two older ones, and
+# the stand-in YORL service with sample scores. With a display, the program
+# runs until you close it. Without one, it runs on a private Xvfb: it shows
+# the About box, lists Pac-Man's high scores, opens one score, lists the
+# recent uploads, downloads the best Pac-Man recording and plays it back in
+# the version that made it, then plays Pong in MAME 0.251 with its console
+# output, records it and plays the recording back, saves a screenshot of
+# each step in build/demo and is closed as a user would.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
 demo="$build/demo"
-# The stand-in service's port, compiled in; HOBRIN_TEST_PORT moves it.
+# The stand-in service's port, compiled in; HOBRIN_TEST_PORT moves it, and
+# the MAME bridge's with it.
 port=${HOBRIN_TEST_PORT:-8380}
 
 bash "$root/tools/setup.sh" || exit 1
@@ -22,8 +25,20 @@ cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
 cmake --build "$build/win" || exit 1
 
 mkdir -p "$demo"
-cp "$root/tools/demo/versions.ini" "$demo/"
 cp "$build/win/hobrin.exe" "$build/win/mame-standin.exe" "$demo/"
+# MAME 0.251 as a player keeps it, in a folder of its own: mame.exe there is
+# the bridge to Debian's MAME (tools/mame_bridge.cpp), when it is installed.
+real_mame=
+if command -v mame >/dev/null 2>&1 || [ -x /usr/games/mame ]; then
+    real_mame=yes
+    mkdir -p "$demo/mame0251"
+    cp "$build/win/mame-bridge.exe" "$demo/mame0251/mame.exe"
+    printf 'MAME 0.251\r\nmame0251\\mame.exe\r\n0.251\r\nWin32\r\n' >"$demo/versions.ini"
+    cat "$root/tools/demo/versions.ini" >>"$demo/versions.ini"
+else
+    echo "demo: no MAME installed; the stand-in emulator plays every version" >&2
+    cp "$root/tools/demo/versions.ini" "$demo/"
+fi
 
 interactive=${DISPLAY:+yes}
 source "$root/tools/wine-env.sh"
@@ -31,6 +46,9 @@ wine_env_start "$build/win" || exit 1
 # The stand-in YORL service with sample scores, at the address Hobrin is built for.
 rm -rf "$demo/yorl" && cp -r "$root/tools/demo/yorl" "$demo/yorl"
 service_start "$demo/yorl" "$port" || exit 1
+if [ -n "$real_mame" ]; then
+    mame_bridge_start "$build/demo-mame-home" $((port + 2)) "$demo/mame-bridge.log" || exit 1
+fi
 
 cd "$demo" || exit 1
 if [ -n "$interactive" ]; then
@@ -40,6 +58,8 @@ if [ -n "$interactive" ]; then
     exit 0
 fi
 
+# Each headless run starts as a first start does: no settings, no recordings.
+rm -rf hobrin.cfg inp cfg snap ./*.png ./*.rect
 ctl() { wine "$build/win/hobrin_demo_ctl.exe" "$@"; }
 # Saves the frame of a window beside screenshot NAME.png, as NAME.rect, for
 # tools/screenshots.sh: "frame NAME TITLE", or "frame NAME ID TEXT" for the
@@ -57,21 +77,16 @@ if ctl wait Hobrin; then
     ctl press Hobrin 1011 && ctl wait "About Hobrin..." && sleep 1 &&
         import -window root "$demo/about-box.png" && frame about-box "About Hobrin..." && ctl press "About Hobrin..." 1
     ctl gone "About Hobrin..." || status=1
-    # Play the first game with the console output shown afterwards.
-    ctl select Hobrin 1000 0 && ctl tick Hobrin 1046 && ctl press Hobrin 1003 &&
-        ctl wait "Commandline view" && sleep 1 && import -window root "$demo/commandline-view.png" &&
-        ctl press "Commandline view" 1 && ctl wait "Console output" && sleep 1 &&
-        import -window root "$demo/console-output.png" && frame console-output "Console output" &&
-        ctl press "Console output" 1 && ctl gone "Console output" || status=1
     # The leaderboard: Pac-Man's high scores, one score's properties, the recent uploads.
-    ctl wait Hobrin && ctl select Hobrin 1000 18 && ctl press Hobrin 1024 && ctl lines Hobrin 1023 5 && sleep 1 &&
-        import -window root "$demo/high-scores.png" && frame high-scores Hobrin && ctl open Hobrin 1023 0 &&
-        ctl wait "Score Properties" && sleep 1 && import -window root "$demo/score-properties.png" &&
-        frame score-properties "Score Properties" &&
+    ctl text Hobrin 1020 pacman && ctl press Hobrin 1021 && ctl press Hobrin 1024 && ctl lines Hobrin 1023 5 &&
+        sleep 1 && import -window root "$demo/high-scores.png" && frame high-scores Hobrin &&
+        ctl open Hobrin 1023 0 && ctl wait "Score Properties" && sleep 1 &&
+        import -window root "$demo/score-properties.png" && frame score-properties "Score Properties" &&
         ctl press "Score Properties" 1 && ctl gone "Score Properties" &&
         ctl press Hobrin 1043 && ctl lines Hobrin 1023 10 && sleep 1 &&
         import -window root "$demo/recent-uploads.png" || status=1
-    # Download the best Pac-Man score's recording and watch it played back.
+    # Download the best Pac-Man score's recording and watch it played back
+    # in the version that made it (MAME 0.106, the stand-in).
     ctl press Hobrin 1024 && ctl lines Hobrin 1023 5 && ctl open Hobrin 1023 0 &&
         ctl wait "Score Properties" && ctl press "Score Properties" 1039 &&
         ctl save "Save downloaded recording as..." "$(winepath -w "$demo")\\best-pacman.zip" &&
@@ -79,11 +94,30 @@ if ctl wait Hobrin; then
         frame download 1040 "Download complete." &&
         ctl when 1040 "Download complete." 1041 && ctl wait "Commandline view" && sleep 1 &&
         import -window root "$demo/playback-commandline.png" && ctl press "Commandline view" 1 &&
-        ctl wait "Console output" && ctl press "Console output" 1 && ctl gone "Console output" &&
         ctl wait "Score Properties" && ctl press "Score Properties" 1 && ctl gone "Score Properties" || status=1
+    # Pong in MAME 0.251, a game that needs no ROM files: three seconds of
+    # it, with MAME's console output afterwards; then recorded and played back.
+    [ -n "$real_mame" ] && ctl wait Hobrin && ctl text Hobrin 1020 pong && ctl press Hobrin 1021 && ctl tick Hobrin 1046 &&
+        ctl text Hobrin 1047 "-seconds_to_run 3" && ctl press Hobrin 1003 &&
+        ctl wait "Commandline view" && sleep 1 && import -window root "$demo/commandline-view.png" &&
+        frame commandline-view "Commandline view" &&
+        ctl press "Commandline view" 1 && sleep 2 && import -window root "$demo/pong.png" &&
+        identify -format '%wx%h+0+0' "$demo/pong.png" >"$demo/pong.rect" &&
+        ctl wait "Console output" && sleep 1 &&
+        import -window root "$demo/console-output.png" && frame console-output "Console output" &&
+        ctl press "Console output" 1 && ctl gone "Console output" || status=1
+    for button in ${real_mame:+1002 1001}; do
+        ctl wait Hobrin && ctl press Hobrin $button && ctl wait "Commandline view" && ctl press "Commandline view" 1 &&
+            ctl wait "Console output" && sleep 1 && import -window root "$demo/console-$button.png" &&
+            frame "console-$button" "Console output" &&
+            ctl press "Console output" 1 && ctl gone "Console output" || status=1
+    done
+    ctl wait Hobrin || status=1
     ctl close Hobrin && ctl gone Hobrin || status=1
-    echo "demo: screenshots in $demo: main-window.png about-box.png commandline-view.png console-output.png"
-    echo "      high-scores.png score-properties.png recent-uploads.png download.png playback-commandline.png"
+    echo "demo: screenshots in $demo: main-window.png about-box.png high-scores.png score-properties.png"
+    echo "      recent-uploads.png download.png playback-commandline.png commandline-view.png pong.png"
+    echo "      console-output.png console-1002.png (recording Pong) console-1001.png (playing it back)"
+    [ -f "$demo/inp/pong.inp" ] && echo "demo: MAME 0.251 recorded $demo/inp/pong.inp"
     [ -f "$demo/hobrin.cfg" ] && echo "demo: settings saved in $demo/hobrin.cfg ($(stat -c %s "$demo/hobrin.cfg") bytes)"
 else
     status=1

@@ -2,6 +2,7 @@
 //   demo_ctl wait TITLE      waits until a window titled TITLE shows
 //   demo_ctl press TITLE ID  clicks control ID of that window
 //   demo_ctl tick TITLE ID   clicks check box ID unless it is already ticked
+//   demo_ctl text TITLE ID TEXT     sets the text of control ID (an edit) to TEXT
 //   demo_ctl select TITLE ID INDEX  selects line INDEX of list box ID
 //   demo_ctl open TITLE ID INDEX    selects line INDEX of list box ID and double-clicks it
 //   demo_ctl lines TITLE ID N       waits until list box ID holds at least N lines
@@ -129,6 +130,10 @@ int main(int argc, char** argv)
         return 2;
     if (std::strcmp(step, "press") == 0) {
         PostMessageA(control, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (std::strcmp(step, "text") == 0 && argc >= 5) {
+        SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
         return 0;
     }
     if (std::strcmp(step, "tick") == 0) {

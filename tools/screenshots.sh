@@ -14,8 +14,9 @@ env -u DISPLAY bash "$root/tools/demo.sh" || exit 1
 
 mkdir -p "$docs"
 status=0
-# Screenshot of the demo, then the picture it becomes in docs/.
-while read -r shot picture; do
+# Screenshot of the demo, the picture it becomes in docs/, and the scale of
+# that picture when it is not 100 %.
+while read -r shot picture scale; do
     frame=$(cat "$demo/$shot.rect" 2>/dev/null)
     if [[ ! "$frame" =~ ^[0-9]+x[0-9]+\+[0-9]+\+[0-9]+$ ]]; then
         echo "screenshots: no window frame for $shot" >&2
@@ -23,12 +24,14 @@ while read -r shot picture; do
         continue
     fi
     # -strip keeps the files the same from run to run (no time stamps).
-    convert "$demo/$shot.png" -crop "$frame" +repage -strip "$docs/$picture.png" || status=1
+    convert "$demo/$shot.png" -crop "$frame" +repage -resize "${scale:-100}%" -strip "$docs/$picture.png" || status=1
 done <<'LIST'
 high-scores main-window
 score-properties score-properties
 download download-complete
-console-output console-output
+console-1001 console-output
+commandline-view commandline-view
+pong pong 50
 about-box about
 LIST
 [ $status -eq 0 ] && echo "screenshots: pictures in $docs"
