@@ -1,5 +1,4 @@
-// The games of the chosen emulator version: the table, its fill from a listing, its order, and the search by short
-// name.
+// The games of the chosen emulator version: the table, its fill, its order, and the search by short name.
 #pragma once
 
 #include "emulator/listing_scan.h"
