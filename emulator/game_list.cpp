@@ -58,7 +58,10 @@ void sortByName()
         std::uint32_t length;
         std::uint32_t listed;
     };
+    // A key is never longer than its description and terminator, all of
+    // which the text store holds: one allocation for the keys.
     std::string keyText;
+    keyText.reserve(textBlocks.size() * kTextBlockSize);
     std::vector<Key> keys;
     keys.reserve(gameTable.size());
     for (std::size_t i = 0; i < gameTable.size(); ++i) {
