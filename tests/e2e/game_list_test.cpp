@@ -106,6 +106,14 @@ TEST_F(GameListTest, LongShortNamesAreListedWholeOverlongOnesNot)
         flushPostedMessages(window, IDC_MAIN_ABOUT);
         EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), name == name63 ? 1 : 0) << name;
     }
+    // The whole name asks for the game's high scores and runs it.
+    resetYorlData();
+    press(window, IDC_MAIN_HIGH_SCORES);
+    EXPECT_TRUE(waitUntil([&] { return yorlRequests().size() == 1; }));
+    EXPECT_EQ(yorlRequests().back(), "/yorl/index.cgi?mode=fe_scores&short=" + name63);
+    press(window, IDC_MAIN_PLAY);
+    std::string view = answerMessageBox(processId(), "Commandline view");
+    EXPECT_EQ(view.rfind(standinCommand(0) + " " + name63 + " -hws ", 0), 0u) << view;
 }
 
 // Today's emulators refuse the sort switches and list by short name: the
