@@ -64,18 +64,24 @@ double emulatorListingMs(const std::string& folder, const std::string& arguments
     return elapsed;
 }
 
-// Start to visible window, then the memory once it has settled.
-double startMs(const std::string& path, const std::string& folder, const char* title, Memory& memory)
+// Start to visible window, then the memory once it has settled. `program`
+// runs on, its window in `window`, for what the caller does next.
+double startMs(Program& program, const std::string& path, const std::string& folder, const char* title, Memory& memory,
+               HWND& window)
 {
-    Program program;
     double begin = nowMs();
-    if (!program.start(path, folder))
-        return -1.0;
-    HWND window = waitForWindow(program.id(), title, 30000, 1);
+    window = program.start(path, folder) ? waitForWindow(program.id(), title, 60000, 1) : nullptr;
     double elapsed = nowMs() - begin;
     Sleep(kSettleMs);
     memory = memoryOf(program);
     return window ? elapsed : -1.0;
+}
+
+double startMs(const std::string& path, const std::string& folder, const char* title, Memory& memory)
+{
+    Program program;
+    HWND window = nullptr;
+    return startMs(program, path, folder, title, memory, window);
 }
 
 // From pressing "Refresh game list" to the main window shown again.
@@ -132,13 +138,8 @@ bool benchTodaysListing(const char* listingPath)
         Memory memory{};
         bare.push_back(startMs(binaries + "\\bench_bare_dialog.exe", folder, "Bare dialog", memory));
         Program program;
-        double begin = nowMs();
-        if (!program.start(binaries + "\\hobrin.exe", folder))
-            return false;
-        HWND window = waitForWindow(program.id(), "Hobrin", 60000, 1);
-        hobrin.push_back(window ? nowMs() - begin : -1.0);
-        Sleep(kSettleMs);
-        memory = memoryOf(program);
+        HWND window = nullptr;
+        hobrin.push_back(startMs(program, binaries + "\\hobrin.exe", folder, "Hobrin", memory, window));
         hobrinPrivate.push_back(memory.privateMiB);
         hobrinWorking.push_back(memory.workingSetMiB);
         added.push_back(hobrin.back() - bare.back());

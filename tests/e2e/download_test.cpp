@@ -182,9 +182,7 @@ TEST_F(DownloadTest, RecordingPlaysInItsVersionOrElseTheSelectedOne)
         std::string view = answerMessageBox(processId(), "Commandline view");
         EXPECT_EQ(view.rfind(standinCommand(c.versionIndex) + " galaga ", 0), 0u) << view;
         // That emulator read the recording extracted beside the program.
-        ASSERT_TRUE(
-            waitUntil([&] { return IsWindowVisible(window_) || findWindow(processId(), "Problem calling MAME"); }));
-        EXPECT_EQ(findWindow(processId(), "Problem calling MAME"), nullptr);
+        EXPECT_EQ(waitForRunEnd(window_), "");
     }
 }
 
@@ -202,8 +200,7 @@ TEST_F(DownloadTest, TodaysRecordingPlaysByItsWholeNameInTheVersionThatMadeIt)
     std::string view = answerMessageBox(processId(), "Commandline view");
     EXPECT_EQ(view.rfind(today + " pacman -nowindow -sound auto -sr 22050 ", 0), 0u) << view;
     EXPECT_NE(view.find(" -input_directory . -playback \"best_pacman.inp\" [Length: "), std::string::npos) << view;
-    ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(window_) || findWindow(processId(), "Problem calling MAME"); }));
-    EXPECT_EQ(findWindow(processId(), "Problem calling MAME"), nullptr);
+    EXPECT_EQ(waitForRunEnd(window_), "");
     EXPECT_TRUE(waitUntil([&] { return !fileExists("best_pacman.inp"); })) << "deleted after the run";
 }
 
@@ -231,9 +228,7 @@ TEST_F(DownloadTest, RealMame0251RecordingPlaysBackInMame0251)
     std::string view = answerMessageBox(processId(), "Commandline view", 30000);
     EXPECT_EQ(view.rfind(realMameCommand() + " pong -nowindow -sound auto ", 0), 0u) << view;
     EXPECT_NE(view.find(" -input_directory . -playback \"best_pong.inp\" [Length: "), std::string::npos) << view;
-    ASSERT_TRUE(
-        waitUntil([&] { return IsWindowVisible(window_) || findWindow(processId(), "Problem calling MAME"); }, 60000));
-    EXPECT_EQ(findWindow(processId(), "Problem calling MAME"), nullptr);
+    EXPECT_EQ(waitForRunEnd(window_, 60000), "");
     EXPECT_NE(readFile("mame.out").find("Input file: best_pong.inp"), std::string::npos) << readFile("mame.out");
     EXPECT_TRUE(waitUntil([&] { return !fileExists("best_pong.inp"); })) << "deleted after the run";
 }

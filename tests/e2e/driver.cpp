@@ -410,6 +410,19 @@ HWND HobrinTest::waitForMainWindow(DWORD timeoutMs)
     return mainWindow_;
 }
 
+std::string HobrinTest::waitForRunEnd(HWND window, DWORD timeoutMs)
+{
+    HWND problem = nullptr;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            problem = findWindow(process_.dwProcessId, "Problem calling MAME");
+            return problem || IsWindowVisible(window);
+        },
+        timeoutMs))
+        << "the run did not end";
+    return problem ? answerMessageBox(process_.dwProcessId, "Problem calling MAME") : std::string();
+}
+
 void HobrinTest::deleteFile(const std::string& name)
 {
     DeleteFileA(path(name).c_str());

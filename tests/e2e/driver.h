@@ -102,6 +102,10 @@ protected:
     // first answer a message box of the opening.
     bool launch(const std::string& program = "hobrin.exe");
     HWND waitForMainWindow(DWORD timeoutMs = kDefaultTimeoutMs);
+    // Waits for the end of an emulator run: `window` shown again, or a
+    // "Problem calling MAME" box, which it answers. Returns that box's text,
+    // "" when the run went well.
+    std::string waitForRunEnd(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
     void deleteFile(const std::string& name);
 
     // What the stand-in emulator received, one command line per run.

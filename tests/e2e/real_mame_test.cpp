@@ -112,14 +112,7 @@ protected:
         std::string view = answerMessageBox(processId(), "Commandline view", 30000);
         if (line)
             *line = view.substr(0, view.rfind(" [Length: "));
-        HWND problem = nullptr;
-        EXPECT_TRUE(waitUntil(
-            [&] {
-                problem = findWindow(processId(), "Problem calling MAME");
-                return problem || IsWindowVisible(window);
-            },
-            60000));
-        return problem ? answerMessageBox(processId(), "Problem calling MAME") : std::string();
+        return waitForRunEnd(window, 60000);
     }
 
     static constexpr const char* kRunBriefly = "-video none -seconds_to_run 1 -nothrottle";
@@ -175,9 +168,7 @@ TEST_F(RealMameTest, RecordsPongAndPlaysItBackFromItsFolderAndFromAnother)
     EXPECT_NE(view.find(" -input_directory \"" + path("other folder") + "\" -playback \"mine.inp\" [Length: "),
               std::string::npos)
         << view;
-    ASSERT_TRUE(
-        waitUntil([&] { return IsWindowVisible(window) || findWindow(processId(), "Problem calling MAME"); }, 60000));
-    EXPECT_EQ(findWindow(processId(), "Problem calling MAME"), nullptr);
+    EXPECT_EQ(waitForRunEnd(window, 60000), "");
     EXPECT_NE(readFile("mame.out").find("Input file: mine.inp"), std::string::npos) << readFile("mame.out");
 }
 
