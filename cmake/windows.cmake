@@ -24,8 +24,8 @@ set_source_files_properties(resources/hobrin.rc PROPERTIES OBJECT_DEPENDS
 # stand-in service at the default.
 set(HOBRIN_SERVICE_URL "http://127.0.0.1:8380/yorl/" CACHE STRING
     "Base address of the YORL service, ending in /, e.g. https://example.org/yorl/")
-if(NOT HOBRIN_SERVICE_URL MATCHES "^https?://[^ \"]+/$")
-    message(FATAL_ERROR "HOBRIN_SERVICE_URL must be an http:// or https:// address ending in /")
+if(NOT HOBRIN_SERVICE_URL MATCHES "^https?://([A-Za-z0-9._~%-]+|\\[[0-9A-Fa-f:.]+\\])(:[0-9]+)?(/[^ \"]*)?/$")
+    message(FATAL_ERROR "HOBRIN_SERVICE_URL must be an http:// or https:// address with a host, ending in /")
 endif()
 
 # minizip, from zlib's source package that tools/setup.sh unpacks into

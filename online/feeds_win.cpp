@@ -9,8 +9,10 @@
 #include "common/list_fill.h"
 
 #include <windows.h>
+#include <process.h>
 
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -57,10 +59,10 @@ const char* failureLine(FetchResult result)
 // buffer holds one more, so the text always ends with a zero byte). A read
 // may return only what has arrived so far, so reading goes on until the cap
 // or the end of the answer. An answer whose status is not 200 is no feed.
-FetchResult fetchAnswer(const char* address, char* answer, std::size_t cap, std::size_t& received)
+FetchResult readAnswer(ServiceRequest& request, const char* address, char* answer, std::size_t cap,
+                       std::size_t& received)
 {
     received = 0;
-    ServiceRequest request;
     switch (openServiceRequest(address, request)) {
     case RequestResult::noSession: return FetchResult::noSession;
     case RequestResult::noConnection: return FetchResult::noConnection;
@@ -81,13 +83,96 @@ FetchResult fetchAnswer(const char* address, char* answer, std::size_t cap, std:
             break;
         received += got;
     }
-    request.close();
     if (!answered) {
         received = 0;
         return FetchResult::noData;
     }
     answer[received] = '\0';
     return FetchResult::ok;
+}
+
+// One fetch, shared by the feed worker and the thread that talks to the
+// service. A service may send a byte just before each wait would time out,
+// so the worker waits for the fetch at most kFeedLimitMs. Past that it
+// closes the session, which on Windows makes a call blocked on it return at
+// once, and leaves the fetch to its thread, which frees it when it ends.
+// Wine's WinINet lets a blocked call run on to its own end; the worker and
+// the score list are free all the same.
+struct Fetch {
+    CRITICAL_SECTION lock;
+    LONG holders = 2;       // the worker and the fetch thread: the last to let go frees it
+    bool cancelled = false; // under `lock`: the worker closed the session
+    ServiceRequest request; // the session is opened by the worker, all else by the fetch thread
+    char address[512] = "";
+    std::size_t cap = 0;
+    // Written by the fetch thread, read by the worker once that thread has ended.
+    std::size_t received = 0;
+    FetchResult result = FetchResult::noData;
+    char answer[kRecentUploadsCap + 1] = "";
+};
+
+const DWORD kFeedLimitMs = 25000;
+
+void letGo(Fetch* fetch)
+{
+    if (InterlockedDecrement(&fetch->holders) == 0) {
+        DeleteCriticalSection(&fetch->lock);
+        delete fetch;
+    }
+}
+
+unsigned __stdcall runFetch(void* argument)
+{
+    Fetch* fetch = static_cast<Fetch*>(argument);
+    fetch->result = readAnswer(fetch->request, fetch->address, fetch->answer, fetch->cap, fetch->received);
+    EnterCriticalSection(&fetch->lock);
+    if (fetch->cancelled)
+        fetch->request.forget();
+    else
+        fetch->request.close();
+    LeaveCriticalSection(&fetch->lock);
+    letGo(fetch);
+    return 0;
+}
+
+// Fetches `address` into `answer` (at most `cap` bytes, the buffer holding
+// one more) within kFeedLimitMs of the call, whatever pace the service keeps.
+FetchResult fetchAnswer(const char* address, char* answer, std::size_t cap, std::size_t& received)
+{
+    received = 0;
+    Fetch* fetch = new (std::nothrow) Fetch;
+    if (!fetch)
+        return FetchResult::noSession;
+    InitializeCriticalSection(&fetch->lock);
+    fetch->cap = cap < kRecentUploadsCap ? cap : kRecentUploadsCap;
+    HANDLE thread = nullptr;
+    if (copyText(fetch->address, sizeof fetch->address, address) && openServiceSession(fetch->request))
+        thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, runFetch, fetch, 0, nullptr));
+    if (!thread) {
+        fetch->request.close();
+        DeleteCriticalSection(&fetch->lock);
+        delete fetch;
+        return FetchResult::noSession;
+    }
+    FetchResult result = FetchResult::noData;
+    answer[0] = '\0';
+    if (WaitForSingleObject(thread, kFeedLimitMs) == WAIT_OBJECT_0) {
+        result = fetch->result;
+        if (result == FetchResult::ok) {
+            received = fetch->received;
+            std::memcpy(answer, fetch->answer, received + 1);
+        }
+    } else {
+        // A fetch that has just ended has closed its handles itself.
+        EnterCriticalSection(&fetch->lock);
+        fetch->cancelled = true;
+        if (fetch->request.session)
+            InternetCloseHandle(fetch->request.session);
+        LeaveCriticalSection(&fetch->lock);
+    }
+    CloseHandle(thread);
+    letGo(fetch);
+    return result;
 }
 
 } // namespace

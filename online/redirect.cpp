@@ -156,10 +156,39 @@ bool isPrintableWord(const char* text)
     return true;
 }
 
-// A host to ask, with no user name or password in it.
+// A host to ask, with no user name or password in it: a name or a
+// bracketed IPv6 address that is not empty, then at most a port of digits.
+// An empty host ("https://:8080/") would leave the choice to the network
+// library.
 bool isUsableAuthority(const Piece& authority)
 {
-    return authority.text && authority.length > 0 && !std::memchr(authority.text, '@', authority.length);
+    if (!authority.text || authority.length == 0 || std::memchr(authority.text, '@', authority.length))
+        return false;
+    const char* text = authority.text;
+    std::size_t host = 0;
+    if (text[0] == '[') {
+        const void* close = std::memchr(text, ']', authority.length);
+        if (!close)
+            return false;
+        host = static_cast<std::size_t>(static_cast<const char*>(close) - text) + 1;
+        if (host == 2)
+            return false;
+    } else {
+        while (host < authority.length && text[host] != ':')
+            ++host;
+        if (host == 0)
+            return false;
+    }
+    if (host == authority.length)
+        return true;
+    std::size_t digits = authority.length - host - 1;
+    if (text[host] != ':' || digits == 0 || digits > 5)
+        return false;
+    for (std::size_t i = host + 1; i < authority.length; ++i) {
+        if (!isDigit(text[i]))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -167,6 +196,14 @@ bool isUsableAuthority(const Piece& authority)
 bool isRedirectStatus(unsigned long status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+bool isUsableAddress(const char* address)
+{
+    if (std::strlen(address) > kMaxAddress)
+        return false;
+    Reference parts = splitReference(address);
+    return webScheme(parts.scheme) != Scheme::none && isUsableAuthority(parts.authority);
 }
 
 Redirect resolveRedirect(const char* current, const char* location, char* next, std::size_t size)

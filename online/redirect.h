@@ -6,6 +6,10 @@
 // 301, 302, 303, 307 and 308: the answers that send a request elsewhere.
 bool isRedirectStatus(unsigned long status);
 
+// An http or https address with a host to ask: a name or a bracketed IPv6
+// address, then at most a port of digits, and no user name or password.
+bool isUsableAddress(const char* address);
+
 enum class Redirect {
     follow,    // `next` holds the address to ask instead
     downgrade, // from https to plain http: never followed

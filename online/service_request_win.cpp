@@ -15,9 +15,12 @@ const std::size_t kMaxAddress = 1024;
 
 // Always from the service, never from the cache: tables must be current.
 // Redirects are followed below, not by WinINet, which under Wine would
-// follow one from https to http.
-const DWORD kRequestFlags =
-    INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+// follow one from https to http. The leaderboard needs no cookie and no
+// logon: none that a service set, or that the system keeps, goes out with a
+// request, and no credential prompt can open.
+const DWORD kRequestFlags = INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                            INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTH |
+                            INTERNET_FLAG_NO_UI;
 
 // Windows passes a session's options on to the handles made from it; Wine
 // ignores the send and receive timeouts of a session and honours them only
@@ -75,6 +78,24 @@ bool sendOnce(ServiceRequest& request, const char* address)
 
 } // namespace
 
+ServiceRequest::ServiceRequest(ServiceRequest&& other) noexcept
+    : session(other.session), connection(other.connection), answer(other.answer)
+{
+    other.forget();
+}
+
+ServiceRequest& ServiceRequest::operator=(ServiceRequest&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        session = other.session;
+        connection = other.connection;
+        answer = other.answer;
+        other.forget();
+    }
+    return *this;
+}
+
 void ServiceRequest::close()
 {
     closeHandle(answer);
@@ -82,16 +103,32 @@ void ServiceRequest::close()
     closeHandle(session);
 }
 
-RequestResult openServiceRequest(const char* address, ServiceRequest& request)
+void ServiceRequest::forget()
+{
+    answer = nullptr;
+    connection = nullptr;
+    session = nullptr;
+}
+
+bool openServiceSession(ServiceRequest& request)
 {
     request.close();
     request.session = InternetOpenA("Hobrin", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!request.session)
-        return RequestResult::noSession;
+        return false;
     boundWaits(request.session);
+    return true;
+}
+
+RequestResult openServiceRequest(const char* address, ServiceRequest& request)
+{
+    closeHandle(request.answer);
+    closeHandle(request.connection);
+    if (!request.session && !openServiceSession(request))
+        return RequestResult::noSession;
 
     char current[kMaxAddress];
-    if (!copyText(current, sizeof current, address))
+    if (!isUsableAddress(address) || !copyText(current, sizeof current, address))
         return RequestResult::noConnection;
     for (int redirects = 0;; ++redirects) {
         if (!sendOnce(request, current))

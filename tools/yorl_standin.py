@@ -11,7 +11,8 @@ Listens on 127.0.0.1 only and answers under /yorl/, over plain HTTP on
   /yorl/inp/NAME.zip                         DIR/inp/NAME.zip     (missing: 404 page)
 
 Every request target is appended, exactly as received, as one line to
-DIR/requests.log. A file beside an answer's file with the extension ".mode"
+DIR/requests.log, and its Cookie and Authorization headers, when it has any,
+as lines "TARGET<TAB>HEADER: VALUE" to DIR/credentials.log. A file beside an answer's file with the extension ".mode"
 (DIR/scores/KEY.mode, DIR/recent.mode, DIR/inp/NAME.mode) is read at each
 request and holds words that change how the answer is sent:
 
@@ -26,6 +27,10 @@ request and holds words that change how the answer is sent:
                  more and keep the connection open
   redirect=URL   answer with a redirect to URL (status 302 unless status= says
                  otherwise) instead of the answer
+  trickle=MS     send the whole answer, status line and headers included, one
+                 byte every MS milliseconds
+  cookie=TEXT    add the header "Set-Cookie: TEXT; Path=/"
+  auth           answer 401 with "WWW-Authenticate: Basic realm="YORL""
 
 A stalled connection is held until the client closes it or the server stops.
 
@@ -95,7 +100,11 @@ def parse_mode(path):
                 mode[name] = max(0, int(value))
             elif name == "redirect" and value:
                 mode["redirect"] = value
-            elif name in ("nolength", "reset", "hang") and not value:
+            elif name == "trickle":
+                mode["trickle"] = max(0, int(value)) / 1000.0
+            elif name == "cookie" and value:
+                mode["cookie"] = value
+            elif name in ("nolength", "reset", "hang", "auth") and not value:
                 mode[name] = True
         except ValueError:
             pass
@@ -134,10 +143,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
         return True
 
     def record_request(self):
+        target = self.path.encode("iso-8859-1", "replace")
+        credentials = [
+            ("%s: %s" % (name, value)).encode("iso-8859-1", "replace")
+            for name, value in self.headers.items()
+            if name.lower() in ("cookie", "authorization")
+        ]
         with _log_lock:
             with open(os.path.join(self.server.data_dir, "requests.log"), "ab") as f:
-                f.write(self.path.encode("iso-8859-1", "replace") + b"\n")
-                f.flush()
+                f.write(target + b"\n")
+            if credentials:
+                with open(os.path.join(self.server.data_dir, "credentials.log"), "ab") as f:
+                    f.write(b"".join(target + b"\t" + line + b"\n" for line in credentials))
 
     def version_string(self):
         return "YorlStandin/1.0"
@@ -196,15 +213,27 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.hold_connection()
             return
         body = answer.body
+        status = answer.status
         if "redirect" in mode:
             body = b"<HTML><BODY>Moved</BODY></HTML>"
-        self.send_response(mode.get("status", 302 if "redirect" in mode else answer.status))
-        if "redirect" in mode:
-            self.send_header("Location", mode["redirect"])
-        self.send_header("Content-Type", answer.content_type)
-        if not mode.get("nolength"):
-            self.send_header("Content-Length", str(len(body)))
-        self.send_header("Connection", "close")
+            status = 302
+        if mode.get("auth"):
+            body = b"<HTML><BODY>Who are you?</BODY></HTML>"
+            status = 401
+        if "trickle" in mode:
+            # Built by hand: every byte, the status line's first included, waits its turn.
+            self.send_response(mode.get("status", status))
+            self.send_answer_headers(answer, mode, body)
+            whole = b"".join(self._headers_buffer) + body
+            self._headers_buffer = []
+            for i in range(len(whole)):
+                if i:
+                    time.sleep(mode["trickle"])
+                self.wfile.write(whole[i : i + 1])
+                self.wfile.flush()
+            return
+        self.send_response(mode.get("status", status))
+        self.send_answer_headers(answer, mode, body)
         self.end_headers()
         if "cut" in mode:
             body = body[: mode["cut"]]
@@ -218,6 +247,21 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.flush()
         if "stall" in mode:
             self.hold_connection()
+
+    def send_answer_headers(self, answer, mode, body):
+        """Queues the headers after the status line; end_headers sends them."""
+        if "redirect" in mode:
+            self.send_header("Location", mode["redirect"])
+        if mode.get("auth"):
+            self.send_header("WWW-Authenticate", 'Basic realm="YORL"')
+        if "cookie" in mode:
+            self.send_header("Set-Cookie", mode["cookie"] + "; Path=/")
+        self.send_header("Content-Type", "text/html" if mode.get("auth") else answer.content_type)
+        if not mode.get("nolength"):
+            self.send_header("Content-Length", str(len(body)))
+        self.send_header("Connection", "close")
+        if "trickle" in mode:
+            self._headers_buffer.append(b"\r\n")
 
     def hold_connection(self):
         """Sends nothing more until the client closes the connection or the server stops."""

@@ -287,7 +287,8 @@ TEST_F(DownloadTest, FailedDownloadKeepsTheFileThatWasThere)
         const char* message;
     } cases[] = {
         {"missing on the service", "", "status=404", "Can't download", "Cannot retrieve data from URL"},
-        {"cut short", archive, "cut=1500", "Can't download", "Cannot retrieve data from URL"},
+        {"cut short", archive, "cut=1500 cookie=yorl=s3cret", "Can't download", "Cannot retrieve data from URL"},
+        {"logon asked", archive, "auth", "Can't download", "Cannot retrieve data from URL"},
         {"error page", "<HTML><BODY>down</BODY></HTML>", "", "Can't download",
          "HTML received instead of zip - probable server error"},
         {"error page in a later block", std::string(1024, 'a') + "<HTML>" + std::string(500, 'b'), "", "Can't download",
@@ -310,6 +311,7 @@ TEST_F(DownloadTest, FailedDownloadKeepsTheFileThatWasThere)
         EXPECT_TRUE(temporaryFiles(directory()).empty());
         EXPECT_EQ(findWindow(processId(), "Commandline view"), nullptr);
     }
+    EXPECT_EQ(yorlCredentials(), std::vector<std::string>{}) << "no cookie or logon was sent";
 }
 
 TEST_F(DownloadTest, CancelStopsTheTransferAndLeavesNoFile)
@@ -580,17 +582,21 @@ TEST_F(DownloadTest, HttpsRecordingIsSavedOnlyFromATrustedServiceThatStaysOnHttp
 }
 
 // A service that accepts and then says nothing holds neither the download
-// nor the score list for more than the program's 15 s wait.
-TEST_F(DownloadTest, StalledServiceFreesDownloadAndScoreListWithinTwentySeconds)
+// nor the score list for more than the program's 15 s wait; one that sends
+// a byte every 14 s, so that no wait ever ends, holds the score list for
+// at most the fetch's 25 s.
+TEST_F(DownloadTest, StalledServiceFreesDownloadAndScoreListInTime)
 {
     const struct {
         const char* feedMode;
         const char* feedLine;
         const char* downloadMode;
         const char* downloadMessage;
+        DWORD bound;
     } cases[] = {
-        {"hang", "Cannot connect to YORL.", "stall=3000", "Cannot retrieve data from URL"},
-        {"stall=40", "Cannot access data at this time.", "hang", "Cannot connect to YORL"},
+        {"hang", "Cannot connect to YORL.", "stall=3000", "Cannot retrieve data from URL", 20000},
+        {"stall=40", "Cannot access data at this time.", "hang", "Cannot connect to YORL", 20000},
+        {"trickle=14000", "Cannot access data at this time.", "stall=3000", "Cannot retrieve data from URL", 35000},
     };
     serveRecording("big.zip", "stalled");
     for (const auto& c : cases) {
@@ -604,8 +610,7 @@ TEST_F(DownloadTest, StalledServiceFreesDownloadAndScoreListWithinTwentySeconds)
         HWND download = downloadWindow();
         ASSERT_NE(download, nullptr);
         postCommand(window_, IDC_MAIN_HIGH_SCORES);
-        const DWORD bound = 20000;
-        auto left = [&] { return bound - std::min(bound, GetTickCount() - stalled); };
+        auto left = [&] { return c.bound - std::min(c.bound, GetTickCount() - stalled); };
         EXPECT_EQ(answerMessageBox(processId(), "Can't download", left()), c.downloadMessage);
         EXPECT_TRUE(waitUntil(
             [&] { return listLines(window_, IDC_MAIN_SCORE_LIST) == std::vector<std::string>{c.feedLine}; }, left()));

@@ -291,6 +291,35 @@ int upDownPosition(HWND dialog, int id)
     return LOWORD(sendBounded(GetDlgItem(dialog, id), UDM_GETPOS, 0, 0));
 }
 
+namespace {
+
+struct TitleSearch {
+    DWORD processId;
+    std::vector<std::string> titles;
+};
+
+BOOL CALLBACK collectTitle(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<TitleSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window)) {
+        char title[256] = "";
+        GetWindowTextA(window, title, sizeof title);
+        search->titles.push_back(title);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<std::string> visibleWindowTitles(DWORD processId)
+{
+    TitleSearch search{processId, {}};
+    EnumWindows(collectTitle, reinterpret_cast<LPARAM>(&search));
+    return search.titles;
+}
+
 std::string answerMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs)
 {
     HWND box = waitForWindow(processId, title, timeoutMs);
@@ -516,7 +545,7 @@ void resetYorlData()
         removeTree(directory);
         CreateDirectoryA(directory.c_str(), nullptr);
     }
-    for (const char* name : {"requests.log", "recent.txt", "recent.mode", "tls.mode"})
+    for (const char* name : {"requests.log", "credentials.log", "recent.txt", "recent.mode", "tls.mode"})
         removeYorlFile(name);
 }
 
@@ -529,12 +558,26 @@ void serveRecording(const std::string& archive, const std::string& recordingName
     ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << "cannot copy " << from << " to " << to;
 }
 
-std::vector<std::string> yorlRequests()
+namespace {
+
+std::vector<std::string> yorlLogLines(const char* name)
 {
-    std::ifstream file(yorlPath("requests.log"), std::ios::binary);
+    std::ifstream file(yorlPath(name), std::ios::binary);
     std::ostringstream content;
     content << file.rdbuf();
     return splitLines(content.str());
+}
+
+} // namespace
+
+std::vector<std::string> yorlRequests()
+{
+    return yorlLogLines("requests.log");
+}
+
+std::vector<std::string> yorlCredentials()
+{
+    return yorlLogLines("credentials.log");
 }
 
 std::wstring shownInCodePage(const std::wstring& text)

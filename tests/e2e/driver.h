@@ -60,6 +60,9 @@ void selectListItem(HWND dialog, int id, int index);
 HWND findDialogByControlText(DWORD processId, int id, const std::string& controlText);
 int upDownPosition(HWND dialog, int id);
 
+// The titles of the visible top-level windows of process `processId`.
+std::vector<std::string> visibleWindowTitles(DWORD processId);
+
 // Waits for a message box, returns its text and presses OK.
 std::string answerMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs = kDefaultTimeoutMs);
 
@@ -134,6 +137,8 @@ void removeYorlFile(const std::string& name);
 // Empties the data directory's answers and its request log.
 void resetYorlData();
 std::vector<std::string> yorlRequests();
+// The Cookie and Authorization headers that reached the service, one line each.
+std::vector<std::string> yorlCredentials();
 // Serves the test archive `archive` (made by make_test_zips.py) as the
 // recording `recordingName`.
 void serveRecording(const std::string& archive, const std::string& recordingName);

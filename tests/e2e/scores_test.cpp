@@ -161,10 +161,13 @@ TEST_F(ScoresTest, EveryFailureIsTheListsOnlyLine)
         const char* mode;
         const char* line;
     } cases[] = {
-        {"error page", "<HTML><BODY>Database down</BODY></HTML>\n", "", "Cannot access data at this time."},
+        // The cookie must never come back, on this request or any later one.
+        {"error page", "<HTML><BODY>Database down</BODY></HTML>\n", "cookie=yorl=s3cret",
+         "Cannot access data at this time."},
         {"error page in lower case", "<html><body>busy</body></html>\n", "", "Cannot access data at this time."},
         {"server error with a feed-like body", feed, "status=500", "Cannot access data at this time."},
         {"missing page with a feed-like body", feed, "status=404", "Cannot access data at this time."},
+        {"logon asked", feed, "auth", "Cannot access data at this time."},
     };
     writeYorlFile("scores\\pacman.txt", feed);
     HWND window = startWithGame(0);
@@ -178,7 +181,9 @@ TEST_F(ScoresTest, EveryFailureIsTheListsOnlyLine)
         writeYorlFile("recent.mode", c.mode);
         EXPECT_EQ(failureOf(window, IDC_MAIN_HIGH_SCORES), c.line);
         EXPECT_EQ(failureOf(window, IDC_MAIN_RECENT_UPLOADS), c.line);
+        EXPECT_EQ(visibleWindowTitles(processId()), std::vector<std::string>{"Hobrin"}) << "no logon prompt";
     }
+    EXPECT_EQ(yorlCredentials(), std::vector<std::string>{}) << "no cookie or logon was sent";
     writeYorlFile("scores\\pacman.txt", "<HTM\nnot an error page\n");
     writeYorlFile("scores\\pacman.mode", "");
     EXPECT_EQ(fetch(window, IDC_MAIN_HIGH_SCORES, 1), (std::vector<std::string>{"           - "}))
