@@ -313,6 +313,17 @@ void onScoreList(HWND window, WORD notification)
         openScoreProperties(window, static_cast<int>(SendMessageA(scoreListWindow, LB_GETCURSEL, 0, 0)));
 }
 
+// Enter presses the default button. While the caret is in "Go to:" or
+// "Split:" the player has typed a name, and Enter does what the button
+// beside that field does; everywhere else it plays the selected game.
+void onFieldFocus(HWND window, WORD notification, int buttonOfField)
+{
+    if (notification == EN_SETFOCUS)
+        SendMessageA(window, DM_SETDEFID, static_cast<WPARAM>(buttonOfField), 0);
+    else if (notification == EN_KILLFOCUS)
+        SendMessageA(window, DM_SETDEFID, IDC_MAIN_PLAY, 0);
+}
+
 bool handleToggle(int id)
 {
     for (const OptionBox& box : kToggles) {
@@ -335,6 +346,8 @@ void onCommand(HWND window, WORD id, WORD notification)
     case IDC_MAIN_ABOUT: runAboutBox(window); break;
     case IDC_MAIN_REFRESH: onRefresh(window); break;
     case IDC_MAIN_FIND: onFind(window); break;
+    case IDC_MAIN_GOTO: onFieldFocus(window, notification, IDC_MAIN_FIND); break;
+    case IDC_MAIN_SPLIT: onFieldFocus(window, notification, IDC_MAIN_HIGH_SCORES); break;
     case IDC_MAIN_SCORE_LIST: onScoreList(window, notification); break;
     case IDC_MAIN_HIGH_SCORES: onHighScores(window); break;
     case IDC_MAIN_RECENT_UPLOADS: onRecentUploads(window); break;

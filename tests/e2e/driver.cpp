@@ -176,6 +176,32 @@ void pressKey(HWND dialog, WORD virtualKey)
     PostMessageA(target, WM_KEYUP, virtualKey, 1 | (scanCode << 16) | 0xC0000000u);
 }
 
+namespace {
+
+HWND focusedControl(HWND dialog)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+} // namespace
+
+bool focusControl(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    return waitUntil([&] { return focusedControl(dialog) == control; });
+}
+
+void typeText(HWND dialog, const std::string& text)
+{
+    HWND target = focusedControl(dialog);
+    for (char c : text)
+        PostMessageA(target ? target : dialog, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
 void flushPostedMessages(HWND dialog, int buttonId)
 {
     HWND button = GetDlgItem(dialog, buttonId);

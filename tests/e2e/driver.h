@@ -35,6 +35,11 @@ void press(HWND dialog, int id);
 void postCommand(HWND dialog, int id);
 // Presses a key in the dialog's focused control, through the dialog manager.
 void pressKey(HWND dialog, WORD virtualKey);
+// Puts the caret into control `id` the way the dialog itself moves it (from
+// the dialog's own thread) and waits until it is there.
+bool focusControl(HWND dialog, int id);
+// Types `text` into the focused control, one character at a time.
+void typeText(HWND dialog, const std::string& text);
 
 // Returns once the program has handled every message posted to its thread
 // before this call: it posts a pushed state to button `buttonId` and waits

@@ -82,6 +82,44 @@ TEST_F(MainWindowTest, EscapeDoesNothing)
     EXPECT_TRUE(running());
 }
 
+// Players type a name and press Enter: in "Go to:" that finds the game, in
+// "Split:" it asks for that split's scores, and elsewhere it plays.
+TEST_F(MainWindowTest, EnterDoesWhatTheFieldWithTheCaretAsksFor)
+{
+    resetYorlData();
+    writeFile("standin-listing.txt", "galaga \"Galaga\"\npacman \"Pac-Man\"\n");
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    selectListItem(window, IDC_MAIN_GAME_LIST, 0);
+    const struct {
+        int field;
+        const char* typed;
+        int selected;
+        std::size_t requests;
+        bool plays;
+    } cases[] = {
+        {IDC_MAIN_GOTO, "pacman", 1, 0, false},
+        {IDC_MAIN_SPLIT, "turbo", 1, 1, false},
+        {IDC_MAIN_GAME_LIST, "", 1, 1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        ASSERT_TRUE(focusControl(window, c.field));
+        typeText(window, c.typed);
+        pressKey(window, VK_RETURN);
+        flushPostedMessages(window, IDC_MAIN_ABOUT);
+        bool played = findWindow(processId(), "Commandline view") != nullptr;
+        EXPECT_EQ(played, c.plays);
+        if (played || c.plays) {
+            EXPECT_NE(answerMessageBox(processId(), "Commandline view").find("pacman"), std::string::npos);
+            EXPECT_EQ(waitForRunEnd(window), "");
+        }
+        EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), c.selected);
+        EXPECT_TRUE(waitUntil([&] { return yorlRequests().size() == c.requests; }));
+    }
+    EXPECT_EQ(yorlRequests(), std::vector<std::string>{"/yorl/index.cgi?mode=fe_scores&short=pacman-turbo"});
+}
+
 TEST_F(MainWindowTest, HighScoresWithoutAGameAsksForOne)
 {
     HWND window = start();
