@@ -55,6 +55,7 @@ add_library(hobrin_objects OBJECT
     shell/main_window.cpp
     shell/about.cpp
     shell/settings_file.cpp
+    shell/working_folder.cpp
     common/message.cpp
     common/list_fill.cpp
     emulator/console_output.cpp

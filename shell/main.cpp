@@ -5,6 +5,7 @@
 #include "common/message.h"
 #include "shell/settings.h"
 #include "shell/settings_file.h"
+#include "shell/working_folder.h"
 #include "online/download.h"
 #include "resource.h"
 
@@ -12,8 +13,16 @@
 
 HINSTANCE appInstance;
 
+// Ends a second copy in the same folder before it touches a file, and a
+// copy that could not keep its files before it starts anything.
+const int kFolderNotWritable = 2;
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    if (!claimWorkingFolder())
+        return 0;
+    if (!checkWorkingFolderWritable())
+        return kFolderNotWritable;
     cancelRequested = 0;
     InitCommonControls();
     appInstance = instance;

@@ -14,6 +14,7 @@
 #include "shell/recording_path.h"
 #include "shell/settings.h"
 #include "shell/settings_file.h"
+#include "shell/working_folder.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -137,6 +138,7 @@ void showOptions(HWND window)
 
 void onOpen(HWND window)
 {
+    announceMainWindow(window);
     for (const char* rate : kSampleRates)
         SendDlgItemMessageA(window, IDC_MAIN_SAMPLE_RATE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(rate));
     SendDlgItemMessageA(window, IDC_MAIN_FRAMESKIP_UPDOWN, UDM_SETRANGE, 0, MAKELPARAM(11, 0));
@@ -157,7 +159,8 @@ void onOpen(HWND window)
 void onClose(HWND window)
 {
     captureControlValues(window);
-    saveSettings();
+    if (unsigned long error = saveSettings())
+        reportSettingsNotSaved(error);
     EndDialog(window, 0);
 }
 

@@ -43,13 +43,12 @@ void loadSettings()
     overlaySettings(settings, bytes, total);
 }
 
-void saveSettings()
+unsigned long saveSettings()
 {
-    // A read-only settings file is the user's way of pinning the options.
-    // Windows refuses to move a file over it anyway; Wine would not.
+    // Windows refuses to move a file over a read-only one anyway; Wine would not.
     DWORD attributes = GetFileAttributesA(kSettingsFile);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        return;
+        return 0;
 
     unsigned char bytes[kSettingsFileSize];
     encodeSettings(settings, bytes);
@@ -57,9 +56,20 @@ void saveSettings()
     HANDLE file =
         CreateFileA(kSettingsTempFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return;
-    bool written = writeWhole(file, bytes, sizeof bytes) && FlushFileBuffers(file);
-    written = CloseHandle(file) && written;
-    if (!written || !MoveFileExA(kSettingsTempFile, kSettingsFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return GetLastError();
+    DWORD error = 0;
+    if (!writeWhole(file, bytes, sizeof bytes) || !FlushFileBuffers(file)) {
+        error = GetLastError();
+        // A write that took nothing without saying why found no room.
+        if (error == 0)
+            error = ERROR_DISK_FULL;
+    }
+    if (!CloseHandle(file) && error == 0)
+        error = GetLastError();
+    if (error == 0 &&
+        !MoveFileExA(kSettingsTempFile, kSettingsFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != 0)
         DeleteFileA(kSettingsTempFile);
+    return error;
 }

@@ -5,5 +5,8 @@
 void loadSettings();
 
 // Writes the record. The file is replaced only once the new record is on disk
-// whole, so a failed save keeps the settings of earlier runs. Failure is silent.
-void saveSettings();
+// whole, so a failed save keeps the settings of earlier runs. Returns 0, or
+// the system's error code of a save that failed. A read-only settings file
+// is the user's way of pinning the options: it is left alone, and that is
+// no failure.
+unsigned long saveSettings();

@@ -26,6 +26,13 @@
 #                                 authority CERT, with HELPER (trust-root.exe)
 #   devices_start DIR             points the prefix's COM and LPT ports at
 #                                 files and a terminal in DIR (tools/device_standins.py)
+#   player_folders_start DIR      the folders of a player's machine that the
+#                                 tests need: DIR/readonly, a folder that no
+#                                 one can write (a read-only bind mount, as
+#                                 root ignores permission bits), and
+#                                 DIR/small, a 512 KiB file system (tmpfs);
+#                                 exports their Windows paths as
+#                                 HOBRIN_E2E_READONLY_DIR and HOBRIN_E2E_SMALL_DISK
 #   wine_env_stop                 stops all of it (also run on exit)
 
 wine_env_start() {
@@ -42,6 +49,7 @@ wine_env_start() {
     WINE_ENV_SERVICE_PID=
     WINE_ENV_DEVICES_PID=
     WINE_ENV_BRIDGE_PID=
+    WINE_ENV_MOUNTS=()
     trap wine_env_stop EXIT
     trap 'exit 130' INT TERM
 
@@ -198,6 +206,42 @@ devices_start() {
     WINE_ENV_DEVICES_PID=$STARTED_PID
 }
 
+player_folders_start() {
+    local dir=$1 folder
+    player_folders_stop
+    # A run that was killed outright may have left its mounts behind.
+    for folder in "$dir/readonly" "$dir/small"; do
+        while mountpoint -q "$folder" 2>/dev/null; do umount "$folder" || return 1; done
+    done
+    mkdir -p "$dir/readonly" "$dir/small" || return 1
+    rm -rf "${dir:?}/readonly/"* "${dir:?}/small/"*
+    # What a player unpacked under Program Files: the program's own files,
+    # which it may read but never write.
+    printf 'MAME 0.106\r\nmame-standin.exe\r\n0.106\r\nWin32\r\n' >"$dir/readonly/versions.ini"
+    if ! mount --bind "$dir/readonly" "$dir/readonly"; then
+        echo "player folders: cannot bind-mount $dir/readonly (the tests need root and mount)" >&2
+        return 1
+    fi
+    WINE_ENV_MOUNTS+=("$dir/readonly")
+    if ! mount -o remount,bind,ro "$dir/readonly" ||
+        ! mount -t tmpfs -o size=512k,mode=0777 hobrin-small "$dir/small"; then
+        echo "player folders: cannot mount the read-only folder or the small file system" >&2
+        return 1
+    fi
+    WINE_ENV_MOUNTS+=("$dir/small")
+    export HOBRIN_E2E_READONLY_DIR HOBRIN_E2E_SMALL_DISK
+    HOBRIN_E2E_READONLY_DIR=$(winepath -w "$dir/readonly")
+    HOBRIN_E2E_SMALL_DISK=$(winepath -w "$dir/small")
+}
+
+player_folders_stop() {
+    local mount
+    for mount in ${WINE_ENV_MOUNTS[@]+"${WINE_ENV_MOUNTS[@]}"}; do
+        umount "$mount" 2>/dev/null || umount -l "$mount" 2>/dev/null || true
+    done
+    WINE_ENV_MOUNTS=()
+}
+
 # start_helper READY_OPTION SCRIPT ARGS...: starts the Python helper
 # tools/SCRIPT in the background, with READY_OPTION naming a file that it
 # writes once it serves, and waits up to 10 s for that file. Sets STARTED_PID;
@@ -227,6 +271,7 @@ start_helper() {
 
 wine_env_stop() {
     wine_prefix_stop
+    player_folders_stop
     if [ -n "${WINE_ENV_SERVICE_PID:-}" ]; then
         kill "$WINE_ENV_SERVICE_PID" >/dev/null 2>&1 || true
         wait "$WINE_ENV_SERVICE_PID" 2>/dev/null || true

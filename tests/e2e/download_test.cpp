@@ -314,6 +314,65 @@ TEST_F(DownloadTest, FailedDownloadKeepsTheFileThatWasThere)
     EXPECT_EQ(yorlCredentials(), std::vector<std::string>{}) << "no cookie or logon was sent";
 }
 
+// On a full disk neither the archive nor the recording taken out of it
+// leaves a part behind, and a player's file of the same name stays whole.
+TEST_F(DownloadTest, FullDiskKeepsThePlayersFileAndLeavesNoPart)
+{
+    const std::string disk = smallDisk();
+    ASSERT_FALSE(disk.empty()) << "HOBRIN_E2E_SMALL_DISK names no disk: run the tests through tools/test.sh";
+    const std::string players(100 * 1024, 'p');
+    serveRecording("big.zip", "big");
+    const struct {
+        const char* label;
+        bool archiveOnDisk; // else the program's own folder is on it
+        const char* title;
+        const char* message;
+    } cases[] = {
+        {"archive", true, "Can't save recording", "Cannot write file to disk (disk full?)"},
+        {"recording", false, "Zip error",
+         "Cannot write \"big.inp\" into Hobrin's folder (disk full or read-only?), so nothing was played."},
+    };
+    // The archive of the second case goes where there is room.
+    const std::string roomySaves = directory() + "-saves";
+    auto emptyDisk = [&] {
+        removeTree(disk + "\\saves");
+        DeleteFileA((disk + "\\filler").c_str());
+        removeTree(roomySaves);
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        emptyDisk();
+        if (!c.archiveOnDisk)
+            useDirectory(disk + "\\hobrin");
+        const std::string saves = c.archiveOnDisk ? disk + "\\saves" : roomySaves;
+        ASSERT_TRUE(CreateDirectoryA(saves.c_str(), nullptr));
+        const std::string kept = c.archiveOnDisk ? saves + "\\big.zip" : path("big.inp");
+        std::ofstream(kept, std::ios::binary) << players;
+        ASSERT_NE(startDownload("big"), nullptr);
+        if (c.archiveOnDisk)
+            fillDisk(disk, 64 * 1024);
+        chooseFile(processId(), kSaveTitle, saves + "\\big.zip");
+        HWND download = downloadWindow();
+        ASSERT_NE(download, nullptr);
+        if (!c.archiveOnDisk) {
+            EXPECT_TRUE(waitUntil([&] { return isEnabled(download, IDC_DOWNLOAD_DONE); }));
+            fillDisk(disk, 0);
+            press(download, IDC_DOWNLOAD_DONE);
+        }
+        EXPECT_EQ(answerMessageBox(processId(), c.title), c.message);
+        if (c.archiveOnDisk) {
+            press(download, IDC_DOWNLOAD_CANCEL);
+            EXPECT_TRUE(waitUntilGone(download));
+        }
+        std::ifstream file(kept, std::ios::binary);
+        EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()) == players);
+        EXPECT_TRUE(temporaryFiles(saves).empty());
+        EXPECT_TRUE(temporaryFiles(directory()).empty());
+        EXPECT_EQ(findWindow(processId(), "Commandline view"), nullptr);
+    }
+    emptyDisk();
+}
+
 TEST_F(DownloadTest, CancelStopsTheTransferAndLeavesNoFile)
 {
     serveRecording("big.zip", "slowone");

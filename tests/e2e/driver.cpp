@@ -346,9 +346,42 @@ std::vector<std::string> visibleWindowTitles(DWORD processId)
     return search.titles;
 }
 
+namespace {
+
+struct BoxSearch {
+    DWORD processId;
+    const std::string* title;
+    HWND found;
+};
+
+// A message box titled "Hobrin" shares its title with the main window,
+// which has a game list and no text of a box.
+BOOL CALLBACK matchMessageBox(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<BoxSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char title[256] = "";
+    if (owner != search->processId || !IsWindowVisible(window) || !GetWindowTextA(window, title, sizeof title) ||
+        *search->title != title || GetDlgItem(window, 1000) || !GetDlgItem(window, kMessageBoxTextId))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND findMessageBox(DWORD processId, const std::string& title)
+{
+    BoxSearch search{processId, &title, nullptr};
+    EnumWindows(matchMessageBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+} // namespace
+
 std::string answerMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs)
 {
-    HWND box = waitForWindow(processId, title, timeoutMs);
+    HWND box = nullptr;
+    waitUntil([&] { return (box = findMessageBox(processId, title)) != nullptr; }, timeoutMs);
     if (!box) {
         ADD_FAILURE() << "no message box titled \"" << title << "\"";
         return std::string();
@@ -419,8 +452,18 @@ void HobrinTest::SetUp()
 
 void HobrinTest::TearDown()
 {
-    stopProgram();
+    stopOwnProgram();
     removeTree(directory_);
+}
+
+void HobrinTest::useDirectory(const std::string& folder)
+{
+    ASSERT_FALSE(folder.empty()) << "no such folder in this test run: run the tests through tools/test.sh";
+    removeTree(directory_);
+    directory_ = folder;
+    removeTree(directory_);
+    ASSERT_TRUE(CreateDirectoryA(directory_.c_str(), nullptr)) << "cannot create " << directory_;
+    writeFile("versions.ini", standinVersions());
 }
 
 std::string HobrinTest::path(const std::string& name) const
@@ -488,9 +531,8 @@ std::vector<std::string> HobrinTest::emulatorCalls() const
     return splitLines(readFile("standin-calls.txt"));
 }
 
-bool HobrinTest::launch(const std::string& programName)
+bool startProgram(const std::string& directory, PROCESS_INFORMATION& process, const std::string& programName)
 {
-    stopProgram();
     bool fullPath = programName.find(':') != std::string::npos;
     std::string program = fullPath ? programName : moduleDirectory() + "\\" + programName;
     std::string commandLine = "\"" + program + "\"";
@@ -499,12 +541,54 @@ bool HobrinTest::launch(const std::string& programName)
     // Without a console, as when started from the desktop: the emulator then
     // gets a console of its own, with whatever comes with it.
     if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
-                        directory_.c_str(), &startup, &process_)) {
+                        directory.c_str(), &startup, &process)) {
         ADD_FAILURE() << "cannot start " << program << " [" << GetLastError() << "]";
-        process_ = PROCESS_INFORMATION{};
+        process = PROCESS_INFORMATION{};
         return false;
     }
     return true;
+}
+
+void stopProgram(PROCESS_INFORMATION& process)
+{
+    if (!process.hProcess)
+        return;
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process.hProcess, 1);
+        pumpingWait(process.hProcess, kDefaultTimeoutMs);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    process = PROCESS_INFORMATION{};
+}
+
+std::string readOnlyFolder()
+{
+    const char* folder = std::getenv("HOBRIN_E2E_READONLY_DIR");
+    return folder ? folder : "";
+}
+
+std::string smallDisk()
+{
+    const char* folder = std::getenv("HOBRIN_E2E_SMALL_DISK");
+    return folder ? folder : "";
+}
+
+void fillDisk(const std::string& folder, unsigned long long leaveBytes)
+{
+    ULARGE_INTEGER free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA(folder.c_str(), &free, nullptr, nullptr)) << folder;
+    std::ofstream filler(folder + "\\filler", std::ios::binary | std::ios::app);
+    const std::string block(4096, 'f');
+    for (unsigned long long left = free.QuadPart; left >= leaveBytes + block.size() && filler.good();
+         left -= block.size())
+        filler.write(block.data(), static_cast<std::streamsize>(block.size()));
+}
+
+bool HobrinTest::launch(const std::string& programName)
+{
+    stopOwnProgram();
+    return startProgram(directory_, process_, programName);
 }
 
 DWORD HobrinTest::closeWithCloseBox()
@@ -513,14 +597,19 @@ DWORD HobrinTest::closeWithCloseBox()
     return waitForExit();
 }
 
+DWORD waitForExitOf(const PROCESS_INFORMATION& process, DWORD timeoutMs)
+{
+    if (!process.hProcess)
+        return static_cast<DWORD>(-1);
+    EXPECT_EQ(pumpingWait(process.hProcess, timeoutMs), WAIT_OBJECT_0) << "the program did not end";
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.hProcess, &code);
+    return code;
+}
+
 DWORD HobrinTest::waitForExit(DWORD timeoutMs)
 {
-    if (!process_.hProcess)
-        return static_cast<DWORD>(-1);
-    EXPECT_EQ(pumpingWait(process_.hProcess, timeoutMs), WAIT_OBJECT_0) << "the program did not end";
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process_.hProcess, &code);
-    return code;
+    return waitForExitOf(process_, timeoutMs);
 }
 
 bool HobrinTest::running() const
@@ -528,17 +617,9 @@ bool HobrinTest::running() const
     return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-void HobrinTest::stopProgram()
+void HobrinTest::stopOwnProgram()
 {
-    if (!process_.hProcess)
-        return;
-    if (running()) {
-        TerminateProcess(process_.hProcess, 1);
-        pumpingWait(process_.hProcess, kDefaultTimeoutMs);
-    }
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-    process_ = PROCESS_INFORMATION{};
+    stopProgram(process_);
     mainWindow_ = nullptr;
 }
 

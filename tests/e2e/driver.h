@@ -107,8 +107,11 @@ protected:
     HWND start();
     // Starts the program (another build of it beside the driver, or one at a
     // full path) without waiting for its main window, for tests that must
-    // first answer a message box of the opening.
+    // first answer a message box of the opening. It runs in directory().
     bool launch(const std::string& program = "hobrin.exe");
+    // Moves the test to a fresh working directory `folder` (removed at the
+    // end), holding the same versions.ini: for folders on another disk.
+    void useDirectory(const std::string& folder);
     HWND waitForMainWindow(DWORD timeoutMs = kDefaultTimeoutMs);
     // Waits for the end of an emulator run: `window` shown again, or a
     // "Problem calling MAME" box, which it answers. Returns that box's text,
@@ -127,12 +130,31 @@ protected:
     HWND mainWindow() const { return mainWindow_; }
 
 private:
-    void stopProgram();
+    void stopOwnProgram();
 
     std::string directory_;
     PROCESS_INFORMATION process_{};
     HWND mainWindow_ = nullptr;
 };
+
+// Starts hobrin.exe in `directory`, without a console as from the desktop.
+// False (with a test failure) when it cannot start.
+bool startProgram(const std::string& directory, PROCESS_INFORMATION& process,
+                  const std::string& program = "hobrin.exe");
+// Ends `process` if it still runs and releases its handles.
+void stopProgram(PROCESS_INFORMATION& process);
+// Waits for `process` to end and returns its exit code (STILL_ACTIVE, with a
+// test failure, when it did not end in time).
+DWORD waitForExitOf(const PROCESS_INFORMATION& process, DWORD timeoutMs = kDefaultTimeoutMs);
+
+// Folders of a player's machine that the test run made (tools/test.sh): one
+// that no one can write, holding a versions.ini, and a 512 KiB disk. ""
+// when the run could not make them.
+std::string readOnlyFolder();
+std::string smallDisk();
+// Fills the disk of `folder` with a file "filler" there until at most
+// `leaveBytes` are free.
+void fillDisk(const std::string& folder, unsigned long long leaveBytes);
 
 // The stand-in YORL service's data directory, shared by the tests that talk
 // to it: answers go into files there and every request is logged.

@@ -194,20 +194,38 @@ TEST_F(SettingsFileTest, SoundFieldOtherThanOneLeavesTheSampleRateBoxDisabled)
     EXPECT_FALSE(isEnabled(window, IDC_MAIN_SAMPLE_RATE));
 }
 
-TEST_F(SettingsFileTest, FailedSaveKeepsTheSettingsOfEarlierRuns)
+// A save that fails is told, once, and never leaves a cut file.
+TEST_F(SettingsFileTest, FailedSaveIsToldAndKeepsTheSettingsOfEarlierRuns)
 {
-    Slots slots = kDefaults;
-    slots[windowed] = 1;
-    std::string earlier = settingsBytes(slots);
-    writeFile("hobrin.cfg", earlier);
-    // The new record cannot be written beside the file.
-    makeDirectory("hobrin.cfg.tmp");
-    HWND window = start();
-    ASSERT_NE(window, nullptr);
-    press(window, IDC_MAIN_WINDOWED);
-    flushPostedMessages(window, IDC_MAIN_ABOUT);
-    EXPECT_EQ(closeWithCloseBox(), 0u);
-    EXPECT_EQ(readFile("hobrin.cfg"), earlier);
+    const struct {
+        const char* label;
+        bool fullDisk;
+    } cases[] = {{"no room for the new record beside the file", false}, {"full disk", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        if (c.fullDisk)
+            useDirectory(smallDisk() + "\\settings");
+        Slots slots = kDefaults;
+        slots[windowed] = 1;
+        std::string earlier = settingsBytes(slots);
+        writeFile("hobrin.cfg", earlier);
+        if (!c.fullDisk)
+            makeDirectory("hobrin.cfg.tmp");
+        HWND window = start();
+        ASSERT_NE(window, nullptr);
+        press(window, IDC_MAIN_WINDOWED);
+        flushPostedMessages(window, IDC_MAIN_ABOUT);
+        if (c.fullDisk)
+            fillDisk(directory(), 0);
+        PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        const std::string told = answerMessageBox(processId(), "Hobrin");
+        const std::string start = "Hobrin could not save your options in " + path("hobrin.cfg") + ": ";
+        EXPECT_EQ(told.rfind(start, 0), 0u) << told;
+        EXPECT_GT(told.size(), start.size() + 40) << "says why";
+        EXPECT_EQ(waitForExit(), 0u);
+        EXPECT_EQ(readFile("hobrin.cfg"), earlier);
+        EXPECT_EQ(fileExists("hobrin.cfg.tmp"), !c.fullDisk) << "only the folder in the way is left";
+    }
 }
 
 TEST_F(SettingsFileTest, ReadOnlySettingsFileIsLeftAsItWas)

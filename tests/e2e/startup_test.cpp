@@ -120,6 +120,59 @@ TEST_F(MainWindowTest, EnterDoesWhatTheFieldWithTheCaretAsksFor)
     EXPECT_EQ(yorlRequests(), std::vector<std::string>{"/yorl/index.cgi?mode=fe_scores&short=pacman-turbo"});
 }
 
+// Unpacked under Program Files, the program could keep nothing: it says so
+// and where to move it, before it touches anything.
+TEST_F(MainWindowTest, FolderThatCannotBeWrittenIsToldAndNothingStarts)
+{
+    const std::string folder = readOnlyFolder();
+    ASSERT_FALSE(folder.empty()) << "HOBRIN_E2E_READONLY_DIR names no folder: run the tests through tools/test.sh";
+    const std::vector<std::string> before = directoryEntries(folder);
+    PROCESS_INFORMATION copy{};
+    ASSERT_TRUE(startProgram(folder, copy));
+    EXPECT_EQ(answerMessageBox(copy.dwProcessId, "Hobrin"),
+              "Hobrin cannot write in its folder " + folder +
+                  ". It keeps its settings, the game list and recordings there. Move the Hobrin folder to one "
+                  "that you can write, such as C:\\Games\\Hobrin.");
+    EXPECT_EQ(waitForExitOf(copy), 2u);
+    EXPECT_EQ(directoryEntries(folder), before);
+    stopProgram(copy);
+}
+
+// Players double-click twice: the second start shows the copy that runs in
+// that folder and ends, touching nothing. Copies in two folders run side by side.
+TEST_F(MainWindowTest, OneCopyRunsPerFolder)
+{
+    writeFile("standin-control.txt", "run_ms=3000\n");
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    ShowWindowAsync(window, SW_MINIMIZE);
+    ASSERT_TRUE(waitUntil([&] { return IsIconic(window) != FALSE; }));
+    const std::vector<std::string> files = directoryEntries(directory());
+    PROCESS_INFORMATION second{};
+    ASSERT_TRUE(startProgram(directory(), second));
+    EXPECT_EQ(waitForExitOf(second), 0u);
+    stopProgram(second);
+    EXPECT_TRUE(waitUntil([&] { return !IsIconic(window) && GetForegroundWindow() == window; }));
+    EXPECT_EQ(directoryEntries(directory()), files);
+
+    makeDirectory("other");
+    writeFile("other\\versions.ini", standinVersions());
+    PROCESS_INFORMATION other{};
+    ASSERT_TRUE(startProgram(path("other"), other));
+    EXPECT_NE(waitForWindow(other.dwProcessId, "Hobrin"), nullptr) << "a copy in another folder runs";
+    stopProgram(other);
+
+    // Hidden while its emulator runs, the running copy stays so.
+    selectListItem(window, IDC_MAIN_GAME_LIST, 0);
+    press(window, IDC_MAIN_PLAY);
+    answerMessageBox(processId(), "Commandline view");
+    ASSERT_TRUE(startProgram(directory(), second));
+    EXPECT_EQ(waitForExitOf(second), 0u);
+    stopProgram(second);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(waitForRunEnd(window), "");
+}
+
 TEST_F(MainWindowTest, HighScoresWithoutAGameAsksForOne)
 {
     HWND window = start();
