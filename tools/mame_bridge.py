@@ -5,10 +5,12 @@ Each connection on 127.0.0.1 is one MAME run: the bridge sends the working
 folder (a Unix path) and the arguments; MAME runs there with -noreadconfig
 before them, so that it reads no mame.ini and its folders (roms, inp, cfg,
 nvram...) are relative to the working folder, as for a freshly unpacked
-Windows MAME. It gets a private HOME and SDL_AUDIODRIVER=dummy. Its standard
-output and standard error go back as they come, each in its own frames, and
-then its exit code. A bridge that goes away (its program was ended) ends the
-run.
+Windows MAME. It gets a private HOME and SDL_AUDIODRIVER=dummy. So that it
+prints only what a Windows MAME would, it also gets the bgfx folder of Debian's
+package (-bgfx_path, before the bridge's arguments, which may name another)
+and an ALSA configuration of the bridge's own. Its standard output and
+standard error go back as they come, each in its own frames, and then its
+exit code. A bridge that goes away (its program was ended) ends the run.
 
     mame_bridge.py --port N --home DIR [--mame PATH] [--log FILE]
                    [--ready FILE] [--lifetime SECONDS]
@@ -25,6 +27,38 @@ import threading
 import time
 
 STDOUT, STDERR, EXIT = 1, 2, 3
+
+# At its start MAME has PortMidi open ALSA's default sequencer, and a machine
+# without /dev/snd/seq gets a line of ALSA's on standard error; so does one
+# without a sequencer definition. The hw sequencer turns down a definition
+# with a field it does not know without a word, and MAME runs on without MIDI.
+QUIET_ALSA_CONFIG = """seq.default {
+	type hw
+	no_sequencer_here true
+}
+"""
+
+
+def write_quiet_alsa_config(home):
+    path = os.path.join(home, "alsa.conf")
+    with open(path, "w", encoding="ascii") as config:
+        config.write(QUIET_ALSA_CONFIG)
+    return path
+
+
+def packaged_bgfx_folder(mame):
+    """The bgfx folder that Debian's MAME package installs, when `mame` is
+    that package's program; None otherwise (MAME then looks in ./bgfx)."""
+    try:
+        files = subprocess.run(["dpkg-query", "-L", "mame", "mame-data"], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, text=True, check=False).stdout.splitlines()
+    except OSError:
+        return None
+    if os.path.realpath(mame) not in files:
+        return None
+    # artwork/bgfx holds layouts; the renderer's folder is the one with shaders.
+    folders = [f for f in files if os.path.basename(f) == "bgfx" and os.path.isdir(os.path.join(f, "shaders"))]
+    return min(folders, key=len) if folders else None
 
 
 def receive_exactly(connection, size):
@@ -53,11 +87,13 @@ def read_request(connection):
 
 
 class Run:
-    def __init__(self, connection, mame, home, log):
+    def __init__(self, connection, options):
         self.connection = connection
-        self.mame = mame
-        self.home = home
-        self.log = log
+        self.mame = options.mame
+        self.home = options.home
+        self.log = options.log
+        self.bgfx = options.bgfx
+        self.alsa_config = options.alsa_config
         self.send_lock = threading.Lock()
 
     def send(self, kind, payload):
@@ -87,9 +123,12 @@ class Run:
     def serve(self):
         folder, arguments = read_request(self.connection)
         folder = os.fsdecode(folder)
-        command = [self.mame, "-noreadconfig"] + [os.fsdecode(a) for a in arguments]
+        # Before the bridge's arguments: MAME takes the last of a repeated option.
+        command = [self.mame, "-noreadconfig"] + (["-bgfx_path", self.bgfx] if self.bgfx else [])
+        command += [os.fsdecode(a) for a in arguments]
         # XDG_RUNTIME_DIR too, or SDL complains on every run.
-        environment = dict(os.environ, HOME=self.home, XDG_RUNTIME_DIR=self.home, SDL_AUDIODRIVER="dummy")
+        environment = dict(os.environ, HOME=self.home, XDG_RUNTIME_DIR=self.home, SDL_AUDIODRIVER="dummy",
+                           ALSA_CONFIG_PATH=self.alsa_config)
         started = time.monotonic()
         try:
             process = subprocess.Popen(command, cwd=folder, env=environment, stdin=subprocess.DEVNULL,
@@ -123,7 +162,7 @@ class Run:
 def handle(connection, options):
     with connection:
         try:
-            Run(connection, options.mame, options.home, options.log).serve()
+            Run(connection, options).serve()
         except (OSError, ValueError, ConnectionError) as error:
             print("mame_bridge: %s" % error, file=sys.stderr)
 
@@ -139,6 +178,8 @@ def main():
     options = parser.parse_args()
     os.makedirs(options.home, exist_ok=True)
     os.chmod(options.home, 0o700)
+    options.alsa_config = write_quiet_alsa_config(options.home)
+    options.bgfx = packaged_bgfx_folder(options.mame)
     if options.lifetime > 0:
         # Should its starter be killed outright, the helper still ends.
         timer = threading.Timer(options.lifetime, lambda: os._exit(0))
