@@ -61,6 +61,7 @@ add_library(hobrin_objects OBJECT
     emulator/console_output.cpp
     emulator/emulator_forms_win.cpp
     emulator/game_list_win.cpp
+    emulator/known_emulators_win.cpp
     emulator/launch_win.cpp
     emulator/process_win.cpp
     emulator/versions_win.cpp

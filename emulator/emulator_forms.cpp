@@ -1,4 +1,4 @@
-// What the program learns, this session only, about the command-line forms each emulator version takes.
+// What the program learns about the command-line forms each emulator version takes.
 #include "emulator/emulator_forms.h"
 
 #include <cstring>

@@ -1,4 +1,4 @@
-// What the program learns, this session only, about the command-line forms each emulator version takes.
+// What the program learns about the command-line forms each emulator version takes.
 #pragma once
 
 #include "emulator/command_line.h"
@@ -23,13 +23,14 @@ struct EmulatorForms {
     // Takes "-sortname" and "-sortdriver" after "-listfull". Emulators of
     // today refuse both, list by short name, and are sorted by the program.
     Learned sortsListing;
-    bool configAsked; // "-showconfig" has run, at most once a session
+    bool configAsked; // "-showconfig" has run, at most once a session, or its answer was kept
+    bool configKept;  // the answer is for good: the emulator ended by itself, or it was kept
     ConfigAnswer config;
 };
 
 // One per slot of versionTable, learned from the emulator's own answers and
-// never stored: an emulator may be replaced between two sessions. Only the
-// user-interface thread reads and writes it.
+// kept in emulators.ini for the same program file (emulator/known_emulators_win.h).
+// Only the user-interface thread reads and writes it.
 extern EmulatorForms emulatorForms[kMaxVersions];
 
 // The switches of a game run for what has been learned. An emulator whose

@@ -1,6 +1,7 @@
 // Asks an emulator version which command-line forms it takes.
 #include "emulator/emulator_forms_win.h"
 
+#include "emulator/known_emulators_win.h"
 #include "emulator/process_win.h"
 #include "common/bounded_text.h"
 
@@ -17,9 +18,12 @@ const std::size_t kMostConfigBytes = 256 * 1024;
 const DWORD kConfigLimitMs = 10000;
 
 // The emulator's answer to "-showconfig", or nothing when it gave none.
-ConfigAnswer askConfig(const char* command)
+// `final` tells whether the answer holds for good: the emulator ran and
+// ended by itself, rather than not starting or being stopped.
+ConfigAnswer askConfig(const char* command, bool& final)
 {
     const ConfigAnswer none{false, false, false};
+    final = false;
     char line[512];
     if (!formatText(line, sizeof line, "%s -showconfig", command))
         return none;
@@ -30,7 +34,7 @@ ConfigAnswer askConfig(const char* command)
     HANDLE process = startHiddenRun(line, output, error);
     CloseHandle(output);
     if (process) {
-        waitForProcessAtMost(process, kConfigLimitMs);
+        final = waitForProcessAtMost(process, kConfigLimitMs) != kUnknownExitCode;
         CloseHandle(process);
     }
     std::vector<char> text(kMostConfigBytes);
@@ -47,10 +51,12 @@ ConfigAnswer askConfig(const char* command)
 
 const EmulatorForms& learnEmulatorForms(int versionIndex)
 {
+    recallEmulatorForms(versionIndex);
     EmulatorForms& forms = emulatorForms[versionIndex];
     if (!forms.configAsked) {
-        forms.config = askConfig(versionTable[versionIndex].command);
+        forms.config = askConfig(versionTable[versionIndex].command, forms.configKept);
         forms.configAsked = true;
+        rememberEmulatorForms(versionIndex);
     }
     return forms;
 }

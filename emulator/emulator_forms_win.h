@@ -4,6 +4,7 @@
 #include "emulator/emulator_forms.h"
 
 // The forms of version `versionIndex`, asking the emulator with
-// "-showconfig" the first time this session: hidden, for at most a few
-// seconds. Called only for a launch, never while the program starts.
+// "-showconfig" only when neither this session nor emulators.ini knows its
+// answer: hidden, for at most a few seconds. Called only for a launch,
+// never while the program starts.
 const EmulatorForms& learnEmulatorForms(int versionIndex);

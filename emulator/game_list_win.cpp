@@ -3,6 +3,7 @@
 
 #include "emulator/emulator_forms.h"
 #include "emulator/game_list.h"
+#include "emulator/known_emulators_win.h"
 #include "emulator/process_win.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
@@ -83,25 +84,37 @@ int listGames(int versionIndex, bool sortSwitch, GameOrder order, DWORD& exitCod
 // refused the sort switch gets it, so an old emulator sees the command it
 // always saw. Today's emulators refuse it (with MAME 0.251: "Error: unknown
 // option: -sortname", exit code 6): they list nothing and fail, and are then
-// listed without it, once more, and sorted here, for the rest of the session.
+// listed without it, once more, and sorted here. That is kept in
+// emulators.ini, so a later start lists such an emulator with one run.
 int listInOrder(int versionIndex)
 {
+    recallEmulatorForms(versionIndex);
     EmulatorForms& forms = emulatorForms[versionIndex];
-    DWORD exitCode = 0;
-    if (forms.sortsListing != Learned::no) {
-        int count = listGames(versionIndex, true, GameOrder::asListed, exitCode);
-        if (count != 0 || exitCode == 0) {
-            if (count != -1 && count != -2)
-                forms.sortsListing = Learned::yes;
-            return count;
-        }
-    }
     GameOrder order = settings.sortByDriver == 1 ? GameOrder::byShortName : GameOrder::byName;
-    int count = listGames(versionIndex, false, order, exitCode);
-    // An emulator that lists nothing either way may be broken rather than
-    // new: it is asked with the switch again next time.
-    if (count != 0)
-        forms.sortsListing = Learned::no;
+    DWORD exitCode = 0;
+    int count = 0;
+    bool listedPlain = false;
+    if (forms.sortsListing == Learned::no) {
+        count = listGames(versionIndex, false, order, exitCode);
+        if (count != 0 || exitCode == 0)
+            return count;
+        // Known to refuse the switch, yet nothing without it: what was
+        // known is wrong, or the emulator broke. It is asked as a new one is.
+        forms.sortsListing = Learned::notYet;
+        listedPlain = true;
+    }
+    count = listGames(versionIndex, true, GameOrder::asListed, exitCode);
+    if (count != 0 || exitCode == 0) {
+        if (count != -1 && count != -2)
+            forms.sortsListing = Learned::yes;
+    } else if (!listedPlain) {
+        count = listGames(versionIndex, false, order, exitCode);
+        // An emulator that lists nothing either way may be broken rather
+        // than new: it is asked with the switch again next time.
+        if (count != 0)
+            forms.sortsListing = Learned::no;
+    }
+    rememberEmulatorForms(versionIndex);
     return count;
 }
 

@@ -5,7 +5,9 @@
 //                        without it a built-in list of classic games is used
 //   standin-listing.txt  when present, -listfull prints exactly these bytes instead
 //   standin-console.txt  when present, a game run prints exactly these bytes after its own lines
-//   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N, and kind=K (or the
+//   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N, sort_needed=1 (a
+//                        -listfull without -sortname or -sortdriver lists nothing and ends with
+//                        exit code 1), and kind=K (or the
 //                        switch -kind K, which a versions.ini can give one version), the
 //                        emulator of which years to stand for:
 //                        2006     (the default) as MAME 0.106: -listfull sorts by -sortname or
@@ -83,6 +85,7 @@ struct Options {
     bool haveInputDirectory = false;
     bool listFull = false;
     bool sortByDriver = false;
+    bool sortSwitch = false;
     bool showConfig = false;
 };
 
@@ -92,6 +95,7 @@ struct Control {
     long long exitCode = 0;
     DWORD runMs = 300;
     DWORD listingMs = 0;
+    bool sortNeeded = false;
     Kind kind = Kind::of2006;
 };
 
@@ -223,6 +227,8 @@ void readControlFile(Control& control)
                 control.kind = kind;
             else
                 std::fprintf(stderr, "Warning: %s: kind is 2006, between or today\n", kControlFile);
+        } else if (key == "sort_needed") {
+            control.sortNeeded = valueText == "1";
         } else if (key == "run_ms" || key == "listing_ms") {
             // INFINITE (0xFFFFFFFF) is kept out: a test wants a long run, not a hang.
             if (parseInteger(valueText, 0, 0xFFFFFFFELL, value))
@@ -342,11 +348,10 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
         case Flag:
             if (arg == "-listfull")
                 options.listFull = true;
-            else if (arg == "-sortname")
-                options.sortByDriver = false;
-            else if (arg == "-sortdriver")
-                options.sortByDriver = true;
-            else if (arg == "-showconfig")
+            else if (arg == "-sortname" || arg == "-sortdriver") {
+                options.sortByDriver = arg == "-sortdriver";
+                options.sortSwitch = true;
+            } else if (arg == "-showconfig")
                 options.showConfig = true;
             break;
         case SampleRate:
@@ -385,6 +390,8 @@ int listGames(const Options& options, const Control& control)
 {
     if (control.listingMs > 0)
         Sleep(control.listingMs);
+    if (control.sortNeeded && !options.sortSwitch)
+        return fail("-listfull needs -sortname or -sortdriver");
 
     std::string raw;
     if (readFile(kListingFile, raw)) {

@@ -151,6 +151,66 @@ TEST_F(GameListTest, TodaysEmulatorIsListedWithoutTheSortSwitchAndSortedHere)
                                                          command + " -listfull"}));
 }
 
+// What Hobrin learns of an emulator is kept in emulators.ini: a start with
+// a known emulator runs it once, and a launch asks -showconfig only of one
+// never seen. A missing, damaged or stale entry, or one that proves wrong,
+// is learned again as at a first start.
+TEST_F(GameListTest, KnownEmulatorIsListedWithOneRunPerStart)
+{
+    const std::string command = standinCommand(0);
+    const std::string sorted = command + " -listfull -sortname", plain = command + " -listfull",
+                      config = command + " -showconfig";
+    enum Edit { keep, remove, damage, replaceProgram };
+    const struct {
+        const char* label;
+        const char* control;
+        Edit edit;
+        bool play;
+        std::vector<std::string> calls; // listings and -showconfig
+        const char* kept;
+    } cases[] = {
+        {"today's, first start", "kind=today", keep, true, {sorted, plain, config}, "sort_switch=refused"},
+        {"today's, known", "kind=today", keep, true, {plain}, "sort_switch=refused"},
+        {"file damaged", "kind=today", damage, false, {sorted, plain}, "sort_switch=refused"},
+        {"program replaced", "kind=today", replaceProgram, false, {sorted, plain}, "sort_switch=refused"},
+        {"known answer proves wrong", "sort_needed=1", keep, false, {plain, sorted}, "sort_switch=taken"},
+        {"an old emulator, known", "", keep, false, {sorted}, "sort_switch=taken"},
+        {"an old emulator, file missing", "", remove, false, {sorted}, "sort_switch=taken"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        writeFile("standin-control.txt", std::string(c.control) + "\n");
+        std::string known = readFile("emulators.ini");
+        if (c.edit == remove)
+            deleteFile("emulators.ini");
+        if (c.edit == damage)
+            writeFile("emulators.ini", std::string("\0\xff[emulator]\ncommand=", 21) + command + "\nsize=x\n");
+        if (c.edit == replaceProgram && known.find("\nsize=") != std::string::npos) {
+            char& digit = known[known.find("\nsize=") + 6];
+            digit = digit == '9' ? '1' : static_cast<char>(digit + 1);
+            writeFile("emulators.ini", known);
+        }
+        deleteFile("standin-calls.txt");
+        HWND window = start();
+        ASSERT_NE(window, nullptr);
+        if (c.play) {
+            selectListItem(window, IDC_MAIN_GAME_LIST, 0);
+            press(window, IDC_MAIN_PLAY);
+            answerMessageBox(processId(), "Commandline view");
+            EXPECT_EQ(waitForRunEnd(window), "");
+        }
+        EXPECT_EQ(closeWithCloseBox(), 0u);
+        std::vector<std::string> calls;
+        for (const std::string& call : emulatorCalls()) {
+            if (call.find(" -listfull") != std::string::npos || call.find(" -showconfig") != std::string::npos)
+                calls.push_back(call);
+        }
+        EXPECT_EQ(calls, c.calls);
+        EXPECT_NE(readFile("emulators.ini").find(std::string("\r\n") + c.kept + "\r\n"), std::string::npos)
+            << readFile("emulators.ini");
+    }
+}
+
 TEST_F(GameListTest, RefreshListsTheSelectedVersionBehindTheSplash)
 {
     writeFile("standin-listing.txt", listing(5));

@@ -135,6 +135,7 @@ TEST_F(LaunchTest, PlaybackThroughTheOpenDialogNamesTheChosenFile)
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.kind) + " " + c.file);
         writeFile("standin-control.txt", std::string("kind=") + c.kind + "\n");
+        deleteFile("emulators.ini"); // another emulator now, in the same program file
         HWND window = startWithGame(0);
         ASSERT_NE(window, nullptr);
         press(window, IDC_MAIN_ASK_INP_NAME);
@@ -176,6 +177,7 @@ TEST_F(LaunchTest, EachKindOfEmulatorGetsTheFormsItTakes)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kind);
         writeFile("standin-control.txt", std::string("kind=") + c.kind + "\n");
+        deleteFile("emulators.ini"); // another emulator now, in the same program file
         deleteFile("standin-calls.txt");
         deleteFile("inp\\pacman.inp");
         HWND window = startWithGame(0);

@@ -72,7 +72,7 @@ TEST(CommandForms, FollowWhatTheEmulatorAnswered)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        EmulatorForms forms{c.sortsListing, true, c.config};
+        EmulatorForms forms{c.sortsListing, true, true, c.config};
         CommandForms result = commandForms(forms);
         EXPECT_EQ(result.hardwareStretchSwitch, c.hardwareStretchSwitch);
         EXPECT_EQ(result.soundTakesModule, c.soundTakesModule);

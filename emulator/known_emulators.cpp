@@ -1,0 +1,192 @@
+// What the program learned of each emulator it ran, in the text of "emulators.ini".
+#include "emulator/known_emulators.h"
+
+#include "common/bounded_text.h"
+
+#include <cstring>
+
+namespace {
+
+const char kSectionLine[] = "[emulator]";
+
+// A whole unsigned decimal number that fits 64 bits.
+bool readNumber(const char* text, std::size_t length, unsigned long long& value)
+{
+    if (length == 0 || length > 20)
+        return false;
+    unsigned long long result = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        unsigned digit = static_cast<unsigned>(text[i] - '0');
+        if (result > (~0ull - digit) / 10)
+            return false;
+        result = result * 10 + digit;
+    }
+    value = result;
+    return true;
+}
+
+bool spanIs(const char* text, std::size_t length, const char* word)
+{
+    return length == std::strlen(word) && std::memcmp(text, word, length) == 0;
+}
+
+// Booleans are written "0" and "1"; anything else leaves the entry unsure.
+bool readFlag(const char* value, std::size_t length, bool& flag, bool& sure)
+{
+    if (spanIs(value, length, "1") || spanIs(value, length, "0")) {
+        flag = value[0] == '1';
+        return true;
+    }
+    sure = false;
+    return false;
+}
+
+struct Reading {
+    KnownEmulator entry;
+    bool open = false; // a section has begun
+    bool hasCommand = false, hasSize = false, hasWritten = false;
+    bool configToday = false, configOther = false, sure = true;
+};
+
+void startEntry(Reading& reading)
+{
+    reading = Reading();
+    reading.entry = KnownEmulator{};
+    reading.entry.sortsListing = Learned::notYet;
+    reading.open = true;
+}
+
+bool finishEntry(Reading& reading, KnownEmulator* table, int& count, int capacity)
+{
+    if (!reading.open || !reading.hasCommand || !reading.hasSize || !reading.hasWritten || count >= capacity)
+        return false;
+    KnownEmulator& entry = reading.entry;
+    // What the answer held is only known with a clear word on each part.
+    entry.configKnown = reading.sure && (reading.configToday || reading.configOther);
+    entry.config.recognized = entry.configKnown && reading.configToday;
+    if (!entry.config.recognized)
+        entry.config.hardwareStretch = entry.config.soundModule = false;
+    table[count++] = entry;
+    return true;
+}
+
+void readLine(Reading& reading, const char* line, std::size_t length)
+{
+    const char* equals = static_cast<const char*>(std::memchr(line, '=', length));
+    if (!reading.open || !equals)
+        return;
+    std::size_t nameLength = static_cast<std::size_t>(equals - line);
+    const char* value = equals + 1;
+    std::size_t valueLength = length - nameLength - 1;
+    KnownEmulator& entry = reading.entry;
+    if (spanIs(line, nameLength, "command")) {
+        // A command that does not fit would name another emulator.
+        reading.hasCommand = valueLength > 0 && valueLength < sizeof entry.command;
+        if (reading.hasCommand) {
+            std::memcpy(entry.command, value, valueLength);
+            entry.command[valueLength] = '\0';
+        } else
+            reading.open = false;
+    } else if (spanIs(line, nameLength, "size")) {
+        reading.hasSize = readNumber(value, valueLength, entry.size);
+    } else if (spanIs(line, nameLength, "written")) {
+        reading.hasWritten = readNumber(value, valueLength, entry.written);
+    } else if (spanIs(line, nameLength, "sort_switch")) {
+        entry.sortsListing = spanIs(value, valueLength, "taken")     ? Learned::yes
+                             : spanIs(value, valueLength, "refused") ? Learned::no
+                                                                     : Learned::notYet;
+    } else if (spanIs(line, nameLength, "showconfig")) {
+        reading.configToday = spanIs(value, valueLength, "today");
+        reading.configOther = spanIs(value, valueLength, "other");
+    } else if (spanIs(line, nameLength, "hwstretch")) {
+        readFlag(value, valueLength, entry.config.hardwareStretch, reading.sure);
+    } else if (spanIs(line, nameLength, "sound_module")) {
+        readFlag(value, valueLength, entry.config.soundModule, reading.sure);
+    }
+}
+
+} // namespace
+
+int readKnownEmulators(const char* text, std::size_t length, KnownEmulator* table, int capacity)
+{
+    int count = 0;
+    Reading reading;
+    for (std::size_t start = 0; start < length;) {
+        const char* end = static_cast<const char*>(std::memchr(text + start, '\n', length - start));
+        std::size_t lineEnd = end ? static_cast<std::size_t>(end - text) : length;
+        const char* line = text + start;
+        std::size_t size = lineEnd - start;
+        start = lineEnd + 1;
+        if (size > 0 && line[size - 1] == '\r')
+            --size;
+        if (spanIs(line, size, kSectionLine)) {
+            finishEntry(reading, table, count, capacity);
+            startEntry(reading);
+        } else if (size > 0 && line[0] != ';') {
+            readLine(reading, line, size);
+        }
+    }
+    finishEntry(reading, table, count, capacity);
+    return count;
+}
+
+std::string writeKnownEmulators(const KnownEmulator* table, int count)
+{
+    std::string text =
+        "; What Hobrin learned of the emulators it ran, so that it need not ask them\r\n"
+        "; again at every start. Nothing here is for editing: delete this file to\r\n"
+        "; have each emulator asked anew at its next use.\r\n";
+    for (int i = 0; i < count; ++i) {
+        const KnownEmulator& entry = table[i];
+        char numbers[80];
+        formatText(numbers, sizeof numbers, "size=%llu\r\nwritten=%llu\r\n", entry.size, entry.written);
+        text += "\r\n";
+        text += kSectionLine;
+        text += "\r\ncommand=";
+        text += entry.command;
+        text += "\r\n";
+        text += numbers;
+        if (entry.sortsListing != Learned::notYet)
+            text += entry.sortsListing == Learned::yes ? "sort_switch=taken\r\n" : "sort_switch=refused\r\n";
+        if (entry.configKnown) {
+            text += entry.config.recognized ? "showconfig=today\r\n" : "showconfig=other\r\n";
+            if (entry.config.recognized) {
+                text += entry.config.hardwareStretch ? "hwstretch=1\r\n" : "hwstretch=0\r\n";
+                text += entry.config.soundModule ? "sound_module=1\r\n" : "sound_module=0\r\n";
+            }
+        }
+    }
+    return text;
+}
+
+bool isSameEmulator(const KnownEmulator& entry, const char* command, unsigned long long size,
+                    unsigned long long written)
+{
+    return entry.size == size && entry.written == written && std::strcmp(entry.command, command) == 0;
+}
+
+bool commandProgram(const char* command, char* program, std::size_t size)
+{
+    while (*command == ' ' || *command == '\t')
+        ++command;
+    const char* start = command;
+    const char* end;
+    if (*command == '"') {
+        start = command + 1;
+        end = std::strchr(start, '"');
+        if (!end)
+            end = start + std::strlen(start);
+    } else {
+        end = start;
+        while (*end && *end != ' ' && *end != '\t')
+            ++end;
+    }
+    std::size_t length = static_cast<std::size_t>(end - start);
+    if (length == 0 || length >= size)
+        return false;
+    std::memcpy(program, start, length);
+    program[length] = '\0';
+    return true;
+}

@@ -1,0 +1,197 @@
+// Keeps what the program learns of each emulator in "emulators.ini", so that a start asks it nothing twice.
+#include "emulator/known_emulators_win.h"
+
+#include "emulator/emulator_forms.h"
+#include "emulator/known_emulators.h"
+#include "emulator/versions.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kKnownFile[] = "emulators.ini";
+const char kKnownTempFile[] = "emulators.ini.tmp";
+// Far more than 100 entries take; a larger file is not ours.
+const DWORD kMostFileBytes = 256 * 1024;
+
+// The file's entries, read at the first recall; only the user-interface
+// thread touches them.
+KnownEmulator known[kMaxKnownEmulators];
+int knownCount;
+bool knownRead;
+
+struct ProgramKey {
+    bool found;
+    unsigned long long size;
+    unsigned long long written;
+};
+
+bool recalled[kMaxVersions];
+ProgramKey keys[kMaxVersions];
+
+int findEntry(const char* command);
+bool isListed(const char* command);
+
+void readKnownFile()
+{
+    knownRead = true;
+    knownCount = 0;
+    HANDLE file =
+        CreateFileA(kKnownFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    LARGE_INTEGER size{};
+    std::vector<char> text;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMostFileBytes) {
+        text.resize(static_cast<std::size_t>(size.QuadPart));
+        DWORD got = 0;
+        if (!ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
+            got = 0;
+        text.resize(got);
+    }
+    CloseHandle(file);
+    // Entries of emulators no longer listed, and a second entry of one, go.
+    KnownEmulator read[kMaxKnownEmulators];
+    int count = readKnownEmulators(text.data(), text.size(), read, kMaxKnownEmulators);
+    for (int i = 0; i < count; ++i) {
+        if (isListed(read[i].command) && findEntry(read[i].command) < 0)
+            known[knownCount++] = read[i];
+    }
+}
+
+// The program file that the command runs, found as CreateProcess finds it:
+// a path as it stands (".exe" added when it has no extension), a bare name
+// beside this program first, then along the search path.
+ProgramKey programKey(const char* command)
+{
+    ProgramKey key{false, 0, 0};
+    char program[MAX_PATH];
+    if (!commandProgram(command, program, sizeof program))
+        return key;
+    char found[MAX_PATH];
+    if (!std::strpbrk(program, "\\/:")) {
+        DWORD length = SearchPathA(nullptr, program, ".exe", sizeof found, found, nullptr);
+        if (length == 0 || length >= sizeof found)
+            return key;
+    } else {
+        std::size_t length = std::strlen(program);
+        const char* name = std::strrchr(program, '\\');
+        bool hasExtension = std::strchr(name ? name : program, '.') != nullptr;
+        if (length + (hasExtension ? 0 : 4) >= sizeof found)
+            return key;
+        std::memcpy(found, program, length + 1);
+        if (!hasExtension && GetFileAttributesA(found) == INVALID_FILE_ATTRIBUTES)
+            std::memcpy(found + length, ".exe", 5);
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(found, GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return key;
+    key.found = true;
+    key.size = static_cast<unsigned long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    key.written =
+        static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+    return key;
+}
+
+int findEntry(const char* command)
+{
+    for (int i = 0; i < knownCount; ++i) {
+        if (std::strcmp(known[i].command, command) == 0)
+            return i;
+    }
+    return -1;
+}
+
+bool isListed(const char* command)
+{
+    for (int i = 0; i < versionCount && i < kMaxVersions; ++i) {
+        if (std::strcmp(versionTable[i].command, command) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool sameKnowledge(const KnownEmulator& a, const KnownEmulator& b)
+{
+    return isSameEmulator(a, b.command, b.size, b.written) && a.sortsListing == b.sortsListing &&
+           a.configKnown == b.configKnown && a.config.recognized == b.config.recognized &&
+           a.config.hardwareStretch == b.config.hardwareStretch && a.config.soundModule == b.config.soundModule;
+}
+
+void writeKnownFile()
+{
+    std::string text = writeKnownEmulators(known, knownCount);
+    HANDLE file = CreateFileA(kKnownTempFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    bool whole = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                 written == text.size() && FlushFileBuffers(file);
+    whole = CloseHandle(file) && whole;
+    if (!whole || !MoveFileExA(kKnownTempFile, kKnownFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        DeleteFileA(kKnownTempFile);
+}
+
+bool isVersionIndex(int versionIndex)
+{
+    return versionIndex >= 0 && versionIndex < versionCount && versionIndex < kMaxVersions;
+}
+
+} // namespace
+
+void recallEmulatorForms(int versionIndex)
+{
+    if (!isVersionIndex(versionIndex) || recalled[versionIndex])
+        return;
+    recalled[versionIndex] = true;
+    if (!knownRead)
+        readKnownFile();
+    const char* command = versionTable[versionIndex].command;
+    ProgramKey& key = keys[versionIndex];
+    key = programKey(command);
+    int entry = key.found ? findEntry(command) : -1;
+    if (entry < 0 || !isSameEmulator(known[entry], command, key.size, key.written))
+        return;
+    EmulatorForms& forms = emulatorForms[versionIndex];
+    if (forms.sortsListing == Learned::notYet)
+        forms.sortsListing = known[entry].sortsListing;
+    if (!forms.configAsked && known[entry].configKnown) {
+        forms.configAsked = true;
+        forms.configKept = true;
+        forms.config = known[entry].config;
+    }
+}
+
+void rememberEmulatorForms(int versionIndex)
+{
+    if (!isVersionIndex(versionIndex) || !recalled[versionIndex] || !keys[versionIndex].found)
+        return;
+    const EmulatorForms& forms = emulatorForms[versionIndex];
+    KnownEmulator learned{};
+    std::memcpy(learned.command, versionTable[versionIndex].command, sizeof learned.command);
+    learned.command[sizeof learned.command - 1] = '\0';
+    learned.size = keys[versionIndex].size;
+    learned.written = keys[versionIndex].written;
+    learned.sortsListing = forms.sortsListing;
+    learned.configKnown = forms.configAsked && forms.configKept;
+    if (learned.configKnown)
+        learned.config = forms.config;
+    int entry = findEntry(learned.command);
+    if (entry >= 0 && sameKnowledge(known[entry], learned))
+        return;
+    if (learned.sortsListing == Learned::notYet && !learned.configKnown && entry < 0)
+        return;
+    // At most one entry for each of at most kMaxVersions commands.
+    if (entry < 0) {
+        if (knownCount == kMaxKnownEmulators)
+            return;
+        entry = knownCount++;
+    }
+    known[entry] = learned;
+    writeKnownFile();
+}

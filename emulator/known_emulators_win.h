@@ -1,0 +1,14 @@
+// Keeps what the program learns of each emulator in "emulators.ini", so that a start asks it nothing twice.
+#pragma once
+
+// Gives version `versionIndex` what emulators.ini knows of its emulator,
+// when the entry is for the same command and the same program file (size
+// and last-write time); nothing when the file is missing, unreadable or
+// damaged, or the entry is stale. Once a session per version; what this
+// session has learned already stays.
+void recallEmulatorForms(int versionIndex);
+
+// Stores what has been learned of version `versionIndex`, when that is
+// new, by writing the whole file anew beside it and moving it into place.
+// Failures are silent: the program is then as it was without the file.
+void rememberEmulatorForms(int versionIndex);
