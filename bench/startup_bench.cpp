@@ -28,7 +28,7 @@ const int kGames = 4999;
 // Memory is read this long after the window shows, once the first paint is done.
 const DWORD kSettleMs = 300;
 
-const int kTodayRounds = 5;
+const int kTodayRounds = 9;
 
 std::string standinCommand()
 {
