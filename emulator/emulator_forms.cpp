@@ -1,6 +1,8 @@
 // What the program learns about the command-line forms each emulator version takes.
 #include "emulator/emulator_forms.h"
 
+#include "common/text_lines.h"
+
 #include <cstring>
 
 EmulatorForms emulatorForms[kMaxVersions];
@@ -31,11 +33,8 @@ ConfigAnswer readConfigAnswer(const char* text, std::size_t length)
     bool coreSection = false;
     bool options = false;
     for (std::size_t start = 0; start < length;) {
-        const char* end = static_cast<const char*>(std::memchr(text + start, '\n', length - start));
-        std::size_t lineEnd = end ? static_cast<std::size_t>(end - text) : length;
-        const char* line = text + start;
-        std::size_t size = lineEnd - start;
-        start = lineEnd + 1;
+        const char* line = nullptr;
+        std::size_t size = takeLine(text, length, start, line);
         if (startsWith(line, size, "# CORE "))
             coreSection = true;
         if (size == 0 || line[0] == '#' || isBlank(line[0]))

@@ -2,6 +2,7 @@
 #include "emulator/known_emulators.h"
 
 #include "common/bounded_text.h"
+#include "common/text_lines.h"
 
 #include <cstring>
 
@@ -114,11 +115,8 @@ int readKnownEmulators(const char* text, std::size_t length, KnownEmulator* tabl
     int count = 0;
     Reading reading;
     for (std::size_t start = 0; start < length;) {
-        const char* end = static_cast<const char*>(std::memchr(text + start, '\n', length - start));
-        std::size_t lineEnd = end ? static_cast<std::size_t>(end - text) : length;
-        const char* line = text + start;
-        std::size_t size = lineEnd - start;
-        start = lineEnd + 1;
+        const char* line = nullptr;
+        std::size_t size = takeLine(text, length, start, line);
         if (size > 0 && line[size - 1] == '\r')
             --size;
         if (spanIs(line, size, kSectionLine)) {

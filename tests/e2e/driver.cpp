@@ -278,38 +278,65 @@ void selectListItem(HWND dialog, int id, int index)
 
 namespace {
 
-struct ControlTextSearch {
+struct WindowVisit {
     DWORD processId;
-    int id;
-    const std::string* text;
-    HWND found;
+    const std::function<bool(HWND)>* visit;
 };
 
-BOOL CALLBACK matchControlText(HWND window, LPARAM parameter)
+BOOL CALLBACK visitWindow(HWND window, LPARAM parameter)
 {
-    auto* search = reinterpret_cast<ControlTextSearch*>(parameter);
+    auto* state = reinterpret_cast<WindowVisit*>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    HWND control = GetDlgItem(window, search->id);
-    if (owner != search->processId || !IsWindowVisible(window) || !control)
+    if (owner != state->processId || !IsWindowVisible(window))
         return TRUE;
-    // GetWindowText reads another process's window text without a message,
-    // so this works while the program's thread is busy (as during a list build).
+    return (*state->visit)(window) ? TRUE : FALSE;
+}
+
+// The visible top-level windows of process `processId`, each handed to
+// `visit` until it returns false. Window texts are read with
+// GetWindowText, which reads another process's text without a message, so
+// this works while the program's thread is busy (as during a list build).
+void visitWindows(DWORD processId, const std::function<bool(HWND)>& visit)
+{
+    WindowVisit state{processId, &visit};
+    EnumWindows(visitWindow, reinterpret_cast<LPARAM>(&state));
+}
+
+std::string windowText(HWND window)
+{
     char buffer[512] = "";
-    GetWindowTextA(control, buffer, sizeof buffer);
-    if (*search->text != buffer)
-        return TRUE;
-    search->found = window;
-    return FALSE;
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+// A message box titled "Hobrin" shares its title with the main window,
+// which has a game list and no text of a box.
+HWND findMessageBox(DWORD processId, const std::string& title)
+{
+    HWND found = nullptr;
+    visitWindows(processId, [&](HWND window) {
+        if (windowText(window) != title || GetDlgItem(window, 1000) || !GetDlgItem(window, kMessageBoxTextId))
+            return true;
+        found = window;
+        return false;
+    });
+    return found;
 }
 
 } // namespace
 
 HWND findDialogByControlText(DWORD processId, int id, const std::string& controlText)
 {
-    ControlTextSearch search{processId, id, &controlText, nullptr};
-    EnumWindows(matchControlText, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    visitWindows(processId, [&](HWND window) {
+        HWND control = GetDlgItem(window, id);
+        if (!control || windowText(control) != controlText)
+            return true;
+        found = window;
+        return false;
+    });
+    return found;
 }
 
 int upDownPosition(HWND dialog, int id)
@@ -317,66 +344,15 @@ int upDownPosition(HWND dialog, int id)
     return LOWORD(sendBounded(GetDlgItem(dialog, id), UDM_GETPOS, 0, 0));
 }
 
-namespace {
-
-struct TitleSearch {
-    DWORD processId;
-    std::vector<std::string> titles;
-};
-
-BOOL CALLBACK collectTitle(HWND window, LPARAM parameter)
-{
-    auto* search = reinterpret_cast<TitleSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window)) {
-        char title[256] = "";
-        GetWindowTextA(window, title, sizeof title);
-        search->titles.push_back(title);
-    }
-    return TRUE;
-}
-
-} // namespace
-
 std::vector<std::string> visibleWindowTitles(DWORD processId)
 {
-    TitleSearch search{processId, {}};
-    EnumWindows(collectTitle, reinterpret_cast<LPARAM>(&search));
-    return search.titles;
+    std::vector<std::string> titles;
+    visitWindows(processId, [&](HWND window) {
+        titles.push_back(windowText(window));
+        return true;
+    });
+    return titles;
 }
-
-namespace {
-
-struct BoxSearch {
-    DWORD processId;
-    const std::string* title;
-    HWND found;
-};
-
-// A message box titled "Hobrin" shares its title with the main window,
-// which has a game list and no text of a box.
-BOOL CALLBACK matchMessageBox(HWND window, LPARAM parameter)
-{
-    auto* search = reinterpret_cast<BoxSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char title[256] = "";
-    if (owner != search->processId || !IsWindowVisible(window) || !GetWindowTextA(window, title, sizeof title) ||
-        *search->title != title || GetDlgItem(window, 1000) || !GetDlgItem(window, kMessageBoxTextId))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-HWND findMessageBox(DWORD processId, const std::string& title)
-{
-    BoxSearch search{processId, &title, nullptr};
-    EnumWindows(matchMessageBox, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-} // namespace
 
 std::string answerMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs)
 {
