@@ -13,12 +13,13 @@
 
 HINSTANCE appInstance;
 
-// Ends a second copy in the same folder before it touches a file, and a
-// copy that could not keep its files before it starts anything.
+// The exit code of a copy that cannot keep its files in its folder.
 const int kFolderNotWritable = 2;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // A second copy in the same folder ends before it touches a file, and
+    // one that could keep nothing before it starts anything.
     if (!claimWorkingFolder())
         return 0;
     if (!checkWorkingFolderWritable())
