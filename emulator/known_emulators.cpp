@@ -83,8 +83,9 @@ void readLine(Reading& reading, const char* line, std::size_t length)
     std::size_t valueLength = length - nameLength - 1;
     KnownEmulator& entry = reading.entry;
     if (spanIs(line, nameLength, "command")) {
-        // A command that does not fit would name another emulator.
-        reading.hasCommand = valueLength > 0 && valueLength < sizeof entry.command;
+        // A command that does not fit, or holds a zero byte, would name another emulator.
+        reading.hasCommand =
+            valueLength > 0 && valueLength < sizeof entry.command && !std::memchr(value, '\0', valueLength);
         if (reading.hasCommand) {
             std::memcpy(entry.command, value, valueLength);
             entry.command[valueLength] = '\0';
