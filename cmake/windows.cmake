@@ -58,6 +58,7 @@ add_library(hobrin_objects OBJECT
     shell/working_folder.cpp
     common/message.cpp
     common/list_fill.cpp
+    common/file_replace.cpp
     emulator/console_output.cpp
     emulator/emulator_forms_win.cpp
     emulator/game_list_win.cpp

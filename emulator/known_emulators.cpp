@@ -34,14 +34,12 @@ bool spanIs(const char* text, std::size_t length, const char* word)
 }
 
 // Booleans are written "0" and "1"; anything else leaves the entry unsure.
-bool readFlag(const char* value, std::size_t length, bool& flag, bool& sure)
+void readFlag(const char* value, std::size_t length, bool& flag, bool& sure)
 {
-    if (spanIs(value, length, "1") || spanIs(value, length, "0")) {
+    if (spanIs(value, length, "1") || spanIs(value, length, "0"))
         flag = value[0] == '1';
-        return true;
-    }
-    sure = false;
-    return false;
+    else
+        sure = false;
 }
 
 struct Reading {
@@ -59,10 +57,10 @@ void startEntry(Reading& reading)
     reading.open = true;
 }
 
-bool finishEntry(Reading& reading, KnownEmulator* table, int& count, int capacity)
+void finishEntry(Reading& reading, KnownEmulator* table, int& count, int capacity)
 {
     if (!reading.open || !reading.hasCommand || !reading.hasSize || !reading.hasWritten || count >= capacity)
-        return false;
+        return;
     KnownEmulator& entry = reading.entry;
     // What the answer held is only known with a clear word on each part.
     entry.configKnown = reading.sure && (reading.configToday || reading.configOther);
@@ -70,7 +68,6 @@ bool finishEntry(Reading& reading, KnownEmulator* table, int& count, int capacit
     if (!entry.config.recognized)
         entry.config.hardwareStretch = entry.config.soundModule = false;
     table[count++] = entry;
-    return true;
 }
 
 void readLine(Reading& reading, const char* line, std::size_t length)

@@ -1,6 +1,7 @@
 // Keeps what the program learns of each emulator in "emulators.ini", so that a start asks it nothing twice.
 #include "emulator/known_emulators_win.h"
 
+#include "common/file_replace.h"
 #include "emulator/emulator_forms.h"
 #include "emulator/known_emulators.h"
 #include "emulator/versions.h"
@@ -32,36 +33,6 @@ struct ProgramKey {
 
 bool recalled[kMaxVersions];
 ProgramKey keys[kMaxVersions];
-
-int findEntry(const char* command);
-bool isListed(const char* command);
-
-void readKnownFile()
-{
-    knownRead = true;
-    knownCount = 0;
-    HANDLE file =
-        CreateFileA(kKnownFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    LARGE_INTEGER size{};
-    std::vector<char> text;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMostFileBytes) {
-        text.resize(static_cast<std::size_t>(size.QuadPart));
-        DWORD got = 0;
-        if (!ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
-            got = 0;
-        text.resize(got);
-    }
-    CloseHandle(file);
-    // Entries of emulators no longer listed, and a second entry of one, go.
-    KnownEmulator read[kMaxKnownEmulators];
-    int count = readKnownEmulators(text.data(), text.size(), read, kMaxKnownEmulators);
-    for (int i = 0; i < count; ++i) {
-        if (isListed(read[i].command) && findEntry(read[i].command) < 0)
-            known[knownCount++] = read[i];
-    }
-}
 
 // The program file that the command runs, found as CreateProcess finds it:
 // a path as it stands (".exe" added when it has no extension), a bare name
@@ -116,6 +87,33 @@ bool isListed(const char* command)
     return false;
 }
 
+void readKnownFile()
+{
+    knownRead = true;
+    knownCount = 0;
+    HANDLE file =
+        CreateFileA(kKnownFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    LARGE_INTEGER size{};
+    std::vector<char> text;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMostFileBytes) {
+        text.resize(static_cast<std::size_t>(size.QuadPart));
+        DWORD got = 0;
+        if (!ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
+            got = 0;
+        text.resize(got);
+    }
+    CloseHandle(file);
+    // Entries of emulators no longer listed, and a second entry of one, go;
+    // the kept ones close up in place.
+    int count = readKnownEmulators(text.data(), text.size(), known, kMaxKnownEmulators);
+    for (int i = 0; i < count; ++i) {
+        if (isListed(known[i].command) && findEntry(known[i].command) < 0)
+            known[knownCount++] = known[i];
+    }
+}
+
 bool sameKnowledge(const KnownEmulator& a, const KnownEmulator& b)
 {
     return isSameEmulator(a, b.command, b.size, b.written) && a.sortsListing == b.sortsListing &&
@@ -126,15 +124,7 @@ bool sameKnowledge(const KnownEmulator& a, const KnownEmulator& b)
 void writeKnownFile()
 {
     std::string text = writeKnownEmulators(known, knownCount);
-    HANDLE file = CreateFileA(kKnownTempFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    bool whole = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                 written == text.size() && FlushFileBuffers(file);
-    whole = CloseHandle(file) && whole;
-    if (!whole || !MoveFileExA(kKnownTempFile, kKnownFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        DeleteFileA(kKnownTempFile);
+    replaceFileWhole(kKnownFile, kKnownTempFile, text.data(), static_cast<DWORD>(text.size()));
 }
 
 bool isVersionIndex(int versionIndex)

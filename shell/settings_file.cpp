@@ -1,6 +1,7 @@
 // Reading and writing the settings record as "hobrin.cfg" in the working directory.
 #include "shell/settings_file.h"
 
+#include "common/file_replace.h"
 #include "shell/settings.h"
 
 #include <windows.h>
@@ -10,18 +11,6 @@ namespace {
 const char kSettingsFile[] = "hobrin.cfg";
 // Beside the real file, so that the final move stays on one volume.
 const char kSettingsTempFile[] = "hobrin.cfg.tmp";
-
-bool writeWhole(HANDLE file, const unsigned char* bytes, DWORD size)
-{
-    DWORD done = 0;
-    while (done < size) {
-        DWORD written = 0;
-        if (!WriteFile(file, bytes + done, size - done, &written, nullptr) || written == 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -52,24 +41,5 @@ unsigned long saveSettings()
 
     unsigned char bytes[kSettingsFileSize];
     encodeSettings(settings, bytes);
-
-    HANDLE file =
-        CreateFileA(kSettingsTempFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return GetLastError();
-    DWORD error = 0;
-    if (!writeWhole(file, bytes, sizeof bytes) || !FlushFileBuffers(file)) {
-        error = GetLastError();
-        // A write that took nothing without saying why found no room.
-        if (error == 0)
-            error = ERROR_DISK_FULL;
-    }
-    if (!CloseHandle(file) && error == 0)
-        error = GetLastError();
-    if (error == 0 &&
-        !MoveFileExA(kSettingsTempFile, kSettingsFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
-    if (error != 0)
-        DeleteFileA(kSettingsTempFile);
-    return error;
+    return replaceFileWhole(kSettingsFile, kSettingsTempFile, bytes, sizeof bytes);
 }

@@ -165,17 +165,6 @@ void postCommand(HWND dialog, int id)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
-void pressKey(HWND dialog, WORD virtualKey)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
-    HWND target = GetGUIThreadInfo(thread, &info) && info.hwndFocus ? info.hwndFocus : dialog;
-    UINT scanCode = MapVirtualKeyA(virtualKey, 0);
-    PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | (scanCode << 16));
-    PostMessageA(target, WM_KEYUP, virtualKey, 1 | (scanCode << 16) | 0xC0000000u);
-}
-
 namespace {
 
 HWND focusedControl(HWND dialog)
@@ -187,6 +176,15 @@ HWND focusedControl(HWND dialog)
 }
 
 } // namespace
+
+void pressKey(HWND dialog, WORD virtualKey)
+{
+    HWND focus = focusedControl(dialog);
+    HWND target = focus ? focus : dialog;
+    UINT scanCode = MapVirtualKeyA(virtualKey, 0);
+    PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | (scanCode << 16));
+    PostMessageA(target, WM_KEYUP, virtualKey, 1 | (scanCode << 16) | 0xC0000000u);
+}
 
 bool focusControl(HWND dialog, int id)
 {

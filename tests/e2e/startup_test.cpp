@@ -147,11 +147,14 @@ TEST_F(MainWindowTest, OneCopyRunsPerFolder)
     ASSERT_NE(window, nullptr);
     ShowWindowAsync(window, SW_MINIMIZE);
     ASSERT_TRUE(waitUntil([&] { return IsIconic(window) != FALSE; }));
+    auto secondStartEnds = [&] {
+        PROCESS_INFORMATION second{};
+        ASSERT_TRUE(startProgram(directory(), second));
+        EXPECT_EQ(waitForExitOf(second), 0u);
+        stopProgram(second);
+    };
     const std::vector<std::string> files = directoryEntries(directory());
-    PROCESS_INFORMATION second{};
-    ASSERT_TRUE(startProgram(directory(), second));
-    EXPECT_EQ(waitForExitOf(second), 0u);
-    stopProgram(second);
+    secondStartEnds();
     EXPECT_TRUE(waitUntil([&] { return !IsIconic(window) && GetForegroundWindow() == window; }));
     EXPECT_EQ(directoryEntries(directory()), files);
 
@@ -166,9 +169,7 @@ TEST_F(MainWindowTest, OneCopyRunsPerFolder)
     selectListItem(window, IDC_MAIN_GAME_LIST, 0);
     press(window, IDC_MAIN_PLAY);
     answerMessageBox(processId(), "Commandline view");
-    ASSERT_TRUE(startProgram(directory(), second));
-    EXPECT_EQ(waitForExitOf(second), 0u);
-    stopProgram(second);
+    secondStartEnds();
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_EQ(waitForRunEnd(window), "");
 }
