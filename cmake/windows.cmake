@@ -61,6 +61,7 @@ add_library(hobrin_objects OBJECT
     common/file_replace.cpp
     emulator/console_output.cpp
     emulator/emulator_forms_win.cpp
+    emulator/emulator_query_win.cpp
     emulator/game_list_win.cpp
     emulator/known_emulators_win.cpp
     emulator/launch_win.cpp

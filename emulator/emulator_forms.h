@@ -2,6 +2,7 @@
 #pragma once
 
 #include "emulator/command_line.h"
+#include "emulator/game_list.h"
 #include "emulator/versions.h"
 
 #include <cstddef>
@@ -26,6 +27,12 @@ struct EmulatorForms {
     bool configAsked; // "-showconfig" has run, at most once a session, or its answer was kept
     bool configKept;  // the answer is for good: the emulator ended by itself, or it was kept
     ConfigAnswer config;
+    // Today's emulators list every device after their systems; the list
+    // shows the systems alone. notYet: not known.
+    Learned listsDevices;
+    char firstDevice[kShortNameSize]; // the first device's short name, when it lists any
+    // The version that its "-help" banner names, when it was asked; "" otherwise.
+    char helpVersion[sizeof(EmulatorVersion::versionId)];
 };
 
 // One per slot of versionTable, learned from the emulator's own answers and

@@ -126,12 +126,32 @@ int fillGameTable(ListingStream& listing, GameOrder order)
         gameTable.push_back({storedName, storeText(description)});
         full = gameTable.size() == static_cast<std::size_t>(kMaxGames);
     }
+    sortGameTable(order);
+    return full ? kGameListFull : static_cast<int>(gameTable.size());
+}
+
+void sortGameTable(GameOrder order)
+{
     switch (order) {
     case GameOrder::asListed: break;
     case GameOrder::byName: sortByName(); break;
     case GameOrder::byShortName: sortByShortName(); break;
     }
-    return full ? kGameListFull : static_cast<int>(gameTable.size());
+}
+
+void cutGameTable(std::size_t count)
+{
+    if (count < gameTable.size())
+        gameTable.resize(count);
+}
+
+std::vector<const char*> gameTableNames()
+{
+    std::vector<const char*> names;
+    names.reserve(gameTable.size());
+    for (const GameEntry& game : gameTable)
+        names.push_back(game.shortName);
+    return names;
 }
 
 int findGame(const char* text)

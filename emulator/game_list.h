@@ -45,6 +45,16 @@ enum class GameOrder {
 // kMaxGames of them.
 int fillGameTable(ListingStream& listing, GameOrder order);
 
+// Puts the table in `order`; equal keys keep their order.
+void sortGameTable(GameOrder order);
+
+// Keeps the first `count` games of the table.
+void cutGameTable(std::size_t count);
+
+// The short names of the table in its order, for a search over them; they
+// stay valid until the table is filled or cleared.
+std::vector<const char*> gameTableNames();
+
 // Index of the first game whose short name is exactly `text`, or -1. An
 // empty text names no game.
 int findGame(const char* text);

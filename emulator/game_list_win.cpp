@@ -1,7 +1,9 @@
 // Builds the game list by running the emulator's listing into "gamelist.tmp".
 #include "emulator/game_list_win.h"
 
+#include "emulator/emulator_answers.h"
 #include "emulator/emulator_forms.h"
+#include "emulator/emulator_query_win.h"
 #include "emulator/game_list.h"
 #include "emulator/known_emulators_win.h"
 #include "emulator/process_win.h"
@@ -18,6 +20,8 @@
 namespace {
 
 const char kListingFile[] = "gamelist.tmp";
+// MAME 0.251 answers "-listxml NAME" in about 0.05 s.
+const DWORD kListXmlLimitMs = 10000;
 
 // Kept out of the stack: the read buffer of the scan is 16 KiB.
 ListingStream listing;
@@ -57,9 +61,9 @@ int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
     return 0;
 }
 
-// Fills the game table from the listing file and deletes it. Returns what
-// fillGameTable returns, or -2 when the file cannot be opened.
-int readListing(GameOrder order)
+// Fills the game table, as listed, from the listing file and deletes it.
+// Returns what fillGameTable returns, or -2 when the file cannot be opened.
+int readListing()
 {
     std::FILE* file = std::fopen(kListingFile, "rb");
     if (!file) {
@@ -67,52 +71,110 @@ int readListing(GameOrder order)
         return -2;
     }
     openListingFile(listing, file);
-    int count = fillGameTable(listing, order);
+    int count = fillGameTable(listing, GameOrder::asListed);
     std::fclose(file);
     deleteRunOutput(kListingFile);
     return count;
 }
 
-// Runs the listing and reads it in `order`; -1 or -2 when that failed.
-int listGames(int versionIndex, bool sortSwitch, GameOrder order, DWORD& exitCode)
+// Runs the listing and reads it; -1 or -2 when that failed.
+int listGames(int versionIndex, bool sortSwitch, DWORD& exitCode)
 {
     int started = runListing(versionIndex, sortSwitch, exitCode);
-    return started < 0 ? started : readListing(order);
+    return started < 0 ? started : readListing();
+}
+
+// What the emulator says of the machine `name`: a device only when it says
+// so; unknown when it did not answer in time.
+MachineKind askMachineKind(const char* command, const char* name)
+{
+    // Short names are letters, digits and a few marks; any other would
+    // reshape the command line.
+    for (const char* c = name; *c; ++c) {
+        if (!std::strchr("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-.", *c))
+            return MachineKind::unknown;
+    }
+    char question[kShortNameSize + 16];
+    formatText(question, sizeof question, "-listxml %s", name);
+    EmulatorAnswer answer = askEmulator(command, question, "listxml.tmp", kListXmlLimitMs);
+    if (!answer.ended)
+        return MachineKind::unknown;
+    MachineKind kind = readMachineKind(answer.text.data(), answer.text.size());
+    return kind == MachineKind::device ? kind : MachineKind::system;
+}
+
+// Today's emulators list every device after their systems (MAME 0.251:
+// 5,848 of 45,294 lines), and a device cannot be run: the table keeps the
+// systems alone. Where the devices begin is asked of the emulator once and
+// kept, so that a later start asks nothing.
+void keepSystemsOnly(int versionIndex, EmulatorForms& forms)
+{
+    if (forms.listsDevices == Learned::yes) {
+        int first = findGame(forms.firstDevice);
+        if (first >= 0) {
+            cutGameTable(static_cast<std::size_t>(first));
+            return;
+        }
+        // The listing no longer names it: learned again.
+        forms.listsDevices = Learned::notYet;
+    }
+    if (forms.listsDevices != Learned::notYet)
+        return;
+    const char* command = versionTable[versionIndex].command;
+    std::vector<const char*> names = gameTableNames();
+    DeviceSearch search = findFirstDevice(names.data(), static_cast<int>(names.size()),
+                                          [&](int index) { return askMachineKind(command, names[index]); });
+    if (!search.known)
+        return;
+    forms.listsDevices = search.firstDevice >= 0 ? Learned::yes : Learned::no;
+    if (search.firstDevice < 0)
+        return;
+    copyText(forms.firstDevice, sizeof forms.firstDevice, names[static_cast<std::size_t>(search.firstDevice)]);
+    cutGameTable(static_cast<std::size_t>(search.firstDevice));
 }
 
 // The listing in the order the settings ask for. An emulator that has not
 // refused the sort switch gets it, so an old emulator sees the command it
 // always saw. Today's emulators refuse it (with MAME 0.251: "Error: unknown
 // option: -sortname", exit code 6): they list nothing and fail, and are then
-// listed without it, once more, and sorted here. That is kept in
-// emulators.ini, so a later start lists such an emulator with one run.
+// listed without it, once more, and sorted here, their devices left out.
+// That is kept in emulators.ini, so a later start lists such an emulator
+// with one run.
 int listInOrder(int versionIndex)
 {
     recallEmulatorForms(versionIndex);
     EmulatorForms& forms = emulatorForms[versionIndex];
-    GameOrder order = settings.sortByDriver == 1 ? GameOrder::byShortName : GameOrder::byName;
     DWORD exitCode = 0;
     int count = 0;
-    bool listedPlain = false;
-    if (forms.sortsListing == Learned::no) {
-        count = listGames(versionIndex, false, order, exitCode);
-        if (count != 0 || exitCode == 0)
-            return count;
+    bool plain = forms.sortsListing == Learned::no;
+    if (plain) {
+        count = listGames(versionIndex, false, exitCode);
         // Known to refuse the switch, yet nothing without it: what was
         // known is wrong, or the emulator broke. It is asked as a new one is.
-        forms.sortsListing = Learned::notYet;
-        listedPlain = true;
+        if (count == 0 && exitCode != 0)
+            forms.sortsListing = Learned::notYet;
     }
-    count = listGames(versionIndex, true, GameOrder::asListed, exitCode);
-    if (count != 0 || exitCode == 0) {
-        if (count != -1 && count != -2)
-            forms.sortsListing = Learned::yes;
-    } else if (!listedPlain) {
-        count = listGames(versionIndex, false, order, exitCode);
-        // An emulator that lists nothing either way may be broken rather
-        // than new: it is asked with the switch again next time.
-        if (count != 0)
-            forms.sortsListing = Learned::no;
+    if (forms.sortsListing != Learned::no) {
+        bool listedPlain = plain;
+        count = listGames(versionIndex, true, exitCode);
+        plain = false;
+        if (count != 0 || exitCode == 0) {
+            if (count != -1 && count != -2)
+                forms.sortsListing = Learned::yes;
+        } else if (!listedPlain) {
+            count = listGames(versionIndex, false, exitCode);
+            plain = true;
+            // An emulator that lists nothing either way may be broken rather
+            // than new: it is asked with the switch again next time.
+            if (count != 0)
+                forms.sortsListing = Learned::no;
+        }
+    }
+    if (plain && count != -1 && count != -2) {
+        keepSystemsOnly(versionIndex, forms);
+        if (count != kGameListFull)
+            count = static_cast<int>(gameTable.size());
+        sortGameTable(settings.sortByDriver == 1 ? GameOrder::byShortName : GameOrder::byName);
     }
     rememberEmulatorForms(versionIndex);
     return count;

@@ -33,6 +33,17 @@ bool spanIs(const char* text, std::size_t length, const char* word)
     return length == std::strlen(word) && std::memcmp(text, word, length) == 0;
 }
 
+// A name of one line that fits its field whole; a cut one would name another.
+template <std::size_t N>
+bool readName(const char* value, std::size_t length, char (&field)[N])
+{
+    if (length == 0 || length >= N || std::memchr(value, '\0', length))
+        return false;
+    std::memcpy(field, value, length);
+    field[length] = '\0';
+    return true;
+}
+
 // Booleans are written "0" and "1"; anything else leaves the entry unsure.
 void readFlag(const char* value, std::size_t length, bool& flag, bool& sure)
 {
@@ -47,6 +58,7 @@ struct Reading {
     bool open = false; // a section has begun
     bool hasCommand = false, hasSize = false, hasWritten = false;
     bool configToday = false, configOther = false, sure = true;
+    bool devicesListed = false, devicesNone = false, hasFirstDevice = false;
 };
 
 void startEntry(Reading& reading)
@@ -67,6 +79,12 @@ void finishEntry(Reading& reading, KnownEmulator* table, int& count, int capacit
     entry.config.recognized = entry.configKnown && reading.configToday;
     if (!entry.config.recognized)
         entry.config.hardwareStretch = entry.config.soundModule = false;
+    // Devices are known with the first one named, or known to be none.
+    entry.listsDevices = reading.devicesListed && reading.hasFirstDevice ? Learned::yes
+                         : reading.devicesNone                           ? Learned::no
+                                                                         : Learned::notYet;
+    if (entry.listsDevices != Learned::yes)
+        entry.firstDevice[0] = '\0';
     table[count++] = entry;
 }
 
@@ -103,6 +121,14 @@ void readLine(Reading& reading, const char* line, std::size_t length)
         readFlag(value, valueLength, entry.config.hardwareStretch, reading.sure);
     } else if (spanIs(line, nameLength, "sound_module")) {
         readFlag(value, valueLength, entry.config.soundModule, reading.sure);
+    } else if (spanIs(line, nameLength, "help_version")) {
+        if (!readName(value, valueLength, entry.helpVersion))
+            entry.helpVersion[0] = '\0';
+    } else if (spanIs(line, nameLength, "devices")) {
+        reading.devicesListed = spanIs(value, valueLength, "listed");
+        reading.devicesNone = spanIs(value, valueLength, "none");
+    } else if (spanIs(line, nameLength, "first_device")) {
+        reading.hasFirstDevice = readName(value, valueLength, entry.firstDevice);
     }
 }
 
@@ -153,6 +179,12 @@ std::string writeKnownEmulators(const KnownEmulator* table, int count)
                 text += entry.config.soundModule ? "sound_module=1\r\n" : "sound_module=0\r\n";
             }
         }
+        if (entry.helpVersion[0] != '\0')
+            text += std::string("help_version=") + entry.helpVersion + "\r\n";
+        if (entry.listsDevices == Learned::yes)
+            text += std::string("devices=listed\r\nfirst_device=") + entry.firstDevice + "\r\n";
+        else if (entry.listsDevices == Learned::no)
+            text += "devices=none\r\n";
     }
     return text;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "emulator/emulator_forms.h"
+#include "emulator/game_list.h"
 #include "emulator/versions.h"
 
 #include <cstddef>
@@ -17,6 +18,9 @@ struct KnownEmulator {
     Learned sortsListing;       // notYet: not known
     bool configKnown;           // its "-showconfig" answer, or that it gave none in today's form
     ConfigAnswer config;
+    char helpVersion[sizeof(EmulatorVersion::versionId)]; // what its "-help" banner names; "" when not asked
+    Learned listsDevices;                                 // devices after its systems; notYet: not known
+    char firstDevice[kShortNameSize];                     // the first of them, when it lists any
 };
 
 constexpr int kMaxKnownEmulators = kMaxVersions;

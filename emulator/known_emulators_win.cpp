@@ -1,6 +1,7 @@
 // Keeps what the program learns of each emulator in "emulators.ini", so that a start asks it nothing twice.
 #include "emulator/known_emulators_win.h"
 
+#include "common/bounded_text.h"
 #include "common/file_replace.h"
 #include "emulator/emulator_forms.h"
 #include "emulator/known_emulators.h"
@@ -118,7 +119,9 @@ bool sameKnowledge(const KnownEmulator& a, const KnownEmulator& b)
 {
     return isSameEmulator(a, b.command, b.size, b.written) && a.sortsListing == b.sortsListing &&
            a.configKnown == b.configKnown && a.config.recognized == b.config.recognized &&
-           a.config.hardwareStretch == b.config.hardwareStretch && a.config.soundModule == b.config.soundModule;
+           a.config.hardwareStretch == b.config.hardwareStretch && a.config.soundModule == b.config.soundModule &&
+           std::strcmp(a.helpVersion, b.helpVersion) == 0 && a.listsDevices == b.listsDevices &&
+           std::strcmp(a.firstDevice, b.firstDevice) == 0;
 }
 
 void writeKnownFile()
@@ -155,6 +158,12 @@ void recallEmulatorForms(int versionIndex)
         forms.configKept = true;
         forms.config = known[entry].config;
     }
+    if (forms.listsDevices == Learned::notYet) {
+        forms.listsDevices = known[entry].listsDevices;
+        copyText(forms.firstDevice, sizeof forms.firstDevice, known[entry].firstDevice);
+    }
+    if (forms.helpVersion[0] == '\0')
+        copyText(forms.helpVersion, sizeof forms.helpVersion, known[entry].helpVersion);
 }
 
 void rememberEmulatorForms(int versionIndex)
@@ -171,10 +180,14 @@ void rememberEmulatorForms(int versionIndex)
     learned.configKnown = forms.configAsked && forms.configKept;
     if (learned.configKnown)
         learned.config = forms.config;
+    learned.listsDevices = forms.listsDevices;
+    copyText(learned.firstDevice, sizeof learned.firstDevice, forms.firstDevice);
+    copyText(learned.helpVersion, sizeof learned.helpVersion, forms.helpVersion);
     int entry = findEntry(learned.command);
     if (entry >= 0 && sameKnowledge(known[entry], learned))
         return;
-    if (learned.sortsListing == Learned::notYet && !learned.configKnown && entry < 0)
+    if (learned.sortsListing == Learned::notYet && !learned.configKnown && learned.listsDevices == Learned::notYet &&
+        learned.helpVersion[0] == '\0' && entry < 0)
         return;
     // At most one entry for each of at most kMaxVersions commands.
     if (entry < 0) {

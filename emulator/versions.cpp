@@ -1,6 +1,8 @@
 // Reads the four-line records of "versions.ini" and looks versions up by identifier.
 #include "versions.h"
 
+#include "common/ascii.h"
+
 #include <cstring>
 
 EmulatorVersion versionTable[kMaxVersions];
@@ -8,42 +10,57 @@ int versionCount = 0;
 
 namespace {
 
-bool isWhiteSpace(int c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 // The file as text-mode reading gives it: a CR right before an LF is
 // dropped, so CR LF files read exactly like LF files on every platform, and
-// a DOS end-of-file byte (0x1A) ends the file.
+// a DOS end-of-file byte (0x1A) ends the file. It reads a stream or bytes in
+// memory; in memory it also tells where each line starts.
 struct TextReader {
-    std::FILE* file;
+    std::FILE* file; // null when reading `data`
+    const unsigned char* data;
+    std::size_t length;
+    std::size_t position;  // of the next byte of `data`
+    std::size_t lineStart; // the start of the line of the next byte
     bool ended;
 };
+
+int rawChar(TextReader& reader)
+{
+    if (reader.file)
+        return std::getc(reader.file);
+    return reader.position < reader.length ? reader.data[reader.position++] : EOF;
+}
+
+void putBack(TextReader& reader, int c)
+{
+    if (c == EOF)
+        return;
+    if (reader.file)
+        std::ungetc(c, reader.file);
+    else
+        --reader.position;
+}
 
 int nextChar(TextReader& reader)
 {
     if (reader.ended)
         return EOF;
-    int c = std::getc(reader.file);
-    if (c == 0x1A)
+    int c = rawChar(reader);
+    if (c == 0x1A) {
+        putBack(reader, c);
         c = EOF;
-    if (c == '\r') {
-        int following = std::getc(reader.file);
-        if (following == '\n')
-            return '\n';
-        if (following != EOF)
-            std::ungetc(following, reader.file);
     }
+    if (c == '\r') {
+        int following = rawChar(reader);
+        if (following == '\n')
+            c = '\n';
+        else
+            putBack(reader, following);
+    }
+    if (c == '\n')
+        reader.lineStart = reader.position;
     if (c == EOF)
         reader.ended = true;
     return c;
-}
-
-void putBack(TextReader& reader, int c)
-{
-    if (c != EOF)
-        std::ungetc(c, reader.file);
 }
 
 void skipWhiteSpace(TextReader& reader)
@@ -51,15 +68,16 @@ void skipWhiteSpace(TextReader& reader)
     int c;
     do
         c = nextChar(reader);
-    while (isWhiteSpace(c));
+    while (isAsciiWhiteSpace(c));
     putBack(reader, c);
 }
 
 // Reads the rest of the line into `field`, cut to fit, and consumes the line
 // end. A field holds at least one character, so a line end met first (only a
 // file that starts with empty lines has one there) is skipped with the white
-// space after it. Returns false when the file ended before any character.
-bool readField(TextReader& reader, char* field, std::size_t size)
+// space after it. Returns false when the file ended before any character;
+// `lineStart` tells where the field's line starts.
+bool readField(TextReader& reader, char* field, std::size_t size, std::size_t& lineStart)
 {
     std::size_t length = 0;
     bool any = false;
@@ -68,6 +86,7 @@ bool readField(TextReader& reader, char* field, std::size_t size)
         skipWhiteSpace(reader);
         c = nextChar(reader);
     }
+    lineStart = reader.lineStart;
     while (c != EOF && c != '\n') {
         if (length + 1 < size)
             field[length++] = static_cast<char>(c);
@@ -80,31 +99,58 @@ bool readField(TextReader& reader, char* field, std::size_t size)
 
 bool streamEnded(const TextReader& reader)
 {
-    return reader.ended || std::feof(reader.file) || std::ferror(reader.file);
+    return reader.ended || (reader.file && (std::feof(reader.file) || std::ferror(reader.file)));
+}
+
+int readRecords(TextReader& reader, EmulatorVersion* table, int capacity, VersionsLayout* layout)
+{
+    int count = 0;
+    bool lastWhole = false;
+    while (count < capacity && !streamEnded(reader)) {
+        EmulatorVersion& slot = table[count];
+        slot = EmulatorVersion{};
+        std::size_t lineStart = 0;
+        if (!readField(reader, slot.name, sizeof slot.name, lineStart))
+            break;
+        if (layout)
+            layout->start[count] = lineStart;
+        ++count;
+        char fourthLine[kFourthLineSize];
+        char* fields[] = {slot.command, slot.versionId, fourthLine};
+        std::size_t sizes[] = {sizeof slot.command, sizeof slot.versionId, sizeof fourthLine};
+        skipWhiteSpace(reader);
+        int whole = 0;
+        for (int i = 0; i < 3 && !streamEnded(reader); ++i) {
+            whole += readField(reader, fields[i], sizes[i], lineStart) ? 1 : 0;
+            skipWhiteSpace(reader);
+        }
+        lastWhole = whole == 3;
+    }
+    if (layout) {
+        const void* stop = reader.length > 0 ? std::memchr(reader.data, 0x1A, reader.length) : nullptr;
+        layout->textEnd =
+            stop ? static_cast<std::size_t>(static_cast<const unsigned char*>(stop) - reader.data) : reader.length;
+        layout->start[count] = streamEnded(reader) ? layout->textEnd : reader.lineStart;
+        layout->lastWhole = lastWhole;
+    }
+    return count;
 }
 
 } // namespace
 
 int readVersions(std::FILE* file, EmulatorVersion* table, int capacity)
 {
-    TextReader reader{file, false};
-    int count = 0;
-    while (count < capacity && !streamEnded(reader)) {
-        EmulatorVersion& slot = table[count];
-        slot = EmulatorVersion{};
-        if (!readField(reader, slot.name, sizeof slot.name))
-            break;
-        ++count;
-        char fourthLine[kFourthLineSize];
-        char* fields[] = {slot.command, slot.versionId, fourthLine};
-        std::size_t sizes[] = {sizeof slot.command, sizeof slot.versionId, sizeof fourthLine};
-        skipWhiteSpace(reader);
-        for (int i = 0; i < 3 && !streamEnded(reader); ++i) {
-            readField(reader, fields[i], sizes[i]);
-            skipWhiteSpace(reader);
-        }
-    }
-    return count;
+    TextReader reader{file, nullptr, 0, 0, 0, false};
+    return readRecords(reader, table, capacity, nullptr);
+}
+
+int readVersionsText(const char* bytes, std::size_t length, EmulatorVersion* table, int capacity,
+                     VersionsLayout* layout)
+{
+    if (capacity > kMaxVersions)
+        capacity = kMaxVersions;
+    TextReader reader{nullptr, reinterpret_cast<const unsigned char*>(bytes), length, 0, 0, false};
+    return readRecords(reader, table, capacity, layout);
 }
 
 int findVersion(const char* text)

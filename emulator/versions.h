@@ -1,6 +1,7 @@
 // The installed emulator versions, read from the four-line records of "versions.ini".
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 struct EmulatorVersion {
@@ -22,6 +23,24 @@ extern int versionCount;
 // its name holds a character is not counted; one that ends after its name
 // keeps its missing fields empty.
 int readVersions(std::FILE* file, EmulatorVersion* table, int capacity);
+
+// Where the records lie in the file's bytes, for edits that keep every byte
+// of the records they leave alone.
+struct VersionsLayout {
+    // start[i]: the start of the line that holds record i's name.
+    // start[count]: where the records read end: the start of the line of
+    // the next record past the capacity, else textEnd.
+    std::size_t start[kMaxVersions + 1];
+    // The end of the text that is read: a DOS end-of-file byte, or the end.
+    std::size_t textEnd;
+    // The last record read has all four lines.
+    bool lastWhole;
+};
+
+// The same over `length` bytes in memory, telling where each record lies
+// when `layout` is given (capacity at most kMaxVersions).
+int readVersionsText(const char* bytes, std::size_t length, EmulatorVersion* table, int capacity,
+                     VersionsLayout* layout);
 
 // Index of the first of the first `versionCount` records whose versionId is
 // exactly `text` (case-sensitive), or -1.

@@ -2,7 +2,8 @@
 //
 // Everything is relative to the working directory. Files a test may put there:
 //   standin-games.txt    shortname<TAB>driver<TAB>description per line ('#' lines and empty lines skipped);
-//                        without it a built-in list of classic games is used
+//                        without it a built-in list of classic games is used; a driver "(device)"
+//                        makes the line a device, which only kind=today lists, after its systems
 //   standin-listing.txt  when present, -listfull prints exactly these bytes instead
 //   standin-console.txt  when present, a game run prints exactly these bytes after its own lines
 //   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N, sort_needed=1 (a
@@ -18,7 +19,13 @@
 //                                 still with -hws (a Windows build with DirectDraw) and -sound as
 //                                 a switch
 //                        today    as MAME 0.251: the same, without -hws, with -sound taking a
-//                                 sound module and recordings that begin with "MAMEINP"
+//                                 sound module and recordings that begin with "MAMEINP"; -listfull
+//                                 lists its systems by short name, then its devices in its own order
+//                        help=K   how -help answers: banner (the default: the banner of the
+//                                 kind's MAME, its version from -version), none (usage without a
+//                                 banner), crash (ends with an access violation), hang (never ends)
+//   -listxml NAME answers with the machine's first element, isdevice="yes" for a device; from a
+//   standin-listing.txt, the entries from its first line that sorts below the one before are devices
 // and one it writes:
 //   standin-calls.txt    every invocation appends its GetCommandLineA() text and "\r\n"
 #include <windows.h>
@@ -74,11 +81,19 @@ const Game kBuiltInGames[] = {
     {"ddragon", "ddragon.c", "Double Dragon (Japan)"},
     {"gauntlet", "gauntlet.c", "Gauntlet (rev 14)"},
     {"outrun", "segaorun.c", "Out Run (set 1)"},
+    // Devices in build order, as today's MAME lists them after its systems:
+    // the first sorts after the last system.
+    {"z80", "(device)", "Zilog Z80"},
+    {"ym2151", "(device)", "Yamaha YM2151 OPM"},
+    {"dac_1bit", "(device)", "1-Bit DAC"},
+    {"gfxdecode", "(device)", "gfxdecode"},
 };
+
+const char kDeviceDriver[] = "(device)";
 
 struct Options {
     std::string game;
-    std::string version = "0.106";
+    std::string version; // of the kind's MAME when not given
     std::string inputDirectory;
     std::string record;
     std::string playback;
@@ -87,9 +102,12 @@ struct Options {
     bool sortByDriver = false;
     bool sortSwitch = false;
     bool showConfig = false;
+    bool help = false;
+    std::string listXml;
 };
 
 enum class Kind { of2006, between, today };
+enum class Help { banner, none, crash, hang };
 
 struct Control {
     long long exitCode = 0;
@@ -97,6 +115,7 @@ struct Control {
     DWORD listingMs = 0;
     bool sortNeeded = false;
     Kind kind = Kind::of2006;
+    Help help = Help::banner;
 };
 
 // The front-end reads these logs line by line while we run, so each call is one
@@ -227,6 +246,17 @@ void readControlFile(Control& control)
                 control.kind = kind;
             else
                 std::fprintf(stderr, "Warning: %s: kind is 2006, between or today\n", kControlFile);
+        } else if (key == "help") {
+            const char* const names[] = {"banner", "none", "crash", "hang"};
+            bool known = false;
+            for (int i = 0; i < 4; ++i) {
+                if (valueText == names[i]) {
+                    control.help = static_cast<Help>(i);
+                    known = true;
+                }
+            }
+            if (!known)
+                std::fprintf(stderr, "Warning: %s: help is banner, none, crash or hang\n", kControlFile);
         } else if (key == "sort_needed") {
             control.sortNeeded = valueText == "1";
         } else if (key == "run_ms" || key == "listing_ms") {
@@ -297,13 +327,20 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
         Kind kind;
     };
     static const Switch kSwitches[] = {
-        {"-hws", Flag},          {"-nohws", Flag},           {"-window", Flag},        {"-nowindow", Flag},
-        {"-sound", Flag},        {"-nosound", Flag},         {"-afs", Flag},           {"-noafs", Flag},
-        {"-mouse", Flag},        {"-nomouse", Flag},         {"-joy", Flag},           {"-nojoy", Flag},
-        {"-listfull", Flag},     {"-sortname", Flag},        {"-sortdriver", Flag},    {"-sr", SampleRate},
-        {"-frameskip", Integer}, {"-nvram_directory", Text}, {"-cfg_directory", Text}, {"-input_directory", Text},
-        {"-record", Text},       {"-playback", Text},        {"-version", Text},       {"-showconfig", Flag},
-        {"-kind", Text},
+        {"-hws", Flag},           {"-nohws", Flag},
+        {"-window", Flag},        {"-nowindow", Flag},
+        {"-sound", Flag},         {"-nosound", Flag},
+        {"-afs", Flag},           {"-noafs", Flag},
+        {"-mouse", Flag},         {"-nomouse", Flag},
+        {"-joy", Flag},           {"-nojoy", Flag},
+        {"-listfull", Flag},      {"-sortname", Flag},
+        {"-sortdriver", Flag},    {"-sr", SampleRate},
+        {"-frameskip", Integer},  {"-nvram_directory", Text},
+        {"-cfg_directory", Text}, {"-input_directory", Text},
+        {"-record", Text},        {"-playback", Text},
+        {"-version", Text},       {"-showconfig", Flag},
+        {"-kind", Text},          {"-help", Flag},
+        {"-listxml", Text},
     };
     auto refused = [&](const std::string& arg) {
         if (arg == "-sortname" || arg == "-sortdriver")
@@ -353,6 +390,8 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
                 options.sortSwitch = true;
             } else if (arg == "-showconfig")
                 options.showConfig = true;
+            else if (arg == "-help")
+                options.help = true;
             break;
         case SampleRate:
             if (!parseInteger(value, 0, 1000000, number) || (number != 11025 && number != 22050 && number != 44100))
@@ -372,6 +411,8 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
                 options.playback = value;
             } else if (arg == "-version") {
                 options.version = value;
+            } else if (arg == "-listxml") {
+                options.listXml = value;
             }
             break;
         }
@@ -399,10 +440,15 @@ int listGames(const Options& options, const Control& control)
         return 0;
     }
 
-    std::vector<Game> games = readGames();
+    std::vector<Game> games, devices;
+    for (const Game& game : readGames())
+        (game.driver == kDeviceDriver ? devices : games).push_back(game);
     if (control.kind != Kind::of2006) {
-        // Today's MAME lists by short name, in columns of 18.
+        // Later MAMEs list by short name, in columns of 18; today's lists its
+        // devices after its systems, in its own order.
         std::stable_sort(games.begin(), games.end(), [](const Game& a, const Game& b) { return a.name < b.name; });
+        if (control.kind == Kind::today)
+            games.insert(games.end(), devices.begin(), devices.end());
         std::string out = "Name:             Description:\n";
         for (const Game& game : games) {
             out += game.name;
@@ -435,6 +481,75 @@ int listGames(const Options& options, const Control& control)
         out += "\"\n";
     }
     writeAll(stdout, out);
+    return 0;
+}
+
+// The banner each kind's MAME prints first for -help, then some of its usage.
+int showHelp(const Options& options, const Control& control)
+{
+    std::fflush(stdout);
+    switch (control.help) {
+    case Help::banner: break;
+    case Help::none: std::printf("Usage: mame-standin [options] gamename\n"); return 0;
+    case Help::crash: ExitProcess(0xC0000005u);
+    case Help::hang: Sleep(INFINITE);
+    }
+    const char* v = options.version.c_str();
+    switch (control.kind) {
+    case Kind::of2006:
+        std::printf(
+            "M.A.M.E. v%s (May 14 2006) - Multiple Arcade Machine Emulator\n"
+            "Copyright (C) 1997-2006 by Nicola Salmoria and the MAME Team\n\n",
+            v);
+        break;
+    case Kind::between:
+        std::printf("MAME v%s (Feb 24 2016)\nCopyright Nicola Salmoria and the MAME team\n\n", v);
+        break;
+    case Kind::today: std::printf("MAME v%s (mame0251)\nCopyright MAMEdev and contributors\n\n", v); break;
+    }
+    std::printf("Usage:  mame-standin [machine] [media] [software] [options]\n");
+    return 0;
+}
+
+// The first element of -listxml NAME; an unknown name is refused as MAME does.
+int showMachine(const Options& options, const Control& control)
+{
+    bool found = false, device = false;
+    std::string raw;
+    if (readFile(kListingFile, raw)) {
+        // From a verbatim listing, devices begin where its order first breaks.
+        std::string previous;
+        for (const std::string& line : splitLines(raw)) {
+            std::size_t quote = line.find('"');
+            if (quote == std::string::npos)
+                continue;
+            std::string name = trim(line.substr(0, quote));
+            device = device || (!previous.empty() && name < previous);
+            previous = name;
+            if (name == options.listXml) {
+                found = true;
+                break;
+            }
+        }
+    } else {
+        for (const Game& game : readGames()) {
+            if (game.name == options.listXml && (game.driver != kDeviceDriver || control.kind == Kind::today)) {
+                found = true;
+                device = game.driver == kDeviceDriver;
+                break;
+            }
+        }
+    }
+    if (!found) {
+        std::fprintf(stderr, "No matching machines found for '%s'\n", options.listXml.c_str());
+        return 5;
+    }
+    const char* element = control.kind == Kind::of2006 ? "game" : "machine";
+    std::printf(
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE mame [\n<!ELEMENT mame (%s+)>\n]>\n\n<mame build=\"%s\">\n"
+        "\t<%s name=\"%s\" sourcefile=\"standin.cpp\"%s>\n\t</%s>\n</mame>\n",
+        element, options.version.c_str(), element, options.listXml.c_str(),
+        device ? " isdevice=\"yes\" runnable=\"no\"" : "", element);
     return 0;
 }
 
@@ -607,6 +722,12 @@ int main(int argc, char** argv)
     if (result != 0)
         return result;
 
+    if (options.version.empty())
+        options.version = control.kind == Kind::today ? "0.251" : control.kind == Kind::between ? "0.171" : "0.106";
+    if (options.help)
+        return showHelp(options, control);
+    if (!options.listXml.empty())
+        return showMachine(options, control);
     if (options.listFull)
         return listGames(options, control);
     if (options.showConfig)

@@ -110,8 +110,9 @@ export HOBRIN_E2E_YORL_DATA=$(winepath -w "$yorl_data")
 # its Linux side starts here, and the test run's own capture of its listing
 # is what the tests of its game list expect.
 mame_home="$build/mame-home"
-mame_listing_capture "$build/mame-listfull.txt" "$mame_home" || exit 1
+mame_listing_capture "$build/mame-listfull.txt" "$mame_home" "$build/mame-systems.txt" || exit 1
 export HOBRIN_E2E_MAME_LISTING=$(winepath -w "$build/mame-listfull.txt")
+export HOBRIN_E2E_MAME_SYSTEMS=$(winepath -w "$build/mame-systems.txt")
 mame_bridge_start "$mame_home" $((port + 2)) "$results/mame-bridge.log" || exit 1
 # The archives that the download tests serve, and a recording of Pong that
 # the installed MAME makes here, as a leaderboard's player would have.

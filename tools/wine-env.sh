@@ -15,9 +15,11 @@
 #                                 (tools/mame_bridge.py) for the Windows
 #                                 programs of tools/mame_bridge.cpp, and
 #                                 exports HOBRIN_MAME_BRIDGE_PORT for them
-#   mame_listing_capture FILE HOME
+#   mame_listing_capture FILE HOME [SYSTEMS]
 #                                 writes the installed MAME's -listfull to FILE,
-#                                 run with HOME as the bridge runs it
+#                                 run with HOME as the bridge runs it, and its
+#                                 -listbrothers (the systems alone, no devices)
+#                                 to SYSTEMS
 #   mame_record_archive GAME NAME ZIP HOME
 #                                 has the installed MAME record two seconds of
 #                                 GAME as NAME.inp and zips it into ZIP
@@ -162,10 +164,11 @@ mame_bridge_start() {
 }
 
 mame_listing_capture() {
-    local file=$1 home=$2 mame
+    local file=$1 home=$2 systems=${3:-} mame
     mame=$(command -v mame || echo /usr/games/mame)
     mkdir -p "$home"
-    if ! (cd "$home" && HOME="$home" "$mame" -noreadconfig -listfull >"$file"); then
+    if ! (cd "$home" && HOME="$home" "$mame" -noreadconfig -listfull >"$file") ||
+        { [ -n "$systems" ] && ! (cd "$home" && HOME="$home" "$mame" -noreadconfig -listbrothers >"$systems"); }; then
         echo "mame: the installed MAME ($mame) does not list its games" >&2
         return 1
     fi

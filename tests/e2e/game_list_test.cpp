@@ -3,6 +3,7 @@
 
 #include "resource.h"
 
+#include <algorithm>
 #include <sstream>
 
 using namespace e2e;
@@ -137,7 +138,9 @@ TEST_F(GameListTest, TodaysEmulatorIsListedWithoutTheSortSwitchAndSortedHere)
                                         "The Simpsons (4 Players World, set 1)"}));
     EXPECT_EQ(total(window), "Total number of MAME drivers: 6");
     const std::string command = standinCommand(0);
-    EXPECT_EQ(emulatorCalls(), (std::vector<std::string>{command + " -listfull -sortname", command + " -listfull"}));
+    // Sorted by short name to its end: the last entry tells that no devices follow.
+    EXPECT_EQ(emulatorCalls(), (std::vector<std::string>{command + " -listfull -sortname", command + " -listfull",
+                                                         command + " -listxml theglad"}));
 
     press(window, IDC_MAIN_SORT_BY_DRIVER);
     press(window, IDC_MAIN_REFRESH);
@@ -148,7 +151,69 @@ TEST_F(GameListTest, TodaysEmulatorIsListedWithoutTheSortSwitchAndSortedHere)
                                         "The Simpsons Bowling (GQ829 UAA)", "The Simpsons (4 Players World, set 1)",
                                         "The Gladiator / Road of the Sword"}));
     EXPECT_EQ(emulatorCalls(), (std::vector<std::string>{command + " -listfull -sortname", command + " -listfull",
-                                                         command + " -listfull"}));
+                                                         command + " -listxml theglad", command + " -listfull"}));
+}
+
+// Today's emulators list their devices after their systems; the list holds
+// the systems alone, learned at the first start and known at the next,
+// which runs the one listing. Older emulators' lists stay as they were.
+TEST_F(GameListTest, DevicesAreLeftOutOfTheListOnceLearned)
+{
+    const std::string command = standinCommand(0);
+    const std::string sorted = command + " -listfull -sortname", plain = command + " -listfull";
+    const struct {
+        const char* label;
+        const char* control;
+        const char* listing; // "": the stand-in's own 25 games and 4 devices
+        int games;
+        std::vector<std::string> firstCalls;
+        const char* kept;
+    } cases[] = {
+        {"a MAME of 2006", "", "", 25, {sorted}, "sort_switch=taken"},
+        {"a MAME of 2016: sorted, no devices",
+         "kind=between",
+         "",
+         25,
+         {sorted, plain, command + " -listxml xevious"},
+         "devices=none"},
+        {"today's: the first device sorts after the last system",
+         "kind=today",
+         "",
+         25,
+         {sorted, plain, command + " -listxml ym2151", command + " -listxml z80", command + " -listxml tempest",
+          command + " -listxml xevious"},
+         "first_device=z80"},
+        {"today's: as MAME 0.251 lists",
+         "kind=today",
+         "Name:             Description:\npacman            \"Pac-Man\"\nzzyzzyxx2         \"Zzyzzyxx\"\n"
+         "zac1b11107        \"Zaccaria 1B11107 Sound Board\"\ndac               \"1-Bit DAC\"\n",
+         2,
+         {sorted, plain, command + " -listxml zac1b11107", command + " -listxml zzyzzyxx2"},
+         "first_device=zac1b11107"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        writeFile("standin-control.txt", std::string(c.control) + "\n");
+        deleteFile("standin-listing.txt");
+        if (c.listing[0] != '\0')
+            writeFile("standin-listing.txt", c.listing);
+        deleteFile("emulators.ini");
+        for (bool known : {false, true}) {
+            deleteFile("standin-calls.txt");
+            HWND window = start();
+            ASSERT_NE(window, nullptr);
+            std::vector<std::string> lines = listLines(window, IDC_MAIN_GAME_LIST);
+            EXPECT_EQ(lines.size(), static_cast<std::size_t>(c.games)) << known;
+            for (const char* device : {"Zilog Z80", "1-Bit DAC", "Zaccaria 1B11107 Sound Board"})
+                EXPECT_EQ(std::count(lines.begin(), lines.end(), device), 0) << device;
+            EXPECT_EQ(total(window), "Total number of MAME drivers: " + std::to_string(c.games));
+            EXPECT_EQ(closeWithCloseBox(), 0u);
+            EXPECT_EQ(emulatorCalls(),
+                      known ? std::vector<std::string>{c.firstCalls.size() > 1 ? plain : sorted} : c.firstCalls);
+        }
+        EXPECT_NE(readFile("emulators.ini").find(std::string("\r\n") + c.kept + "\r\n"), std::string::npos)
+            << readFile("emulators.ini");
+    }
 }
 
 // What Hobrin learns of an emulator is kept in emulators.ini: a start with

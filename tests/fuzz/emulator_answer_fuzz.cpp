@@ -1,7 +1,10 @@
 // Feeds arbitrary bytes to what reads an emulator's own answers: its
-// "-showconfig" text and a recording's first bytes. Neither may read outside
-// its input, a recognized answer must hold a "# CORE " heading, and a
-// recording's game must be the bytes of its form, up to a zero byte.
+// "-showconfig", "-help" and "-listxml NAME" texts and a recording's first
+// bytes. None may read outside its input, a recognized answer must hold a
+// "# CORE " heading, a version read from a banner fits its field and stands
+// in the input, a device is marked so in the input, and a recording's game
+// must be the bytes of its form, up to a zero byte.
+#include "emulator/emulator_answers.h"
 #include "emulator/emulator_forms.h"
 #include "emulator/recording_game.h"
 #include "tests/fuzz/shown_oracle.h"
@@ -21,6 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(whole.compare(0, 7, "# CORE ") == 0 || whole.find("\n# CORE ") != std::string::npos);
     else
         require(!answer.hardwareStretch && !answer.soundModule);
+
+    for (std::size_t size : {std::size_t(1), std::size_t(6), std::size_t(20)}) {
+        std::vector<char> id(size);
+        bool banner = readHelpBanner(text.data(), text.size(), id.data(), id.size());
+        require(std::memchr(id.data(), '\0', id.size()) != nullptr);
+        require(banner == (id[0] != '\0'));
+        // The number as it stands in the banner, before any " BETA n".
+        if (banner)
+            require(whole.find(std::string(id.data(), std::strcspn(id.data(), "brc"))) != std::string::npos);
+    }
+    if (readMachineKind(text.data(), text.size()) == MachineKind::device)
+        require(whole.find(" isdevice=\"yes\"") != std::string::npos);
 
     std::vector<unsigned char> head(data, data + (size < kRecordingHeadSize ? size : kRecordingHeadSize));
     char game[kRecordingGameSize];

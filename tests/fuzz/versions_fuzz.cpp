@@ -1,11 +1,16 @@
 // Feeds arbitrary bytes to the versions.ini reader: it must never write past
 // the table or its fields, and every field it fills must end within its width.
+// Reading from memory reads the same records as from a file, and an edit
+// leaves the others reading as before: a record removed is the only one gone,
+// one added is the only one new.
 #include "emulator/versions.h"
+#include "emulator/versions_edit.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -14,6 +19,26 @@ template <std::size_t N>
 void requireTerminated(const char (&field)[N])
 {
     if (std::memchr(field, '\0', N) == nullptr)
+        std::abort();
+}
+
+using Records = std::vector<std::string>;
+
+Records recordsOf(const std::string& bytes, int& count)
+{
+    std::vector<EmulatorVersion> table(kMaxVersions);
+    count = readVersionsText(bytes.data(), bytes.size(), table.data(), kMaxVersions, nullptr);
+    Records records;
+    for (int i = 0; i < count; ++i) {
+        const EmulatorVersion& v = table[static_cast<std::size_t>(i)];
+        records.push_back(std::string(v.name) + '\n' + v.command + '\n' + v.versionId);
+    }
+    return records;
+}
+
+void require(bool condition)
+{
+    if (!condition)
         std::abort();
 }
 
@@ -53,6 +78,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         requireTerminated(table[i].name);
         requireTerminated(table[i].versionId);
         requireTerminated(table[i].command);
+    }
+
+    const std::string bytes(copy.begin(), copy.end());
+    int textCount = 0;
+    Records before = recordsOf(bytes, textCount);
+    require(textCount == count);
+    for (int i = 0; i < count; ++i)
+        require(before[static_cast<std::size_t>(i)] ==
+                std::string(table[i].name) + '\n' + table[i].command + '\n' + table[i].versionId);
+    // Past the read limit, a removal brings the next record into view.
+    if (count < kMaxVersions) {
+        for (int i = 0; i < count; ++i) {
+            std::string edited = bytes;
+            require(removeVersion(edited, i));
+            int after = 0;
+            Records expected = before;
+            expected.erase(expected.begin() + i);
+            require(recordsOf(edited, after) == expected);
+        }
+    }
+    std::string edited = bytes;
+    if (appendVersion(edited, {"MAME 0.251", "mame.exe -x", "0.251", "Win64"}) == VersionsEdit::done) {
+        int after = 0;
+        Records expected = before;
+        expected.push_back("MAME 0.251\nmame.exe -x\n0.251");
+        require(recordsOf(edited, after) == expected);
+    } else {
+        require(edited == bytes);
     }
     return 0;
 }

@@ -1,10 +1,12 @@
-// What an emulator's answers tell of the forms it takes, and the recording's game.
+// What an emulator's answers tell of the forms it takes, of its version and devices, and the recording's game.
+#include "emulator/emulator_answers.h"
 #include "emulator/emulator_forms.h"
 #include "emulator/recording_game.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 // Found by argument-dependent lookup, so beside ConfigAnswer.
 bool operator==(const ConfigAnswer& a, const ConfigAnswer& b)
@@ -72,7 +74,10 @@ TEST(CommandForms, FollowWhatTheEmulatorAnswered)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        EmulatorForms forms{c.sortsListing, true, true, c.config};
+        EmulatorForms forms{};
+        forms.sortsListing = c.sortsListing;
+        forms.configAsked = forms.configKept = true;
+        forms.config = c.config;
         CommandForms result = commandForms(forms);
         EXPECT_EQ(result.hardwareStretchSwitch, c.hardwareStretchSwitch);
         EXPECT_EQ(result.soundTakesModule, c.soundTakesModule);
@@ -114,6 +119,97 @@ TEST(ReadRecordingGame, NamesTheGameInEitherForm)
         EXPECT_EQ(readRecordingGame(reinterpret_cast<const unsigned char*>(head.data()), head.size(), game), c.read);
         EXPECT_STREQ(game, c.game);
     }
+}
+
+TEST(ReadHelpBanner, NamesTheVersionAsTheLeaderboardWritesIt)
+{
+    const struct {
+        std::string text;
+        const char* id; // "" when it is no banner
+    } cases[] = {
+        {"M.A.M.E. v0.37 BETA 5 (Jul 28 2000) - Multiple Arcade Machine Emulator\nCopyright", "0.37b5"},
+        {"M.A.M.E. v0.106 (May 14 2006) - Multiple Arcade Machine Emulator\r\n", "0.106"},
+        {"M.A.M.E. v0.106u2 (May 28 2006) - Multiple Arcade Machine Emulator\n", "0.106u2"},
+        {"MAME v0.120 RELEASE CANDIDATE 2 (Oct 2007)\n", "0.120rc2"},
+        {"MAME v0.171 (Feb 24 2016)\nCopyright Nicola Salmoria and the MAME team\n", "0.171"},
+        {"MAME v0.174\n", "0.174"},
+        {"MAME v0.251 (mame0251)\nCopyright MAMEdev and contributors\n", "0.251"},
+        {"\xEF\xBB\xBF\r\nMAMEUI64 v0.251 (unknown)", "0.251"},
+        {"Usage: mame-standin [options] gamename\nMAME v0.251\n", ""},
+        {"MAME v (unknown)\n", ""},
+        {"MAME v.251\n", ""},
+        {"MAME version 0.251\n", ""},
+        {"MAMEv0.251\n", ""},
+        {"MAME v0.251" + std::string(20, 'u') + "\n", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        char id[20] = "x";
+        EXPECT_EQ(readHelpBanner(c.text.data(), c.text.size(), id, sizeof id), c.id[0] != '\0');
+        EXPECT_STREQ(id, c.id);
+    }
+}
+
+TEST(ReadMachineKind, TellsADeviceByItsMark)
+{
+    const std::string dtd =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE mame [\n<!ELEMENT mame (machine+)>\n"
+        "\t<!ATTLIST machine isdevice (yes|no) \"no\">\n]>\n<mame build=\"0.251\">\n";
+    const struct {
+        std::string text;
+        MachineKind kind;
+    } cases[] = {
+        {dtd + "\t<machine name=\"dac\" sourcefile=\"dac.h\" isdevice=\"yes\" runnable=\"no\">", MachineKind::device},
+        {dtd + "\t<machine name=\"pacman\" cloneof=\"puckman\">\n\t<machine name=\"z80\" isdevice=\"yes\">",
+         MachineKind::system},
+        {dtd + "\t<machine name=\"pong\" isdevice=\"no\">", MachineKind::system},
+        {"<mame build=\"0.106\">\n\t<game name=\"pacman\" sourcefile=\"pacman.c\">", MachineKind::system},
+        {"<machine\tname=\"cut\" isdevice=\"yes\"", MachineKind::device},
+        {dtd, MachineKind::unknown},
+        {"No matching machines found for 'dac'\n", MachineKind::unknown},
+        {"<machines><machine", MachineKind::unknown},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(readMachineKind(c.text.data(), c.text.size()), c.kind);
+    }
+}
+
+// The listing's devices, found by asking the emulator about as few entries
+// as it takes; each table's devices are those from `devices` on (-1: none).
+TEST(FindFirstDevice, FindsWhereTheDevicesOfTodaysListingsBegin)
+{
+    const struct {
+        const char* label;
+        std::vector<const char*> names;
+        int devices;
+        int mostQuestions;
+    } cases[] = {
+        {"MAME 0.251: the first device sorts below the last system",
+         {"005", "pacman", "zzyzzyxx2", "zac1b11107", "dac", "tilemap"},
+         3,
+         2},
+        {"the first devices sort after the last system", {"galaga", "pacman", "xevious", "z80", "ym2151", "dac"}, 3, 4},
+        {"devices alone", {"z80", "dac"}, 0, 2},
+        {"MAME 0.171: systems sorted, no devices", {"005", "pacman", "zzyzzyxx2"}, -1, 1},
+        {"MAME 0.106: the driver list's order", {"pacman", "mspacman", "galaga"}, -1, 1},
+        {"nothing listed", {}, -1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        int questions = 0;
+        DeviceSearch found = findFirstDevice(c.names.data(), static_cast<int>(c.names.size()), [&](int index) {
+            ++questions;
+            return c.devices >= 0 && index >= c.devices ? MachineKind::device : MachineKind::system;
+        });
+        EXPECT_TRUE(found.known);
+        EXPECT_EQ(found.firstDevice, c.devices);
+        EXPECT_LE(questions, c.mostQuestions);
+    }
+    const char* const names[] = {"pacman", "dac", "z80"};
+    EXPECT_FALSE(findFirstDevice(names, 3, [](int) { return MachineKind::unknown; }).known)
+        << "an emulator that does not answer is asked again later";
 }
 
 } // namespace

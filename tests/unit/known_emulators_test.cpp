@@ -11,8 +11,24 @@ namespace {
 TEST(KnownEmulators, WrittenEntriesReadBackAndDamagedOnesAreSkipped)
 {
     KnownEmulator written[2] = {
-        {"mame-standin.exe", 237056, 133790000000000000ull, Learned::yes, true, {false, false, false}}, // of 2006
-        {"\"C:\\Program Files\\MAME\\mame.exe\" -x=1", 1, 2, Learned::no, true, {true, false, true}},   // of today
+        {"mame-standin.exe",
+         237056,
+         133790000000000000ull,
+         Learned::yes,
+         true,
+         {false, false, false},
+         "",
+         Learned::notYet,
+         ""}, // of 2006
+        {"\"C:\\Program Files\\MAME\\mame.exe\" -x=1",
+         1,
+         2,
+         Learned::no,
+         true,
+         {true, false, true},
+         "0.251",
+         Learned::yes,
+         "zac1b11107"}, // of today
     };
     const std::string text = writeKnownEmulators(written, 2), longCommand(600, 'c');
     const struct {
@@ -38,10 +54,16 @@ TEST(KnownEmulators, WrittenEntriesReadBackAndDamagedOnesAreSkipped)
             EXPECT_TRUE(isSameEmulator(read[i], written[i].command, written[i].size, written[i].written)) << i;
             EXPECT_EQ(read[i].sortsListing, written[i].sortsListing) << i;
             EXPECT_EQ(std::memcmp(&read[i].config, &written[i].config, sizeof read[i].config), 0) << i;
+            EXPECT_STREQ(read[i].helpVersion, written[i].helpVersion) << i;
+            EXPECT_EQ(read[i].listsDevices, written[i].listsDevices) << i;
+            EXPECT_STREQ(read[i].firstDevice, written[i].firstDevice) << i;
         }
         EXPECT_EQ(read[0].configKnown, c.count == 2) << c.label;
     }
     EXPECT_EQ(readKnownEmulators(text.data(), text.size(), written, 1), 1) << "no more than the table holds";
+    const std::string unnamed = "[emulator]\ncommand=a\nsize=1\nwritten=2\ndevices=listed\n";
+    ASSERT_EQ(readKnownEmulators(unnamed.data(), unnamed.size(), written, 1), 1);
+    EXPECT_EQ(written[0].listsDevices, Learned::notYet) << "devices are known only with the first one named";
     EXPECT_FALSE(isSameEmulator(written[0], "mame-standin.exe", 237057, 133790000000000000ull)) << "stale size";
 
     // The program whose file keys an entry: the command's first word.

@@ -1,5 +1,6 @@
 // Reading "versions.ini" records and looking versions up by identifier.
 #include "emulator/versions.h"
+#include "emulator/versions_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -264,6 +265,62 @@ TEST_F(FindVersion, EmptyTableFindsNothing)
     versionCount = 0;
     EXPECT_EQ(findVersion("037b5"), -1);
     EXPECT_EQ(findVersion(""), -1);
+}
+
+// Adding and removing a record keeps every byte of the others, and the file
+// then reads as the same records with that one added or gone.
+TEST(EditVersions, KeepsTheBytesOfEveryOtherRecord)
+{
+    const NewVersion added = {"MAME 0.251", "\"C:\\My MAME\\mame.exe\"", "0.251", "Win32"};
+    const std::string record = "MAME 0.251\r\n\"C:\\My MAME\\mame.exe\"\r\n0.251\r\nWin32\r\n";
+    const std::string a = "A\r\na.exe\r\n1\r\nx\r\n", b = "  B\r\n\r\nb.exe\r\n2\r\nx\r\n\r\n",
+                      c = "\tC\r\nc.exe\r\n3\r\nx";
+    enum { add = -1 };
+    const struct {
+        const char* label;
+        std::string file;
+        int remove; // add, or the record removed
+        VersionsEdit result;
+        std::string after;
+    } cases[] = {
+        {"add to no file", "", add, VersionsEdit::done, record},
+        {"add in the file's own line end", "A\na.exe\n1\nx\n", add, VersionsEdit::done,
+         "A\na.exe\n1\nx\nMAME 0.251\n\"C:\\My MAME\\mame.exe\"\n0.251\nWin32\n"},
+        {"add after a last line without its end", a + b + c, add, VersionsEdit::done, a + b + c + "\r\n" + record},
+        {"add before a DOS end-of-file byte", a + "\x1a" + "junk", add, VersionsEdit::done,
+         a + record + "\x1a" + "junk"},
+        {"add after blank lines only", "\r\n \r\n", add, VersionsEdit::done, "\r\n \r\n" + record},
+        {"add after a record of two lines", a + "D\r\nd.exe\r\n", add, VersionsEdit::lastIncomplete, ""},
+        {"add past the limit", records(kMaxVersions), add, VersionsEdit::full, ""},
+        {"remove the middle one", a + b + c, 1, VersionsEdit::done, a + c},
+        {"remove the last one", a + b + c, 2, VersionsEdit::done, a + b},
+        {"remove the first, the next indented", a + b + c, 0, VersionsEdit::done, "\r\n" + b + c},
+        {"remove the first after blank lines", "\n\n" + a + c, 0, VersionsEdit::done, "\n\n" + c},
+        {"remove the only one, keeping the end byte", a + "\x1a", 0, VersionsEdit::done, "\x1a"},
+        {"remove one that is not there", a, 1, VersionsEdit::full, ""},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.label);
+        std::string file = t.file;
+        bool done = t.remove == add ? appendVersion(file, added) == t.result : removeVersion(file, t.remove);
+        EXPECT_TRUE(done == (t.remove == add || t.result == VersionsEdit::done));
+        if (t.result != VersionsEdit::done) {
+            EXPECT_EQ(file, t.file) << "a refused edit changes nothing";
+            continue;
+        }
+        EXPECT_EQ(file, t.after);
+        std::vector<Record> expected = read(t.file);
+        if (t.remove == add)
+            expected.push_back({added.name, added.command, added.versionId});
+        else
+            expected.erase(expected.begin() + t.remove);
+        EXPECT_EQ(read(file), expected);
+    }
+    for (const char* name : {"", " lead", "two\nlines", "two\rlines"}) {
+        std::string file = a;
+        EXPECT_EQ(appendVersion(file, {name, "m.exe", "1", "Win32"}), VersionsEdit::badField) << name;
+        EXPECT_EQ(appendVersion(file, {"M", "m.exe", name, "Win32"}), VersionsEdit::badField) << name;
+    }
 }
 
 } // namespace
