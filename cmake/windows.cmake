@@ -54,6 +54,7 @@ add_library(hobrin_objects OBJECT
     shell/main.cpp
     shell/main_window.cpp
     shell/about.cpp
+    shell/add_version.cpp
     shell/settings_file.cpp
     shell/working_folder.cpp
     common/message.cpp
@@ -61,6 +62,7 @@ add_library(hobrin_objects OBJECT
     common/file_replace.cpp
     emulator/console_output.cpp
     emulator/emulator_forms_win.cpp
+    emulator/emulator_identity_win.cpp
     emulator/emulator_query_win.cpp
     emulator/game_list_win.cpp
     emulator/known_emulators_win.cpp
@@ -117,6 +119,8 @@ add_executable(hobrin_e2e
     tests/e2e/scores_test.cpp
     tests/e2e/download_test.cpp
     tests/e2e/real_mame_test.cpp
+    tests/e2e/versions_test.cpp
+    tests/e2e/layout_test.cpp
 )
 target_include_directories(hobrin_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501

@@ -198,3 +198,21 @@ void rememberEmulatorForms(int versionIndex)
     known[entry] = learned;
     writeKnownFile();
 }
+
+void forgetVersionSlots()
+{
+    for (int i = 0; i < kMaxVersions; ++i) {
+        recalled[i] = false;
+        keys[i] = ProgramKey{false, 0, 0};
+        emulatorForms[i] = EmulatorForms{};
+    }
+}
+
+void rememberHelpVersion(int versionIndex, const char* versionId)
+{
+    if (!isVersionIndex(versionIndex))
+        return;
+    recallEmulatorForms(versionIndex);
+    copyText(emulatorForms[versionIndex].helpVersion, sizeof emulatorForms[versionIndex].helpVersion, versionId);
+    rememberEmulatorForms(versionIndex);
+}

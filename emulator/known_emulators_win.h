@@ -12,3 +12,10 @@ void recallEmulatorForms(int versionIndex);
 // new, by writing the whole file anew beside it and moving it into place.
 // Failures are silent: the program is then as it was without the file.
 void rememberEmulatorForms(int versionIndex);
+
+// Forgets what this session holds of each slot of the version table, for a
+// table read anew: each slot is recalled again at its next use.
+void forgetVersionSlots();
+
+// Keeps the version that `versionIndex`'s "-help" banner names.
+void rememberHelpVersion(int versionIndex, const char* versionId);

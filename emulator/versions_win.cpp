@@ -1,15 +1,73 @@
-// Loads "versions.ini" into the version table and the main window's version combo box.
+// Loads "versions.ini" into the version table and the main window's version combo box, and edits it.
 #include "emulator/versions_win.h"
 
-#include "emulator/versions.h"
+#include "common/file_replace.h"
 #include "common/message.h"
+#include "emulator/known_emulators_win.h"
+#include "emulator/versions.h"
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+const char kVersionsFile[] = "versions.ini";
+const char kVersionsTempFile[] = "versions.ini.tmp";
+// A hundred records of the widest fields take about 75 KB.
+const DWORD kMostVersionsBytes = 1024 * 1024;
+
+// The file's bytes: empty when there is none.
+VersionsFileResult readVersionsFile(std::string& bytes)
+{
+    VersionsFileResult result{VersionsFileChange::done, VersionsEdit::done, 0};
+    HANDLE file = CreateFileA(kVersionsFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        result.error = GetLastError();
+        if (result.error != ERROR_FILE_NOT_FOUND)
+            result.change = VersionsFileChange::failed;
+        return result;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) {
+        result = {VersionsFileChange::failed, VersionsEdit::done, GetLastError()};
+    } else if (size.QuadPart > kMostVersionsBytes) {
+        result.change = VersionsFileChange::tooLarge;
+    } else {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        DWORD got = 0;
+        if (!bytes.empty() &&
+            (!ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size()))
+            result = {VersionsFileChange::failed, VersionsEdit::done, got == 0 ? GetLastError() : ERROR_READ_FAULT};
+    }
+    CloseHandle(file);
+    return result;
+}
+
+VersionsFileResult writeVersionsFile(const std::string& bytes)
+{
+    // Windows refuses to move a file over a read-only one; Wine would not.
+    DWORD attributes = GetFileAttributesA(kVersionsFile);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return {VersionsFileChange::readOnly, VersionsEdit::done, ERROR_ACCESS_DENIED};
+    DWORD error = replaceFileWhole(kVersionsFile, kVersionsTempFile, bytes.data(), static_cast<DWORD>(bytes.size()));
+    return {error == 0 ? VersionsFileChange::done : VersionsFileChange::failed, VersionsEdit::done, error};
+}
+
+bool sameRecord(const EmulatorVersion& a, const EmulatorVersion& b)
+{
+    return std::strcmp(a.name, b.name) == 0 && std::strcmp(a.command, b.command) == 0 &&
+           std::strcmp(a.versionId, b.versionId) == 0;
+}
+
+} // namespace
 
 int loadVersions(HWND comboBox)
 {
     // Binary mode: the reader drops CR before LF itself and must not stop at a Ctrl-Z.
-    std::FILE* file = std::fopen("versions.ini", "rb");
+    std::FILE* file = std::fopen(kVersionsFile, "rb");
     if (!file)
         return -1;
     versionCount = readVersions(file, versionTable, kMaxVersions);
@@ -19,10 +77,48 @@ int loadVersions(HWND comboBox)
     return 0;
 }
 
+void reloadVersions(HWND comboBox)
+{
+    SendMessageA(comboBox, CB_RESETCONTENT, 0, 0);
+    std::memset(versionTable, 0, sizeof versionTable);
+    versionCount = 0;
+    forgetVersionSlots();
+    loadVersions(comboBox);
+}
+
 bool checkVersionIndex(int versionIndex, const char* title)
 {
     if (versionIndex >= 0 && versionIndex < versionCount)
         return true;
     showMessage("No emulator version is listed. Add your emulators to versions.ini and start Hobrin again.", title);
     return false;
+}
+
+VersionsFileResult addVersionToFile(const NewVersion& version)
+{
+    std::string bytes;
+    VersionsFileResult result = readVersionsFile(bytes);
+    if (result.change != VersionsFileChange::done)
+        return result;
+    result.edit = appendVersion(bytes, version);
+    if (result.edit != VersionsEdit::done) {
+        result.change = VersionsFileChange::refused;
+        return result;
+    }
+    return writeVersionsFile(bytes);
+}
+
+VersionsFileResult removeVersionFromFile(int versionIndex)
+{
+    std::string bytes;
+    VersionsFileResult result = readVersionsFile(bytes);
+    if (result.change != VersionsFileChange::done)
+        return result;
+    // Edited outside since it was read, the file may hold another record there.
+    std::unique_ptr<EmulatorVersion[]> table(new EmulatorVersion[kMaxVersions]);
+    int count = readVersionsText(bytes.data(), bytes.size(), table.get(), kMaxVersions, nullptr);
+    if (versionIndex < 0 || versionIndex >= count || versionIndex >= versionCount ||
+        !sameRecord(table[versionIndex], versionTable[versionIndex]) || !removeVersion(bytes, versionIndex))
+        return {VersionsFileChange::changedOutside, VersionsEdit::done, 0};
+    return writeVersionsFile(bytes);
 }

@@ -9,6 +9,7 @@
 #define IDD_SCORE_PROPERTIES 108
 #define IDD_DOWNLOAD 109
 #define IDD_CONSOLE_OUTPUT 110
+#define IDD_ADD_VERSION 111
 
 // Main window (101)
 #define IDC_MAIN_EXIT 1
@@ -42,6 +43,8 @@
 #define IDC_MAIN_KEEP_CFG 1044
 #define IDC_MAIN_SHOW_CONSOLE 1046
 #define IDC_MAIN_ADDITIONAL_PARAMETERS 1047
+#define IDC_MAIN_ADD_VERSION 1048
+#define IDC_MAIN_REMOVE_VERSION 1049
 
 // About box (103)
 #define IDC_ABOUT_OK 1
@@ -72,6 +75,13 @@
 // Console output (110)
 #define IDC_CONSOLE_CLOSE 1
 #define IDC_CONSOLE_TEXT 1045
+
+// Add MAME version (111)
+#define IDC_ADD_OK 1
+#define IDC_ADD_CANCEL 2
+#define IDC_ADD_COMMAND 1050
+#define IDC_ADD_NAME 1051
+#define IDC_ADD_VERSION_ID 1052
 
 // Controls that are never addressed by the program
 #define IDC_STATIC -1

@@ -25,7 +25,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (!checkWorkingFolderWritable())
         return kFolderNotWritable;
     cancelRequested = 0;
-    InitCommonControls();
+    // The classes of Common Controls 6 that the windows use: the standard
+    // controls in today's look and the frameskip level's up-down.
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&classes);
     appInstance = instance;
     setSettingsDefaults(settings);
     loadSettings();

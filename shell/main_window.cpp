@@ -4,10 +4,12 @@
 #include "emulator/game_list.h"
 #include "emulator/game_list_win.h"
 #include "emulator/launch.h"
+#include "emulator/versions.h"
 #include "emulator/versions_win.h"
 #include "online/feeds.h"
 #include "online/score_properties.h"
 #include "shell/about.h"
+#include "shell/add_version.h"
 #include "shell/app.h"
 #include "common/bounded_text.h"
 #include "common/message.h"
@@ -136,7 +138,19 @@ void showOptions(HWND window)
     check(window, IDC_MAIN_SHOW_CONSOLE, settings.showConsole == 1);
 }
 
-void onOpen(HWND window)
+// A first start, or every version removed: the label says what to do, and
+// "Add..." waits for the player.
+void showNoVersionYet(HWND window)
+{
+    SendDlgItemMessageA(window, IDC_MAIN_GAME_LIST, LB_RESETCONTENT, 0, 0);
+    clearGameTable();
+    SetDlgItemTextA(window, IDC_MAIN_TOTAL, "No MAME version yet: press Add... to choose your MAME");
+    EnableWindow(GetDlgItem(window, IDC_MAIN_REMOVE_VERSION), FALSE);
+    SendMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_MAIN_ADD_VERSION)), TRUE);
+}
+
+// Returns whether the dialog manager is to set the first focus.
+bool onOpen(HWND window)
 {
     announceMainWindow(window);
     for (const char* rate : kSampleRates)
@@ -151,9 +165,14 @@ void onOpen(HWND window)
     SendDlgItemMessageA(window, IDC_MAIN_FRAMESKIP_UPDOWN, UDM_SETPOS, 0,
                         MAKELPARAM(static_cast<WORD>(lowHalf(settings.frameskipLevel)), 0));
     loadVersions(GetDlgItem(window, IDC_MAIN_VERSION));
-    setTotal(window, buildGameList(GetDlgItem(window, IDC_MAIN_GAME_LIST), 0));
+    if (versionCount > 0)
+        setTotal(window, buildGameList(GetDlgItem(window, IDC_MAIN_GAME_LIST), 0));
     SendDlgItemMessageA(window, IDC_MAIN_VERSION, CB_SETCURSEL, 0, 0);
     enableControls(window, kControlsEnabledAtOpening, true);
+    if (versionCount > 0)
+        return true;
+    showNoVersionYet(window);
+    return false;
 }
 
 void onClose(HWND window)
@@ -227,10 +246,9 @@ void launchPlayback(HWND window)
                     nullptr);
 }
 
-void onRefresh(HWND window)
+// Lists the games of the selected version behind the splash, the main window hidden.
+void rebuildGameList(HWND window)
 {
-    if (!checkVersionIndex(selectedVersion(window), "Refresh game list"))
-        return;
     HWND gameList = GetDlgItem(window, IDC_MAIN_GAME_LIST);
     SendMessageA(gameList, LB_RESETCONTENT, 0, 0);
     HWND splash = openSplash(window, "Loading MAME game list - please wait...");
@@ -239,6 +257,43 @@ void onRefresh(HWND window)
     if (splash)
         DestroyWindow(splash);
     ShowWindow(window, SW_SHOW);
+}
+
+void onRefresh(HWND window)
+{
+    if (checkVersionIndex(selectedVersion(window), "Refresh game list"))
+        rebuildGameList(window);
+}
+
+// After the versions were loaded anew: version `index` (the last one when
+// past the end) is selected and its games listed at once.
+void showVersion(HWND window, int index)
+{
+    if (versionCount == 0) {
+        showNoVersionYet(window);
+        return;
+    }
+    if (index >= versionCount)
+        index = versionCount - 1;
+    SendDlgItemMessageA(window, IDC_MAIN_VERSION, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    EnableWindow(GetDlgItem(window, IDC_MAIN_REMOVE_VERSION), TRUE);
+    rebuildGameList(window);
+}
+
+void onAddVersion(HWND window)
+{
+    int added = addEmulatorVersion(window, GetDlgItem(window, IDC_MAIN_VERSION));
+    if (added >= 0)
+        showVersion(window, added);
+}
+
+void onRemoveVersion(HWND window)
+{
+    int version = selectedVersion(window);
+    if (!checkVersionIndex(version, "Remove MAME version"))
+        return;
+    if (removeEmulatorVersion(window, GetDlgItem(window, IDC_MAIN_VERSION), version))
+        showVersion(window, version);
 }
 
 void onFind(HWND window)
@@ -348,6 +403,8 @@ void onCommand(HWND window, WORD id, WORD notification)
     case IDC_MAIN_NO_SOUND: onToggleSound(window); break;
     case IDC_MAIN_ABOUT: runAboutBox(window); break;
     case IDC_MAIN_REFRESH: onRefresh(window); break;
+    case IDC_MAIN_ADD_VERSION: onAddVersion(window); break;
+    case IDC_MAIN_REMOVE_VERSION: onRemoveVersion(window); break;
     case IDC_MAIN_FIND: onFind(window); break;
     case IDC_MAIN_GOTO: onFieldFocus(window, notification, IDC_MAIN_FIND); break;
     case IDC_MAIN_SPLIT: onFieldFocus(window, notification, IDC_MAIN_HIGH_SCORES); break;
@@ -363,7 +420,7 @@ void onCommand(HWND window, WORD id, WORD notification)
 INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG: onOpen(window); return TRUE;
+    case WM_INITDIALOG: return onOpen(window) ? TRUE : FALSE;
     case WM_COMMAND: onCommand(window, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_CLOSE: onClose(window); return TRUE;
     case kShowScoreLinesMessage:

@@ -136,14 +136,8 @@ bool checkWorkingFolderWritable()
 
 void reportSettingsNotSaved(DWORD error)
 {
-    char reason[256] = "";
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
-                                  sizeof reason, nullptr);
-    // The system's text ends with a line break.
-    while (length > 0 && (reason[length - 1] == '\r' || reason[length - 1] == '\n' || reason[length - 1] == ' '))
-        reason[--length] = '\0';
-    if (length == 0)
-        formatText(reason, sizeof reason, "Error %lu.", static_cast<unsigned long>(error));
+    char reason[256];
+    systemErrorText(error, reason, sizeof reason);
     char folder[MAX_PATH + 1];
     folderPath(folder, sizeof folder);
     char message[1024];

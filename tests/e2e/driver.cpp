@@ -352,7 +352,7 @@ std::vector<std::string> visibleWindowTitles(DWORD processId)
     return titles;
 }
 
-std::string answerMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs)
+std::string answerMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs, int button)
 {
     HWND box = nullptr;
     waitUntil([&] { return (box = findMessageBox(processId, title)) != nullptr; }, timeoutMs);
@@ -365,7 +365,7 @@ std::string answerMessageBox(DWORD processId, const std::string& title, DWORD ti
     // loop starts, and messages that abort on a hung thread fail meanwhile.
     waitUntil([&] { return !IsHungAppWindow(box); });
     std::string message = text(box, kMessageBoxTextId);
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     EXPECT_TRUE(waitUntilGone(box)) << "message box \"" << title << "\" stayed open";
     return message;
 }

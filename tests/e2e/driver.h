@@ -68,8 +68,9 @@ int upDownPosition(HWND dialog, int id);
 // The titles of the visible top-level windows of process `processId`.
 std::vector<std::string> visibleWindowTitles(DWORD processId);
 
-// Waits for a message box, returns its text and presses OK.
-std::string answerMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs = kDefaultTimeoutMs);
+// Waits for a message box, returns its text and presses OK (or `button`).
+std::string answerMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs = kDefaultTimeoutMs,
+                             int button = IDOK);
 
 // Drives an open or save dialog: types `fileName` and confirms.
 void chooseFile(DWORD processId, const std::string& title, const std::string& fileName);

@@ -342,16 +342,4 @@ TEST_F(GameListTest, MissingEmulatorIsReportedAtStartUp)
     EXPECT_EQ(total(window), "Total number of MAME drivers: -1");
 }
 
-TEST_F(GameListTest, RefreshWithoutVersionsTellsTheUser)
-{
-    deleteFile("versions.ini");
-    ASSERT_TRUE(launch());
-    answerMessageBox(processId(), "Error");
-    HWND window = waitForMainWindow();
-    ASSERT_NE(window, nullptr);
-    press(window, IDC_MAIN_REFRESH);
-    EXPECT_NE(answerMessageBox(processId(), "Refresh game list").find("versions.ini"), std::string::npos);
-    EXPECT_TRUE(IsWindowVisible(window));
-}
-
 } // namespace

@@ -58,19 +58,6 @@ TEST_F(MainWindowTest, ReadsAVersionsFileWithCrLfIndentsAndBlankLines)
     EXPECT_EQ(comboLines(window, IDC_MAIN_VERSION), (std::vector<std::string>{"First build  ", "Second build"}));
 }
 
-TEST_F(MainWindowTest, OpensWithoutAVersionsFile)
-{
-    deleteFile("versions.ini");
-    ASSERT_TRUE(launch());
-    EXPECT_NE(answerMessageBox(processId(), "Error").find("versions.ini"), std::string::npos);
-    HWND window = waitForMainWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(text(window, IDC_MAIN_TOTAL), "Total number of MAME drivers: -1");
-    EXPECT_TRUE(comboLines(window, IDC_MAIN_VERSION).empty());
-    EXPECT_EQ(comboSelection(window, IDC_MAIN_VERSION), -1);
-    EXPECT_EQ(closeWithCloseBox(), 0u);
-}
-
 TEST_F(MainWindowTest, EscapeDoesNothing)
 {
     HWND window = start();
