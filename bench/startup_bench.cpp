@@ -7,8 +7,10 @@
 // print theirs (it refuses the sort switch, and the program sorts). Those
 // are a player's starts after the first: the emulator is known from
 // emulators.ini, so the floor is the bare dialog running the one listing
-// that a player needs, start by start in pairs. "Refresh game list" is
-// timed beside that same listing.
+// that a player needs, start by start in turns, in the classic look and in
+// today's (the manifest of Common Controls 6, as hobrin.exe has it). The
+// list holds the systems alone, not the devices after them. "Refresh game
+// list" is timed beside that same listing.
 // Prints figures for tools/bench_report.py; it fails nothing.
 #include "bench/bench_win.h"
 
@@ -116,16 +118,22 @@ std::string readAll(const char* path)
 bool benchTodaysListing(const char* listingPath)
 {
     std::string listing = readAll(listingPath);
+    // The systems: the lines of a game, sorted by short name, up to the
+    // first device, where that order breaks.
     int games = 0;
-    bool quoted = false;
-    for (char c : listing) {
-        if (c == '\n') {
-            games += quoted ? 1 : 0;
-            quoted = false;
-        }
-        quoted = quoted || c == '"';
+    std::string previous;
+    for (std::size_t start = 0; start < listing.size();) {
+        std::size_t end = listing.find('\n', start);
+        std::string line = listing.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? listing.size() : end + 1;
+        if (line.find('"') == std::string::npos)
+            continue;
+        std::string name = line.substr(0, line.find(' '));
+        if (!previous.empty() && name < previous)
+            break;
+        previous = name;
+        ++games;
     }
-    games += quoted ? 1 : 0;
     std::string folder = prepareProgramFolder("hobrin-bench-today", 0);
     if (folder.empty() || listing.empty() || !writeFile(folder + "\\standin-listing.txt", listing) ||
         !writeFile(folder + "\\standin-control.txt", "kind=today\n") ||
@@ -139,16 +147,19 @@ bool benchTodaysListing(const char* listingPath)
         Memory memory{};
         startMs(binaries + "\\hobrin.exe", folder, "Hobrin", memory);
     }
-    std::vector<double> bare, hobrin, added, refresh, refreshFloor, refreshAdded, hobrinPrivate, hobrinWorking;
+    std::vector<double> bare, bareThemed, hobrin, added, addedThemed, refresh, refreshFloor, refreshAdded,
+        hobrinPrivate, hobrinWorking;
     for (int round = 0; round < kTodayRounds; ++round) {
         Memory memory{};
         bare.push_back(startMs(binaries + "\\bench_bare_dialog.exe", folder, "Bare dialog", memory));
+        bareThemed.push_back(startMs(binaries + "\\bench_bare_dialog_themed.exe", folder, "Bare dialog", memory));
         Program program;
         HWND window = nullptr;
         hobrin.push_back(startMs(program, binaries + "\\hobrin.exe", folder, "Hobrin", memory, window));
         hobrinPrivate.push_back(memory.privateMiB);
         hobrinWorking.push_back(memory.workingSetMiB);
         added.push_back(hobrin.back() - bare.back());
+        addedThemed.push_back(hobrin.back() - bareThemed.back());
         refreshFloor.push_back(emulatorListingMs(folder, " -listfull", true));
         refresh.push_back(window ? refreshMs(window) : -1.0);
         refreshAdded.push_back(refresh.back() - refreshFloor.back());
@@ -157,6 +168,8 @@ bool benchTodaysListing(const char* listingPath)
     printFigure("today.bare_ms", median(bare));
     printFigure("today.hobrin_ms", median(hobrin));
     printFigure("today.added_ms", median(added));
+    printFigure("today.bare_themed_ms", median(bareThemed));
+    printFigure("today.added_themed_ms", median(addedThemed));
     printFigure("today.refresh_emulator_ms", median(refreshFloor));
     printFigure("today.refresh_ms", median(refresh));
     printFigure("today.refresh_added_ms", median(refreshAdded));

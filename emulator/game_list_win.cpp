@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <process.h>
+
 namespace {
 
 const char kListingFile[] = "gamelist.tmp";
@@ -26,6 +28,35 @@ const DWORD kListXmlLimitMs = 10000;
 // Kept out of the stack: the read buffer of the scan is 16 KiB.
 ListingStream listing;
 
+// A message for the player, shown by the thread that owns the windows once
+// the listing is done.
+struct Notice {
+    char text[256];
+    const char* title;
+};
+
+// The one list build under way: the listing runs, and the table is filled,
+// cut and sorted, on a thread of its own while the window is made. Only
+// that thread touches the tables until finishGameList has waited for it.
+struct ListJob {
+    HANDLE thread; // null when it ran on the caller's thread
+    int versionIndex;
+    int sortByDriver;
+    int count;
+    Notice notices[4];
+    int noticeCount;
+};
+ListJob job;
+
+void notify(const char* text, const char* title)
+{
+    if (job.noticeCount == static_cast<int>(sizeof job.notices / sizeof job.notices[0]))
+        return;
+    Notice& notice = job.notices[job.noticeCount++];
+    copyText(notice.text, sizeof notice.text, text);
+    notice.title = title;
+}
+
 // Runs the listing with its standard output in the listing file and waits
 // for it; its exit code goes to `exitCode`. No command interpreter is
 // involved: there is none to rely on on every system. Returns 0, or -1 / -2
@@ -33,19 +64,18 @@ ListingStream listing;
 int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
 {
     char line[512];
-    if (!composeListingCommand(line, sizeof line, versionTable[versionIndex].command, sortSwitch,
-                               settings.sortByDriver)) {
+    if (!composeListingCommand(line, sizeof line, versionTable[versionIndex].command, sortSwitch, job.sortByDriver)) {
         char message[256];
         formatText(message, sizeof message,
                    "The command of the emulator version \"%.64s\" is too long to list its games "
                    "(at most %i characters). Shorten it in versions.ini.",
                    versionTable[versionIndex].name, static_cast<int>(sizeof line - 23));
-        showMessage(message, "Fatal error");
+        notify(message, "Fatal error");
         return -1;
     }
     HANDLE output = openInheritable(kListingFile, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
     if (output == INVALID_HANDLE_VALUE) {
-        showMessage("Cannot open MAME game list", "Fatal Error");
+        notify("Cannot open MAME game list", "Fatal Error");
         return -2;
     }
     DWORD error = 0;
@@ -53,7 +83,7 @@ int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
     CloseHandle(output);
     if (!process) {
         deleteRunOutput(kListingFile);
-        showMessage("Cannot call MAME", "Fatal error");
+        notify("Cannot call MAME", "Fatal error");
         return -1;
     }
     exitCode = waitForProcess(process);
@@ -67,7 +97,7 @@ int readListing()
 {
     std::FILE* file = std::fopen(kListingFile, "rb");
     if (!file) {
-        showMessage("Cannot open MAME game list", "Fatal Error");
+        notify("Cannot open MAME game list", "Fatal Error");
         return -2;
     }
     openListingFile(listing, file);
@@ -174,7 +204,7 @@ int listInOrder(int versionIndex)
         keepSystemsOnly(versionIndex, forms);
         if (count != kGameListFull)
             count = static_cast<int>(gameTable.size());
-        sortGameTable(settings.sortByDriver == 1 ? GameOrder::byShortName : GameOrder::byName);
+        sortGameTable(job.sortByDriver == 1 ? GameOrder::byShortName : GameOrder::byName);
     }
     rememberEmulatorForms(versionIndex);
     return count;
@@ -198,15 +228,43 @@ void showGames(HWND listBox)
     endListFill(listBox);
 }
 
+unsigned __stdcall listOnThread(void*)
+{
+    job.count = listInOrder(job.versionIndex);
+    return 0;
+}
+
 } // namespace
 
-int buildGameList(HWND listBox, int versionIndex)
+void startGameList(int versionIndex, int sortByDriver)
 {
-    if (!checkVersionIndex(versionIndex, "Error")) {
+    job = ListJob{};
+    job.versionIndex = versionIndex;
+    job.sortByDriver = sortByDriver;
+    if (versionIndex < 0 || versionIndex >= versionCount) {
+        job.count = -1;
+        return;
+    }
+    job.thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, listOnThread, nullptr, 0, nullptr));
+    if (!job.thread)
+        job.count = listInOrder(versionIndex);
+}
+
+int finishGameList(HWND listBox)
+{
+    if (job.thread) {
+        WaitForSingleObject(job.thread, INFINITE);
+        CloseHandle(job.thread);
+        job.thread = nullptr;
+    }
+    for (int i = 0; i < job.noticeCount; ++i)
+        showMessage(job.notices[i].text, job.notices[i].title);
+    job.noticeCount = 0;
+    if (!checkVersionIndex(job.versionIndex, "Error")) {
         clearGameTable();
         return -1;
     }
-    int count = listInOrder(versionIndex);
+    int count = job.count;
     if (count == -1 || count == -2) {
         // The list box shows no game now, so no index may name one.
         clearGameTable();
@@ -216,4 +274,10 @@ int buildGameList(HWND listBox, int versionIndex)
     if (count == kGameListFull)
         showMessage("Game list limit exceeded :/", "Error");
     return count;
+}
+
+int buildGameList(HWND listBox, int versionIndex)
+{
+    startGameList(versionIndex, settings.sortByDriver);
+    return finishGameList(listBox);
 }

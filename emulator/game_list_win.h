@@ -8,3 +8,12 @@
 // games, or -1 (no listing could be started), -2 (the listing file cannot be
 // opened), -10 (the table limit was reached).
 int buildGameList(HWND listBox, int versionIndex);
+
+// The same in two steps, so that the emulator lists while the window is
+// made: the first starts the listing of `versionIndex` (read, cut to the
+// systems and sorted) on a thread of its own, the second waits for it,
+// tells the player what went wrong, and fills `listBox`. Until the second
+// returns, the caller touches neither the game table nor what is known of
+// the emulators.
+void startGameList(int versionIndex, int sortByDriver);
+int finishGameList(HWND listBox);

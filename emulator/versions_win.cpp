@@ -64,7 +64,7 @@ bool sameRecord(const EmulatorVersion& a, const EmulatorVersion& b)
 
 } // namespace
 
-int loadVersions(HWND comboBox)
+int readVersionTable()
 {
     // Binary mode: the reader drops CR before LF itself and must not stop at a Ctrl-Z.
     std::FILE* file = std::fopen(kVersionsFile, "rb");
@@ -72,9 +72,20 @@ int loadVersions(HWND comboBox)
         return -1;
     versionCount = readVersions(file, versionTable, kMaxVersions);
     std::fclose(file);
+    return 0;
+}
+
+void listVersions(HWND comboBox)
+{
     for (int i = 0; i < versionCount; ++i)
         SendMessageA(comboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(versionTable[i].name));
-    return 0;
+}
+
+int loadVersions(HWND comboBox)
+{
+    int result = readVersionTable();
+    listVersions(comboBox);
+    return result;
 }
 
 void reloadVersions(HWND comboBox)

@@ -8,6 +8,10 @@
 // Returns -1 when the file cannot be opened (nothing is listed), else 0.
 int loadVersions(HWND comboBox);
 
+// The same in two steps: the table alone, then its names into `comboBox`.
+int readVersionTable();
+void listVersions(HWND comboBox);
+
 // Empties `comboBox` and the table and loads the file again. What the
 // program learned of each slot is recalled anew from emulators.ini.
 void reloadVersions(HWND comboBox);

@@ -6,6 +6,9 @@
 #include "shell/settings.h"
 #include "shell/settings_file.h"
 #include "shell/working_folder.h"
+#include "emulator/game_list_win.h"
+#include "emulator/versions.h"
+#include "emulator/versions_win.h"
 #include "online/download.h"
 #include "resource.h"
 
@@ -32,6 +35,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     appInstance = instance;
     setSettingsDefaults(settings);
     loadSettings();
+    // The emulator lists its games while the window is made.
+    readVersionTable();
+    if (versionCount > 0)
+        startGameList(0, settings.sortByDriver);
 
     INT_PTR result = DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_MAIN), GetDesktopWindow(), mainWindowProc, 0);
     finishDownloadBeforeExit();

@@ -164,9 +164,10 @@ bool onOpen(HWND window)
     check(window, IDC_MAIN_AUTO_FRAMESKIP, settings.autoFrameskip == 1);
     SendDlgItemMessageA(window, IDC_MAIN_FRAMESKIP_UPDOWN, UDM_SETPOS, 0,
                         MAKELPARAM(static_cast<WORD>(lowHalf(settings.frameskipLevel)), 0));
-    loadVersions(GetDlgItem(window, IDC_MAIN_VERSION));
+    // The versions were read, and the first one's listing started, before the window was made.
+    listVersions(GetDlgItem(window, IDC_MAIN_VERSION));
     if (versionCount > 0)
-        setTotal(window, buildGameList(GetDlgItem(window, IDC_MAIN_GAME_LIST), 0));
+        setTotal(window, finishGameList(GetDlgItem(window, IDC_MAIN_GAME_LIST)));
     SendDlgItemMessageA(window, IDC_MAIN_VERSION, CB_SETCURSEL, 0, 0);
     enableControls(window, kControlsEnabledAtOpening, true);
     if (versionCount > 0)
