@@ -16,6 +16,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 #include <process.h>
 
@@ -45,6 +47,9 @@ struct ListJob {
     int count;
     Notice notices[4];
     int noticeCount;
+    // The titles as the list box keeps them, in UTF-16, each ended by a
+    // zero: converted beside the making of the window too.
+    std::wstring titles;
 };
 ListJob job;
 
@@ -210,27 +215,46 @@ int listInOrder(int versionIndex)
     return count;
 }
 
+// The list box keeps its lines in UTF-16: converted in one block, rather
+// than by the ANSI message into a block of its own for each of 40,000
+// lines. A description never has more characters than bytes.
+void convertTitles()
+{
+    std::size_t bytes = 0;
+    for (const GameEntry& game : gameTable)
+        bytes += std::strlen(game.description) + 1;
+    job.titles.assign(bytes, L'\0');
+    std::size_t at = 0;
+    for (const GameEntry& game : gameTable) {
+        int length = MultiByteToWideChar(CP_ACP, 0, game.description, -1, &job.titles[at],
+                                         static_cast<int>(job.titles.size() - at));
+        at += length > 0 ? static_cast<std::size_t>(length) : 1;
+    }
+}
+
 void showGames(HWND listBox)
 {
-    DWORD bytes = 0;
-    for (const GameEntry& game : gameTable)
-        bytes += static_cast<DWORD>(std::strlen(game.description) + 1);
-    beginListFill(listBox, FillMode::append, static_cast<int>(gameTable.size()), bytes);
-    // The list box keeps its lines in UTF-16: converted here into one
-    // buffer, rather than by the ANSI message into a block of its own for
-    // each of 45,000 lines. A description never has more characters than bytes.
-    wchar_t wide[kDescriptionSize];
-    for (const GameEntry& game : gameTable) {
-        if (MultiByteToWideChar(CP_ACP, 0, game.description, -1, wide, kDescriptionSize) <= 0)
-            wide[0] = L'\0';
-        SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide));
+    beginListFill(listBox, FillMode::append, static_cast<int>(gameTable.size()),
+                  static_cast<DWORD>(job.titles.size() * sizeof(wchar_t)));
+    const wchar_t* title = job.titles.c_str();
+    for (std::size_t i = 0; i < gameTable.size(); ++i) {
+        SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title));
+        title += std::wcslen(title) + 1;
     }
     endListFill(listBox);
+    job.titles = std::wstring();
+}
+
+void listGamesForJob()
+{
+    job.count = listInOrder(job.versionIndex);
+    if (job.count != -1 && job.count != -2)
+        convertTitles();
 }
 
 unsigned __stdcall listOnThread(void*)
 {
-    job.count = listInOrder(job.versionIndex);
+    listGamesForJob();
     return 0;
 }
 
@@ -247,7 +271,7 @@ void startGameList(int versionIndex, int sortByDriver)
     }
     job.thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, listOnThread, nullptr, 0, nullptr));
     if (!job.thread)
-        job.count = listInOrder(versionIndex);
+        listGamesForJob();
 }
 
 int finishGameList(HWND listBox)
