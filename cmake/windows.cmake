@@ -60,6 +60,7 @@ add_library(hobrin_objects OBJECT
     common/message.cpp
     common/list_fill.cpp
     common/file_replace.cpp
+    common/late_dlls.cpp
     emulator/console_output.cpp
     emulator/emulator_forms_win.cpp
     emulator/emulator_identity_win.cpp
@@ -86,7 +87,8 @@ function(hobrin_program name service_url)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
     target_compile_definitions(${name} PRIVATE HOBRIN_SERVICE_URL="${service_url}")
     target_link_libraries(${name} PRIVATE minizip)
-    target_link_libraries(${name} PRIVATE hobrin_core comctl32 comdlg32 wininet gdi32 user32 kernel32)
+    # The common dialogs and WinINet are loaded at their first use (common/late_dlls.cpp).
+    target_link_libraries(${name} PRIVATE hobrin_core comctl32 gdi32 user32 kernel32)
 endfunction()
 
 hobrin_program(hobrin "${HOBRIN_SERVICE_URL}")

@@ -1,5 +1,6 @@
 // Downloading a score's zipped recording: the download window and its worker thread.
 #include "online/download.h"
+#include "common/late_dlls.h"
 
 #include "common/bounded_text.h"
 #include "common/message.h"
@@ -118,15 +119,15 @@ unsigned __stdcall downloadRecording(void* name)
     }
     DWORD status = 0;
     DWORD statusSize = sizeof status;
-    if (!HttpQueryInfoA(session.answer, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize,
-                        nullptr) ||
+    if (!late::HttpQueryInfoA(session.answer, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize,
+                              nullptr) ||
         status != HTTP_STATUS_OK)
         return fail("Cannot retrieve data from URL", "Can't download");
 
     DWORD length = 0;
     DWORD lengthSize = sizeof length;
-    bool lengthKnown = HttpQueryInfoA(session.answer, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
-                                      &lengthSize, nullptr) != FALSE;
+    bool lengthKnown = late::HttpQueryInfoA(session.answer, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
+                                            &lengthSize, nullptr) != FALSE;
     char block[kBlockSize];
     unsigned long long received = 0;
     DWORD lastShown = GetTickCount() - kProgressIntervalMs;
@@ -137,7 +138,7 @@ unsigned __stdcall downloadRecording(void* name)
             return kDownloadFailed;
         }
         DWORD got = 0;
-        if (!InternetReadFile(session.answer, block, kBlockSize, &got))
+        if (!late::InternetReadFile(session.answer, block, kBlockSize, &got))
             return fail("Cannot retrieve data from URL", "Can't download");
         if (got >= 6 && std::memcmp(block, "<HTML>", 6) == 0)
             return fail("HTML received instead of zip - probable server error", "Can't download");
@@ -185,7 +186,7 @@ bool askSavePath(HWND window, const ScoreRecord& record)
 
     prepareFileDialog(window, "Zipped MAME Input logs (*.zip)\0*.zip\0All files\0*.*\0", savePath, sizeof savePath,
                       "Save downloaded recording as...");
-    return GetSaveFileNameA(&fileDialog) == 1;
+    return late::GetSaveFileNameA(&fileDialog) == 1;
 }
 
 // Creates the temporary file beside the chosen path, before anything is

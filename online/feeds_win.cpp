@@ -1,5 +1,6 @@
 // The two score feeds: worker threads that fetch a feed from the YORL service and fill the score list.
 #include "online/feeds.h"
+#include "common/late_dlls.h"
 
 #include "online/score_record.h"
 #include "online/service.h"
@@ -70,12 +71,12 @@ FetchResult readAnswer(ServiceRequest& request, const char* address, char* answe
     }
     DWORD status = 0;
     DWORD statusSize = sizeof status;
-    bool answered = HttpQueryInfoA(request.answer, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
-                                   &statusSize, nullptr) &&
+    bool answered = late::HttpQueryInfoA(request.answer, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                                         &statusSize, nullptr) &&
                     status == HTTP_STATUS_OK;
     while (answered && received < cap) {
         DWORD got = 0;
-        if (!InternetReadFile(request.answer, answer + received, static_cast<DWORD>(cap - received), &got)) {
+        if (!late::InternetReadFile(request.answer, answer + received, static_cast<DWORD>(cap - received), &got)) {
             answered = false;
             break;
         }
@@ -167,7 +168,7 @@ FetchResult fetchAnswer(const char* address, char* answer, std::size_t cap, std:
         EnterCriticalSection(&fetch->lock);
         fetch->cancelled = true;
         if (fetch->request.session)
-            InternetCloseHandle(fetch->request.session);
+            late::InternetCloseHandle(fetch->request.session);
         LeaveCriticalSection(&fetch->lock);
     }
     CloseHandle(thread);

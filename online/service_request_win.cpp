@@ -1,6 +1,7 @@
 // One request to the YORL service: bounded waits, and redirects followed by
 // the program itself so that an https service never hands it to plain http.
 #include "online/service_request_win.h"
+#include "common/late_dlls.h"
 
 #include "common/bounded_text.h"
 #include "online/redirect.h"
@@ -28,15 +29,15 @@ const DWORD kRequestFlags = INTERNET_FLAG_RAW_DATA | INTERNET_FLAG_RELOAD | INTE
 void boundWaits(HINTERNET handle)
 {
     DWORD timeout = kServiceTimeoutMs;
-    InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
-    InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
-    InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+    late::InternetSetOptionA(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
+    late::InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
+    late::InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
 }
 
 void closeHandle(HINTERNET& handle)
 {
     if (handle)
-        InternetCloseHandle(handle);
+        late::InternetCloseHandle(handle);
     handle = nullptr;
 }
 
@@ -56,7 +57,7 @@ bool sendOnce(ServiceRequest& request, const char* address)
     parts.dwUrlPathLength = sizeof path;
     parts.lpszExtraInfo = query;
     parts.dwExtraInfoLength = sizeof query;
-    if (!InternetCrackUrlA(address, 0, 0, &parts) || host[0] == '\0' ||
+    if (!late::InternetCrackUrlA(address, 0, 0, &parts) || host[0] == '\0' ||
         (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS))
         return false;
     char object[2 * kMaxAddress];
@@ -64,16 +65,16 @@ bool sendOnce(ServiceRequest& request, const char* address)
         return false;
 
     request.connection =
-        InternetConnectA(request.session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+        late::InternetConnectA(request.session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     if (!request.connection)
         return false;
     boundWaits(request.connection);
     DWORD flags = kRequestFlags | (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
-    request.answer = HttpOpenRequestA(request.connection, "GET", object, nullptr, nullptr, nullptr, flags, 0);
+    request.answer = late::HttpOpenRequestA(request.connection, "GET", object, nullptr, nullptr, nullptr, flags, 0);
     if (!request.answer)
         return false;
     boundWaits(request.answer);
-    return HttpSendRequestA(request.answer, nullptr, 0, nullptr, 0) != FALSE;
+    return late::HttpSendRequestA(request.answer, nullptr, 0, nullptr, 0) != FALSE;
 }
 
 } // namespace
@@ -113,7 +114,7 @@ void ServiceRequest::forget()
 bool openServiceSession(ServiceRequest& request)
 {
     request.close();
-    request.session = InternetOpenA("Hobrin", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    request.session = late::InternetOpenA("Hobrin", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!request.session)
         return false;
     boundWaits(request.session);
@@ -135,14 +136,15 @@ RequestResult openServiceRequest(const char* address, ServiceRequest& request)
             return RequestResult::noConnection;
         DWORD status = 0;
         DWORD size = sizeof status;
-        if (!HttpQueryInfoA(request.answer, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+        if (!late::HttpQueryInfoA(request.answer, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                                  nullptr) ||
             !isRedirectStatus(status))
             return RequestResult::ok;
         // A redirect without a place to go is an answer like any other
         // that is not the one asked for.
         char location[kMaxAddress] = "";
         size = sizeof location - 1;
-        if (!HttpQueryInfoA(request.answer, HTTP_QUERY_LOCATION, location, &size, nullptr)) {
+        if (!late::HttpQueryInfoA(request.answer, HTTP_QUERY_LOCATION, location, &size, nullptr)) {
             if (GetLastError() == ERROR_HTTP_HEADER_NOT_FOUND)
                 return RequestResult::ok;
             return RequestResult::noConnection;

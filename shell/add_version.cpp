@@ -1,5 +1,6 @@
 // The "Add MAME version" dialog, and the main window's "Add..." and "Remove" of emulator versions.
 #include "shell/add_version.h"
+#include "common/late_dlls.h"
 
 #include "common/ascii.h"
 #include "common/bounded_text.h"
@@ -98,7 +99,7 @@ bool chooseProgram(HWND owner, char* path, DWORD size)
     dialog.nMaxFile = size;
     dialog.lpstrTitle = "Choose MAME's program";
     dialog.Flags = OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    return GetOpenFileNameA(&dialog) != FALSE;
+    return late::GetOpenFileNameA(&dialog) != FALSE;
 }
 
 // The command as versions.ini holds it: a path with a blank in quotes, so

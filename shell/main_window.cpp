@@ -1,5 +1,6 @@
 // The main window: game list, options, emulator launches and the score list.
 #include "shell/main_window.h"
+#include "common/late_dlls.h"
 
 #include "emulator/game_list.h"
 #include "emulator/game_list_win.h"
@@ -216,7 +217,7 @@ void playbackChosenRecording(HWND window)
 {
     char path[512] = "";
     prepareFileDialog(window, "MAME Input logs (*.inp)\0*.inp\0All files\0*.*\0", path, sizeof path, "Playback INP");
-    if (!GetOpenFileNameA(&fileDialog))
+    if (!late::GetOpenFileNameA(&fileDialog))
         return;
 
     char directory[512];
