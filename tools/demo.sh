@@ -3,8 +3,10 @@
 # (build/demo) beside the real MAME 0.251 (Debian's, through the MAME bridge)
 # as its first emulator version, the stand-in emulator as two older ones, and
 # the stand-in YORL service with sample scores. With a display, the program
-# runs until you close it. Without one, it runs on a private Xvfb: it shows
-# the About box, lists Pac-Man's high scores, opens one score, lists the
+# runs until you close it. Without one, it runs on a private Xvfb from a
+# first start, as a new player meets it: no versions.ini; it adds the
+# stand-in and MAME 0.251 with "Add...", shows the About box, lists
+# Pac-Man's high scores, opens one score, lists the
 # recent uploads, downloads the best Pac-Man recording and plays it back in
 # the version that made it, then plays Pong in MAME 0.251 with its console
 # output, records it and plays the recording back, saves a screenshot of
@@ -58,8 +60,9 @@ if [ -n "$interactive" ]; then
     exit 0
 fi
 
-# Each headless run starts as a first start does: no settings, no recordings.
-rm -rf hobrin.cfg inp cfg snap ./*.png ./*.rect
+# Each headless run starts as a first start does: no settings, no
+# recordings, no emulator listed or learned yet.
+rm -rf hobrin.cfg emulators.ini versions.ini inp cfg snap ./*.png ./*.rect
 ctl() { wine "$build/win/hobrin_demo_ctl.exe" "$@"; }
 # Saves the frame of a window beside screenshot NAME.png, as NAME.rect, for
 # tools/screenshots.sh: "frame NAME TITLE", or "frame NAME ID TEXT" for the
@@ -69,10 +72,32 @@ frame() {
     shift
     if [ $# -eq 1 ]; then ctl rect "$1"; else ctl rectwhen "$1" "$2"; fi | tr -d '\r' >"$demo/$name.rect"
 }
+# Adds the emulator at PATH with "Add...", as proposed; SHOT names the
+# screenshot of the "Add MAME version" dialog, if one is wanted.
+add_version() {
+    local path=$1 shot=${2:-}
+    ctl press Hobrin 1048 && ctl save "Choose MAME's program" "$(winepath -w "$demo")\\$path" &&
+        ctl wait "Add MAME version" || return 1
+    if [ -n "$shot" ]; then
+        sleep 1 && import -window root "$demo/$shot.png" && frame "$shot" "Add MAME version" || return 1
+    fi
+    ctl press "Add MAME version" 1 && ctl gone "Add MAME version" && ctl wait Hobrin
+}
 wine hobrin.exe &
 status=0
 if ctl wait Hobrin; then
     sleep 1  # let the first paint finish before the screenshot
+    import -window root "$demo/first-start.png" && frame first-start Hobrin || status=1
+    # The stand-in as a MAME of 2006, which made the best Pac-Man score, then
+    # MAME 0.251, whose games the list then shows.
+    if [ -n "$real_mame" ]; then
+        add_version mame-standin.exe && add_version 'mame0251\mame.exe' add-version || status=1
+    else
+        add_version mame-standin.exe add-version || status=1
+    fi
+    # The new version's games, listed behind the splash.
+    ctl lines Hobrin 1000 20 && ctl wait Hobrin || status=1
+    sleep 1
     import -window root "$demo/main-window.png"
     ctl press Hobrin 1011 && ctl wait "About Hobrin..." && sleep 1 &&
         import -window root "$demo/about-box.png" && frame about-box "About Hobrin..." && ctl press "About Hobrin..." 1
@@ -114,7 +139,8 @@ if ctl wait Hobrin; then
     done
     ctl wait Hobrin || status=1
     ctl close Hobrin && ctl gone Hobrin || status=1
-    echo "demo: screenshots in $demo: main-window.png about-box.png high-scores.png score-properties.png"
+    echo "demo: screenshots in $demo: first-start.png add-version.png main-window.png about-box.png"
+    echo "      high-scores.png score-properties.png"
     echo "      recent-uploads.png download.png playback-commandline.png commandline-view.png pong.png"
     echo "      console-output.png console-1002.png (recording Pong) console-1001.png (playing it back)"
     [ -f "$demo/inp/pong.inp" ] && echo "demo: MAME 0.251 recorded $demo/inp/pong.inp"

@@ -26,6 +26,8 @@ while read -r shot picture scale; do
     # -strip keeps the files the same from run to run (no time stamps).
     convert "$demo/$shot.png" -crop "$frame" +repage -resize "${scale:-100}%" -strip "$docs/$picture.png" || status=1
 done <<'LIST'
+first-start first-start
+add-version add-version
 high-scores main-window
 score-properties score-properties
 download download-complete
