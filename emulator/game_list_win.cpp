@@ -228,7 +228,13 @@ void convertTitles()
     for (const GameEntry& game : gameTable) {
         int length = MultiByteToWideChar(CP_ACP, 0, game.description, -1, &job.titles[at],
                                          static_cast<int>(job.titles.size() - at));
-        at += length > 0 ? static_cast<std::size_t>(length) : 1;
+        // A title that cannot be converted shows empty, and the next one
+        // still starts after it.
+        if (length <= 0) {
+            job.titles[at] = L'\0';
+            length = 1;
+        }
+        at += static_cast<std::size_t>(length);
     }
 }
 
