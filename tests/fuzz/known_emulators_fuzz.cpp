@@ -31,6 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(std::memchr(table[i].command, '\0', sizeof table[i].command) != nullptr);
         require(table[i].command[0] != '\0');
         require(table[i].configKnown || !table[i].config.recognized);
+        require(std::memchr(table[i].helpVersion, '\0', sizeof table[i].helpVersion) != nullptr);
+        require(std::memchr(table[i].firstDevice, '\0', sizeof table[i].firstDevice) != nullptr);
+        require((table[i].listsDevices == Learned::yes) == (table[i].firstDevice[0] != '\0'));
     }
 
     std::string written = writeKnownEmulators(table, count);
@@ -40,6 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(isSameEmulator(again[i], table[i].command, table[i].size, table[i].written));
         require(again[i].sortsListing == table[i].sortsListing && again[i].configKnown == table[i].configKnown);
         require(!table[i].configKnown || std::memcmp(&again[i].config, &table[i].config, sizeof again[i].config) == 0);
+        require(std::strcmp(again[i].helpVersion, table[i].helpVersion) == 0);
+        require(again[i].listsDevices == table[i].listsDevices);
+        require(std::strcmp(again[i].firstDevice, table[i].firstDevice) == 0);
     }
     return 0;
 }
