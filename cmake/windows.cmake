@@ -55,13 +55,15 @@ add_library(hobrin_objects OBJECT
     shell/main_window.cpp
     shell/about.cpp
     shell/add_version.cpp
+    shell/console_output.cpp
+    shell/download_window.cpp
+    shell/score_properties.cpp
     shell/settings_file.cpp
     shell/working_folder.cpp
     common/message.cpp
     common/list_fill.cpp
     common/file_replace.cpp
     common/late_dlls.cpp
-    emulator/console_output.cpp
     emulator/emulator_forms_win.cpp
     emulator/emulator_identity_win.cpp
     emulator/emulator_query_win.cpp
@@ -71,7 +73,6 @@ add_library(hobrin_objects OBJECT
     emulator/process_win.cpp
     emulator/versions_win.cpp
     online/feeds_win.cpp
-    online/score_properties.cpp
     online/download.cpp
     online/service_request_win.cpp
     online/extract.cpp

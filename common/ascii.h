@@ -22,3 +22,8 @@ inline bool isAsciiLower(int c)
 {
     return c >= 'a' && c <= 'z';
 }
+
+inline bool isAsciiLetter(int c)
+{
+    return isAsciiLower(c) || (c >= 'A' && c <= 'Z');
+}

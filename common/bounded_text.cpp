@@ -6,9 +6,13 @@
 
 bool copyText(char* target, std::size_t size, const char* source)
 {
+    return copySpan(target, size, source, std::strlen(source));
+}
+
+bool copySpan(char* target, std::size_t size, const char* source, std::size_t length)
+{
     if (size == 0)
         return false;
-    std::size_t length = std::strlen(source);
     bool fits = length < size;
     std::size_t count = fits ? length : size - 1;
     std::memcpy(target, source, count);

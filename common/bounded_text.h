@@ -8,6 +8,11 @@
 // with a zero byte. Returns false when the text had to be cut.
 bool copyText(char* target, std::size_t size, const char* source);
 
+// Copies the first `length` bytes of `source` into `target` of `size` bytes
+// (size > 0), cut to fit and always zero-terminated. Returns false when it
+// had to be cut.
+bool copySpan(char* target, std::size_t size, const char* source, std::size_t length);
+
 // printf-style format into `target` of `size` bytes (size > 0), always
 // zero-terminated. Returns false when the result had to be cut (or the format
 // failed, which leaves an empty text).

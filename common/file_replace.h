@@ -6,6 +6,6 @@
 // Writes `size` bytes to `temporaryPath` (beside `path`, so that the move
 // stays on one volume), then moves it over `path`. A failure removes the
 // temporary file and leaves `path` as it was. Returns 0, or the system's
-// error code; a write that took nothing without saying why counts as a
-// full disk.
+// error code of the step that failed; a write that took nothing without
+// saying why counts as a full disk.
 DWORD replaceFileWhole(const char* path, const char* temporaryPath, const void* bytes, DWORD size);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "common/bounded_text.h"
-#include "shell/settings.h"
+#include "common/settings.h"
 
 #include <cstddef>
 

@@ -17,7 +17,7 @@ bool startsWith(const char* text, std::size_t length, const char* prefix)
 
 bool isVersionChar(char c)
 {
-    return isAsciiDigit(c) || isAsciiLower(c) || (c >= 'A' && c <= 'Z') || c == '.';
+    return isAsciiDigit(c) || isAsciiLetter(c) || c == '.';
 }
 
 // The banner's first word: "M.A.M.E." of the early years, or a word holding

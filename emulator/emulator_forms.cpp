@@ -1,6 +1,7 @@
 // What the program learns about the command-line forms each emulator version takes.
 #include "emulator/emulator_forms.h"
 
+#include "common/ascii.h"
 #include "common/text_lines.h"
 
 #include <cstring>
@@ -9,9 +10,10 @@ EmulatorForms emulatorForms[kMaxVersions];
 
 namespace {
 
+// A blank of an option's line, or the CR of its CR LF end.
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r';
+    return isAsciiBlank(c) || c == '\r';
 }
 
 bool startsWith(const char* text, std::size_t length, const char* prefix)

@@ -1,6 +1,7 @@
 // Asks an emulator version which command-line forms it takes.
 #include "emulator/emulator_forms_win.h"
 
+#include "common/program_files.h"
 #include "emulator/emulator_query_win.h"
 #include "emulator/known_emulators_win.h"
 
@@ -17,7 +18,7 @@ const EmulatorForms& learnEmulatorForms(int versionIndex)
     if (!forms.configAsked) {
         // MAME 0.251 answers with 404 lines, about 15 KB, within a second.
         EmulatorAnswer answer =
-            askEmulator(versionTable[versionIndex].command, "-showconfig", "showconfig.tmp", kConfigLimitMs);
+            askEmulator(versionTable[versionIndex].command, "-showconfig", kConfigAnswerFile, kConfigLimitMs);
         forms.config = answer.started ? readConfigAnswer(answer.text.data(), answer.text.size())
                                       : ConfigAnswer{false, false, false};
         // The answer holds for good when the emulator ran and ended by itself.

@@ -1,6 +1,7 @@
 // Asks a program that the player chose whether it is MAME, and which version.
 #include "emulator/emulator_identity_win.h"
 
+#include "common/program_files.h"
 #include "emulator/emulator_answers.h"
 #include "emulator/emulator_query_win.h"
 
@@ -17,7 +18,7 @@ bool isExceptionCode(DWORD code)
 EmulatorIdentity identifyEmulator(const char* command)
 {
     EmulatorIdentity identity{HelpAnswer::mame, 0, ""};
-    EmulatorAnswer answer = askEmulator(command, "-help", "help.tmp", kHelpLimitMs);
+    EmulatorAnswer answer = askEmulator(command, "-help", kHelpAnswerFile, kHelpLimitMs);
     if (!answer.started)
         identity = {HelpAnswer::notStarted, answer.startError, ""};
     else if (!answer.ended)

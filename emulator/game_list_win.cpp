@@ -1,6 +1,7 @@
 // Builds the game list by running the emulator's listing into "gamelist.tmp".
 #include "emulator/game_list_win.h"
 
+#include "common/program_files.h"
 #include "emulator/emulator_answers.h"
 #include "emulator/emulator_forms.h"
 #include "emulator/emulator_query_win.h"
@@ -12,7 +13,6 @@
 #include "common/bounded_text.h"
 #include "common/list_fill.h"
 #include "common/message.h"
-#include "shell/settings.h"
 
 #include <cstdio>
 #include <cstring>
@@ -23,7 +23,6 @@
 
 namespace {
 
-const char kListingFile[] = "gamelist.tmp";
 // MAME 0.251 answers "-listxml NAME" in about 0.05 s.
 const DWORD kListXmlLimitMs = 10000;
 
@@ -131,7 +130,7 @@ MachineKind askMachineKind(const char* command, const char* name)
     }
     char question[kShortNameSize + 16];
     formatText(question, sizeof question, "-listxml %s", name);
-    EmulatorAnswer answer = askEmulator(command, question, "listxml.tmp", kListXmlLimitMs);
+    EmulatorAnswer answer = askEmulator(command, question, kMachineAnswerFile, kListXmlLimitMs);
     if (!answer.ended)
         return MachineKind::unknown;
     MachineKind kind = readMachineKind(answer.text.data(), answer.text.size());
@@ -306,8 +305,8 @@ int finishGameList(HWND listBox)
     return count;
 }
 
-int buildGameList(HWND listBox, int versionIndex)
+int buildGameList(HWND listBox, int versionIndex, int sortByDriver)
 {
-    startGameList(versionIndex, settings.sortByDriver);
+    startGameList(versionIndex, sortByDriver);
     return finishGameList(listBox);
 }

@@ -7,7 +7,8 @@
 // description to `listBox` (which it does not empty). Returns the number of
 // games, or -1 (no listing could be started), -2 (the listing file cannot be
 // opened), -10 (the table limit was reached).
-int buildGameList(HWND listBox, int versionIndex);
+// The order is the settings' sortByDriver: 1 by short name, else by name.
+int buildGameList(HWND listBox, int versionIndex, int sortByDriver);
 
 // The same in two steps, so that the emulator lists while the window is
 // made: the first starts the listing of `versionIndex` (read, cut to the

@@ -33,15 +33,15 @@ bool spanIs(const char* text, std::size_t length, const char* word)
     return length == std::strlen(word) && std::memcmp(text, word, length) == 0;
 }
 
-// A name of one line that fits its field whole; a cut one would name another.
+// A name of one line that fits its field whole; a cut one would name
+// another, and a zero byte would end it early.
 template <std::size_t N>
 bool readName(const char* value, std::size_t length, char (&field)[N])
 {
-    if (length == 0 || length >= N || std::memchr(value, '\0', length))
-        return false;
-    std::memcpy(field, value, length);
-    field[length] = '\0';
-    return true;
+    bool whole = length > 0 && !std::memchr(value, '\0', length) && copySpan(field, N, value, length);
+    if (!whole)
+        field[0] = '\0';
+    return whole;
 }
 
 // Booleans are written "0" and "1"; anything else leaves the entry unsure.
@@ -99,12 +99,8 @@ void readLine(Reading& reading, const char* line, std::size_t length)
     KnownEmulator& entry = reading.entry;
     if (spanIs(line, nameLength, "command")) {
         // A command that does not fit, or holds a zero byte, would name another emulator.
-        reading.hasCommand =
-            valueLength > 0 && valueLength < sizeof entry.command && !std::memchr(value, '\0', valueLength);
-        if (reading.hasCommand) {
-            std::memcpy(entry.command, value, valueLength);
-            entry.command[valueLength] = '\0';
-        } else
+        reading.hasCommand = readName(value, valueLength, entry.command);
+        if (!reading.hasCommand)
             reading.open = false;
     } else if (spanIs(line, nameLength, "size")) {
         reading.hasSize = readNumber(value, valueLength, entry.size);
@@ -122,8 +118,7 @@ void readLine(Reading& reading, const char* line, std::size_t length)
     } else if (spanIs(line, nameLength, "sound_module")) {
         readFlag(value, valueLength, entry.config.soundModule, reading.sure);
     } else if (spanIs(line, nameLength, "help_version")) {
-        if (!readName(value, valueLength, entry.helpVersion))
-            entry.helpVersion[0] = '\0';
+        readName(value, valueLength, entry.helpVersion);
     } else if (spanIs(line, nameLength, "devices")) {
         reading.devicesListed = spanIs(value, valueLength, "listed");
         reading.devicesNone = spanIs(value, valueLength, "none");
@@ -212,9 +207,19 @@ bool commandProgram(const char* command, char* program, std::size_t size)
             ++end;
     }
     std::size_t length = static_cast<std::size_t>(end - start);
-    if (length == 0 || length >= size)
-        return false;
-    std::memcpy(program, start, length);
-    program[length] = '\0';
-    return true;
+    return length > 0 && copySpan(program, size, start, length);
+}
+
+bool programFile(const char* program, char* file, std::size_t size)
+{
+    const char* name = program;
+    for (const char* c = program; *c; ++c) {
+        if (*c == '\\' || *c == '/' || *c == ':')
+            name = c + 1;
+    }
+    TextBuilder path = startText(file, size);
+    appendText(path, program);
+    if (!std::strchr(name, '.'))
+        appendText(path, ".exe");
+    return !path.overflowed;
 }

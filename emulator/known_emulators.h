@@ -43,3 +43,8 @@ bool isSameEmulator(const KnownEmulator& entry, const char* command, unsigned lo
 // The program of an emulator command: its first word, without the quotes
 // around it. False when it does not fit in `size` bytes or there is none.
 bool commandProgram(const char* command, char* program, std::size_t size);
+
+// The file that Windows starts for `program`, a path: ".exe" is added when
+// its last part has no extension, and the path is not tried without it.
+// False when that does not fit in `size` bytes.
+bool programFile(const char* program, char* file, std::size_t size);

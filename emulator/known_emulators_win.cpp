@@ -3,6 +3,7 @@
 
 #include "common/bounded_text.h"
 #include "common/file_replace.h"
+#include "common/program_files.h"
 #include "emulator/emulator_forms.h"
 #include "emulator/known_emulators.h"
 #include "emulator/versions.h"
@@ -15,8 +16,6 @@
 
 namespace {
 
-const char kKnownFile[] = "emulators.ini";
-const char kKnownTempFile[] = "emulators.ini.tmp";
 // Far more than 100 entries take; a larger file is not ours.
 const DWORD kMostFileBytes = 256 * 1024;
 
@@ -36,8 +35,8 @@ bool recalled[kMaxVersions];
 ProgramKey keys[kMaxVersions];
 
 // The program file that the command runs, found as CreateProcess finds it:
-// a path as it stands (".exe" added when it has no extension), a bare name
-// beside this program first, then along the search path.
+// a path with ".exe" added when its file name has no extension, a bare
+// name beside this program first, then along the search path.
 ProgramKey programKey(const char* command)
 {
     ProgramKey key{false, 0, 0};
@@ -49,15 +48,8 @@ ProgramKey programKey(const char* command)
         DWORD length = SearchPathA(nullptr, program, ".exe", sizeof found, found, nullptr);
         if (length == 0 || length >= sizeof found)
             return key;
-    } else {
-        std::size_t length = std::strlen(program);
-        const char* name = std::strrchr(program, '\\');
-        bool hasExtension = std::strchr(name ? name : program, '.') != nullptr;
-        if (length + (hasExtension ? 0 : 4) >= sizeof found)
-            return key;
-        std::memcpy(found, program, length + 1);
-        if (!hasExtension && GetFileAttributesA(found) == INVALID_FILE_ATTRIBUTES)
-            std::memcpy(found + length, ".exe", 5);
+    } else if (!programFile(program, found, sizeof found)) {
+        return key;
     }
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(found, GetFileExInfoStandard, &data) ||
@@ -92,8 +84,8 @@ void readKnownFile()
 {
     knownRead = true;
     knownCount = 0;
-    HANDLE file =
-        CreateFileA(kKnownFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(kKnownEmulatorsFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
     LARGE_INTEGER size{};
@@ -127,7 +119,7 @@ bool sameKnowledge(const KnownEmulator& a, const KnownEmulator& b)
 void writeKnownFile()
 {
     std::string text = writeKnownEmulators(known, knownCount);
-    replaceFileWhole(kKnownFile, kKnownTempFile, text.data(), static_cast<DWORD>(text.size()));
+    replaceFileWhole(kKnownEmulatorsFile, kKnownEmulatorsTempFile, text.data(), static_cast<DWORD>(text.size()));
 }
 
 bool isVersionIndex(int versionIndex)

@@ -1,22 +1,18 @@
 // Runs the emulator on one game: play, record or play back an input recording.
 #include "emulator/launch.h"
 
-#include "emulator/console_output.h"
 #include "emulator/emulator_forms_win.h"
 #include "emulator/game_list.h"
 #include "emulator/process_win.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
-#include "shell/app.h"
 #include "common/bounded_text.h"
 #include "common/message.h"
-#include "shell/settings.h"
+#include "common/program_files.h"
 
 #include <windows.h>
 
 namespace {
-
-const char kConsoleFile[] = "./mame.out";
 
 // One launch at a time, on the user-interface thread.
 char commandLine[1024];
@@ -58,15 +54,16 @@ void refuseLongLine()
     showMessage(message, "Command line too long");
 }
 
-int launch(int gameIndex, int versionIndex, LaunchMode mode, const char* inputDirectory, const char* fileName)
+int launch(int gameIndex, int versionIndex, LaunchMode mode, const char* inputDirectory, const char* fileName,
+           const LaunchOptions& options)
 {
     if (!checkLaunchTarget(gameIndex, versionIndex, titleFor(mode)))
         return -1;
     // The forms this version takes: asked of the emulator at its first run.
     LaunchRequest request{versionTable[versionIndex].command,
                           gameTable[gameIndex].shortName,
-                          &settings,
-                          additionalParameters,
+                          options.settings,
+                          options.additionalParameters,
                           mode,
                           inputDirectory,
                           fileName,
@@ -98,11 +95,7 @@ int launch(int gameIndex, int versionIndex, LaunchMode mode, const char* inputDi
         CloseHandle(console);
     if (nul != INVALID_HANDLE_VALUE)
         CloseHandle(nul);
-    if (!process)
-        return -1;
-    if (settings.showConsole == 1)
-        runConsoleOutput();
-    return 0;
+    return process ? 0 : -1;
 }
 
 } // namespace
@@ -118,14 +111,15 @@ bool checkLaunchTarget(int gameIndex, int versionIndex, const char* title)
     return true;
 }
 
-int playGame(int gameIndex, int versionIndex)
+int playGame(int gameIndex, int versionIndex, const LaunchOptions& options)
 {
-    return launch(gameIndex, versionIndex, LaunchMode::play, nullptr, nullptr);
+    return launch(gameIndex, versionIndex, LaunchMode::play, nullptr, nullptr, options);
 }
 
-int runInputLog(int gameIndex, int versionIndex, int mode, const char* inputDirectory, const char* fileName)
+int runInputLog(int gameIndex, int versionIndex, int mode, const char* inputDirectory, const char* fileName,
+                const LaunchOptions& options)
 {
     if (mode == static_cast<int>(LaunchMode::record))
-        return launch(gameIndex, versionIndex, LaunchMode::record, nullptr, nullptr);
-    return launch(gameIndex, versionIndex, LaunchMode::playback, inputDirectory, fileName);
+        return launch(gameIndex, versionIndex, LaunchMode::record, nullptr, nullptr, options);
+    return launch(gameIndex, versionIndex, LaunchMode::playback, inputDirectory, fileName, options);
 }

@@ -1,16 +1,12 @@
 // Reads the emulator's game listing one scan step at a time.
 #include "emulator/listing_scan.h"
 
+#include "common/ascii.h"
 #include "common/shown_text.h"
 
 #include <cstring>
 
 namespace {
-
-bool isWhiteSpace(int c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
 
 int nextChar(ListingStream& stream)
 {
@@ -40,7 +36,7 @@ int skipWhiteSpace(ListingStream& stream)
     int c;
     do
         c = nextChar(stream);
-    while (isWhiteSpace(c));
+    while (isAsciiWhiteSpace(c));
     return c;
 }
 
@@ -82,7 +78,7 @@ ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t 
         return ScanResult::notAGame;
     std::size_t wordLength = 0;
     bool holdsZero = false;
-    while (c != EOF && !isWhiteSpace(c)) {
+    while (c != EOF && !isAsciiWhiteSpace(c)) {
         holdsZero = holdsZero || c == '\0';
         if (wordLength + 1 < shortNameSize)
             shortName[wordLength] = static_cast<char>(c);

@@ -3,6 +3,7 @@
 
 #include "common/file_replace.h"
 #include "common/message.h"
+#include "common/program_files.h"
 #include "emulator/known_emulators_win.h"
 #include "emulator/versions.h"
 
@@ -13,8 +14,6 @@
 
 namespace {
 
-const char kVersionsFile[] = "versions.ini";
-const char kVersionsTempFile[] = "versions.ini.tmp";
 // A hundred records of the widest fields take about 75 KB.
 const DWORD kMostVersionsBytes = 1024 * 1024;
 

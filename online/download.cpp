@@ -1,8 +1,8 @@
-// Downloading a score's zipped recording: the download window and its worker thread.
+// Downloading a score's zipped recording: the worker that fetches it into a temporary file beside the chosen path.
 #include "online/download.h"
-#include "common/late_dlls.h"
 
 #include "common/bounded_text.h"
+#include "common/late_dlls.h"
 #include "common/message.h"
 #include "online/disk_files.h"
 #include "online/disk_files_win.h"
@@ -11,49 +11,39 @@
 #include "online/score_record.h"
 #include "online/service.h"
 #include "online/service_request_win.h"
-#include "shell/app.h"
-#include "resource.h"
 
 #include <process.h>
 #include <wininet.h>
 
 #include <cstring>
 
-volatile long cancelRequested = 0;
+std::atomic<long> cancelRequested{0};
 char savePath[512];
 
 namespace {
 
 const DWORD kBlockSize = 1024;
-const int kDownloadFailed = 50;
 // The progress line is redrawn at most this often, and always at the end:
 // redrawing it for every block would take longer than the transfer.
 const DWORD kProgressIntervalMs = 30;
-// How long a window closing after "Download complete." waits for the worker's exit.
-const DWORD kCompleteWaitMs = 2000;
 
-// Shared with the worker: written by the window before the worker starts.
+// Written before the worker starts, then the worker's until it ends.
 char downloadName[64];
 char temporaryPath[MAX_PATH + 1];
-
-// The window the worker reports to; the user-interface thread clears it
-// when the window closes before the worker ends.
-HWND volatile progressWindow;
-
-// The worker's output file, created by the window before the worker starts.
-// The worker writes and closes it; the window or the program's exit closes
-// it only after the worker had to be terminated.
+// The worker's output file, created before the worker starts. The worker
+// writes and closes it; it is closed elsewhere only after the worker had
+// to be terminated.
 HANDLE partFile = INVALID_HANDLE_VALUE;
 
-// Set by the worker once the archive is at the chosen path and nothing but
-// its exit is left; read by the window's close.
-volatile long downloadComplete;
+// Shared with the window's thread: the window the worker reports to (the
+// window's thread clears it when the window closes first), and the length
+// the service announced (written by the worker before its first report).
+std::atomic<HWND> progressWindow{nullptr};
+std::atomic<bool> lengthKnown{false};
+std::atomic<DWORD> announcedLength{0};
 
-// Touched only by the user-interface thread.
-HANDLE workerHandle;
-bool closing;
-// A worker whose window was closed while it ran goes on to its own end
-// with the shared paths above, so no new download starts before it ends.
+// Touched only by the window's thread: a worker whose window was closed
+// while it ran goes on to its own end with the shared paths above.
 HANDLE finishingWorker;
 
 void discardPartFile()
@@ -73,18 +63,10 @@ bool writeAll(HANDLE file, const char* data, DWORD size)
     return WriteFile(file, data, size, &written, nullptr) && written == size;
 }
 
-void setProgressText(int id, const char* text)
+void report(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    HWND window = progressWindow;
-    if (window)
-        SetDlgItemTextA(window, id, text);
-}
-
-void enableProgressControl(int id, bool enabled)
-{
-    HWND window = progressWindow;
-    if (window)
-        EnableWindow(GetDlgItem(window, id), enabled);
+    if (HWND window = progressWindow.load())
+        PostMessageA(window, message, wParam, lParam);
 }
 
 // Every failure ends here: the message, then no file at the chosen path
@@ -93,6 +75,7 @@ unsigned fail(const char* text, const char* title)
 {
     discardPartFile();
     showMessage(text, title);
+    report(kDownloadEndMessage, kDownloadFailed, 0);
     return kDownloadFailed;
 }
 
@@ -126,29 +109,37 @@ unsigned __stdcall downloadRecording(void* name)
 
     DWORD length = 0;
     DWORD lengthSize = sizeof length;
-    bool lengthKnown = late::HttpQueryInfoA(session.answer, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
-                                            &lengthSize, nullptr) != FALSE;
+    bool known = late::HttpQueryInfoA(session.answer, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
+                                      &lengthSize, nullptr) != FALSE;
+    announcedLength = length;
+    lengthKnown = known;
     char block[kBlockSize];
+    // The answer's first bytes, which tell an error page from an archive
+    // however the reads cut them.
+    char head[6];
+    std::size_t headLength = 0;
     unsigned long long received = 0;
     DWORD lastShown = GetTickCount() - kProgressIntervalMs;
     for (;;) {
-        if (cancelRequested == 1) {
+        if (cancelRequested.load() == 1) {
             cancelRequested = 0;
             discardPartFile();
+            report(kDownloadEndMessage, kDownloadFailed, 0);
             return kDownloadFailed;
         }
         DWORD got = 0;
         if (!late::InternetReadFile(session.answer, block, kBlockSize, &got))
             return fail("Cannot retrieve data from URL", "Can't download");
-        if (got >= 6 && std::memcmp(block, "<HTML>", 6) == 0)
+        bool headWhole = headLength == sizeof head;
+        for (DWORD i = 0; i < got && headLength < sizeof head; ++i)
+            head[headLength++] = block[i];
+        if (!headWhole && (headLength == sizeof head || got == 0) && isErrorPage(head, headLength))
             return fail("HTML received instead of zip - probable server error", "Can't download");
         if (got > 0 && !writeAll(partFile, block, got))
             return fail("Cannot write file to disk (disk full?)", "Can't save recording");
         received += got;
         if (got == 0 || GetTickCount() - lastShown >= kProgressIntervalMs) {
-            char progress[64];
-            formatProgress(progress, sizeof progress, progressBlocks(received, got == 0), lengthKnown, length);
-            setProgressText(IDC_DOWNLOAD_PROGRESS, progress);
+            report(kDownloadProgressMessage, progressBlocks(received, got == 0), got == 0 ? 1 : 0);
             lastShown = GetTickCount();
         }
         // A read may return less than a block before the end: only a read
@@ -156,7 +147,7 @@ unsigned __stdcall downloadRecording(void* name)
         if (got == 0)
             break;
     }
-    if (lengthKnown && received != length)
+    if (known && received != length)
         return fail("Cannot retrieve data from URL", "Can't download");
     bool flushed = FlushFileBuffers(partFile) != FALSE;
     flushed = CloseHandle(partFile) && flushed;
@@ -166,201 +157,71 @@ unsigned __stdcall downloadRecording(void* name)
         return fail("Cannot write file to disk (disk full?)", "Can't save recording");
     temporaryPath[0] = '\0';
     session.close();
-
-    // "Done" comes last: once it can be pressed, the worker has nothing left
-    // to do but end.
-    downloadComplete = 1;
-    enableProgressControl(IDC_DOWNLOAD_CANCEL, false);
-    setProgressText(IDC_DOWNLOAD_TITLE, "Download complete.");
     MessageBeep(0);
-    enableProgressControl(IDC_DOWNLOAD_DONE, true);
+    report(kDownloadEndMessage, 0, 0);
     return 0;
 }
 
-bool askSavePath(HWND window, const ScoreRecord& record)
-{
-    char recordingName[sizeof record.recordingName];
-    copyText(recordingName, sizeof recordingName, record.recordingName);
-    formatText(downloadName, sizeof downloadName, "%s.zip", recordingName);
-    copyText(savePath, sizeof savePath, downloadName);
+} // namespace
 
-    prepareFileDialog(window, "Zipped MAME Input logs (*.zip)\0*.zip\0All files\0*.*\0", savePath, sizeof savePath,
-                      "Save downloaded recording as...");
-    return late::GetSaveFileNameA(&fileDialog) == 1;
-}
-
-// Creates the temporary file beside the chosen path, before anything is
-// asked of the service: a path that cannot take the archive is refused at once.
-bool prepareOutput()
+bool prepareDownload(std::size_t nameOffset)
 {
-    // The save dialog says where the file name starts in the path.
-    std::size_t nameStart = fileDialog.nFileOffset;
-    if (nameStart >= std::strlen(savePath))
+    if (nameOffset >= std::strlen(savePath))
         return false;
-    const char* fileName = savePath + nameStart;
+    const char* fileName = savePath + nameOffset;
     if (isDeviceName(fileName) || !mayReplace(savePath))
         return false;
     char directory[sizeof savePath];
-    if (nameStart == 0)
+    if (nameOffset == 0)
         copyText(directory, sizeof directory, ".");
     else
-        formatText(directory, sizeof directory, "%.*s", static_cast<int>(nameStart - 1), savePath);
+        formatText(directory, sizeof directory, "%.*s", static_cast<int>(nameOffset - 1), savePath);
     partFile = createTemporaryHandle(directory, temporaryPath, sizeof temporaryPath);
     return partFile != INVALID_HANDLE_VALUE;
 }
 
-void onOpen(HWND window, int scoreIndex)
+HANDLE startDownload(const char* name, HWND window)
 {
+    copyText(downloadName, sizeof downloadName, name);
     progressWindow = window;
-    workerHandle = nullptr;
-    closing = false;
-    downloadComplete = 0;
-    if (!askSavePath(window, scoreTable[scoreIndex])) {
-        EndDialog(window, kDownloadFailed);
-        return;
-    }
-    if (!prepareOutput()) {
-        showMessage("Cannot create file (disk full?)", "Can't save recording");
-        EndDialog(window, kDownloadFailed);
-        return;
-    }
+    lengthKnown = false;
     cancelRequested = 0;
-    workerHandle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, downloadRecording, downloadName, 0, nullptr));
-    if (!workerHandle) {
+    HANDLE worker = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, downloadRecording, downloadName, 0, nullptr));
+    if (!worker)
         discardPartFile();
-        showMessage("Cannot start the download.", "Can't download");
-        EndDialog(window, kDownloadFailed);
-        return;
-    }
-    char title[128];
-    formatText(title, sizeof title, "Downloading %s...", downloadName);
-    SetDlgItemTextA(window, IDC_DOWNLOAD_TITLE, title);
+    return worker;
 }
 
-// Ends a worker stuck where it cannot see the cancel flag, and removes the
-// file it was writing. Killing a thread can leave the network or runtime
-// locks it held, so this is the last resort.
-void stopWorkerByForce(HANDLE worker)
+void leaveDownloadRunning(HANDLE worker)
+{
+    progressWindow = nullptr;
+    finishingWorker = worker;
+}
+
+bool downloadStillFinishing()
+{
+    if (!finishingWorker)
+        return false;
+    DWORD exitCode = 0;
+    if (GetExitCodeThread(finishingWorker, &exitCode) && exitCode == STILL_ACTIVE)
+        return true;
+    CloseHandle(finishingWorker);
+    finishingWorker = nullptr;
+    return false;
+}
+
+bool downloadLength(DWORD& length)
+{
+    length = announcedLength.load();
+    return lengthKnown.load();
+}
+
+void stopDownloadByForce(HANDLE worker)
 {
     TerminateThread(worker, kDownloadFailed);
     WaitForSingleObject(worker, 1000);
     discardPartFile();
     cancelRequested = 0;
-}
-
-// Waits up to `milliseconds` for `worker` to end, answering only the
-// messages that other threads send meanwhile (the worker's progress updates),
-// never the user's input. Without that, a worker in the middle of an update
-// could never reach its next cancel check.
-void waitForWorker(HANDLE worker, DWORD milliseconds)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= milliseconds)
-            return;
-        DWORD result = MsgWaitForMultipleObjects(1, &worker, FALSE, milliseconds - elapsed, QS_SENDMESSAGE);
-        if (result != WAIT_OBJECT_0 + 1)
-            return;
-        MSG message;
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
-void onClose(HWND window)
-{
-    if (closing)
-        return;
-    closing = true;
-    DWORD exitCode = kDownloadFailed;
-    if (workerHandle) {
-        // A worker that has put the archive in place only has its exit left.
-        if (downloadComplete)
-            waitForWorker(workerHandle, kCompleteWaitMs);
-        GetExitCodeThread(workerHandle, &exitCode);
-        if (exitCode == STILL_ACTIVE) {
-            finishingWorker = workerHandle;
-            progressWindow = nullptr;
-            if (downloadComplete)
-                exitCode = 0;
-        } else {
-            CloseHandle(workerHandle);
-        }
-        workerHandle = nullptr;
-    }
-    EndDialog(window, exitCode == 0 ? 0 : kDownloadFailed);
-}
-
-// Asks the worker to stop at its next block, waits up to five seconds, and
-// ends it by force only if it is stuck in a read: killing a thread inside
-// the network or runtime code can leave their locks held.
-void onCancel(HWND window)
-{
-    EnableWindow(GetDlgItem(window, IDC_DOWNLOAD_CANCEL), FALSE);
-    cancelRequested = 1;
-    DWORD exitCode = STILL_ACTIVE;
-    for (int query = 0; query < 50; ++query) {
-        if (!GetExitCodeThread(workerHandle, &exitCode) || exitCode != STILL_ACTIVE)
-            break;
-        waitForWorker(workerHandle, 100);
-    }
-    if (exitCode == STILL_ACTIVE)
-        stopWorkerByForce(workerHandle);
-    SendMessageA(window, WM_CLOSE, 0, 0);
-}
-
-INT_PTR CALLBACK downloadProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_INITDIALOG: onOpen(window, static_cast<int>(lParam)); return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDC_DOWNLOAD_CANCEL)
-            onCancel(window);
-        else
-            SendMessageA(window, WM_CLOSE, 0, 0);
-        return TRUE;
-    case WM_CLOSE: onClose(window); return TRUE;
-    }
-    return FALSE;
-}
-
-// The recording name comes from the service and becomes both a file name
-// and part of an address: one that could name another folder, a device or
-// another address is refused before anything is asked or written.
-bool checkRecordingName(const ScoreRecord& record)
-{
-    char name[sizeof record.recordingName];
-    copyText(name, sizeof name, record.recordingName);
-    if (isUsableRecordingName(name))
-        return true;
-    char message[256];
-    formatText(message, sizeof message,
-               "This score's recording name, \"%s\", is not a usable file name, so the recording cannot be "
-               "downloaded.",
-               name);
-    showMessage(message, "Can't download");
-    return false;
-}
-
-} // namespace
-
-int runDownloadWindow(HWND owner, int scoreIndex)
-{
-    if (scoreIndex < 0 || scoreIndex >= kMaxScores)
-        return kDownloadFailed;
-    if (!checkRecordingName(scoreTable[scoreIndex]))
-        return kDownloadFailed;
-    if (finishingWorker) {
-        DWORD exitCode = 0;
-        if (GetExitCodeThread(finishingWorker, &exitCode) && exitCode == STILL_ACTIVE) {
-            showMessage("The previous download is still finishing. Try again in a moment.", "Can't download");
-            return kDownloadFailed;
-        }
-        CloseHandle(finishingWorker);
-        finishingWorker = nullptr;
-    }
-    return static_cast<int>(
-        DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_DOWNLOAD), owner, downloadProc, scoreIndex));
 }
 
 void finishDownloadBeforeExit()
@@ -372,7 +233,7 @@ void finishDownloadBeforeExit()
     if (WaitForSingleObject(finishingWorker, 4500) == WAIT_TIMEOUT) {
         cancelRequested = 1;
         if (WaitForSingleObject(finishingWorker, 500) == WAIT_TIMEOUT)
-            stopWorkerByForce(finishingWorker);
+            stopDownloadByForce(finishingWorker);
     }
     CloseHandle(finishingWorker);
     finishingWorker = nullptr;

@@ -1,19 +1,53 @@
-// Downloading a score's zipped recording, in a window with progress and Cancel.
+// Downloading a score's zipped recording: the worker that fetches it into a temporary file beside the chosen path.
 #pragma once
 
 #include <windows.h>
 
-// Set by the download window's Cancel, tested by the download worker before
-// each read, cleared by the worker when it obeys. Cleared by the entry too.
-extern volatile long cancelRequested;
+#include <atomic>
+#include <cstddef>
 
-// The path the user chose for the archive; the extraction reads it.
+// Set by the download window's Cancel, read by the worker before each read,
+// cleared by the worker when it obeys (and by the entry).
+extern std::atomic<long> cancelRequested;
+
+// Where the archive goes: written by the window before the worker starts,
+// read by the worker and, once it has ended, by the extraction.
 extern char savePath[512];
 
-// Asks where to save the recording of scoreTable[scoreIndex] and downloads
-// it while showing progress. Returns 0 when the archive is at savePath whole,
-// 50 when the user cancelled or the download failed.
-int runDownloadWindow(HWND owner, int scoreIndex);
+// The worker's exit code for every failure and cancel; 0 means complete.
+constexpr int kDownloadFailed = 50;
+
+// Posted to the window that watches the download: the progress, wParam
+// the blocks counted so far, lParam 1 once the data has ended; then the
+// end, wParam 0 once the archive is at savePath whole, else kDownloadFailed.
+constexpr UINT kDownloadProgressMessage = WM_APP + 2;
+constexpr UINT kDownloadEndMessage = WM_APP + 3;
+
+// Creates the temporary file beside savePath (its file name starts at
+// `nameOffset`) before anything is asked of the service: false when that
+// path cannot take the archive (a device, a read-only file, a folder that
+// cannot be written).
+bool prepareDownload(std::size_t nameOffset);
+
+// Starts the worker for `downloadName` (the recording's name and ".zip"),
+// which reports to `window` and shows its failures itself. Null, with the
+// temporary file removed, when no thread could start.
+HANDLE startDownload(const char* downloadName, HWND window);
+
+// The window stops watching (it closes while the worker runs): the worker
+// goes on to its own end, and no new download starts before it has ended.
+void leaveDownloadRunning(HANDLE worker);
+
+// Whether a download whose window closed still runs.
+bool downloadStillFinishing();
+
+// The length the service announced, once the worker has read the headers.
+bool downloadLength(DWORD& length);
+
+// Ends a worker stuck where it cannot see the cancel flag, and removes the
+// file it was writing. Killing a thread can leave the network or runtime
+// locks it held, so this is the last resort.
+void stopDownloadByForce(HANDLE worker);
 
 // At the program's end: gives a download whose window was closed while it
 // ran a few seconds to finish, then stops it and removes its temporary file.

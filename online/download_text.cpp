@@ -1,4 +1,4 @@
-// The progress line of a recording download.
+// The texts of the requests to the service and of a download's progress line.
 #include "online/download_text.h"
 
 #include "common/bounded_text.h"
@@ -43,4 +43,25 @@ bool encodeAddressPart(char* target, std::size_t size, const char* text)
     }
     target[length] = '\0';
     return true;
+}
+
+bool composeHighScoresAddress(char* target, std::size_t size, const char* base, const char* shortName,
+                              const char* split)
+{
+    // Each byte takes at most three in the address.
+    char encoded[3 * 64 + 1];
+    TextBuilder address = startText(target, size);
+    appendText(address, base);
+    bool whole = encodeAddressPart(encoded, sizeof encoded, shortName);
+    appendText(address, encoded);
+    if (split[0] != '\0') {
+        whole = whole && encodeAddressPart(encoded, sizeof encoded, split);
+        appendText(address, "-");
+        appendText(address, encoded);
+    }
+    if (whole && !address.overflowed)
+        return true;
+    if (size > 0)
+        target[0] = '\0';
+    return false;
 }

@@ -1,4 +1,4 @@
-// The progress line of a recording download.
+// The texts of the requests to the service and of a download's progress line.
 #pragma once
 
 #include <cstddef>
@@ -18,3 +18,10 @@ void formatProgress(char* text, std::size_t size, std::uint32_t blocks, bool len
 // are, every other byte as %XX (a blank as %20). Returns false, with an empty
 // result, when it does not fit in `size` bytes.
 bool encodeAddressPart(char* target, std::size_t size, const char* text);
+
+// The address of a game's high scores: `base`, the short name and, when
+// `split` is not empty, "-" and the split, each part percent-encoded, so
+// that no "&", "#", "%" or "+" typed or listed reshapes the request.
+// False, with an empty result, when it does not fit in `size` bytes.
+bool composeHighScoresAddress(char* target, std::size_t size, const char* base, const char* shortName,
+                              const char* split);

@@ -1,18 +1,18 @@
-// The two score feeds: worker threads that fetch a feed from the YORL service and fill the score list.
+// The two score feeds: worker threads that fetch a feed from the YORL service and hand it to the main window.
 #include "online/feeds.h"
-#include "common/late_dlls.h"
 
+#include "common/bounded_text.h"
+#include "common/late_dlls.h"
+#include "online/download_text.h"
 #include "online/score_record.h"
 #include "online/service.h"
 #include "online/service_request_win.h"
-#include "shell/app.h"
-#include "common/bounded_text.h"
-#include "common/list_fill.h"
 
 #include <windows.h>
 #include <process.h>
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace {
@@ -22,27 +22,11 @@ const std::size_t kRecentUploadsCap = 20480;
 
 enum class FetchResult { ok, noSession, noConnection, noData };
 
-// A fill is one message to the user-interface thread, not one per line:
-// each cross-thread message waits for that thread, and a list box that
-// takes its lines one by one repaints after each.
-void showLines(ScoreLines& lines)
-{
-    SendMessageA(GetParent(scoreListWindow), kShowScoreLinesMessage, 0, reinterpret_cast<LPARAM>(&lines));
-}
-
 void collectLine(const char* line, void* context)
 {
     ScoreLines& lines = *static_cast<ScoreLines*>(context);
     if (lines.count < kMaxScores)
         copyText(lines.lines[lines.count++], sizeof lines.lines[0], line);
-}
-
-void showOnlyLine(const char* line)
-{
-    ScoreLines lines;
-    lines.count = 0;
-    collectLine(line, &lines);
-    showLines(lines);
 }
 
 const char* failureLine(FetchResult result)
@@ -126,11 +110,13 @@ unsigned __stdcall runFetch(void* argument)
 {
     Fetch* fetch = static_cast<Fetch*>(argument);
     fetch->result = readAnswer(fetch->request, fetch->address, fetch->answer, fetch->cap, fetch->received);
+    // The blocked call has returned: the request's handles are closed, the
+    // answer and the connection before their session, which the worker
+    // closed already when it stopped waiting.
     EnterCriticalSection(&fetch->lock);
     if (fetch->cancelled)
-        fetch->request.forget();
-    else
-        fetch->request.close();
+        fetch->request.session = nullptr;
+    fetch->request.close();
     LeaveCriticalSection(&fetch->lock);
     letGo(fetch);
     return 0;
@@ -176,61 +162,52 @@ FetchResult fetchAnswer(const char* address, char* answer, std::size_t cap, std:
     return result;
 }
 
+// A failure's one line, or the answer walked into a table of the worker's
+// own with its lines, handed to the window whole.
+void handOver(const FeedRequest& request, FetchResult result, const char* answer, std::size_t received, FeedKind kind)
+{
+    FeedAnswer handed;
+    handed.records = 0;
+    handed.table = nullptr;
+    handed.lines.count = 0;
+    std::unique_ptr<ScoreRecord[]> table;
+    if (result == FetchResult::ok && !isErrorPage(answer, received))
+        table.reset(new (std::nothrow) ScoreRecord[kMaxScores]);
+    if (table) {
+        handed.records = walkFeed(answer, received, kind, table.get(), kMaxScores, collectLine, &handed.lines);
+        handed.table = table.get();
+    } else {
+        collectLine(failureLine(result == FetchResult::ok ? FetchResult::noData : result), &handed.lines);
+    }
+    SendMessageA(request.window, kFeedAnswerMessage, 0, reinterpret_cast<LPARAM>(&handed));
+}
+
 } // namespace
 
 unsigned __stdcall fetchHighScores(void* argument)
 {
-    const char* shortName = static_cast<const char*>(argument);
-
-    char answer[kHighScoresCap + 1] = {};
+    const FeedRequest& request = *static_cast<const FeedRequest*>(argument);
     char address[512];
-    TextBuilder builder = startText(address, sizeof address);
-    appendText(builder, kHighScoresAddress);
-    appendText(builder, shortName);
-    char split[16] = "";
-    GetWindowTextA(splitEditWindow, split, sizeof split);
-    if (split[0] != '\0') {
-        appendText(builder, "-");
-        appendText(builder, split);
-    }
-
     std::size_t received = 0;
-    FetchResult result = fetchAnswer(address, answer, kHighScoresCap, received);
-    if (result != FetchResult::ok || isErrorPage(answer, received)) {
-        showOnlyLine(failureLine(result));
-        return 0;
-    }
-    ScoreLines lines;
-    lines.count = 0;
-    walkFeed(answer, received, FeedKind::highScores, scoreTable, kMaxScores, collectLine, &lines);
-    showLines(lines);
+    FetchResult result = FetchResult::noData;
+    std::unique_ptr<char[]> answer(new (std::nothrow) char[kHighScoresCap + 1]);
+    if (!answer ||
+        !composeHighScoresAddress(address, sizeof address, kHighScoresAddress, request.shortName, request.split))
+        result = FetchResult::noConnection;
+    else
+        result = fetchAnswer(address, answer.get(), kHighScoresCap, received);
+    handOver(request, result, answer.get(), received, FeedKind::highScores);
     return 0;
 }
 
-unsigned __stdcall fetchRecentUploads(void*)
+unsigned __stdcall fetchRecentUploads(void* argument)
 {
-    char answer[kRecentUploadsCap + 1] = {};
+    const FeedRequest& request = *static_cast<const FeedRequest*>(argument);
     std::size_t received = 0;
-    FetchResult result = fetchAnswer(kRecentUploadsAddress, answer, kRecentUploadsCap, received);
-    if (result != FetchResult::ok || isErrorPage(answer, received)) {
-        showOnlyLine(failureLine(result));
-        return 0;
-    }
-    ScoreLines lines;
-    lines.count = 0;
-    walkFeed(answer, received, FeedKind::recentUploads, scoreTable, kMaxScores, collectLine, &lines);
-    showLines(lines);
+    FetchResult result = FetchResult::noSession;
+    std::unique_ptr<char[]> answer(new (std::nothrow) char[kRecentUploadsCap + 1]);
+    if (answer)
+        result = fetchAnswer(kRecentUploadsAddress, answer.get(), kRecentUploadsCap, received);
+    handOver(request, result, answer.get(), received, FeedKind::recentUploads);
     return 0;
-}
-
-void showScoreLines(const ScoreLines& lines)
-{
-    int count = lines.count < kMaxScores ? lines.count : kMaxScores;
-    DWORD bytes = 0;
-    for (int i = 0; i < count; ++i)
-        bytes += static_cast<DWORD>(std::strlen(lines.lines[i]) + 1);
-    beginListFill(scoreListWindow, FillMode::replace, count, bytes);
-    for (int i = 0; i < count; ++i)
-        SendMessageA(scoreListWindow, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lines.lines[i]));
-    endListFill(scoreListWindow);
 }

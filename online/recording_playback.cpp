@@ -1,4 +1,4 @@
-// Plays back a downloaded recording in the emulator version that made it.
+// Extracts a downloaded recording and finds the game and the emulator version that play it back.
 #include "online/recording_playback.h"
 
 #include "emulator/game_list.h"
@@ -8,19 +8,13 @@
 #include "online/disk_files.h"
 #include "online/download.h"
 #include "online/extract.h"
-#include "online/score_properties.h"
-#include "online/score_record.h"
 #include "common/bounded_text.h"
 #include "common/message.h"
-#include "resource.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
-
-// The extracted recording's path, through which it is read and deleted.
-char recordingPath[512];
 
 bool reportExtraction(const ExtractResult& result)
 {
@@ -79,22 +73,11 @@ bool readRecordingFileGame(const char* path, char (&shortName)[kRecordingGameSiz
     return readRecordingGame(head, got, shortName);
 }
 
-int recordingVersion(HWND propertiesWindow)
-{
-    char versionUsed[sizeof scoreTable[0].versionUsed];
-    copyText(versionUsed, sizeof versionUsed, scoreTable[selectedScore].versionUsed);
-    int version = findVersion(versionUsed);
-    if (version >= 0)
-        return version;
-    HWND mainWindow = GetWindow(propertiesWindow, GW_OWNER);
-    return static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_VERSION, CB_GETCURSEL, 0, 0));
-}
-
 // Finds what to play; tells the user when the recording cannot be played.
-bool findPlayback(HWND propertiesWindow, int& game, int& version)
+bool findPlayback(const char* path, const ScoreRecord& record, int fallbackVersion, int& game, int& version)
 {
     char shortName[kRecordingGameSize];
-    if (!readRecordingFileGame(recordingPath, shortName)) {
+    if (!readRecordingFileGame(path, shortName)) {
         showMessage("The downloaded recording is too short to name its game.", "Can't playback");
         return false;
     }
@@ -108,37 +91,40 @@ bool findPlayback(HWND propertiesWindow, int& game, int& version)
         showMessage(message, "Can't playback");
         return false;
     }
-    version = recordingVersion(propertiesWindow);
+    char versionUsed[sizeof record.versionUsed];
+    copyText(versionUsed, sizeof versionUsed, record.versionUsed);
+    version = findVersion(versionUsed);
+    if (version < 0)
+        version = fallbackVersion;
     return checkLaunchTarget(game, version, "Can't playback");
 }
 
-void playDownloadedRecording(HWND propertiesWindow)
+// The extracted recording's path, through which it is read and deleted.
+void recordingPath(const DownloadedRecording& recording, char* path, std::size_t size)
 {
-    ExtractResult result = extractInputLog(savePath, ".");
-    if (!reportExtraction(result))
-        return;
-    char name[256];
-    copyText(name, sizeof name, result.baseName);
-    formatText(recordingPath, sizeof recordingPath, ".\\%s", name);
-
-    int game = -1;
-    int version = -1;
-    if (findPlayback(propertiesWindow, game, version)) {
-        HWND mainWindow = GetWindow(propertiesWindow, GW_OWNER);
-        ShowWindow(propertiesWindow, SW_HIDE);
-        ShowWindow(mainWindow, SW_HIDE);
-        runInputLog(game, version, static_cast<int>(LaunchMode::playback), ".", name);
-        ShowWindow(mainWindow, SW_SHOW);
-        ShowWindow(propertiesWindow, SW_SHOW);
-    }
-    DeleteFileA(recordingPath);
+    formatText(path, size, ".\\%s", recording.fileName);
 }
 
 } // namespace
 
-void downloadAndPlayback(HWND propertiesWindow)
+bool prepareDownloadedRecording(const ScoreRecord& record, int fallbackVersion, DownloadedRecording& recording)
 {
-    if (runDownloadWindow(propertiesWindow, selectedScore) != 0)
-        return;
-    playDownloadedRecording(propertiesWindow);
+    recording = DownloadedRecording{-1, -1, ""};
+    ExtractResult result = extractInputLog(savePath, ".");
+    if (!reportExtraction(result))
+        return false;
+    copyText(recording.fileName, sizeof recording.fileName, result.baseName);
+    char path[512];
+    recordingPath(recording, path, sizeof path);
+    if (findPlayback(path, record, fallbackVersion, recording.game, recording.version))
+        return true;
+    DeleteFileA(path);
+    return false;
+}
+
+void removeDownloadedRecording(const DownloadedRecording& recording)
+{
+    char path[512];
+    recordingPath(recording, path, sizeof path);
+    DeleteFileA(path);
 }

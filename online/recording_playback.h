@@ -1,7 +1,21 @@
-// Plays back a downloaded recording in the emulator version that made it.
+// Extracts a downloaded recording and finds the game and the emulator version that play it back.
 #pragma once
 
-#include <windows.h>
+#include "online/score_record.h"
 
-// "Download and playback" for the score shown in `propertiesWindow`.
-void downloadAndPlayback(HWND propertiesWindow);
+// What plays a downloaded recording back: the game, the version and the
+// recording's file name in the working folder.
+struct DownloadedRecording {
+    int game;
+    int version;
+    char fileName[256];
+};
+
+// Extracts the recording of the archive at savePath into the working
+// folder and finds its game (named by its first bytes) and the version that
+// made it (`record`'s, else `fallbackVersion`). False, once the user has
+// been told why, when it cannot be played: the recording is then gone.
+bool prepareDownloadedRecording(const ScoreRecord& record, int fallbackVersion, DownloadedRecording& recording);
+
+// Deletes the extracted recording once it has been played back.
+void removeDownloadedRecording(const DownloadedRecording& recording);

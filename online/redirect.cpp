@@ -1,6 +1,7 @@
 // Where a redirect of the service leads, and whether the program may follow it.
 #include "online/redirect.h"
 
+#include "common/ascii.h"
 #include "common/bounded_text.h"
 
 #include <cstring>
@@ -25,16 +26,6 @@ struct Reference {
     Piece path;
     Piece query; // with its "?"
 };
-
-bool isLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 bool equalsNoCase(const Piece& piece, const char* word)
 {
@@ -74,9 +65,9 @@ Reference splitReference(const char* text)
     Reference parts;
     // A scheme is a letter, then letters, digits, "+", "-" or ".", then ":".
     std::size_t length = 0;
-    if (isLetter(text[0])) {
+    if (isAsciiLetter(text[0])) {
         length = 1;
-        while (isLetter(text[length]) || isDigit(text[length]) ||
+        while (isAsciiLetter(text[length]) || isAsciiDigit(text[length]) ||
                (text[length] != '\0' && std::strchr("+-.", text[length])))
             ++length;
     }
@@ -185,7 +176,7 @@ bool isUsableAuthority(const Piece& authority)
     if (text[host] != ':' || digits == 0 || digits > 5)
         return false;
     for (std::size_t i = host + 1; i < authority.length; ++i) {
-        if (!isDigit(text[i]))
+        if (!isAsciiDigit(text[i]))
             return false;
     }
     return true;

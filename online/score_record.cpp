@@ -1,6 +1,7 @@
 // Leaderboard feed lines: the scan of one line into a record, the error-page check and the walk over an answer.
 #include "online/score_record.h"
 
+#include "common/ascii.h"
 #include "common/bounded_text.h"
 #include "common/shown_text.h"
 
@@ -14,19 +15,9 @@ ScoreRecord scoreTable[kMaxScores];
 
 namespace {
 
-bool isWhiteSpace(int c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool isDigit(int c)
-{
-    return c >= '0' && c <= '9';
-}
-
 int hexValue(int c)
 {
-    if (isDigit(c))
+    if (isAsciiDigit(c))
         return c - '0';
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
@@ -71,7 +62,7 @@ struct Input {
 
     void skipWhiteSpace()
     {
-        while (isWhiteSpace(peek()))
+        while (isAsciiWhiteSpace(peek()))
             ++p;
     }
 };
@@ -86,11 +77,11 @@ std::size_t decimalPrefix(const Input& text, std::size_t limit)
     if (at(n) == '+' || at(n) == '-')
         ++n;
     std::size_t digits = 0;
-    for (; isDigit(at(n)); ++n)
+    for (; isAsciiDigit(at(n)); ++n)
         ++digits;
     if (at(n) == '.') {
         ++n;
-        for (; isDigit(at(n)); ++n)
+        for (; isAsciiDigit(at(n)); ++n)
             ++digits;
     }
     if (digits == 0)
@@ -100,8 +91,8 @@ std::size_t decimalPrefix(const Input& text, std::size_t limit)
         std::size_t m = n + 1;
         if (at(m) == '+' || at(m) == '-')
             ++m;
-        if (isDigit(at(m))) {
-            while (isDigit(at(m)))
+        if (isAsciiDigit(at(m))) {
+            while (isAsciiDigit(at(m)))
                 ++m;
             taken = m;
         }
@@ -113,10 +104,7 @@ std::size_t decimalPrefix(const Input& text, std::size_t limit)
 double decimalValue(const char* text, std::size_t length)
 {
     char copy[40];
-    if (length >= sizeof copy)
-        length = sizeof copy - 1;
-    std::memcpy(copy, text, length);
-    copy[length] = '\0';
+    copySpan(copy, sizeof copy, text, length);
     return std::strtod(copy, nullptr);
 }
 
@@ -136,9 +124,7 @@ bool scanText(Input& in, char quote, char* target, std::size_t size, bool shown)
     if (shown) {
         copyShownText(target, size, start, length);
     } else {
-        const std::size_t kept = length < size ? length : size - 1;
-        std::memcpy(target, start, kept);
-        target[kept] = '\0';
+        copySpan(target, size, start, length);
     }
     return true;
 }
@@ -152,7 +138,7 @@ bool scanInteger(Input& in, std::int32_t& target)
         negative = in.peek() == '-';
         ++in.p;
     }
-    if (!isDigit(in.peek()))
+    if (!isAsciiDigit(in.peek()))
         return false;
     unsigned base = 10;
     if (in.peek() == '0') {
@@ -242,7 +228,7 @@ std::int32_t integerScore(const char* text)
     }
     std::int64_t value = 0;
     const std::int64_t limit = negative ? std::int64_t{INT32_MAX} + 1 : std::int64_t{INT32_MAX};
-    for (; isDigit(in.peek()); ++in.p) {
+    for (; isAsciiDigit(in.peek()); ++in.p) {
         value = value * 10 + (in.peek() - '0');
         if (value > limit)
             value = limit;

@@ -3,7 +3,7 @@
 #include "common/bounded_text.h"
 #include "shell/main_window.h"
 #include "common/message.h"
-#include "shell/settings.h"
+#include "common/settings.h"
 #include "shell/settings_file.h"
 #include "shell/working_folder.h"
 #include "emulator/game_list_win.h"
@@ -15,6 +15,7 @@
 #include <commctrl.h>
 
 HINSTANCE appInstance;
+Settings settings;
 
 // The exit code of a copy that cannot keep its files in its folder.
 const int kFolderNotWritable = 2;
@@ -28,6 +29,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (!checkWorkingFolderWritable())
         return kFolderNotWritable;
     cancelRequested = 0;
+    setWindowThread(GetCurrentThreadId());
     // The classes of Common Controls 6 that the windows use: the standard
     // controls in today's look and the frameskip level's up-down.
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};

@@ -8,14 +8,17 @@
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
 #include "online/feeds.h"
-#include "online/score_properties.h"
+#include "online/score_record.h"
+#include "common/list_fill.h"
 #include "shell/about.h"
+#include "shell/console_output.h"
 #include "shell/add_version.h"
 #include "shell/app.h"
 #include "common/bounded_text.h"
 #include "common/message.h"
 #include "shell/recording_path.h"
-#include "shell/settings.h"
+#include "shell/score_properties.h"
+#include "common/settings.h"
 #include "shell/settings_file.h"
 #include "shell/working_folder.h"
 #include "resource.h"
@@ -23,12 +26,16 @@
 #include <commctrl.h>
 #include <process.h>
 
+#include <cstring>
+
 char additionalParameters[512];
 OPENFILENAMEA fileDialog;
-HWND scoreListWindow;
-HWND splitEditWindow;
 
 namespace {
+
+// The score list and the split edit, remembered when the window opens.
+HWND scoreListWindow;
+HWND splitEditWindow;
 
 // The feed worker started last. Only this thread starts workers and reads the
 // handle; the worker never touches it.
@@ -36,9 +43,9 @@ HANDLE feedWorkerHandle;
 
 HFONT scoreListFont;
 
-// The game of the high-score worker started last, which reads it: written
-// here only while no feed worker runs (the busy guard).
-char highScoresGame[kShortNameSize];
+// What the feed worker started last was asked, which it reads: written here
+// only while no feed worker runs (the busy guard).
+FeedRequest feedRequest;
 
 const int kLaunchButtons[] = {IDC_MAIN_PLAYBACK, IDC_MAIN_RECORD, IDC_MAIN_PLAY, IDC_MAIN_EXIT};
 const int kControlsEnabledAtOpening[] = {IDC_MAIN_RECORD, IDC_MAIN_PLAYBACK, IDC_MAIN_PLAY, IDC_MAIN_VERSION};
@@ -159,6 +166,7 @@ bool onOpen(HWND window)
     SendDlgItemMessageA(window, IDC_MAIN_FRAMESKIP_UPDOWN, UDM_SETRANGE, 0, MAKELPARAM(11, 0));
     scoreListWindow = GetDlgItem(window, IDC_MAIN_SCORE_LIST);
     splitEditWindow = GetDlgItem(window, IDC_MAIN_SPLIT);
+    SendMessageA(splitEditWindow, EM_LIMITTEXT, kSplitSize - 1, 0);
     showOptions(window);
     SendDlgItemMessageA(window, IDC_MAIN_SAMPLE_RATE, CB_SETCURSEL, lowHalf(settings.sampleRateIndex), 0);
     setScoreListFont();
@@ -204,12 +212,13 @@ void launchBracket(HWND window, void (*launch)(HWND), const char* title)
 
 void launchPlay(HWND window)
 {
-    playGame(selectedGame(window), selectedVersion(window));
+    showConsoleAfterRun(playGame(selectedGame(window), selectedVersion(window), launchOptions()));
 }
 
 void launchRecord(HWND window)
 {
-    runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::record), nullptr, nullptr);
+    showConsoleAfterRun(runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::record),
+                                    nullptr, nullptr, launchOptions()));
 }
 
 // Asks for the recording and plays it back; a cancelled dialog launches nothing.
@@ -224,8 +233,8 @@ void playbackChosenRecording(HWND window)
     char fileName[128];
     switch (splitRecordingPath(path, fileDialog.nFileOffset, directory, sizeof directory, fileName, sizeof fileName)) {
     case SplitResult::ok:
-        runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::playback), directory,
-                    fileName);
+        showConsoleAfterRun(runInputLog(selectedGame(window), selectedVersion(window),
+                                        static_cast<int>(LaunchMode::playback), directory, fileName, launchOptions()));
         break;
     case SplitResult::nameTooLong:
         showMessage(
@@ -244,8 +253,8 @@ void launchPlayback(HWND window)
     if (settings.askInpName == 1)
         playbackChosenRecording(window);
     else
-        runInputLog(selectedGame(window), selectedVersion(window), static_cast<int>(LaunchMode::playback), nullptr,
-                    nullptr);
+        showConsoleAfterRun(runInputLog(selectedGame(window), selectedVersion(window),
+                                        static_cast<int>(LaunchMode::playback), nullptr, nullptr, launchOptions()));
 }
 
 // Lists the games of the selected version behind the splash, the main window hidden.
@@ -255,7 +264,7 @@ void rebuildGameList(HWND window)
     SendMessageA(gameList, LB_RESETCONTENT, 0, 0);
     HWND splash = openSplash(window, "Loading MAME game list - please wait...");
     ShowWindow(window, SW_HIDE);
-    setTotal(window, buildGameList(gameList, selectedVersion(window)));
+    setTotal(window, buildGameList(gameList, selectedVersion(window), settings.sortByDriver));
     if (splash)
         DestroyWindow(splash);
     ShowWindow(window, SW_SHOW);
@@ -350,10 +359,12 @@ void onHighScores(HWND window)
         showOnlyScoreLine("Select a game in the list first.");
         return;
     }
-    copyText(highScoresGame, sizeof highScoresGame, gameTable[game].shortName);
-    startFeedWorker(fetchHighScores, highScoresGame);
+    feedRequest = FeedRequest{window, "", ""};
+    copyText(feedRequest.shortName, sizeof feedRequest.shortName, gameTable[game].shortName);
+    GetWindowTextA(splitEditWindow, feedRequest.split, sizeof feedRequest.split);
+    startFeedWorker(fetchHighScores, &feedRequest);
     char label[512];
-    formatText(label, sizeof label, "YORL High scores for '%s':", highScoresGame);
+    formatText(label, sizeof label, "YORL High scores for '%s':", feedRequest.shortName);
     SetDlgItemTextA(window, IDC_MAIN_SCORE_LABEL, label);
 }
 
@@ -363,8 +374,28 @@ void onRecentUploads(HWND window)
         showOnlyScoreLine("Patience, d00d...");
         return;
     }
-    startFeedWorker(fetchRecentUploads, nullptr);
+    feedRequest = FeedRequest{window, "", ""};
+    startFeedWorker(fetchRecentUploads, &feedRequest);
     SetDlgItemTextA(window, IDC_MAIN_SCORE_LABEL, "YORL Recent uploads:");
+}
+
+// A feed worker's answer: the score table takes its records, and the list
+// its lines, painted once.
+void onFeedAnswer(const FeedAnswer* answer)
+{
+    if (!answer)
+        return;
+    for (int i = 0; i < answer->records && i < kMaxScores; ++i)
+        scoreTable[i] = answer->table[i];
+    const ScoreLines& lines = answer->lines;
+    int count = lines.count < kMaxScores ? lines.count : kMaxScores;
+    DWORD bytes = 0;
+    for (int i = 0; i < count; ++i)
+        bytes += static_cast<DWORD>(std::strlen(lines.lines[i]) + 1);
+    beginListFill(scoreListWindow, FillMode::replace, count, bytes);
+    for (int i = 0; i < count; ++i)
+        SendMessageA(scoreListWindow, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lines.lines[i]));
+    endListFill(scoreListWindow);
 }
 
 void onScoreList(HWND window, WORD notification)
@@ -425,10 +456,7 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_INITDIALOG: return onOpen(window) ? TRUE : FALSE;
     case WM_COMMAND: onCommand(window, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_CLOSE: onClose(window); return TRUE;
-    case kShowScoreLinesMessage:
-        if (lParam)
-            showScoreLines(*reinterpret_cast<const ScoreLines*>(lParam));
-        return TRUE;
+    case kFeedAnswerMessage: onFeedAnswer(reinterpret_cast<const FeedAnswer*>(lParam)); return TRUE;
     case WM_DESTROY:
         DeleteObject(scoreListFont);
         scoreListFont = nullptr;

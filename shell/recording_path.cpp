@@ -1,5 +1,7 @@
 // Splits a recording path chosen in the open dialog into its directory and file name.
-#include "recording_path.h"
+#include "shell/recording_path.h"
+
+#include "common/bounded_text.h"
 
 #include <cstring>
 
@@ -8,15 +10,6 @@ namespace {
 bool isSeparator(char c)
 {
     return c == '\\' || c == '/';
-}
-
-bool copySpan(char* target, std::size_t size, const char* source, std::size_t length)
-{
-    if (size == 0 || length >= size)
-        return false;
-    std::memcpy(target, source, length);
-    target[length] = '\0';
-    return true;
 }
 
 } // namespace

@@ -2,17 +2,11 @@
 #include "shell/settings_file.h"
 
 #include "common/file_replace.h"
-#include "shell/settings.h"
+#include "common/program_files.h"
+#include "common/settings.h"
+#include "shell/app.h"
 
 #include <windows.h>
-
-namespace {
-
-const char kSettingsFile[] = "hobrin.cfg";
-// Beside the real file, so that the final move stays on one volume.
-const char kSettingsTempFile[] = "hobrin.cfg.tmp";
-
-} // namespace
 
 void loadSettings()
 {

@@ -3,6 +3,7 @@
 
 #include "common/bounded_text.h"
 #include "common/message.h"
+#include "common/program_files.h"
 
 #include <cstdint>
 #include <cstring>
@@ -110,7 +111,7 @@ void announceMainWindow(HWND window)
 
 bool checkWorkingFolderWritable()
 {
-    HANDLE probe = CreateFileA("hobrin-write-check.tmp", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE probe = CreateFileA(kWriteCheckFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (probe != INVALID_HANDLE_VALUE) {
         CloseHandle(probe);

@@ -139,7 +139,8 @@ TEST_F(DownloadTest, DownloadedRecordingIsPlayedBackAndRemoved)
     // Long enough a run to look at the windows and files while it lasts.
     writeFile("standin-control.txt", "run_ms=1500\n");
     writeFile("kept.zip.part", "the user's own file");
-    serveRecording("good.zip", "pacman_1000_ann");
+    // Its second block begins with "<HTML>": only an answer that begins so is an error page.
+    serveRecording("htmlinside.zip", "pacman_1000_ann");
     ASSERT_NE(startDownload("pacman_1000_ann"), nullptr);
     chooseFile(processId(), kSaveTitle, path("kept.zip"));
     HWND download = downloadWindow();
@@ -291,7 +292,7 @@ TEST_F(DownloadTest, FailedDownloadKeepsTheFileThatWasThere)
         {"logon asked", archive, "auth", "Can't download", "Cannot retrieve data from URL"},
         {"error page", "<HTML><BODY>down</BODY></HTML>", "", "Can't download",
          "HTML received instead of zip - probable server error"},
-        {"error page in a later block", std::string(1024, 'a') + "<HTML>" + std::string(500, 'b'), "", "Can't download",
+        {"error page in lower case, in pieces", "<html><body>down</body></html>", "pieces=3,50", "Can't download",
          "HTML received instead of zip - probable server error"},
     };
     for (const auto& c : cases) {
@@ -693,3 +694,54 @@ TEST_F(DownloadTest, StalledServiceFreesDownloadAndScoreListInTime)
 }
 
 } // namespace
+
+// While a message box is up, the program's windows take no click: a box of
+// the download's worker ("Can't download") as much as one of the windows'
+// own thread ("Zip error").
+TEST_F(DownloadTest, NoWindowTakesAClickUnderAMessageBox)
+{
+    const struct {
+        const char* archive;
+        const char* mode;
+        const char* title;
+    } cases[] = {
+        {"good.zip", "status=404", "Can't download"},
+        {"corrupt.zip", "", "Zip error"},
+    };
+    writeYorlFile("scores\\pacman.txt", "header\n" + scoreLine("boxed"));
+    window_ = start();
+    ASSERT_NE(window_, nullptr);
+    setText(window_, IDC_MAIN_GOTO, "pacman");
+    press(window_, IDC_MAIN_FIND);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        serveRecording(c.archive, "boxed");
+        writeYorlFile("inp\\boxed.mode", c.mode);
+        ASSERT_NE(downloadTheScore(), nullptr);
+        chooseFile(processId(), kSaveTitle, path("boxed.zip"));
+        if (std::string(c.title) == "Zip error")
+            finishDownload(downloadWindow());
+        HWND box = nullptr;
+        ASSERT_TRUE(waitUntil([&] { return (box = findWindow(processId(), c.title)) != nullptr; }));
+        HWND download = findDialogByControlText(processId(), IDC_DOWNLOAD_DONE, "Done");
+        for (HWND window : {window_, properties_, download}) {
+            if (window) {
+                EXPECT_TRUE(waitUntil([&] { return !IsWindowEnabled(window); }))
+                    << (window == window_ ? "main" : window == properties_ ? "properties" : "download");
+            }
+        }
+        // A player clicks on "Download and playback" meanwhile: nothing opens.
+        if (clickWithMouse(properties_, IDC_SCORE_DOWNLOAD)) {
+            EXPECT_FALSE(waitUntil([&] { return findWindow(processId(), kSaveTitle) != nullptr; }, 1000));
+        }
+        answerMessageBox(processId(), c.title);
+        if (download) {
+            press(download, IDC_DOWNLOAD_CANCEL);
+            EXPECT_TRUE(waitUntilGone(download));
+        }
+        EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(properties_) != FALSE; }));
+        press(properties_, IDC_SCORE_OK);
+        EXPECT_TRUE(waitUntilGone(properties_));
+        EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(window_) != FALSE; }));
+    }
+}

@@ -160,6 +160,22 @@ void press(HWND dialog, int id)
     PostMessageA(control, BM_CLICK, 0, 0);
 }
 
+bool clickWithMouse(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    if (!control || WindowFromPoint(centre) != control)
+        return false;
+    SetCursorPos(centre.x, centre.y);
+    INPUT clicks[2]{};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return SendInput(2, clicks, sizeof(INPUT)) == 2;
+}
+
 void postCommand(HWND dialog, int id)
 {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, 0), 0);

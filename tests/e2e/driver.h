@@ -31,6 +31,10 @@ bool waitUntilShown(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
 // Clicks a control as the mouse would (posted, so a handler that opens a
 // modal box does not block the driver). A disabled control ignores it.
 void press(HWND dialog, int id);
+// Clicks a control with the mouse itself, at its centre, as a player
+// would: the click goes where the system sends it, so a disabled window
+// never sees it. False when another window covers that point.
+bool clickWithMouse(HWND dialog, int id);
 // Posts a command straight to the dialog, for ids without a control (Escape).
 void postCommand(HWND dialog, int id);
 // Presses a key in the dialog's focused control, through the dialog manager.

@@ -73,6 +73,17 @@ def devices():
     return archive(members).replace(b"COM!.cap", b"COM\xb9.cap")
 
 
+def html_inside():
+    # good.zip's members, the recording stored, with "<HTML>" in its bytes
+    # where the download's second 1 kB block begins: a good archive still.
+    data = bytearray(PACMAN + pattern(1500))
+    start = archive([("rec/good.inp", bytes(data))], zipfile.ZIP_STORED).index(bytes(data))
+    data[1024 - start:1030 - start] = b"<HTML>"
+    zipped = archive([("rec/good.inp", bytes(data)), ("good.cap", pattern(10))], zipfile.ZIP_STORED)
+    assert zipped[1024:1030] == b"<HTML>"
+    return zipped
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: make_test_zips.py OUTDIR")
@@ -80,6 +91,7 @@ def main():
     out.mkdir(parents=True, exist_ok=True)
     files = {
         "good.zip": archive([("rec/good.inp", PACMAN + pattern(300)), ("good.cap", pattern(10))]),
+        "htmlinside.zip": html_inside(),
         "galaga.zip": archive([("galaga.inp", b"galaga\0\0" + pattern(100))]),
         "unknown.zip": archive([("unknown.inp", b"nosuchgm" + pattern(100))]),
         "short.zip": archive([("short.inp", b"pacma")]),

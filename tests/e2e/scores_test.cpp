@@ -331,6 +331,33 @@ TEST_F(ScoresTest, ScorePropertiesShowEveryFieldOfTheRecord)
     EXPECT_TRUE(waitUntilGone(properties)) << "the close box closes it";
 }
 
+// A feed that arrives while Score Properties is open changes the list, not
+// the score that the window shows: its download is of that score's
+// recording, and the split typed goes into the request encoded.
+TEST_F(ScoresTest, ScoreOfTheOpenWindowStaysItsOwnWhateverFeedArrives)
+{
+    writeYorlFile("scores\\pacman-a&b #1.txt", kHeader + highScoreLine("3333360", "Ace", 1));
+    writeYorlFile("recent.txt", recentLine("galaga", "500", "Bea"));
+    writeYorlFile("recent.mode", "slow=2000");
+    HWND window = startWithGame(0);
+    ASSERT_NE(window, nullptr);
+    setText(window, IDC_MAIN_SPLIT, "a&b #1");
+    fetch(window, IDC_MAIN_HIGH_SCORES, 1);
+    press(window, IDC_MAIN_RECENT_UPLOADS);
+    HWND properties = openProperties(window, 0);
+    ASSERT_NE(properties, nullptr);
+    ASSERT_TRUE(waitUntil(
+        [&] { return scoreLines(window).size() == 1 && scoreLines(window)[0].find("Bea") != std::string::npos; }));
+    EXPECT_EQ(text(properties, IDC_SCORE_PLAYER), "Recorded by Ace");
+    serveRecording("good.zip", "pacman_3333360");
+    press(properties, IDC_SCORE_DOWNLOAD);
+    chooseFile(processId(), "Save downloaded recording as...", path("shown.zip"));
+    EXPECT_TRUE(waitUntil([&] { return yorlRequests().size() == 3; }));
+    EXPECT_EQ(yorlRequests(),
+              (std::vector<std::string>{"/yorl/index.cgi?mode=fe_scores&short=pacman-a%26b%20%231",
+                                        "/yorl/index.cgi?mode=fe_recent", "/yorl/inp/pacman_3333360.zip"}));
+}
+
 TEST_F(ScoresTest, TextsInUtf8AreShownInTheCodePageWithoutLookAlikes)
 {
     const std::wstring player = L"Ren\u00e9e", label = L"Pok\u00e9mon Stadium",

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -74,6 +75,16 @@ TEST(KnownEmulators, WrittenEntriesReadBackAndDamagedOnesAreSkipped)
     EXPECT_STREQ(program, "mame.exe");
     EXPECT_FALSE(commandProgram("\"\" -x", program, sizeof program));
     EXPECT_FALSE(commandProgram("mame.exe", tiny, sizeof tiny)) << "a cut name names another program";
+
+    // The file that Windows starts: ".exe" added only where the file name has no extension.
+    for (const auto& c : {std::pair<const char*, const char*>{"C:/MAME.0251/mame", "C:/MAME.0251/mame.exe"},
+                          {"C:\\MAME.0251\\mame", "C:\\MAME.0251\\mame.exe"},
+                          {"C:\\mame\\mame.exe", "C:\\mame\\mame.exe"},
+                          {"D:mame", "D:mame.exe"}}) {
+        EXPECT_TRUE(programFile(c.first, program, sizeof program));
+        EXPECT_STREQ(program, c.second);
+    }
+    EXPECT_FALSE(programFile("C:\\m", tiny, sizeof tiny));
 }
 
 } // namespace

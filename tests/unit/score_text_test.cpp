@@ -119,3 +119,29 @@ TEST(DownloadAddress, EncodesWhatAnAddressCannotHold)
         EXPECT_STREQ(target, c.encoded) << c.name;
     }
 }
+
+// A typed split or a listed short name never adds a parameter to the
+// request or cuts its address.
+TEST(HighScoresAddress, EncodesTheGameAndTheSplit)
+{
+    const char* base = "http://h/yorl/index.cgi?mode=fe_scores&short=";
+    const struct {
+        const char* shortName;
+        const char* split;
+        std::size_t size;
+        const char* address; // "" when it does not fit
+    } cases[] = {
+        {"pacman", "", 128, "http://h/yorl/index.cgi?mode=fe_scores&short=pacman"},
+        {"pacman", "turbo", 128, "http://h/yorl/index.cgi?mode=fe_scores&short=pacman-turbo"},
+        {"pacman", "a&mode=x", 128, "http://h/yorl/index.cgi?mode=fe_scores&short=pacman-a%26mode%3Dx"},
+        {"pacman", "#1 %+", 128, "http://h/yorl/index.cgi?mode=fe_scores&short=pacman-%231%20%25%2B"},
+        {"pac&man", "", 128, "http://h/yorl/index.cgi?mode=fe_scores&short=pac%26man"},
+        {"pacman", "turbo", 58, "http://h/yorl/index.cgi?mode=fe_scores&short=pacman-turbo"},
+        {"pacman", "turbo", 57, ""},
+    };
+    for (const auto& c : cases) {
+        char address[128];
+        EXPECT_EQ(composeHighScoresAddress(address, c.size, base, c.shortName, c.split), *c.address != '\0') << c.split;
+        EXPECT_STREQ(address, c.address) << c.split;
+    }
+}

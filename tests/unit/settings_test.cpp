@@ -1,5 +1,5 @@
 // The settings record: defaults, its 52-byte file form, and the edits the dialogs make.
-#include "shell/settings.h"
+#include "common/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 // The "Console output" window: what the emulator printed during its last run.
-#include "emulator/console_output.h"
+#include "shell/console_output.h"
 
 #include "emulator/console_text.h"
+#include "common/program_files.h"
 #include "shell/app.h"
 #include "resource.h"
 
@@ -23,7 +24,7 @@ HANDLE openConsoleFile()
 {
     for (int retries = 0;;) {
         HANDLE file =
-            CreateFileA("./mame.out", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            CreateFileA(kConsoleFile, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE)
             return file;
         Sleep(kRetryMs);
@@ -54,7 +55,7 @@ void onOpen(HWND window)
     SetDlgItemTextA(window, IDC_CONSOLE_TEXT, displayBuffer);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
-    DeleteFileA("mame.out");
+    DeleteFileA(kConsoleFile);
 }
 
 INT_PTR CALLBACK consoleOutputProc(HWND window, UINT message, WPARAM wParam, LPARAM)
@@ -75,4 +76,10 @@ INT_PTR CALLBACK consoleOutputProc(HWND window, UINT message, WPARAM wParam, LPA
 void runConsoleOutput()
 {
     DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_CONSOLE_OUTPUT), nullptr, consoleOutputProc, 0);
+}
+
+void showConsoleAfterRun(int launchResult)
+{
+    if (launchResult == 0 && settings.showConsole == 1)
+        runConsoleOutput();
 }

@@ -1,11 +1,13 @@
 // The Score Properties window: every field of one score, and the download of its recording.
-#include "online/score_properties.h"
+#include "shell/score_properties.h"
 
+#include "common/bounded_text.h"
 #include "online/recording_playback.h"
 #include "online/score_record.h"
 #include "online/score_text.h"
 #include "shell/app.h"
-#include "common/bounded_text.h"
+#include "shell/console_output.h"
+#include "shell/download_window.h"
 #include "resource.h"
 
 #include <cstdarg>
@@ -17,6 +19,10 @@ namespace {
 
 // Made when the window opens, deleted when it closes.
 HFONT scoreFont;
+
+// The score the window shows: a copy taken when it opens, so that the
+// download and playback are of that score whatever feed arrives meanwhile.
+ScoreRecord shownScore;
 
 void setScoreFont(HWND window)
 {
@@ -57,15 +63,35 @@ void showRecord(HWND window, const ScoreRecord& record)
 void onOpen(HWND window, int listIndex)
 {
     selectedScore = listIndex;
-    // A snapshot: a feed worker may be rewriting the table meanwhile.
-    ScoreRecord record = scoreTable[selectedScore];
-    record.gameName[sizeof record.gameName - 1] = '\0';
-    record.playerName[sizeof record.playerName - 1] = '\0';
-    record.description[sizeof record.description - 1] = '\0';
-    record.versionUsed[sizeof record.versionUsed - 1] = '\0';
+    shownScore = scoreTable[selectedScore];
+    shownScore.gameName[sizeof shownScore.gameName - 1] = '\0';
+    shownScore.playerName[sizeof shownScore.playerName - 1] = '\0';
+    shownScore.description[sizeof shownScore.description - 1] = '\0';
+    shownScore.versionUsed[sizeof shownScore.versionUsed - 1] = '\0';
     ShowWindow(window, SW_SHOW);
     setScoreFont(window);
-    showRecord(window, record);
+    showRecord(window, shownScore);
+}
+
+// "Download and playback": the recording of the score shown, played back
+// in the version that made it (else the main window's), both windows
+// hidden while the emulator runs.
+void onDownload(HWND window)
+{
+    if (runDownloadWindow(window, shownScore) != 0)
+        return;
+    HWND mainWindow = GetWindow(window, GW_OWNER);
+    int selectedVersion = static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_VERSION, CB_GETCURSEL, 0, 0));
+    DownloadedRecording recording;
+    if (!prepareDownloadedRecording(shownScore, selectedVersion, recording))
+        return;
+    ShowWindow(window, SW_HIDE);
+    ShowWindow(mainWindow, SW_HIDE);
+    showConsoleAfterRun(runInputLog(recording.game, recording.version, static_cast<int>(LaunchMode::playback), ".",
+                                    recording.fileName, launchOptions()));
+    ShowWindow(mainWindow, SW_SHOW);
+    ShowWindow(window, SW_SHOW);
+    removeDownloadedRecording(recording);
 }
 
 INT_PTR CALLBACK scorePropertiesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -75,7 +101,7 @@ INT_PTR CALLBACK scorePropertiesProc(HWND window, UINT message, WPARAM wParam, L
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_SCORE_OK: SendMessageA(window, WM_CLOSE, 0, 0); break;
-        case IDC_SCORE_DOWNLOAD: downloadAndPlayback(window); break;
+        case IDC_SCORE_DOWNLOAD: onDownload(window); break;
         }
         return TRUE;
     case WM_CLOSE: EndDialog(window, 0); return TRUE;

@@ -1,9 +1,7 @@
 // The persisted user options: defaults, file form and the rules for changing them.
-#include "settings.h"
+#include "common/settings.h"
 
 #include <cstring>
-
-Settings settings;
 
 namespace {
 

@@ -25,8 +25,6 @@ struct Settings {
 constexpr std::size_t kSettingsSlots = 13;
 constexpr std::size_t kSettingsFileSize = kSettingsSlots * 4;
 
-extern Settings settings;
-
 // Sets every field to its default, in the order the program has always used;
 // the high halves of the two 16-bit slots become 0.
 void setSettingsDefaults(Settings& s);

@@ -1,0 +1,22 @@
+// The files that the program keeps in its working folder, each named once.
+#pragma once
+
+// The options, and the new ones while they are saved.
+constexpr char kSettingsFile[] = "hobrin.cfg";
+constexpr char kSettingsTempFile[] = "hobrin.cfg.tmp";
+// The emulator versions, and their new text while "Add..." or "Remove" saves it.
+constexpr char kVersionsFile[] = "versions.ini";
+constexpr char kVersionsTempFile[] = "versions.ini.tmp";
+// What the program learned of each emulator.
+constexpr char kKnownEmulatorsFile[] = "emulators.ini";
+constexpr char kKnownEmulatorsTempFile[] = "emulators.ini.tmp";
+// The emulator's listing, while the game list is built.
+constexpr char kListingFile[] = "gamelist.tmp";
+// What the emulator printed during its last run.
+constexpr char kConsoleFile[] = "./mame.out";
+// An emulator's answers to the questions asked of it, while they are read.
+constexpr char kConfigAnswerFile[] = "showconfig.tmp";
+constexpr char kHelpAnswerFile[] = "help.tmp";
+constexpr char kMachineAnswerFile[] = "listxml.tmp";
+// Made and removed at once at the start: the check that the folder can be written.
+constexpr char kWriteCheckFile[] = "hobrin-write-check.tmp";
