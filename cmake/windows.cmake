@@ -59,6 +59,7 @@ add_library(hobrin_objects OBJECT
     shell/download_window.cpp
     shell/score_properties.cpp
     shell/settings_file.cpp
+    shell/splash.cpp
     shell/working_folder.cpp
     common/message.cpp
     common/list_fill.cpp

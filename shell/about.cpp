@@ -46,26 +46,9 @@ INT_PTR CALLBACK aboutProc(HWND box, UINT message, WPARAM wParam, LPARAM)
     return FALSE;
 }
 
-INT_PTR CALLBACK splashProc(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
-
 } // namespace
 
 void runAboutBox(HWND owner)
 {
     DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_ABOUT), owner, aboutProc, 0);
-}
-
-HWND openSplash(HWND owner, const char* text)
-{
-    HWND splash = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(IDD_SPLASH), owner, splashProc, 0);
-    if (!splash)
-        return nullptr;
-    ShowWindow(splash, SW_SHOW);
-    SetDlgItemTextA(splash, IDC_SPLASH_TEXT, text);
-    // The list build that follows blocks the thread, so paint now, children included.
-    RedrawWindow(splash, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    return splash;
 }

@@ -1,10 +1,7 @@
-// The About box and the splash window shown while the game list is rebuilt.
+// The About box: version, build date and logo.
 #pragma once
 
 #include <windows.h>
 
 // Runs the About box modally over `owner`.
 void runAboutBox(HWND owner);
-
-// Creates and shows the splash window over `owner` with `text`; the caller destroys it.
-HWND openSplash(HWND owner, const char* text);

@@ -9,7 +9,7 @@
 #include "emulator/known_emulators_win.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
-#include "shell/about.h"
+#include "shell/splash.h"
 #include "shell/app.h"
 #include "resource.h"
 

@@ -11,6 +11,7 @@
 #include "online/score_record.h"
 #include "common/list_fill.h"
 #include "shell/about.h"
+#include "shell/splash.h"
 #include "shell/console_output.h"
 #include "shell/add_version.h"
 #include "shell/app.h"
