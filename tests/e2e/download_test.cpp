@@ -727,7 +727,9 @@ TEST_F(DownloadTest, NoWindowTakesAClickUnderAMessageBox)
         for (HWND window : {window_, properties_, download}) {
             if (window) {
                 EXPECT_TRUE(waitUntil([&] { return !IsWindowEnabled(window); }))
-                    << (window == window_ ? "main" : window == properties_ ? "properties" : "download");
+                    << (window == window_       ? "main"
+                        : window == properties_ ? "properties"
+                                                : "download");
             }
         }
         // A player clicks on "Download and playback" meanwhile: nothing opens.
