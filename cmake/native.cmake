@@ -4,6 +4,10 @@ option(HOBRIN_SANITIZE "Build the native tests with ASan and UBSan" ON)
 enable_testing()
 find_package(GTest REQUIRED)
 
+# A recording's frames are counted by inflating them.
+find_package(ZLIB REQUIRED)
+target_link_libraries(hobrin_core PUBLIC ZLIB::ZLIB)
+
 set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 if(HOBRIN_SANITIZE)
     target_compile_options(hobrin_core PUBLIC ${sanitizers})
@@ -34,6 +38,7 @@ add_executable(hobrin_unit
     tests/unit/game_list_test.cpp
     tests/unit/known_emulators_test.cpp
     tests/unit/listing_scan_test.cpp
+    tests/unit/recording_check_test.cpp
     tests/unit/recording_path_test.cpp
     tests/unit/redirect_test.cpp
     tests/unit/score_record_test.cpp
@@ -69,6 +74,7 @@ function(hobrin_fuzzer name source corpus)
     # The core is compiled in again so that libFuzzer sees its coverage.
     add_executable(${name} ${source} ${HOBRIN_CORE_SOURCES})
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE ZLIB::ZLIB)
     target_compile_options(${name} PRIVATE ${fuzz_flags})
     target_link_options(${name} PRIVATE ${fuzz_flags})
     # New inputs go to a folder in the build tree; the seeds are only read.
@@ -138,5 +144,5 @@ if(benchmark_FOUND)
     target_include_directories(hobrin_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_options(hobrin_bench PRIVATE -O2)
     target_compile_definitions(hobrin_bench PRIVATE NDEBUG)
-    target_link_libraries(hobrin_bench PRIVATE benchmark::benchmark)
+    target_link_libraries(hobrin_bench PRIVATE benchmark::benchmark ZLIB::ZLIB)
 endif()

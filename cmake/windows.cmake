@@ -47,12 +47,16 @@ target_compile_definitions(minizip PUBLIC NOCRYPT NOUNCRYPT)
 target_compile_options(minizip PRIVATE -w)
 set_target_properties(minizip PROPERTIES COMPILE_WARNING_AS_ERROR OFF)
 target_link_libraries(minizip PUBLIC ${HOBRIN_ZLIB_STATIC})
+# A recording's frames are counted by inflating them.
+target_include_directories(hobrin_core PUBLIC ${HOBRIN_ZLIB_INCLUDE})
+target_link_libraries(hobrin_core PUBLIC ${HOBRIN_ZLIB_STATIC})
 
 # Everything but the service's address, compiled once for every program
 # below: each program compiles only online/service.cpp with its address.
 add_library(hobrin_objects OBJECT
     shell/main.cpp
     shell/main_window.cpp
+    shell/recording_check.cpp
     shell/about.cpp
     shell/add_version.cpp
     shell/console_output.cpp
@@ -72,6 +76,7 @@ add_library(hobrin_objects OBJECT
     emulator/known_emulators_win.cpp
     emulator/launch_win.cpp
     emulator/process_win.cpp
+    emulator/recording_check_win.cpp
     emulator/versions_win.cpp
     online/feeds_win.cpp
     online/download.cpp
@@ -90,7 +95,8 @@ function(hobrin_program name service_url)
     target_compile_definitions(${name} PRIVATE HOBRIN_SERVICE_URL="${service_url}")
     target_link_libraries(${name} PRIVATE minizip)
     # The common dialogs and WinINet are loaded at their first use (common/late_dlls.cpp).
-    target_link_libraries(${name} PRIVATE hobrin_core comctl32 gdi32 user32 kernel32)
+    # COM's identifiers of the imaging component come from uuid.
+    target_link_libraries(${name} PRIVATE hobrin_core comctl32 gdi32 user32 kernel32 uuid)
 endfunction()
 
 hobrin_program(hobrin "${HOBRIN_SERVICE_URL}")
@@ -125,6 +131,7 @@ add_executable(hobrin_e2e
     tests/e2e/real_mame_test.cpp
     tests/e2e/versions_test.cpp
     tests/e2e/layout_test.cpp
+    tests/e2e/check_test.cpp
 )
 target_include_directories(hobrin_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501
@@ -137,6 +144,9 @@ add_executable(hobrin_demo_ctl tools/demo_ctl.cpp)
 
 # The stand-in emulator used by the end-to-end tests and the demo.
 add_executable(mame-standin tools/mame_standin.cpp)
+# Today's recordings hold a zlib stream of frames, and a check saves a PNG.
+target_include_directories(mame-standin PRIVATE ${HOBRIN_ZLIB_INCLUDE})
+target_link_libraries(mame-standin PRIVATE ${HOBRIN_ZLIB_STATIC})
 
 # Makes a Wine prefix trust the test authority of the TLS tests.
 add_executable(trust-root tools/trust_root.cpp)
@@ -173,7 +183,7 @@ if(NOT MSVC)
             add_custom_target(${name}-x64 ALL DEPENDS ${program})
             add_dependencies(hobrin_e2e ${name}-x64)
         endfunction()
-        hobrin_x64_program(mame-standin tools/mame_standin.cpp)
+        hobrin_x64_program(mame-standin tools/mame_standin.cpp -lz)
         hobrin_x64_program(mame-bridge tools/mame_bridge.cpp -municode -lws2_32)
     else()
         message(WARNING "No x86-64 mingw-w64 compiler: the 64-bit stand-in emulator and MAME bridge are not "

@@ -1,4 +1,4 @@
-// The common dialogs and WinINet, loaded at their first use rather than when the program starts.
+// The common dialogs, WinINet and COM, loaded at their first use rather than when the program starts.
 //
 // Under Wine, loading them with the program added about 25 ms to every
 // start, before any window could show; a player who never opens a file
@@ -30,6 +30,11 @@ struct WinInet {
     decltype(&::InternetCloseHandle) closeHandle;
 };
 
+struct Com {
+    decltype(&::CoInitializeEx) initialize;
+    decltype(&::CoCreateInstance) create;
+};
+
 // Loaded once, by whichever thread asks first; the language makes the
 // others wait for it. Neither DLL is ever unloaded.
 const CommonDialogs& commonDialogs()
@@ -58,6 +63,18 @@ const WinInet& winInet()
         resolve(module, "InternetSetOptionA", functions.setOption);
         resolve(module, "InternetCrackUrlA", functions.crackUrl);
         resolve(module, "InternetCloseHandle", functions.closeHandle);
+        return functions;
+    }();
+    return loaded;
+}
+
+const Com& com()
+{
+    static const Com loaded = [] {
+        HMODULE module = LoadLibraryA("ole32.dll");
+        Com functions{};
+        resolve(module, "CoInitializeEx", functions.initialize);
+        resolve(module, "CoCreateInstance", functions.create);
         return functions;
     }();
     return loaded;
@@ -134,6 +151,18 @@ BOOL InternetCrackUrlA(const char* url, DWORD length, DWORD flags, URL_COMPONENT
 BOOL InternetCloseHandle(HINTERNET handle)
 {
     return call(winInet().closeHandle, FALSE, handle);
+}
+
+HRESULT CoInitializeEx(void* reserved, DWORD model)
+{
+    return com().initialize ? com().initialize(reserved, model) : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+}
+
+HRESULT CoCreateInstance(REFCLSID classId, IUnknown* outer, DWORD context, REFIID interfaceId, void** object)
+{
+    if (!com().create)
+        return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+    return com().create(classId, outer, context, interfaceId, object);
 }
 
 } // namespace late

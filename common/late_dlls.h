@@ -1,8 +1,9 @@
-// The common dialogs and WinINet, loaded at their first use rather than when the program starts.
+// The common dialogs, WinINet and COM, loaded at their first use rather than when the program starts.
 #pragma once
 
 #include <windows.h>
 #include <commdlg.h>
+#include <objbase.h>
 #include <wininet.h>
 
 // Each takes and gives what the function of the same name does. Should its
@@ -25,5 +26,8 @@ BOOL InternetReadFile(HINTERNET file, void* buffer, DWORD size, DWORD* read);
 BOOL InternetSetOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD length);
 BOOL InternetCrackUrlA(const char* url, DWORD length, DWORD flags, URL_COMPONENTSA* parts);
 BOOL InternetCloseHandle(HINTERNET handle);
+
+HRESULT CoInitializeEx(void* reserved, DWORD model);
+HRESULT CoCreateInstance(REFCLSID classId, IUnknown* outer, DWORD context, REFIID interfaceId, void** object);
 
 } // namespace late

@@ -20,3 +20,9 @@ constexpr char kHelpAnswerFile[] = "help.tmp";
 constexpr char kMachineAnswerFile[] = "listxml.tmp";
 // Made and removed at once at the start: the check that the folder can be written.
 constexpr char kWriteCheckFile[] = "hobrin-write-check.tmp";
+// Checks of recordings: the pictures kept (checks\NAME.png), where MAME
+// saves its picture during a check, and what it printed.
+constexpr char kChecksFolder[] = "checks";
+constexpr char kCheckSnapshotFolder[] = "checks\\snapshot.tmp";
+constexpr char kCheckOutputFile[] = "check.out";
+constexpr char kCheckErrorFile[] = "check.err";

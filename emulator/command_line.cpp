@@ -96,3 +96,20 @@ bool composeLaunchLine(char* line, std::size_t size, const LaunchRequest& reques
     appendText(builder, "\"");
     return !builder.overflowed;
 }
+
+bool composeCheckLine(char* line, std::size_t size, const CheckRequest& request)
+{
+    TextBuilder builder = startText(line, size);
+    appendText(builder, request.command);
+    appendText(builder, " ");
+    appendText(builder, request.shortName);
+    appendText(builder, " -input_directory ");
+    appendDirectory(builder, request.inputDirectory);
+    appendText(builder, " -playback \"");
+    appendRecordingName(builder, request.fileName, request.forms);
+    appendFormat(builder, "\" -video none -sound none -nothrottle -seconds_to_run %u -snapshot_directory ",
+                 request.secondsToRun);
+    appendDirectory(builder, request.snapshotDirectory);
+    appendText(builder, " -nvram_directory NUL -cfg_directory NUL");
+    return !builder.overflowed;
+}

@@ -32,6 +32,22 @@ struct LaunchRequest {
     CommandForms forms;
 };
 
+// A check of a recording: the game plays the recording back without a
+// screen, sound or speed limit until `secondsToRun` emulated seconds, when
+// MAME saves a picture of its screen in `snapshotDirectory` and ends. No
+// stored machine state or configuration is read or written.
+struct CheckRequest {
+    const char* command;
+    const char* shortName;
+    const char* inputDirectory;
+    const char* fileName; // whole, as for a playback
+    unsigned secondsToRun;
+    const char* snapshotDirectory;
+    CommandForms forms;
+};
+
+bool composeCheckLine(char* line, std::size_t size, const CheckRequest& request);
+
 // Appends the eight option switches, each with its leading space, in the
 // forms that `forms` names.
 void appendOptionSwitches(TextBuilder& line, const Settings& options, const CommandForms& forms = CommandForms());

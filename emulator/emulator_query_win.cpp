@@ -5,6 +5,7 @@
 #include "emulator/process_win.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -46,4 +47,15 @@ EmulatorAnswer askEmulator(const char* command, const char* question, const char
     }
     deleteRunOutput(answerFile);
     return answer;
+}
+
+bool isPlainWord(const char* text)
+{
+    if (text[0] == '\0')
+        return false;
+    for (const char* c = text; *c; ++c) {
+        if (!std::strchr("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-.", *c))
+            return false;
+    }
+    return true;
 }

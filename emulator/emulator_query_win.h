@@ -13,6 +13,10 @@ struct EmulatorAnswer {
     std::vector<char> text; // what it wrote on its standard output, up to 256 KiB
 };
 
+// A word that goes on a command line as it is: letters, digits, "_", "-"
+// and "."; any other character could reshape the line.
+bool isPlainWord(const char* text);
+
 // Runs `command` followed by a blank and `question` without a window or a
 // console, its standard output in `answerFile` (deleted afterwards), and
 // ends it after `limitMs`.

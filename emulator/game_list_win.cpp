@@ -122,12 +122,8 @@ int listGames(int versionIndex, bool sortSwitch, DWORD& exitCode)
 // so; unknown when it did not answer in time.
 MachineKind askMachineKind(const char* command, const char* name)
 {
-    // Short names are letters, digits and a few marks; any other would
-    // reshape the command line.
-    for (const char* c = name; *c; ++c) {
-        if (!std::strchr("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-.", *c))
-            return MachineKind::unknown;
-    }
+    if (!isPlainWord(name))
+        return MachineKind::unknown;
     char question[kShortNameSize + 16];
     formatText(question, sizeof question, "-listxml %s", name);
     EmulatorAnswer answer = askEmulator(command, question, kMachineAnswerFile, kListXmlLimitMs);

@@ -107,13 +107,20 @@ void recordingPath(const DownloadedRecording& recording, char* path, std::size_t
 
 } // namespace
 
-bool prepareDownloadedRecording(const ScoreRecord& record, int fallbackVersion, DownloadedRecording& recording)
+bool extractDownloadedRecording(char* fileName, std::size_t size)
 {
-    recording = DownloadedRecording{-1, -1, ""};
     ExtractResult result = extractInputLog(savePath, ".");
     if (!reportExtraction(result))
         return false;
-    copyText(recording.fileName, sizeof recording.fileName, result.baseName);
+    copyText(fileName, size, result.baseName);
+    return true;
+}
+
+bool prepareDownloadedRecording(const ScoreRecord& record, int fallbackVersion, DownloadedRecording& recording)
+{
+    recording = DownloadedRecording{-1, -1, ""};
+    if (!extractDownloadedRecording(recording.fileName, sizeof recording.fileName))
+        return false;
     char path[512];
     recordingPath(recording, path, sizeof path);
     if (findPlayback(path, record, fallbackVersion, recording.game, recording.version))

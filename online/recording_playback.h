@@ -3,6 +3,8 @@
 
 #include "online/score_record.h"
 
+#include <cstddef>
+
 // What plays a downloaded recording back: the game, the version and the
 // recording's file name in the working folder.
 struct DownloadedRecording {
@@ -16,6 +18,11 @@ struct DownloadedRecording {
 // made it (`record`'s, else `fallbackVersion`). False, once the user has
 // been told why, when it cannot be played: the recording is then gone.
 bool prepareDownloadedRecording(const ScoreRecord& record, int fallbackVersion, DownloadedRecording& recording);
+
+// Extracts the recording of the archive at savePath into the working
+// folder, its file name in `fileName`. False, once the user has been told
+// why, when there is none to take.
+bool extractDownloadedRecording(char* fileName, std::size_t size);
 
 // Deletes the extracted recording once it has been played back.
 void removeDownloadedRecording(const DownloadedRecording& recording);

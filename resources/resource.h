@@ -10,6 +10,7 @@
 #define IDD_DOWNLOAD 109
 #define IDD_CONSOLE_OUTPUT 110
 #define IDD_ADD_VERSION 111
+#define IDD_RECORDING_CHECK 112
 
 // Main window (101)
 #define IDC_MAIN_EXIT 1
@@ -45,6 +46,7 @@
 #define IDC_MAIN_ADDITIONAL_PARAMETERS 1047
 #define IDC_MAIN_ADD_VERSION 1048
 #define IDC_MAIN_REMOVE_VERSION 1049
+#define IDC_MAIN_CHECK 1053
 
 // About box (103)
 #define IDC_ABOUT_OK 1
@@ -65,6 +67,7 @@
 #define IDC_SCORE_POINTS 1037
 #define IDC_SCORE_CONFIRMED 1038
 #define IDC_SCORE_DOWNLOAD 1039
+#define IDC_SCORE_DOWNLOAD_CHECK 1054
 
 // Download window (109)
 #define IDC_DOWNLOAD_CANCEL 2
@@ -82,6 +85,19 @@
 #define IDC_ADD_COMMAND 1050
 #define IDC_ADD_NAME 1051
 #define IDC_ADD_VERSION_ID 1052
+
+// Recording check (112)
+#define IDC_CHECK_CLOSE 1
+#define IDC_CHECK_CANCEL 2
+#define IDC_CHECK_RECORDING 1060
+#define IDC_CHECK_SYSTEM 1061
+#define IDC_CHECK_MADE_BY 1062
+#define IDC_CHECK_CREATED 1063
+#define IDC_CHECK_FILE 1064
+#define IDC_CHECK_PLAYED 1065
+#define IDC_CHECK_VERDICT 1066
+#define IDC_CHECK_PICTURE 1067
+#define IDC_CHECK_STATUS 1068
 
 // Controls that are never addressed by the program
 #define IDC_STATIC -1

@@ -17,6 +17,7 @@
 #include "shell/app.h"
 #include "common/bounded_text.h"
 #include "common/message.h"
+#include "shell/recording_check.h"
 #include "shell/recording_path.h"
 #include "shell/score_properties.h"
 #include "common/settings.h"
@@ -308,6 +309,25 @@ void onRemoveVersion(HWND window)
         showVersion(window, version);
 }
 
+// "Check INP...": a recording chosen anywhere, the player's own first,
+// played to its end without a screen.
+void onCheck(HWND window)
+{
+    char path[512] = "";
+    prepareFileDialog(window, "MAME Input logs (*.inp)\0*.inp\0All files\0*.*\0", path, sizeof path, "Check INP");
+    fileDialog.Flags |= OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!late::GetOpenFileNameA(&fileDialog))
+        return;
+    char directory[512];
+    char fileName[256];
+    if (splitRecordingPath(path, fileDialog.nFileOffset, directory, sizeof directory, fileName, sizeof fileName) !=
+        SplitResult::ok) {
+        showMessage("The path of this recording is too long to check it.", "Check INP");
+        return;
+    }
+    runRecordingCheck(window, directory, fileName, CheckFallback{selectedGame(window), selectedVersion(window)});
+}
+
 void onFind(HWND window)
 {
     // One character more than a short name holds: a longer text finds nothing.
@@ -440,6 +460,7 @@ void onCommand(HWND window, WORD id, WORD notification)
     case IDC_MAIN_ADD_VERSION: onAddVersion(window); break;
     case IDC_MAIN_REMOVE_VERSION: onRemoveVersion(window); break;
     case IDC_MAIN_FIND: onFind(window); break;
+    case IDC_MAIN_CHECK: onCheck(window); break;
     case IDC_MAIN_GOTO: onFieldFocus(window, notification, IDC_MAIN_FIND); break;
     case IDC_MAIN_SPLIT: onFieldFocus(window, notification, IDC_MAIN_HIGH_SCORES); break;
     case IDC_MAIN_SCORE_LIST: onScoreList(window, notification); break;

@@ -8,6 +8,8 @@
 #include "shell/app.h"
 #include "shell/console_output.h"
 #include "shell/download_window.h"
+#include "shell/recording_check.h"
+#include "emulator/versions.h"
 #include "resource.h"
 
 #include <cstdarg>
@@ -94,6 +96,27 @@ void onDownload(HWND window)
     removeDownloadedRecording(recording);
 }
 
+// "Download and check": the recording of the score shown, checked in the
+// version that made it (else the main window's).
+void onDownloadAndCheck(HWND window)
+{
+    if (runDownloadWindow(window, shownScore) != 0)
+        return;
+    char fileName[256];
+    if (!extractDownloadedRecording(fileName, sizeof fileName))
+        return;
+    HWND mainWindow = GetWindow(window, GW_OWNER);
+    int selectedVersion = static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_VERSION, CB_GETCURSEL, 0, 0));
+    int selectedGame = static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_GAME_LIST, LB_GETCURSEL, 0, 0));
+    char versionUsed[sizeof shownScore.versionUsed];
+    copyText(versionUsed, sizeof versionUsed, shownScore.versionUsed);
+    int version = findVersion(versionUsed);
+    runRecordingCheck(window, ".", fileName, CheckFallback{selectedGame, version >= 0 ? version : selectedVersion});
+    char path[MAX_PATH];
+    formatText(path, sizeof path, ".\\%s", fileName);
+    DeleteFileA(path);
+}
+
 INT_PTR CALLBACK scorePropertiesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -102,6 +125,7 @@ INT_PTR CALLBACK scorePropertiesProc(HWND window, UINT message, WPARAM wParam, L
         switch (LOWORD(wParam)) {
         case IDC_SCORE_OK: SendMessageA(window, WM_CLOSE, 0, 0); break;
         case IDC_SCORE_DOWNLOAD: onDownload(window); break;
+    case IDC_SCORE_DOWNLOAD_CHECK: onDownloadAndCheck(window); break;
         }
         return TRUE;
     case WM_CLOSE: EndDialog(window, 0); return TRUE;

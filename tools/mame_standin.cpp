@@ -24,6 +24,10 @@
 //                        help=K   how -help answers: banner (the default: the banner of the
 //                                 kind's MAME, its version from -version), none (usage without a
 //                                 banner), crash (ends with an access violation), hang (never ends)
+//   Checks of recordings (kind between and today): -playback with -exit_after_playback (ends at the
+//   recording's end) or -seconds_to_run N (ends at N emulated seconds, saving a picture in the
+//   -snapshot_directory), -video none, -sound none and -nothrottle: the run reports as MAME 0.251
+//   does, from today's recordings, which hold a zlib stream of frames of 24 bytes (one port)
 //   -listxml NAME answers with the machine's first element, isdevice="yes" for a device; from a
 //   standin-listing.txt, the entries from its first line that sorts below the one before are devices
 // and one it writes:
@@ -32,6 +36,7 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -104,6 +109,9 @@ struct Options {
     bool showConfig = false;
     bool help = false;
     std::string listXml;
+    bool exitAfterPlayback = false;
+    long long secondsToRun = -1;
+    std::string snapshotDirectory;
 };
 
 enum class Kind { of2006, between, today };
@@ -327,26 +335,46 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
         Kind kind;
     };
     static const Switch kSwitches[] = {
-        {"-hws", Flag},           {"-nohws", Flag},
-        {"-window", Flag},        {"-nowindow", Flag},
-        {"-sound", Flag},         {"-nosound", Flag},
-        {"-afs", Flag},           {"-noafs", Flag},
-        {"-mouse", Flag},         {"-nomouse", Flag},
-        {"-joy", Flag},           {"-nojoy", Flag},
-        {"-listfull", Flag},      {"-sortname", Flag},
-        {"-sortdriver", Flag},    {"-sr", SampleRate},
-        {"-frameskip", Integer},  {"-nvram_directory", Text},
-        {"-cfg_directory", Text}, {"-input_directory", Text},
-        {"-record", Text},        {"-playback", Text},
-        {"-version", Text},       {"-showconfig", Flag},
-        {"-kind", Text},          {"-help", Flag},
+        {"-hws", Flag},
+        {"-nohws", Flag},
+        {"-window", Flag},
+        {"-nowindow", Flag},
+        {"-sound", Flag},
+        {"-nosound", Flag},
+        {"-afs", Flag},
+        {"-noafs", Flag},
+        {"-mouse", Flag},
+        {"-nomouse", Flag},
+        {"-joy", Flag},
+        {"-nojoy", Flag},
+        {"-listfull", Flag},
+        {"-sortname", Flag},
+        {"-sortdriver", Flag},
+        {"-sr", SampleRate},
+        {"-frameskip", Integer},
+        {"-nvram_directory", Text},
+        {"-cfg_directory", Text},
+        {"-input_directory", Text},
+        {"-record", Text},
+        {"-playback", Text},
+        {"-version", Text},
+        {"-showconfig", Flag},
+        {"-kind", Text},
+        {"-help", Flag},
         {"-listxml", Text},
+        {"-video", Text},
+        {"-nothrottle", Flag},
+        {"-exit_after_playback", Flag},
+        {"-seconds_to_run", Integer},
+        {"-snapshot_directory", Text},
     };
     auto refused = [&](const std::string& arg) {
         if (arg == "-sortname" || arg == "-sortdriver")
             return later;
         if (arg == "-hws" || arg == "-nohws" || arg == "-nosound")
             return today;
+        if (arg == "-exit_after_playback" || arg == "-seconds_to_run")
+            return !later;
         return arg == "-showconfig" && !later;
     };
 
@@ -392,6 +420,8 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
                 options.showConfig = true;
             else if (arg == "-help")
                 options.help = true;
+            else if (arg == "-exit_after_playback")
+                options.exitAfterPlayback = true;
             break;
         case SampleRate:
             if (!parseInteger(value, 0, 1000000, number) || (number != 11025 && number != 22050 && number != 44100))
@@ -400,6 +430,8 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
         case Integer:
             if (!parseInteger(value, -2147483647LL - 1, 2147483647LL, number))
                 return fail("invalid number for " + arg + ": " + value);
+            if (arg == "-seconds_to_run")
+                options.secondsToRun = number;
             break;
         case Text:
             if (arg == "-input_directory") {
@@ -413,6 +445,8 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
                 options.version = value;
             } else if (arg == "-listxml") {
                 options.listXml = value;
+            } else if (arg == "-snapshot_directory") {
+                options.snapshotDirectory = value;
             }
             break;
         }
@@ -547,7 +581,8 @@ int showMachine(const Options& options, const Control& control)
     const char* element = control.kind == Kind::of2006 ? "game" : "machine";
     std::printf(
         "<?xml version=\"1.0\"?>\n<!DOCTYPE mame [\n<!ELEMENT mame (%s+)>\n]>\n\n<mame build=\"%s\">\n"
-        "\t<%s name=\"%s\" sourcefile=\"standin.cpp\"%s>\n\t</%s>\n</mame>\n",
+        "\t<%s name=\"%s\" sourcefile=\"standin.cpp\"%s>\n\t\t<port tag=\":IN0\">\n\t\t</port>\n"
+        "\t</%s>\n</mame>\n",
         element, options.version.c_str(), element, options.listXml.c_str(),
         device ? " isdevice=\"yes\" runnable=\"no\"" : "", element);
     return 0;
@@ -631,6 +666,110 @@ std::string todaysRecordingHeader(const Options& options)
     return header + game + made;
 }
 
+// Today's frames: 16 bytes of time and speed and 8 for the one port, 60 a
+// second for as long as the run lasts, one zlib stream.
+const std::size_t kFrameBytes = 24;
+
+std::string todaysFrames(const Control& control)
+{
+    std::size_t count = control.runMs * 60 / 1000 + 1;
+    std::string frames(count * kFrameBytes, '\0');
+    for (std::size_t i = 0; i < count; ++i) {
+        std::int32_t seconds = static_cast<std::int32_t>(i / 60);
+        std::int64_t attoseconds = static_cast<std::int64_t>(i % 60) * 16666666666666667LL;
+        std::memcpy(&frames[i * kFrameBytes], &seconds, 4);
+        std::memcpy(&frames[i * kFrameBytes + 4], &attoseconds, 8);
+        frames[i * kFrameBytes + 16] = static_cast<char>(i);
+    }
+    uLongf size = compressBound(static_cast<uLong>(frames.size()));
+    std::string packed(size, '\0');
+    compress(reinterpret_cast<Bytef*>(&packed[0]), &size, reinterpret_cast<const Bytef*>(frames.data()),
+             static_cast<uLong>(frames.size()));
+    packed.resize(size);
+    return packed;
+}
+
+// The frames of a recording's zlib stream, whole or cut: as many whole
+// frames as it inflates to.
+std::size_t countFrames(const std::string& stream)
+{
+    z_stream z{};
+    inflateInit(&z);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
+    z.avail_in = static_cast<uInt>(stream.size());
+    std::size_t total = 0;
+    unsigned char out[16384];
+    int result = Z_OK;
+    while (result == Z_OK) {
+        z.next_out = out;
+        z.avail_out = sizeof out;
+        result = inflate(&z, Z_NO_FLUSH);
+        total += sizeof out - z.avail_out;
+        if (z.avail_out != 0 && z.avail_in == 0)
+            break;
+    }
+    inflateEnd(&z);
+    return total / kFrameBytes;
+}
+
+std::string bigEndian(std::uint32_t value)
+{
+    return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+                       static_cast<char>(value)};
+}
+
+std::string pngChunk(const char* type, const std::string& body)
+{
+    std::string typed = std::string(type, 4) + body;
+    return bigEndian(static_cast<std::uint32_t>(body.size())) + typed +
+           bigEndian(static_cast<std::uint32_t>(
+               crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()))));
+}
+
+// A picture of the last frame, as MAME saves one: an 8-bit RGB PNG.
+bool writeSnapshot(const std::string& path, std::uint32_t width, std::uint32_t height)
+{
+    std::string rows;
+    for (std::uint32_t y = 0; y < height; ++y) {
+        rows += '\0';
+        for (std::uint32_t x = 0; x < width; ++x)
+            rows += std::string{static_cast<char>(x * 4), static_cast<char>(y * 4), static_cast<char>(128)};
+    }
+    uLongf size = compressBound(static_cast<uLong>(rows.size()));
+    std::string packed(size, '\0');
+    compress(reinterpret_cast<Bytef*>(&packed[0]), &size, reinterpret_cast<const Bytef*>(rows.data()),
+             static_cast<uLong>(rows.size()));
+    packed.resize(size);
+    std::string header = bigEndian(width) + bigEndian(height) + std::string("\x08\x02\0\0\0", 5);
+    std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", packed) +
+                      pngChunk("IEND", "");
+    FILE* file = std::fopen(path.c_str(), "wb");
+    bool ok = file && std::fwrite(png.data(), 1, png.size(), file) == png.size();
+    return file && std::fclose(file) == 0 && ok;
+}
+
+// A check of a recording, as MAME 0.251 reports one: played without a
+// screen to the recording's end, or to -seconds_to_run with a picture.
+int checkRecording(const Options& options, const std::string& data)
+{
+    if (data.size() < 64 || data.compare(0, 8, std::string("MAMEINP\0", 8)) != 0) {
+        std::fprintf(stderr, "Fatal error: Input file is corrupt or invalid (missing header)\n");
+        return 3;
+    }
+    std::printf("Input file: %s\nINP version %d.%d\nCreated Tue Dec  8 20:31:53 2026\n\nRecorded using %.32s\n",
+                options.playback.c_str(), data[16], data[17], data.c_str() + 32);
+    std::size_t frames = countFrames(data.substr(64));
+    std::printf("Total playback frames: %u\nAverage recorded speed: 100%%\n", static_cast<unsigned>(frames));
+    if (options.secondsToRun > 0 && !options.snapshotDirectory.empty()) {
+        std::string folder = options.snapshotDirectory + "\\" + options.game;
+        if (!createDirectories(folder) || !writeSnapshot(folder + "\\0000.png", 64, 48))
+            std::fprintf(stderr, "Warning: could not save a snapshot in %s\n", folder.c_str());
+    }
+    if (options.exitAfterPlayback)
+        std::printf("Exiting MAME now...\n");
+    return 0;
+}
+
 int writeRecording(const Options& options, const Control& control, const std::string& path)
 {
     // The folder holding the file, so a NAME with folders of its own works too.
@@ -640,8 +779,9 @@ int writeRecording(const Options& options, const Control& control, const std::st
         std::fprintf(stderr, "Couldn't create input directory %s\n", directory.c_str());
         return 2;
     }
-    std::string data = control.kind == Kind::today ? todaysRecordingHeader(options) : recordingHeader(options.game);
-    for (int i = 0; i < 64; ++i)
+    std::string data = control.kind == Kind::today ? todaysRecordingHeader(options) + todaysFrames(control)
+                                                   : recordingHeader(options.game);
+    for (int i = 0; i < 64 && control.kind != Kind::today; ++i)
         data += static_cast<char>((i * 37 + 11) & 0xFF);
     FILE* file = std::fopen(path.c_str(), "wb");
     bool ok = file && std::fwrite(data.data(), 1, data.size(), file) == data.size();
@@ -688,6 +828,16 @@ int runGame(const Options& options, const Control& control)
     if (readFile(kConsoleFile, console))
         writeAll(stdout, console);
 
+    if (!options.playback.empty() && (options.exitAfterPlayback || options.secondsToRun > 0)) {
+        std::string data;
+        if (!readFile(recordingPath(options, control, options.playback), data)) {
+            std::fprintf(stderr, "Fatal error: Input file %s not found\n", options.playback.c_str());
+            return 3;
+        }
+        int result = checkRecording(options, data);
+        std::fflush(stdout);
+        return result != 0 ? result : static_cast<int>(static_cast<unsigned>(control.exitCode & 0xFFFFFFFFLL));
+    }
     if (!options.playback.empty()) {
         int result = checkPlayback(options, control, recordingPath(options, control, options.playback));
         if (result != 0)

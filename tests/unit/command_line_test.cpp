@@ -182,6 +182,33 @@ TEST(ComposeLaunchLine, SwitchesInTheFormsOfTheEmulatorVersion)
     }
 }
 
+// A check plays the recording without a screen to its picture and keeps no state.
+TEST(ComposeCheckLine, PlaysTheRecordingWithoutAScreenToItsPicture)
+{
+    const CommandForms of2006, today{false, true, true};
+    const struct {
+        const char* directory;
+        CommandForms forms;
+        std::size_t size;
+        const char* expected; // "" when it does not fit
+    } cases[] = {
+        {"C:\\My Files\\", today, 512,
+         "mame.exe pong -input_directory \"C:\\My Files\\\\\" -playback \"best.inp\" -video none -sound none "
+         "-nothrottle -seconds_to_run 12 -snapshot_directory checks\\snapshot.tmp -nvram_directory NUL -cfg_directory NUL"},
+        {"inp", of2006, 512,
+         "mame.exe pong -input_directory inp -playback \"best\" -video none -sound none -nothrottle -seconds_to_run 12 "
+         "-snapshot_directory checks\\snapshot.tmp -nvram_directory NUL -cfg_directory NUL"},
+        {"inp", of2006, 80, ""},
+    };
+    for (const auto& c : cases) {
+        char line[512];
+        const CheckRequest request{"mame.exe", "pong", c.directory, "best.inp", 12, "checks\\snapshot.tmp", c.forms};
+        EXPECT_EQ(composeCheckLine(line, c.size, request), c.expected[0] != '\0');
+        if (c.expected[0] != '\0')
+            EXPECT_STREQ(line, c.expected);
+    }
+}
+
 TEST(ComposeLaunchLine, RefusesALineThatDoesNotFit)
 {
     Settings options;

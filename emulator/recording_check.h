@@ -1,0 +1,90 @@
+// What a recording holds, and what MAME said when it played it to its end without a screen.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The head of a recording of MAME 0.125 and later: "MAMEINP" and a zero
+// byte, the creation time (seconds since 1970), the format's version at
+// 0x10 (major) and 0x11 (minor), the system at 0x14 (12 bytes) and the
+// program that made it at 0x20 (32 bytes); the frames follow from 0x40, as
+// one zlib stream.
+constexpr std::size_t kRecordingHeadBytes = 0x40;
+
+struct RecordingHeader {
+    bool present; // the file begins with that head
+    unsigned major;
+    unsigned minor;
+    std::uint64_t created;
+    char system[13];
+    char madeBy[33];
+};
+
+RecordingHeader readRecordingHeader(const unsigned char* bytes, std::size_t length);
+
+// The version identifier in what a head names as its maker: "MAME 0.251
+// (mame0251)" gives "0.251". False, with an empty text, when there is none.
+bool makerVersion(const char* madeBy, char* versionId, std::size_t size);
+
+// The inputs of the first machine that a "-listxml NAME" answer describes:
+// each frame of its recordings takes 16 bytes of time and speed, 8 for each
+// <port> and 13 for each <analog>. `known` is false when the answer holds
+// no machine.
+struct MachineInputs {
+    bool known;
+    int ports;
+    int analogs;
+};
+
+MachineInputs readMachineInputs(const char* text, std::size_t length);
+std::size_t frameBytes(const MachineInputs& inputs);
+
+// The frames of a recording's data (what follows its head), inflated as far
+// as the stream goes.
+struct RecordingFrames {
+    bool readable;           // the data is a zlib stream
+    bool complete;           // the stream has its end: the file was not cut
+    std::uint64_t bytes;     // inflated
+    std::uint64_t frames;    // whole frames of `frameBytes` each
+    double lastFrameSeconds; // the time of the last whole frame: the play length
+};
+
+RecordingFrames countRecordingFrames(const unsigned char* data, std::size_t length, std::size_t frameBytes);
+
+// What MAME wrote on its standard output while it played a recording back:
+// "Total playback frames: N" and "Average recorded speed: N%" (-1 when
+// absent), and the line that says the recording is another machine's.
+struct PlaybackReport {
+    long long playedFrames;
+    int speed;
+    char otherMachine[160];
+};
+
+PlaybackReport readPlaybackReport(const char* text, std::size_t length);
+
+// MAME's own words on its standard error: its "Fatal error" lines, or else
+// its first line, cut to `size` bytes. Empty when it wrote nothing.
+void mameWords(const char* text, std::size_t length, char* words, std::size_t size);
+
+// "m:ss" for a length in seconds (minutes without a bound).
+void formatPlayLength(double seconds, char* text, std::size_t size);
+
+// How a check ended.
+struct CheckOutcome {
+    bool ended;             // MAME ended by itself within the limit
+    unsigned long exitCode; // when it ended
+    RecordingFrames file;
+    PlaybackReport report;
+    const char* words; // MAME's own words (mameWords), "" when none
+};
+
+// The verdict line: "Plays to its end: N of N frames, m:ss", "Cut short:
+// the file ends inside its data; MAME played N frames", "Stops at frame N
+// of M", or MAME's own words when it refused the recording or ended
+// abnormally.
+void formatVerdict(const CheckOutcome& outcome, char* text, std::size_t size);
+
+// Orders version identifiers as MAME numbered its releases: "0.37b5" before
+// "0.37", "0.120rc2" before "0.120", "0.106u2" after "0.106". Negative,
+// zero or positive as strcmp; an identifier that is no version sorts first.
+int compareVersions(const char* a, const char* b);

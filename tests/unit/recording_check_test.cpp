@@ -1,0 +1,125 @@
+// A recording's head and frames, MAME's report of its playback, and the verdict of a check.
+#include "emulator/recording_check.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A recording as MAME 0.251 writes one of pong: its head, then `count`
+// frames of `stride` bytes, frame i at i / 60 seconds, compressed.
+std::string recording(int count, std::size_t stride)
+{
+    std::string head("MAMEINP\0", 8);
+    head += std::string("\x39\x4d\x18\x6b\0\0\0\0\x03\0\0\0", 12) + std::string("pong\0\0\0\0\0\0\0\0", 12);
+    head += std::string("MAME 0.251 (mame0251)") + std::string(11, '\0');
+    std::string frames;
+    for (int i = 0; i < count; ++i) {
+        std::int32_t seconds = i / 60;
+        std::int64_t attoseconds = static_cast<std::int64_t>(i % 60) * 16666666666666667LL;
+        std::string frame(stride, static_cast<char>(i));
+        std::memcpy(&frame[0], &seconds, 4);
+        std::memcpy(&frame[4], &attoseconds, 8);
+        frames += frame;
+    }
+    std::vector<unsigned char> packed(compressBound(frames.size()));
+    uLongf size = packed.size();
+    compress(packed.data(), &size, reinterpret_cast<const Bytef*>(frames.data()), frames.size());
+    return head + std::string(reinterpret_cast<const char*>(packed.data()), size);
+}
+
+TEST(RecordingCheck, CountsTheFramesOfAWholeOrCutRecording)
+{
+    const std::string whole = recording(600, 194);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(whole.data());
+    RecordingHeader header = readRecordingHeader(bytes, whole.size());
+    ASSERT_TRUE(header.present);
+    EXPECT_EQ(header.major, 3u);
+    EXPECT_STREQ(header.system, "pong");
+    EXPECT_STREQ(header.madeBy, "MAME 0.251 (mame0251)");
+    const struct {
+        const char* label;
+        std::size_t length, stride;
+        bool complete;
+        std::uint64_t frames;
+    } cases[] = {
+        {"whole", whole.size(), 194, true, 600},
+        {"cut in half", whole.size() / 2, 194, false, 0},
+        {"another machine's stride", whole.size(), 200, true, 600 * 194 / 200},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        RecordingFrames frames = countRecordingFrames(bytes + kRecordingHeadBytes, c.length - kRecordingHeadBytes,
+                                                      c.stride);
+        EXPECT_TRUE(frames.readable);
+        EXPECT_EQ(frames.complete, c.complete);
+        if (c.complete)
+            EXPECT_EQ(frames.frames, c.frames);
+        else
+            EXPECT_LT(frames.frames, 600u);
+    }
+    RecordingFrames all = countRecordingFrames(bytes + kRecordingHeadBytes, whole.size() - kRecordingHeadBytes, 194);
+    EXPECT_NEAR(all.lastFrameSeconds, 9.983, 0.001);
+    const std::string text = "Not a recording at all, but long enough to hold a head of sixty-four bytes.";
+    EXPECT_FALSE(readRecordingHeader(reinterpret_cast<const unsigned char*>(text.data()), text.size()).present);
+    EXPECT_FALSE(countRecordingFrames(reinterpret_cast<const unsigned char*>(text.data()), text.size(), 194).readable);
+
+    const std::string xml = "<!ATTLIST machine isdevice>\n<machine name=\"pong\">\n<port tag=\":IN0\">\n"
+                            "<port tag=\":P0\">\n<analog mask=\"255\"/>\n</port></machine>\n<machine name=\"x\">"
+                            "<port tag=\":D\"></machine>";
+    MachineInputs inputs = readMachineInputs(xml.data(), xml.size());
+    EXPECT_TRUE(inputs.known);
+    EXPECT_EQ(frameBytes(inputs), 16u + 2 * 8 + 13) << "the first machine's ports only";
+}
+
+TEST(RecordingCheck, TellsTheVerdictWithTheFrameCounts)
+{
+    const RecordingFrames whole{true, true, 160244, 826, 10.0166}, cut{true, false, 78381, 404, 5.0};
+    const struct {
+        bool ended;
+        unsigned long exitCode;
+        RecordingFrames file;
+        std::string stdoutText, words, verdict;
+    } cases[] = {
+        {true, 0, whole, "Total playback frames: 826\nAverage recorded speed: 210%\n", "",
+         "Plays to its end: 826 of 826 frames, 0:10"},
+        {true, 0, cut, "Total playback frames: 404\n", "", "Cut short: the file ends inside its data; MAME played 404 frames"},
+        {true, 0, whole, "Input file is for machine 'pong', not for current machine 'pongd'\nTotal playback frames: 1\n",
+         "", "Stops at frame 1 of 826: Input file is for machine 'pong', not for current machine 'pongd'"},
+        {true, 2, whole, "", "Fatal error: Required files are missing, the machine cannot be run.",
+         "Fatal error: Required files are missing, the machine cannot be run."},
+        {true, 0xC0000005ul, whole, "Total playback frames: 3\n", "", "MAME ended abnormally (exception 0xC0000005)."},
+        {false, 0, whole, "", "", "MAME did not end by itself, and was ended."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.verdict);
+        CheckOutcome outcome{c.ended, c.exitCode, c.file,
+                             readPlaybackReport(c.stdoutText.data(), c.stdoutText.size()), c.words.c_str()};
+        char verdict[256];
+        formatVerdict(outcome, verdict, sizeof verdict);
+        EXPECT_EQ(verdict, c.verdict);
+    }
+    char words[64];
+    const std::string stderrText = "Warning: something\nFatal error: Input file x.inp not found\n";
+    mameWords(stderrText.data(), stderrText.size(), words, sizeof words);
+    EXPECT_STREQ(words, "Fatal error: Input file x.inp not found");
+}
+
+TEST(RecordingCheck, OrdersVersionsAsMameNumberedThem)
+{
+    const char* ascending[] = {"0.37b5", "0.37", "0.106", "0.106u2", "0.120rc2", "0.120", "0.125", "0.171", "0.251"};
+    for (std::size_t i = 0; i + 1 < sizeof ascending / sizeof ascending[0]; ++i)
+        EXPECT_LT(compareVersions(ascending[i], ascending[i + 1]), 0) << ascending[i];
+    EXPECT_EQ(compareVersions("0.251", "0.251"), 0);
+    EXPECT_LT(compareVersions("new", "0.1"), 0) << "what is no version comes first";
+    char id[20];
+    EXPECT_TRUE(makerVersion("MAME 0.251 (mame0251)", id, sizeof id));
+    EXPECT_STREQ(id, "0.251");
+    EXPECT_FALSE(makerVersion("MAME (unknown)", id, sizeof id));
+}
+
+} // namespace
