@@ -125,7 +125,7 @@ INT_PTR CALLBACK scorePropertiesProc(HWND window, UINT message, WPARAM wParam, L
         switch (LOWORD(wParam)) {
         case IDC_SCORE_OK: SendMessageA(window, WM_CLOSE, 0, 0); break;
         case IDC_SCORE_DOWNLOAD: onDownload(window); break;
-    case IDC_SCORE_DOWNLOAD_CHECK: onDownloadAndCheck(window); break;
+        case IDC_SCORE_DOWNLOAD_CHECK: onDownloadAndCheck(window); break;
         }
         return TRUE;
     case WM_CLOSE: EndDialog(window, 0); return TRUE;

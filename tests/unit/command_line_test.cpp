@@ -194,7 +194,8 @@ TEST(ComposeCheckLine, PlaysTheRecordingWithoutAScreenToItsPicture)
     } cases[] = {
         {"C:\\My Files\\", today, 512,
          "mame.exe pong -input_directory \"C:\\My Files\\\\\" -playback \"best.inp\" -video none -sound none "
-         "-nothrottle -seconds_to_run 12 -snapshot_directory checks\\snapshot.tmp -nvram_directory NUL -cfg_directory NUL"},
+         "-nothrottle -seconds_to_run 12 -snapshot_directory checks\\snapshot.tmp -nvram_directory NUL -cfg_directory "
+         "NUL"},
         {"inp", of2006, 512,
          "mame.exe pong -input_directory inp -playback \"best\" -video none -sound none -nothrottle -seconds_to_run 12 "
          "-snapshot_directory checks\\snapshot.tmp -nvram_directory NUL -cfg_directory NUL"},

@@ -53,8 +53,8 @@ TEST(RecordingCheck, CountsTheFramesOfAWholeOrCutRecording)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        RecordingFrames frames = countRecordingFrames(bytes + kRecordingHeadBytes, c.length - kRecordingHeadBytes,
-                                                      c.stride);
+        RecordingFrames frames =
+            countRecordingFrames(bytes + kRecordingHeadBytes, c.length - kRecordingHeadBytes, c.stride);
         EXPECT_TRUE(frames.readable);
         EXPECT_EQ(frames.complete, c.complete);
         if (c.complete)
@@ -68,9 +68,10 @@ TEST(RecordingCheck, CountsTheFramesOfAWholeOrCutRecording)
     EXPECT_FALSE(readRecordingHeader(reinterpret_cast<const unsigned char*>(text.data()), text.size()).present);
     EXPECT_FALSE(countRecordingFrames(reinterpret_cast<const unsigned char*>(text.data()), text.size(), 194).readable);
 
-    const std::string xml = "<!ATTLIST machine isdevice>\n<machine name=\"pong\">\n<port tag=\":IN0\">\n"
-                            "<port tag=\":P0\">\n<analog mask=\"255\"/>\n</port></machine>\n<machine name=\"x\">"
-                            "<port tag=\":D\"></machine>";
+    const std::string xml =
+        "<!ATTLIST machine isdevice>\n<machine name=\"pong\">\n<port tag=\":IN0\">\n"
+        "<port tag=\":P0\">\n<analog mask=\"255\"/>\n</port></machine>\n<machine name=\"x\">"
+        "<port tag=\":D\"></machine>";
     MachineInputs inputs = readMachineInputs(xml.data(), xml.size());
     EXPECT_TRUE(inputs.known);
     EXPECT_EQ(frameBytes(inputs), 16u + 2 * 8 + 13) << "the first machine's ports only";
@@ -87,9 +88,11 @@ TEST(RecordingCheck, TellsTheVerdictWithTheFrameCounts)
     } cases[] = {
         {true, 0, whole, "Total playback frames: 826\nAverage recorded speed: 210%\n", "",
          "Plays to its end: 826 of 826 frames, 0:10"},
-        {true, 0, cut, "Total playback frames: 404\n", "", "Cut short: the file ends inside its data; MAME played 404 frames"},
-        {true, 0, whole, "Input file is for machine 'pong', not for current machine 'pongd'\nTotal playback frames: 1\n",
-         "", "Stops at frame 1 of 826: Input file is for machine 'pong', not for current machine 'pongd'"},
+        {true, 0, cut, "Total playback frames: 404\n", "",
+         "Cut short: the file ends inside its data; MAME played 404 frames"},
+        {true, 0, whole,
+         "Input file is for machine 'pong', not for current machine 'pongd'\nTotal playback frames: 1\n", "",
+         "Stops at frame 1 of 826: Input file is for machine 'pong', not for current machine 'pongd'"},
         {true, 2, whole, "", "Fatal error: Required files are missing, the machine cannot be run.",
          "Fatal error: Required files are missing, the machine cannot be run."},
         {true, 0xC0000005ul, whole, "Total playback frames: 3\n", "", "MAME ended abnormally (exception 0xC0000005)."},
@@ -97,8 +100,8 @@ TEST(RecordingCheck, TellsTheVerdictWithTheFrameCounts)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.verdict);
-        CheckOutcome outcome{c.ended, c.exitCode, c.file,
-                             readPlaybackReport(c.stdoutText.data(), c.stdoutText.size()), c.words.c_str()};
+        CheckOutcome outcome{c.ended, c.exitCode, c.file, readPlaybackReport(c.stdoutText.data(), c.stdoutText.size()),
+                             c.words.c_str()};
         char verdict[256];
         formatVerdict(outcome, verdict, sizeof verdict);
         EXPECT_EQ(verdict, c.verdict);
