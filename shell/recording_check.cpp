@@ -8,7 +8,6 @@
 #include "emulator/recording_check.h"
 #include "emulator/recording_check_win.h"
 #include "emulator/versions.h"
-#include "online/score_text.h"
 #include "shell/app.h"
 #include "resource.h"
 
@@ -138,17 +137,20 @@ void showPicture(HWND window, const char* path)
 void showFile(HWND window, const RecordingHeader& header)
 {
     if (!header.present) {
-        SetDlgItemTextA(window, IDC_CHECK_SYSTEM, "The file has no head of MAME 0.125 or later.");
+        SetDlgItemTextA(window, IDC_CHECK_FILE, "The file has no head of a recording of MAME 0.125 or later.");
         return;
     }
     setText(window, IDC_CHECK_SYSTEM, "System: %s", header.system);
     setText(window, IDC_CHECK_MADE_BY, "Recorded using %s", header.madeBy);
     std::time_t created = static_cast<std::time_t>(header.created);
-    char date[64];
-    if (std::tm* local = std::localtime(&created))
-        formatUploadTime(local, date, sizeof date);
-    else
-        copyText(date, sizeof date, "?");
+    // As MAME reports it: "Tue Dec  8 20:31:53 2026".
+    char date[64] = "?";
+    if (std::tm* local = std::localtime(&created)) {
+        char dayAndMonth[16], time[32];
+        std::strftime(dayAndMonth, sizeof dayAndMonth, "%a %b", local);
+        std::strftime(time, sizeof time, "%H:%M:%S %Y", local);
+        formatText(date, sizeof date, "%s %2d %s", dayAndMonth, local->tm_mday, time);
+    }
     setText(window, IDC_CHECK_CREATED, "Created %s", date);
     if (!check.framesKnown)
         return;

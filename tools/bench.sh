@@ -7,7 +7,7 @@
 # 1 MiB and 16 MiB downloads beside curl and a bare WinINet loop of 1024-byte
 # reads. Goals are printed, never enforced: it exits non-zero only when a
 # measurement could not be made.
-#   tools/bench.sh [native] [startup] [scores] [downloads]   (default: all of them)
+#   tools/bench.sh [native] [startup] [scores] [downloads] [check]   (default: all of them)
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,7 +18,7 @@ port=${HOBRIN_TEST_PORT:-8380}
 base="http://127.0.0.1:$port/yorl"
 
 progress() { printf 'bench: %s\n' "$*" >&2; }
-sections=${*:-native startup scores downloads}
+sections=${*:-native startup scores downloads check}
 want() { [[ " $sections " == *" $1 "* ]]; }
 
 bash "$root/tools/setup.sh" || exit 1
@@ -99,6 +99,23 @@ if want downloads; then
         curl_figure "download.${size}_curl_ms" "$base/inp/bench_$size.zip" 7 >> "$figures"
         bare_wininet "download.${size}_loop_ms" "$base/inp/bench_$size.zip" 7 "$loop_file" >> "$figures" || exit 1
     done
+fi
+
+if want check; then
+    progress "check of a recording"
+    # A two-minute recording of Pong, made once by the installed MAME, and
+    # MAME 0.251 as a player keeps it: mame.exe, the bridge to Debian's MAME.
+    check="$out/check"
+    mkdir -p "$check"
+    cp "$build/win/mame-bridge.exe" "$check/mame.exe" || exit 1
+    printf 'MAME 0.251\r\nmame.exe\r\n0.251\r\nWin32\r\n' >"$check/versions.ini"
+    mame=$(command -v mame || echo /usr/games/mame)
+    if [ ! -s "$check/inp/check.inp" ]; then
+        (cd "$check" && HOME="$out/mame-home" SDL_AUDIODRIVER=dummy "$mame" -noreadconfig pong -video none \
+            -sound none -nothrottle -seconds_to_run 120 -record check.inp >/dev/null 2>&1) || exit 1
+    fi
+    mame_bridge_start "$out/mame-home" $((port + 2)) "$out/mame-bridge.log" || exit 1
+    HOBRIN_BENCH_CHECK_FOLDER=$(winepath -w "$check") wine "$build/win/hobrin_check_bench.exe" >> "$figures" || exit 1
 fi
 
 echo

@@ -70,6 +70,12 @@ def rows(f):
                "emulator listing %.0f ms; hobrin adds %.0f ms"
                % (f["today.refresh_emulator_ms"], f["today.refresh_added_ms"]),
                "adds <= 120 ms", f["today.refresh_added_ms"] <= 120)
+    if have("check.hobrin_ms", "check.mame_ms", "check.added_ms", "check.length_s"):
+        ratio = f["check.hobrin_ms"] / f["check.mame_ms"] if f["check.mame_ms"] > 0 else float("inf")
+        yield ("check of a %d:%02d Pong recording, picture included" % (f["check.length_s"] // 60, f["check.length_s"] % 60),
+               "%.0f ms" % f["check.hobrin_ms"],
+               "MAME's own headless playback %.0f ms; hobrin adds %.0f ms, %.2fx" % (f["check.mame_ms"], f["check.added_ms"], ratio),
+               "adds <= 1 s", f["check.added_ms"] <= 1000)
     for key, label in (("high", '"Get high scores" to the 100th line'),
                        ("recent", '"Get recent uploads" to the 100th line')):
         name = "scores.%s_ms" % key

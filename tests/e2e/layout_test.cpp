@@ -182,6 +182,15 @@ TEST_P(LayoutTest, EveryLabelFitsAndNoControlsOverlap)
     ASSERT_TRUE(waitUntilShown(window));
     expectLaidOut(window, "the main window with a version");
 
+    writeFile("x.inp", "Not a recording.");
+    press(window, IDC_MAIN_CHECK);
+    chooseFile(processId(), "Check INP", path("x.inp"));
+    HWND check = waitForWindow(processId(), "Recording check");
+    ASSERT_TRUE(waitUntil([&] { return isEnabled(check, IDC_CHECK_CLOSE); }));
+    expectLaidOut(check, "Recording check");
+    press(check, IDC_CHECK_CLOSE);
+    EXPECT_TRUE(waitUntilGone(check));
+
     press(window, IDC_MAIN_ABOUT);
     HWND about = waitForWindow(processId(), "About Hobrin...");
     expectLaidOut(about, "About");
