@@ -2,10 +2,12 @@
 // "-showconfig", "-help" and "-listxml NAME" texts and a recording's first
 // bytes. None may read outside its input, a recognized answer must hold a
 // "# CORE " heading, a version read from a banner fits its field and stands
-// in the input, a device is marked so in the input, and a recording's game
-// must be the bytes of its form, up to a zero byte.
+// in the input, a device is marked so in the input, a recording's game
+// must be the bytes of its form, up to a zero byte, and a recording's head,
+// frames and MAME's report of its playback read without harm.
 #include "emulator/emulator_answers.h"
 #include "emulator/emulator_forms.h"
+#include "emulator/recording_check.h"
 #include "emulator/recording_game.h"
 #include "tests/fuzz/shown_oracle.h"
 
@@ -36,6 +38,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (readMachineKind(text.data(), text.size()) == MachineKind::device)
         require(whole.find(" isdevice=\"yes\"") != std::string::npos);
+
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    RecordingHeader header = readRecordingHeader(bytes, text.size());
+    require(!header.present || (std::strlen(header.system) < 13 && std::strlen(header.madeBy) < 33));
+    char maker[20];
+    require(!makerVersion(header.madeBy, maker, sizeof maker) || maker[0] != '\0');
+    RecordingFrames frames = countRecordingFrames(bytes, text.size(), 16 + size % 64);
+    require(frames.frames * (16 + size % 64) <= frames.bytes);
+    MachineInputs inputs = readMachineInputs(text.data(), text.size());
+    require(inputs.known || (inputs.ports == 0 && inputs.analogs == 0));
+    PlaybackReport report = readPlaybackReport(text.data(), text.size());
+    char words[64], verdict[128];
+    mameWords(text.data(), text.size(), words, sizeof words);
+    formatVerdict(CheckOutcome{true, 0, frames, report, words}, verdict, sizeof verdict);
+    require(std::memchr(verdict, '\0', sizeof verdict) != nullptr);
+    require(compareVersions(maker, maker) == 0);
 
     std::vector<unsigned char> head(data, data + (size < kRecordingHeadSize ? size : kRecordingHeadSize));
     char game[kRecordingGameSize];
