@@ -137,12 +137,18 @@ if ctl wait Hobrin; then
             frame "console-$button" "Console output" &&
             ctl press "Console output" 1 && ctl gone "Console output" || status=1
     done
+    # The recording checked: played to its end without a screen, with the picture of its last frame.
+    [ -n "$real_mame" ] && ctl wait Hobrin && ctl press Hobrin 1053 &&
+        ctl save "Check INP" "$(winepath -w "$demo")\\inp\\pong.inp" && ctl wait "Recording check" &&
+        ctl enabled "Recording check" 1 && sleep 1 && import -window root "$demo/check.png" &&
+        frame check "Recording check" && ctl press "Recording check" 1 && ctl gone "Recording check" || status=1
     ctl wait Hobrin || status=1
     ctl close Hobrin && ctl gone Hobrin || status=1
     echo "demo: screenshots in $demo: first-start.png add-version.png main-window.png about-box.png"
     echo "      high-scores.png score-properties.png"
     echo "      recent-uploads.png download.png playback-commandline.png commandline-view.png pong.png"
-    echo "      console-output.png console-1002.png (recording Pong) console-1001.png (playing it back)"
+    echo "      console-output.png console-1002.png (recording Pong) console-1001.png (playing it back)
+      check.png (checking that recording)"
     [ -f "$demo/inp/pong.inp" ] && echo "demo: MAME 0.251 recorded $demo/inp/pong.inp"
     [ -f "$demo/hobrin.cfg" ] && echo "demo: settings saved in $demo/hobrin.cfg ($(stat -c %s "$demo/hobrin.cfg") bytes)"
 else

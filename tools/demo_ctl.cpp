@@ -13,6 +13,7 @@
 //   demo_ctl rect TITLE      prints the window's frame as WIDTHxHEIGHT+X+Y, for cropping screenshots
 //   demo_ctl rectwhen ID TEXT       the same for the window whose control ID reads TEXT
 //   demo_ctl gone TITLE      waits until no window titled TITLE is left
+//   demo_ctl enabled TITLE ID       waits until control ID of that window can be pressed
 // Exits 0 on success, 1 when the window never came (or never went), 2 on bad use.
 #include <windows.h>
 
@@ -146,6 +147,15 @@ int main(int argc, char** argv)
         if (step[0] == 'o')
             PostMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), LBN_DBLCLK),
                          reinterpret_cast<LPARAM>(control));
+        return 0;
+    }
+    if (std::strcmp(step, "enabled") == 0) {
+        DWORD start = GetTickCount();
+        while (!IsWindowEnabled(control)) {
+            if (GetTickCount() - start > kTimeoutMs)
+                return 1;
+            Sleep(50);
+        }
         return 0;
     }
     if (std::strcmp(step, "lines") == 0 && argc >= 5) {

@@ -35,6 +35,7 @@ console-1001 console-output
 commandline-view commandline-view
 pong pong 50
 about-box about
+check check
 LIST
 [ $status -eq 0 ] && echo "screenshots: pictures in $docs"
 exit $status
