@@ -836,6 +836,8 @@ int runGame(const Options& options, const Control& control)
         }
         int result = checkRecording(options, data);
         std::fflush(stdout);
+        if (result == 0 && control.runMs > 0)
+            Sleep(control.runMs);
         return result != 0 ? result : static_cast<int>(static_cast<unsigned>(control.exitCode & 0xFFFFFFFFLL));
     }
     if (!options.playback.empty()) {

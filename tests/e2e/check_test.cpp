@@ -55,6 +55,19 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
               std::string::npos)
         << emulatorCalls().back();
 
+    // Cancel ends that run, at once.
+    writeFile("standin-control.txt", "run_ms=60000\n");
+    press(window, IDC_MAIN_CHECK);
+    chooseFile(processId(), "Check INP", path("inp\\pacman.inp"));
+    HWND running = waitForWindow(processId(), "Recording check");
+    ASSERT_NE(running, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return text(running, IDC_CHECK_STATUS).rfind("Checking...", 0) == 0; }));
+    press(running, IDC_CHECK_CANCEL);
+    EXPECT_TRUE(waitUntil([&] { return isEnabled(running, IDC_CHECK_CLOSE); }, 5000));
+    EXPECT_EQ(text(running, IDC_CHECK_VERDICT), "Cancelled: MAME was ended before the recording's end.");
+    press(running, IDC_CHECK_CLOSE);
+    EXPECT_TRUE(waitUntilGone(running));
+
     // The same file, its head naming no listed version, in the selected MAME of 2006.
     std::string recording = readFile("inp\\pacman.inp");
     recording.replace(32, 10, "MAME 0.999");
