@@ -261,4 +261,12 @@ void printFigure(const char* name, double value)
     std::fflush(stdout);
 }
 
+bool typeFileName(HWND dialog, const std::string& path)
+{
+    HWND nameBox = dialog ? GetDlgItem(dialog, 0x47C) : nullptr;
+    if (dialog && !nameBox)
+        nameBox = GetDlgItem(dialog, 0x480);
+    return nameBox && SetWindowTextA(nameBox, path.c_str());
+}
+
 } // namespace bench

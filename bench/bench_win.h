@@ -60,6 +60,24 @@ HWND waitForWindow(DWORD processId, const char* title, DWORD timeoutMs = 15000, 
 // without a caption, such as the download window).
 HWND findDialogWithControl(DWORD processId, int id);
 
+// Polls `condition` every millisecond for up to `timeoutMs`.
+template <typename Condition>
+bool waitFor(Condition condition, DWORD timeoutMs)
+{
+    double begin = nowMs();
+    while (!condition()) {
+        if (nowMs() - begin > timeoutMs)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+// Types `path` into the file-name box of the common file dialog `dialog`
+// (a combo box in the explorer style, else an edit); false when it has none.
+// Confirming it is the caller's, who may start a clock first.
+bool typeFileName(HWND dialog, const std::string& path);
+
 // A control's text, read without a message to the program's thread.
 std::string controlText(HWND dialog, int id);
 // The text of line `index` of another process's list box (Wine answers in

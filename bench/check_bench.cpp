@@ -18,20 +18,6 @@ namespace {
 
 const int kRounds = 3;
 const DWORD kCheckTimeoutMs = 600000;
-const int kFileNameComboId = 0x47C;
-const int kFileNameEditId = 0x480;
-
-template <typename Condition>
-bool waitFor(Condition condition, DWORD timeoutMs)
-{
-    double begin = nowMs();
-    while (!condition()) {
-        if (nowMs() - begin > timeoutMs)
-            return false;
-        Sleep(1);
-    }
-    return true;
-}
 
 // MAME's own playback of the recording to its end, without a screen.
 double mameMs(const std::string& folder)
@@ -61,12 +47,8 @@ double checkMs(DWORD processId, HWND window, const std::string& file, std::strin
 {
     PostMessageA(GetDlgItem(window, IDC_MAIN_CHECK), BM_CLICK, 0, 0);
     HWND open = waitForWindow(processId, "Check INP", 10000, 5);
-    HWND nameBox = open ? GetDlgItem(open, kFileNameComboId) : nullptr;
-    if (open && !nameBox)
-        nameBox = GetDlgItem(open, kFileNameEditId);
-    if (!nameBox)
+    if (!typeFileName(open, file))
         return -1.0;
-    SetWindowTextA(nameBox, file.c_str());
     double begin = nowMs();
     PostMessageA(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     HWND check = waitForWindow(processId, "Recording check", 10000, 1);

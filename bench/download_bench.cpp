@@ -17,9 +17,6 @@ using namespace bench;
 namespace {
 
 const char kSaveTitle[] = "Save downloaded recording as...";
-// The file-name box of the common save dialog (a combo box in the explorer style).
-const int kFileNameComboId = 0x47C;
-const int kFileNameEditId = 0x480;
 const DWORD kDownloadTimeoutMs = 180000;
 
 struct Download {
@@ -34,19 +31,6 @@ std::string scoreAnswer(const Download& download)
 {
     return std::string("header\n('1000','1','a1','0.106','1100000000','") + download.recording +
            "','t','Bench',\"Bench\",'1','12.5','Run')<P>\n";
-}
-
-// Polls `condition` every millisecond for up to `timeoutMs`.
-template <typename Condition>
-bool waitFor(Condition condition, DWORD timeoutMs)
-{
-    double begin = nowMs();
-    while (!condition()) {
-        if (nowMs() - begin > timeoutMs)
-            return false;
-        Sleep(1);
-    }
-    return true;
 }
 
 // One download in a fresh program; -1 when a step failed.
@@ -76,16 +60,12 @@ double downloadMs(const std::string& folder, int gameIndex, long long expectedBy
     }
     PostMessageA(GetDlgItem(properties, IDC_SCORE_DOWNLOAD), BM_CLICK, 0, 0);
     HWND save = waitForWindow(hobrin.id(), kSaveTitle, 10000, 5);
-    HWND nameBox = save ? GetDlgItem(save, kFileNameComboId) : nullptr;
-    if (save && !nameBox)
-        nameBox = GetDlgItem(save, kFileNameEditId);
-    if (!nameBox) {
+    std::string target = folder + "\\download.zip";
+    DeleteFileA(target.c_str());
+    if (!typeFileName(save, target)) {
         std::fprintf(stderr, "download: no save dialog with a file-name box\n");
         return -1.0;
     }
-    std::string target = folder + "\\download.zip";
-    DeleteFileA(target.c_str());
-    SetWindowTextA(nameBox, target.c_str());
 
     // The clock starts when the title says "Downloading ...", which the
     // window sets right after it has started the worker: the save dialog's

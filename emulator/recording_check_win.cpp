@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -41,77 +42,62 @@ unsigned __stdcall waitForCheck(void*)
     return 0;
 }
 
+struct FolderEntry {
+    std::string path;
+    bool folder;
+};
+
+// What a folder holds, "." and ".." left out.
+std::vector<FolderEntry> folderEntries(const std::string& folder)
+{
+    std::vector<FolderEntry> entries;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return entries;
+    do {
+        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
+            entries.push_back(
+                {folder + "\\" + found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return entries;
+}
+
+bool isPicture(const std::string& path)
+{
+    return path.size() > 4 && lstrcmpiA(path.c_str() + path.size() - 4, ".png") == 0;
+}
+
 // Removes the snapshot folder and what MAME left in it: files, and the
 // one level of folders it makes per system.
 void removeSnapshotFolder()
 {
-    char pattern[MAX_PATH];
-    formatText(pattern, sizeof pattern, "%s\\*", kCheckSnapshotFolder);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0)
-                continue;
-            char path[MAX_PATH];
-            formatText(path, sizeof path, "%s\\%s", kCheckSnapshotFolder, found.cFileName);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                char inner[MAX_PATH];
-                formatText(inner, sizeof inner, "%s\\*", path);
-                WIN32_FIND_DATAA file;
-                HANDLE files = FindFirstFileA(inner, &file);
-                if (files != INVALID_HANDLE_VALUE) {
-                    do {
-                        char filePath[MAX_PATH];
-                        formatText(filePath, sizeof filePath, "%s\\%s", path, file.cFileName);
-                        DeleteFileA(filePath);
-                    } while (FindNextFileA(files, &file));
-                    FindClose(files);
-                }
-                RemoveDirectoryA(path);
-            } else {
-                DeleteFileA(path);
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    for (const FolderEntry& entry : folderEntries(kCheckSnapshotFolder)) {
+        if (entry.folder) {
+            for (const FolderEntry& inner : folderEntries(entry.path))
+                DeleteFileA(inner.path.c_str());
+            RemoveDirectoryA(entry.path.c_str());
+        } else {
+            DeleteFileA(entry.path.c_str());
+        }
     }
     RemoveDirectoryA(kCheckSnapshotFolder);
 }
 
-// The first PNG that MAME saved: "final.png" up to 0.219, the next free
-// "%g/%i" name later, so whatever PNG is there, one level deep at most.
-bool findPicture(char* path, std::size_t size)
+// The PNG that MAME saved: "final.png" up to 0.219, the next free "%g/%i"
+// name later, so whatever PNG is there, one level deep at most.
+std::string findPicture()
 {
-    const char* patterns[] = {"%s\\*.png", "%s\\*"};
-    for (const char* form : patterns) {
-        char pattern[MAX_PATH];
-        formatText(pattern, sizeof pattern, form, kCheckSnapshotFolder);
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA(pattern, &found);
-        if (search == INVALID_HANDLE_VALUE)
-            continue;
-        bool done = false;
-        do {
-            if (found.cFileName[0] == '.')
-                continue;
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                done = formatText(path, size, "%s\\%s", kCheckSnapshotFolder, found.cFileName);
-            } else {
-                char inner[MAX_PATH];
-                formatText(inner, sizeof inner, "%s\\%s\\*.png", kCheckSnapshotFolder, found.cFileName);
-                WIN32_FIND_DATAA file;
-                HANDLE files = FindFirstFileA(inner, &file);
-                if (files != INVALID_HANDLE_VALUE) {
-                    done = formatText(path, size, "%s\\%s\\%s", kCheckSnapshotFolder, found.cFileName, file.cFileName);
-                    FindClose(files);
-                }
-            }
-        } while (!done && FindNextFileA(search, &found));
-        FindClose(search);
-        if (done)
-            return true;
+    for (const FolderEntry& entry : folderEntries(kCheckSnapshotFolder)) {
+        if (!entry.folder && isPicture(entry.path))
+            return entry.path;
+        for (const FolderEntry& inner : entry.folder ? folderEntries(entry.path) : std::vector<FolderEntry>()) {
+            if (!inner.folder && isPicture(inner.path))
+                return inner.path;
+        }
     }
-    return false;
+    return std::string();
 }
 
 // A file's text, at most kMostOutputBytes, then the file removed.
@@ -216,10 +202,10 @@ CheckResult collectCheckRun(const char* pictureName)
     CheckResult result;
     result.output = takeOutput(kCheckOutputFile);
     result.errors = takeOutput(kCheckErrorFile);
-    char found[MAX_PATH];
+    std::string found = findPicture();
     char kept[MAX_PATH];
-    if (findPicture(found, sizeof found) && formatText(kept, sizeof kept, "%s\\%s.png", kChecksFolder, pictureName) &&
-        MoveFileExA(found, kept, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+    if (!found.empty() && formatText(kept, sizeof kept, "%s\\%s.png", kChecksFolder, pictureName) &&
+        MoveFileExA(found.c_str(), kept, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
         result.picture = kept;
     removeSnapshotFolder();
     return result;
