@@ -107,9 +107,13 @@ bool composeCheckLine(char* line, std::size_t size, const CheckRequest& request)
     appendDirectory(builder, request.inputDirectory);
     appendText(builder, " -playback \"");
     appendRecordingName(builder, request.fileName, request.forms);
-    appendFormat(builder, "\" -video none -sound none -nothrottle -seconds_to_run %u -snapshot_directory ",
-                 request.secondsToRun);
-    appendDirectory(builder, request.snapshotDirectory);
+    appendText(builder, "\" -video none -sound none -nothrottle");
+    if (request.secondsToRun > 0) {
+        appendFormat(builder, " -seconds_to_run %u -snapshot_directory ", request.secondsToRun);
+        appendDirectory(builder, request.snapshotDirectory);
+    } else {
+        appendText(builder, " -exit_after_playback");
+    }
     appendText(builder, " -nvram_directory NUL -cfg_directory NUL");
     return !builder.overflowed;
 }

@@ -34,8 +34,10 @@ struct LaunchRequest {
 
 // A check of a recording: the game plays the recording back without a
 // screen, sound or speed limit until `secondsToRun` emulated seconds, when
-// MAME saves a picture of its screen in `snapshotDirectory` and ends. No
-// stored machine state or configuration is read or written.
+// MAME saves a picture of its screen in `snapshotDirectory` and ends; with
+// `secondsToRun` 0, when the recording ends (-exit_after_playback, MAME
+// 0.171 on), without a picture. No stored machine state or configuration
+// is read or written.
 struct CheckRequest {
     const char* command;
     const char* shortName;

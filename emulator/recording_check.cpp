@@ -144,13 +144,18 @@ MachineInputs readMachineInputs(const char* text, std::size_t length)
         end = endGame;
     if (end == std::string::npos)
         end = whole.size();
-    inputs.known = true;
+    bool controls = false;
     for (std::size_t at = whole.find('<', machine + 1); at < end; at = whole.find('<', at + 1)) {
         if (whole.compare(at, 6, "<port ") == 0)
             ++inputs.ports;
         else if (whole.compare(at, 8, "<analog ") == 0 || whole.compare(at, 9, "<analog/>") == 0)
             ++inputs.analogs;
+        else if (whole.compare(at, 7, "<input ") == 0 || whole.compare(at, 7, "<input>") == 0)
+            controls = true;
     }
+    // Listings before <port> elements describe a game's controls without
+    // them: its frames' size is then not known.
+    inputs.known = inputs.ports > 0 || !controls;
     return inputs;
 }
 
@@ -164,6 +169,11 @@ RecordingFrames countRecordingFrames(const unsigned char* data, std::size_t leng
     RecordingFrames frames{false, false, 0, 0, 0.0};
     if (frameSize < 16)
         return frames;
+    // A head and nothing after it: a recording cut before its first frame.
+    if (length == 0) {
+        frames.readable = true;
+        return frames;
+    }
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
         return frames;
@@ -290,7 +300,12 @@ void formatVerdict(const CheckOutcome& outcome, char* text, std::size_t size)
         return;
     }
     unsigned long long played = static_cast<unsigned long long>(report.playedFrames);
-    if (!file.complete) {
+    if (!file.readable) {
+        formatText(text, size,
+                   "MAME played %llu frames; the frames of the file could not be counted, so an early "
+                   "stop cannot be told",
+                   played);
+    } else if (!file.complete) {
         formatText(text, size, "Cut short: the file ends inside its data; MAME played %llu frames", played);
     } else if (played < file.frames) {
         formatText(text, size, "Stops at frame %llu of %llu%s%s", played, static_cast<unsigned long long>(file.frames),

@@ -29,7 +29,7 @@ bool makerVersion(const char* madeBy, char* versionId, std::size_t size);
 // The inputs of the first machine that a "-listxml NAME" answer describes:
 // each frame of its recordings takes 16 bytes of time and speed, 8 for each
 // <port> and 13 for each <analog>. `known` is false when the answer holds
-// no machine.
+// no machine, or lists its controls without ports, as older MAMEs did.
 struct MachineInputs {
     bool known;
     int ports;
@@ -81,7 +81,8 @@ struct CheckOutcome {
 // The verdict line: "Plays to its end: N of N frames, m:ss", "Cut short:
 // the file ends inside its data; MAME played N frames", "Stops at frame N
 // of M", or MAME's own words when it refused the recording or ended
-// abnormally.
+// abnormally. When the file's frames were not counted (`readable` false),
+// only what MAME played.
 void formatVerdict(const CheckOutcome& outcome, char* text, std::size_t size);
 
 // Orders version identifiers as MAME numbered its releases: "0.37b5" before

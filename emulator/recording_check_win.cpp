@@ -22,6 +22,8 @@ namespace {
 // The first release whose recordings carry today's head, and which plays
 // one without a screen and saves a picture by itself (-seconds_to_run).
 const char kFirstCheckingVersion[] = "0.125";
+// The first release that ends by itself at a recording's end.
+const char kFirstEndingVersion[] = "0.171";
 // MAME 0.251 answers "-listxml NAME" in about 0.05 s.
 const DWORD kMachineLimitMs = 10000;
 // MAME prints a few hundred bytes during a check; more is not its report.
@@ -130,6 +132,12 @@ CheckSupport checkSupport(int versionIndex, char* versionId, std::size_t size)
     }
     copyText(versionId, size, known);
     return compareVersions(known, kFirstCheckingVersion) >= 0 ? CheckSupport::yes : CheckSupport::tooOld;
+}
+
+bool endsAfterPlayback(int versionIndex)
+{
+    return versionIndex >= 0 && versionIndex < versionCount &&
+           compareVersions(emulatorForms[versionIndex].helpVersion, kFirstEndingVersion) >= 0;
 }
 
 MachineInputs askMachineInputs(int versionIndex, const char* system)

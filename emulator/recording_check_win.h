@@ -14,6 +14,11 @@
 enum class CheckSupport { yes, tooOld, unknown };
 CheckSupport checkSupport(int versionIndex, char* versionId, std::size_t size);
 
+// Whether a version that can check also ends by itself at the recording's
+// end (-exit_after_playback, MAME 0.171 on). Asks nothing: checkSupport
+// learnt its version first.
+bool endsAfterPlayback(int versionIndex);
+
 // The inputs of `system` as version `versionIndex` describes them
 // ("-listxml NAME"); `known` is false when it did not.
 MachineInputs askMachineInputs(int versionIndex, const char* system);
@@ -23,7 +28,7 @@ struct CheckRun {
     const char* system;
     const char* directory; // the recording's folder
     const char* fileName;  // its whole file name
-    unsigned secondsToRun;
+    unsigned secondsToRun; // 0: to the recording's end, without a picture
 };
 
 // Posted to the window that watches a check once MAME has ended: wParam 1

@@ -36,6 +36,10 @@ struct Check {
     char pictureName[256];
     RecordingFrames frames;
     bool framesKnown;
+    bool inputsKnown;
+    char system[13];
+    char versionId[20];
+    unsigned secondsToRun;
     bool running;
     bool closeWhenEnded;
     DWORD started;
@@ -152,8 +156,15 @@ void showFile(HWND window, const RecordingHeader& header)
         formatText(date, sizeof date, "%s %2d %s", dayAndMonth, local->tm_mday, time);
     }
     setText(window, IDC_CHECK_CREATED, "Created %s", date);
-    if (!check.framesKnown)
+    if (!check.framesKnown) {
+        if (check.inputsKnown)
+            SetDlgItemTextA(window, IDC_CHECK_FILE,
+                            "The frames could not be counted: the data after the head is no zlib stream.");
+        else
+            setText(window, IDC_CHECK_FILE, "The frames could not be counted: MAME %s does not list the inputs of %s.",
+                    check.versionId, check.system);
         return;
+    }
     char length[32];
     formatPlayLength(check.frames.lastFrameSeconds, length, sizeof length);
     setText(window, IDC_CHECK_FILE, "The file holds %llu frames, %s%s",
@@ -188,8 +199,9 @@ bool chooseRun(HWND window, const RecordingHeader& header, const char*& system, 
         finish(window, "The recording names no game: select its game in the list and check it again.");
         return false;
     }
-    char versionId[20];
-    switch (checkSupport(version, versionId, sizeof versionId)) {
+    copyText(check.system, sizeof check.system, system);
+    char* versionId = check.versionId;
+    switch (checkSupport(version, versionId, sizeof check.versionId)) {
     case CheckSupport::yes: return true;
     case CheckSupport::tooOld: {
         char text[256];
@@ -214,6 +226,7 @@ void onOpen(HWND window)
     check.running = false;
     check.closeWhenEnded = false;
     check.framesKnown = false;
+    check.inputsKnown = false;
     setText(window, IDC_CHECK_RECORDING, "Recording: %s\\%s", check.directory, check.fileName);
     const char* dot = std::strrchr(check.fileName, '.');
     copySpan(check.pictureName, sizeof check.pictureName, check.fileName,
@@ -229,15 +242,33 @@ void onOpen(HWND window)
         return;
     }
     MachineInputs inputs = header.present ? askMachineInputs(version, system) : MachineInputs{false, 0, 0};
+    check.inputsKnown = inputs.known;
     if (inputs.known) {
         check.frames = countRecordingFrames(bytes.data() + kRecordingHeadBytes, bytes.size() - kRecordingHeadBytes,
                                             frameBytes(inputs));
         check.framesKnown = check.frames.readable;
     }
     showFile(window, header);
-    // MAME saves its picture and ends a second after the recording's last frame.
-    double length = check.framesKnown ? check.frames.lastFrameSeconds : 0.0;
-    CheckRun run{version, system, check.directory, check.fileName, static_cast<unsigned>(std::ceil(length)) + 1};
+    // MAME saves its picture and ends a second after the recording's last
+    // frame. Without its length, a MAME that ends by itself plays it to its
+    // end; an older one could only be stopped at a guess. A file without a
+    // head is refused at once.
+    if (check.framesKnown)
+        check.secondsToRun = static_cast<unsigned>(std::ceil(check.frames.lastFrameSeconds)) + 1;
+    else if (endsAfterPlayback(version))
+        check.secondsToRun = 0;
+    else if (!header.present)
+        check.secondsToRun = 1;
+    else {
+        char text[256];
+        formatText(text, sizeof text,
+                   "MAME %s cannot check this recording: without its frames counted, only MAME 0.171 or later can "
+                   "play it to its end by itself.",
+                   check.versionId);
+        finish(window, text);
+        return;
+    }
+    CheckRun run{version, system, check.directory, check.fileName, check.secondsToRun};
     if (!startCheckRun(run, window)) {
         finish(window, "MAME could not be started to check the recording.");
         return;
@@ -282,7 +313,10 @@ void onEnd(HWND window, bool ended, DWORD exitCode)
         showPicture(window, result.picture.c_str());
         setText(window, IDC_CHECK_STATUS, "Picture: %s", result.picture.c_str());
     } else {
-        SetDlgItemTextA(window, IDC_CHECK_STATUS, "");
+        SetDlgItemTextA(window, IDC_CHECK_STATUS,
+                        ended && exitCode == 0 && check.secondsToRun == 0
+                            ? "No picture: the recording's length is not known."
+                            : "");
     }
 }
 

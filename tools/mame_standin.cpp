@@ -28,7 +28,8 @@
 //   recording's end) or -seconds_to_run N (ends at N emulated seconds, saving a picture in the
 //   -snapshot_directory), -video none, -sound none and -nothrottle: the run reports as MAME 0.251
 //   does, from today's recordings, which hold a zlib stream of frames of 24 bytes (one port)
-//   -listxml NAME answers with the machine's first element, isdevice="yes" for a device; from a
+//   -listxml NAME answers with the machine's first element, isdevice="yes" for a device, its one
+//   <port> or, with ports=none in the control file, only the <input> of older listings; from a
 //   standin-listing.txt, the entries from its first line that sorts below the one before are devices
 // and one it writes:
 //   standin-calls.txt    every invocation appends its GetCommandLineA() text and "\r\n"
@@ -122,6 +123,7 @@ struct Control {
     DWORD runMs = 300;
     DWORD listingMs = 0;
     bool sortNeeded = false;
+    bool portsListed = true;
     Kind kind = Kind::of2006;
     Help help = Help::banner;
 };
@@ -267,6 +269,8 @@ void readControlFile(Control& control)
                 std::fprintf(stderr, "Warning: %s: help is banner, none, crash or hang\n", kControlFile);
         } else if (key == "sort_needed") {
             control.sortNeeded = valueText == "1";
+        } else if (key == "ports") {
+            control.portsListed = valueText != "none";
         } else if (key == "run_ms" || key == "listing_ms") {
             // INFINITE (0xFFFFFFFF) is kept out: a test wants a long run, not a hang.
             if (parseInteger(valueText, 0, 0xFFFFFFFELL, value))
@@ -581,10 +585,11 @@ int showMachine(const Options& options, const Control& control)
     const char* element = control.kind == Kind::of2006 ? "game" : "machine";
     std::printf(
         "<?xml version=\"1.0\"?>\n<!DOCTYPE mame [\n<!ELEMENT mame (%s+)>\n]>\n\n<mame build=\"%s\">\n"
-        "\t<%s name=\"%s\" sourcefile=\"standin.cpp\"%s>\n\t\t<port tag=\":IN0\">\n\t\t</port>\n"
+        "\t<%s name=\"%s\" sourcefile=\"standin.cpp\"%s>\n\t\t<input players=\"1\" coins=\"1\"/>\n%s"
         "\t</%s>\n</mame>\n",
         element, options.version.c_str(), element, options.listXml.c_str(),
-        device ? " isdevice=\"yes\" runnable=\"no\"" : "", element);
+        device ? " isdevice=\"yes\" runnable=\"no\"" : "",
+        control.portsListed ? "\t\t<port tag=\":IN0\">\n\t\t</port>\n" : "", element);
     return 0;
 }
 

@@ -68,6 +68,14 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
     press(running, IDC_CHECK_CLOSE);
     EXPECT_TRUE(waitUntilGone(running));
 
+    // A listing without ports: the frames go uncounted, and MAME plays the file to its end by itself.
+    writeFile("standin-control.txt", "ports=none\n");
+    Checked uncounted = check(window, "inp\\pacman.inp");
+    EXPECT_EQ(uncounted.verdict,
+              "MAME played 61 frames; the frames of the file could not be counted, so an early stop cannot be told");
+    EXPECT_FALSE(uncounted.picture);
+    EXPECT_NE(emulatorCalls().back().find("-nothrottle -exit_after_playback"), std::string::npos);
+
     // The same file, its head naming no listed version, in the selected MAME of 2006.
     std::string recording = readFile("inp\\pacman.inp");
     recording.replace(32, 10, "MAME 0.999");

@@ -189,21 +189,26 @@ TEST(ComposeCheckLine, PlaysTheRecordingWithoutAScreenToItsPicture)
     const struct {
         const char* directory;
         CommandForms forms;
+        unsigned seconds; // 0: to the recording's end, without a picture
         std::size_t size;
         const char* expected; // "" when it does not fit
     } cases[] = {
-        {"C:\\My Files\\", today, 512,
+        {"C:\\My Files\\", today, 12, 512,
          "mame.exe pong -input_directory \"C:\\My Files\\\\\" -playback \"best.inp\" -video none -sound none "
          "-nothrottle -seconds_to_run 12 -snapshot_directory checks\\snapshot.tmp -nvram_directory NUL -cfg_directory "
          "NUL"},
-        {"inp", of2006, 512,
+        {"inp", of2006, 12, 512,
          "mame.exe pong -input_directory inp -playback \"best\" -video none -sound none -nothrottle -seconds_to_run 12 "
          "-snapshot_directory checks\\snapshot.tmp -nvram_directory NUL -cfg_directory NUL"},
-        {"inp", of2006, 80, ""},
+        {"inp", today, 0, 512,
+         "mame.exe pong -input_directory inp -playback \"best.inp\" -video none -sound none -nothrottle "
+         "-exit_after_playback -nvram_directory NUL -cfg_directory NUL"},
+        {"inp", of2006, 12, 80, ""},
     };
     for (const auto& c : cases) {
         char line[512];
-        const CheckRequest request{"mame.exe", "pong", c.directory, "best.inp", 12, "checks\\snapshot.tmp", c.forms};
+        const CheckRequest request{"mame.exe", "pong", c.directory, "best.inp", c.seconds, "checks\\snapshot.tmp",
+                                   c.forms};
         EXPECT_EQ(composeCheckLine(line, c.size, request), c.expected[0] != '\0');
         if (c.expected[0] != '\0')
             EXPECT_STREQ(line, c.expected);

@@ -67,6 +67,8 @@ TEST(RecordingCheck, CountsTheFramesOfAWholeOrCutRecording)
     const std::string text = "Not a recording at all, but long enough to hold a head of sixty-four bytes.";
     EXPECT_FALSE(readRecordingHeader(reinterpret_cast<const unsigned char*>(text.data()), text.size()).present);
     EXPECT_FALSE(countRecordingFrames(reinterpret_cast<const unsigned char*>(text.data()), text.size(), 194).readable);
+    RecordingFrames headOnly = countRecordingFrames(bytes + kRecordingHeadBytes, 0, 194);
+    EXPECT_TRUE(headOnly.readable && !headOnly.complete) << "a head alone is a recording cut before its frames";
 
     const std::string xml =
         "<!ATTLIST machine isdevice>\n<machine name=\"pong\">\n<port tag=\":IN0\">\n"
@@ -75,6 +77,8 @@ TEST(RecordingCheck, CountsTheFramesOfAWholeOrCutRecording)
     MachineInputs inputs = readMachineInputs(xml.data(), xml.size());
     EXPECT_TRUE(inputs.known);
     EXPECT_EQ(frameBytes(inputs), 16u + 2 * 8 + 13) << "the first machine's ports only";
+    const std::string old = "<game name=\"pong\">\n<input players=\"2\" control=\"paddle\"/>\n</game>";
+    EXPECT_FALSE(readMachineInputs(old.data(), old.size()).known) << "controls listed without their ports";
 }
 
 TEST(RecordingCheck, TellsTheVerdictWithTheFrameCounts)
@@ -97,6 +101,8 @@ TEST(RecordingCheck, TellsTheVerdictWithTheFrameCounts)
          "Fatal error: Required files are missing, the machine cannot be run."},
         {true, 0xC0000005ul, whole, "Total playback frames: 3\n", "", "MAME ended abnormally (exception 0xC0000005)."},
         {false, 0, whole, "", "", "MAME did not end by itself, and was ended."},
+        {true, 0, RecordingFrames{false, false, 0, 0, 0.0}, "Total playback frames: 826\n", "",
+         "MAME played 826 frames; the frames of the file could not be counted, so an early stop cannot be told"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.verdict);
