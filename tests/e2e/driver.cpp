@@ -47,17 +47,23 @@ std::string fromWide(const std::wstring& wide, UINT codePage)
     return bytes;
 }
 
+// The text message takes no size: an item that the program replaces with a
+// longer one after its length was asked would overrun a buffer of that
+// length (the lists change while a test polls them). Every item is read
+// into one buffer longer than any line the program makes.
 void readWideItems(HWND control, UINT lengthMessage, UINT textMessage, std::vector<std::wstring>& lines,
                    std::size_t first, std::size_t end)
 {
+    const LRESULT kRoom = 32768;
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(kRoom) + 1);
     for (std::size_t i = first; i < end; ++i) {
         LRESULT length = sendBounded(control, lengthMessage, i, 0, true);
-        if (length < 0)
-            length = 0;
-        std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
-        LRESULT copied = sendBounded(control, textMessage, i, reinterpret_cast<LPARAM>(&wide[0]), true);
-        wide.resize(copied > 0 && copied <= length ? static_cast<std::size_t>(copied) : 0);
-        lines[i] = wide;
+        if (length < 0 || length >= kRoom)
+            continue;
+        buffer[0] = L'\0';
+        LRESULT copied = sendBounded(control, textMessage, i, reinterpret_cast<LPARAM>(buffer.data()), true);
+        if (copied > 0 && copied < kRoom)
+            lines[i].assign(buffer.data(), static_cast<std::size_t>(copied));
     }
 }
 
