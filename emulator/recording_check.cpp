@@ -155,7 +155,9 @@ MachineInputs readMachineInputs(const char* text, std::size_t length)
     }
     // Listings before <port> elements describe a game's controls without
     // them: its frames' size is then not known.
-    inputs.known = inputs.ports > 0 || !controls;
+    if (inputs.ports == 0 && controls)
+        return MachineInputs{false, 0, 0};
+    inputs.known = true;
     return inputs;
 }
 
