@@ -19,6 +19,7 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace {
@@ -57,16 +58,25 @@ void setText(HWND window, int id, const char* format, ...)
     SetDlgItemTextA(window, id, text);
 }
 
-std::vector<unsigned char> readRecording(const char* path)
+// The whole file, or nothing with `tooLarge` set when it is larger than a
+// recording can be, or than this 32-bit program can hold.
+std::vector<unsigned char> readRecording(const char* path, bool& tooLarge)
 {
     std::vector<unsigned char> bytes;
+    tooLarge = false;
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return bytes;
     LARGE_INTEGER size{};
     DWORD got = 0;
-    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) && size.QuadPart <= kMostRecordingBytes) {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size)) {
+        tooLarge = size.QuadPart > kMostRecordingBytes;
+        try {
+            if (!tooLarge)
+                bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        } catch (const std::bad_alloc&) {
+            tooLarge = true;
+        }
         if (!bytes.empty() && !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
             got = 0;
         bytes.resize(got);
@@ -233,7 +243,15 @@ void onOpen(HWND window)
              dot ? static_cast<std::size_t>(dot - check.fileName) : std::strlen(check.fileName));
     char path[MAX_PATH + 256];
     formatText(path, sizeof path, "%s\\%s", check.directory, check.fileName);
-    std::vector<unsigned char> bytes = readRecording(path);
+    bool tooLarge = false;
+    std::vector<unsigned char> bytes = readRecording(path, tooLarge);
+    if (tooLarge) {
+        char text[128];
+        formatText(text, sizeof text, "The file is larger than %lld MB: too large to be a recording, and not checked.",
+                   kMostRecordingBytes / (1024 * 1024));
+        finish(window, text);
+        return;
+    }
     RecordingHeader header = readRecordingHeader(bytes.data(), bytes.size());
     const char* system = nullptr;
     int version = -1;

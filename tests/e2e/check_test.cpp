@@ -76,6 +76,17 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
     EXPECT_FALSE(uncounted.picture);
     EXPECT_NE(emulatorCalls().back().find("-nothrottle -exit_after_playback"), std::string::npos);
 
+    // A file larger than any recording is not read, and nothing runs.
+    HANDLE huge = CreateFileA(path("inp\\huge.inp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    LARGE_INTEGER hugeSize{};
+    hugeSize.QuadPart = 257ll * 1024 * 1024;
+    ASSERT_TRUE(SetFilePointerEx(huge, hugeSize, nullptr, FILE_BEGIN) && SetEndOfFile(huge));
+    CloseHandle(huge);
+    std::size_t before = emulatorCalls().size();
+    EXPECT_EQ(check(window, "inp\\huge.inp").verdict,
+              "The file is larger than 256 MB: too large to be a recording, and not checked.");
+    EXPECT_EQ(emulatorCalls().size(), before);
+
     // The same file, its head naming no listed version, in the selected MAME of 2006.
     std::string recording = readFile("inp\\pacman.inp");
     recording.replace(32, 10, "MAME 0.999");
