@@ -4,6 +4,13 @@
 #include <cstddef>
 #include <cstring>
 
+// Whether the `length` bytes at `text` begin with `prefix`.
+inline bool startsWith(const char* text, std::size_t length, const char* prefix)
+{
+    std::size_t size = std::strlen(prefix);
+    return length >= size && std::memcmp(text, prefix, size) == 0;
+}
+
 // The line of `text` (`length` bytes) that starts at `start` (start <
 // length): it ends before its "\n" or at the text's end. Moves `start` to
 // the next line and returns the line's length; `line` points to it.

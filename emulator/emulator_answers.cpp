@@ -9,12 +9,6 @@
 
 namespace {
 
-bool startsWith(const char* text, std::size_t length, const char* prefix)
-{
-    std::size_t size = std::strlen(prefix);
-    return length >= size && std::memcmp(text, prefix, size) == 0;
-}
-
 bool isVersionChar(char c)
 {
     return isAsciiDigit(c) || isAsciiLetter(c) || c == '.';
@@ -93,31 +87,36 @@ bool readHelpBanner(const char* text, std::size_t length, char* versionId, std::
     return true;
 }
 
-MachineKind readMachineKind(const char* text, std::size_t length)
+std::size_t findMachineElement(const char* text, std::size_t length)
 {
-    // The first element of a machine: "<machine " today, "<game " in the
-    // early years. The document type before it names these words too, but
-    // never after a "<".
+    // The document type before it names these words too, but never after a "<".
     for (std::size_t at = 0; at < length; ++at) {
         if (text[at] != '<')
             continue;
         std::size_t nameLength = startsWith(text + at, length - at, "<machine") ? 8
                                  : startsWith(text + at, length - at, "<game")  ? 5
                                                                                 : 0;
-        if (nameLength == 0 || at + nameLength >= length ||
-            !isAsciiWhiteSpace(static_cast<unsigned char>(text[at + nameLength])))
-            continue;
-        const char* tag = text + at;
-        const void* close = std::memchr(tag, '>', length - at);
-        std::size_t tagLength = close ? static_cast<std::size_t>(static_cast<const char*>(close) - tag) : length - at;
-        const char kDevice[] = " isdevice=\"yes\"";
-        for (std::size_t i = 0; i + sizeof kDevice - 1 <= tagLength; ++i) {
-            if (std::memcmp(tag + i, kDevice, sizeof kDevice - 1) == 0)
-                return MachineKind::device;
-        }
-        return MachineKind::system;
+        if (nameLength != 0 && at + nameLength < length &&
+            isAsciiWhiteSpace(static_cast<unsigned char>(text[at + nameLength])))
+            return at;
     }
-    return MachineKind::unknown;
+    return length;
+}
+
+MachineKind readMachineKind(const char* text, std::size_t length)
+{
+    std::size_t at = findMachineElement(text, length);
+    if (at == length)
+        return MachineKind::unknown;
+    const char* tag = text + at;
+    const void* close = std::memchr(tag, '>', length - at);
+    std::size_t tagLength = close ? static_cast<std::size_t>(static_cast<const char*>(close) - tag) : length - at;
+    const char kDevice[] = " isdevice=\"yes\"";
+    for (std::size_t i = 0; i + sizeof kDevice - 1 <= tagLength; ++i) {
+        if (std::memcmp(tag + i, kDevice, sizeof kDevice - 1) == 0)
+            return MachineKind::device;
+    }
+    return MachineKind::system;
 }
 
 DeviceSearch findFirstDevice(const char* const* names, int count, const std::function<MachineKind(int)>& kindOf)

@@ -14,6 +14,11 @@ bool readHelpBanner(const char* text, std::size_t length, char* versionId, std::
 
 enum class MachineKind { unknown, system, device };
 
+// Where the first machine's element of a "-listxml" answer begins:
+// "<machine " today, "<game " in the early years; `length` when there is
+// none.
+std::size_t findMachineElement(const char* text, std::size_t length);
+
 // The kind of the first machine that a "-listxml NAME" answer describes:
 // today's emulators mark a device isdevice="yes". unknown when the answer
 // holds no machine.

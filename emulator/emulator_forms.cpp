@@ -16,12 +16,6 @@ bool isBlank(char c)
     return isAsciiBlank(c) || c == '\r';
 }
 
-bool startsWith(const char* text, std::size_t length, const char* prefix)
-{
-    std::size_t size = std::strlen(prefix);
-    return length >= size && std::memcmp(text, prefix, size) == 0;
-}
-
 bool spanIs(const char* text, std::size_t length, const char* word)
 {
     return length == std::strlen(word) && std::memcmp(text, word, length) == 0;

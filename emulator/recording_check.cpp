@@ -4,6 +4,8 @@
 #include "common/ascii.h"
 #include "common/bounded_text.h"
 #include "common/text_lines.h"
+#include "emulator/emulator_answers.h"
+#include "emulator/recording_game.h"
 
 #include <zlib.h>
 
@@ -30,12 +32,6 @@ void headText(const unsigned char* bytes, std::size_t width, char (&text)[N])
     while (length < width && bytes[length] != 0)
         ++length;
     copySpan(text, N, reinterpret_cast<const char*>(bytes), length);
-}
-
-bool startsWith(const char* text, std::size_t length, const char* prefix)
-{
-    std::size_t size = std::strlen(prefix);
-    return length >= size && std::memcmp(text, prefix, size) == 0;
 }
 
 // The number after `prefix` at the start of a line, or -1.
@@ -101,7 +97,7 @@ RecordingHeader readRecordingHeader(const unsigned char* bytes, std::size_t leng
     header.created = littleEndian(bytes + 8, 8);
     header.major = bytes[0x10];
     header.minor = bytes[0x11];
-    headText(bytes + 0x14, 12, header.system);
+    readRecordingGame(bytes, length, header.system);
     headText(bytes + 0x20, 32, header.madeBy);
     return header;
 }
@@ -129,15 +125,10 @@ bool makerVersion(const char* madeBy, char* versionId, std::size_t size)
 MachineInputs readMachineInputs(const char* text, std::size_t length)
 {
     MachineInputs inputs{false, 0, 0};
-    std::string whole(text, length);
-    std::size_t machine = std::string::npos;
-    for (const char* element : {"<machine ", "<machine\t", "<game "}) {
-        std::size_t at = whole.find(element);
-        if (at < machine)
-            machine = at;
-    }
-    if (machine == std::string::npos)
+    std::size_t machine = findMachineElement(text, length);
+    if (machine == length)
         return inputs;
+    std::string whole(text, length);
     std::size_t end = whole.find("</machine>", machine);
     std::size_t endGame = whole.find("</game>", machine);
     if (endGame < end)

@@ -1,6 +1,8 @@
 // What a recording holds, and what MAME said when it played it to its end without a screen.
 #pragma once
 
+#include "emulator/recording_game.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -16,7 +18,7 @@ struct RecordingHeader {
     unsigned major;
     unsigned minor;
     std::uint64_t created;
-    char system[13];
+    char system[kRecordingGameSize];
     char madeBy[33];
 };
 
