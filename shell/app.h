@@ -33,3 +33,7 @@ extern OPENFILENAMEA fileDialog;
 // ".\inp", leaves the working directory where it is, and returns the chosen
 // path in `path` (which may hold a proposal).
 void prepareFileDialog(HWND owner, const char* filter, char* path, DWORD pathSize, const char* title);
+
+// Sets the text of control `id` of `window` from a printf format, cut to
+// 511 bytes.
+void setDlgItemFormat(HWND window, int id, const char* format, ...);

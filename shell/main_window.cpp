@@ -28,6 +28,7 @@
 #include <commctrl.h>
 #include <process.h>
 
+#include <cstdarg>
 #include <cstring>
 
 char additionalParameters[512];
@@ -70,6 +71,16 @@ const OptionBox kToggles[] = {
 };
 
 } // namespace
+
+void setDlgItemFormat(HWND window, int id, const char* format, ...)
+{
+    char text[512];
+    std::va_list args;
+    va_start(args, format);
+    formatTextV(text, sizeof text, format, args);
+    va_end(args);
+    SetDlgItemTextA(window, id, text);
+}
 
 void prepareFileDialog(HWND owner, const char* filter, char* path, DWORD pathSize, const char* title)
 {

@@ -48,16 +48,6 @@ struct Check {
 };
 Check check;
 
-void setText(HWND window, int id, const char* format, ...)
-{
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    formatTextV(text, sizeof text, format, args);
-    va_end(args);
-    SetDlgItemTextA(window, id, text);
-}
-
 // The whole file, or nothing with `tooLarge` set when it is larger than a
 // recording can be, or than this 32-bit program can hold.
 std::vector<unsigned char> readRecording(const char* path, bool& tooLarge)
@@ -154,8 +144,8 @@ void showFile(HWND window, const RecordingHeader& header)
         SetDlgItemTextA(window, IDC_CHECK_FILE, "The file has no head of a recording of MAME 0.125 or later.");
         return;
     }
-    setText(window, IDC_CHECK_SYSTEM, "System: %s", header.system);
-    setText(window, IDC_CHECK_MADE_BY, "Recorded using %s", header.madeBy);
+    setDlgItemFormat(window, IDC_CHECK_SYSTEM, "System: %s", header.system);
+    setDlgItemFormat(window, IDC_CHECK_MADE_BY, "Recorded using %s", header.madeBy);
     std::time_t created = static_cast<std::time_t>(header.created);
     // As MAME reports it: "Tue Dec  8 20:31:53 2026".
     char date[64] = "?";
@@ -165,21 +155,22 @@ void showFile(HWND window, const RecordingHeader& header)
         std::strftime(time, sizeof time, "%H:%M:%S %Y", local);
         formatText(date, sizeof date, "%s %2d %s", dayAndMonth, local->tm_mday, time);
     }
-    setText(window, IDC_CHECK_CREATED, "Created %s", date);
+    setDlgItemFormat(window, IDC_CHECK_CREATED, "Created %s", date);
     if (!check.framesKnown) {
         if (check.inputsKnown)
             SetDlgItemTextA(window, IDC_CHECK_FILE,
                             "The frames could not be counted: the data after the head is no zlib stream.");
         else
-            setText(window, IDC_CHECK_FILE, "The frames could not be counted: MAME %s does not list the inputs of %s.",
-                    check.versionId, check.system);
+            setDlgItemFormat(window, IDC_CHECK_FILE,
+                             "The frames could not be counted: MAME %s does not list the inputs of %s.",
+                             check.versionId, check.system);
         return;
     }
     char length[32];
     formatPlayLength(check.frames.lastFrameSeconds, length, sizeof length);
-    setText(window, IDC_CHECK_FILE, "The file holds %llu frames, %s%s",
-            static_cast<unsigned long long>(check.frames.frames), length,
-            check.frames.complete ? "" : ", and ends inside its data");
+    setDlgItemFormat(window, IDC_CHECK_FILE, "The file holds %llu frames, %s%s",
+                     static_cast<unsigned long long>(check.frames.frames), length,
+                     check.frames.complete ? "" : ", and ends inside its data");
 }
 
 // The run's verdict, or why there is none.
@@ -237,7 +228,7 @@ void onOpen(HWND window)
     check.closeWhenEnded = false;
     check.framesKnown = false;
     check.inputsKnown = false;
-    setText(window, IDC_CHECK_RECORDING, "Recording: %s\\%s", check.directory, check.fileName);
+    setDlgItemFormat(window, IDC_CHECK_RECORDING, "Recording: %s\\%s", check.directory, check.fileName);
     const char* dot = std::strrchr(check.fileName, '.');
     copySpan(check.pictureName, sizeof check.pictureName, check.fileName,
              dot ? static_cast<std::size_t>(dot - check.fileName) : std::strlen(check.fileName));
@@ -301,7 +292,7 @@ void onElapsed(HWND window)
 {
     char elapsed[32];
     formatPlayLength((GetTickCount() - check.started) / 1000.0, elapsed, sizeof elapsed);
-    setText(window, IDC_CHECK_STATUS, "Checking... %s", elapsed);
+    setDlgItemFormat(window, IDC_CHECK_STATUS, "Checking... %s", elapsed);
 }
 
 void onEnd(HWND window, bool ended, DWORD exitCode)
@@ -311,10 +302,10 @@ void onEnd(HWND window, bool ended, DWORD exitCode)
     char words[256];
     mameWords(result.errors.data(), result.errors.size(), words, sizeof words);
     if (report.playedFrames >= 0)
-        setText(window, IDC_CHECK_PLAYED,
-                report.speed >= 0 ? "Total playback frames: %lld, average recorded speed %d%%"
-                                  : "Total playback frames: %lld",
-                report.playedFrames, report.speed);
+        setDlgItemFormat(window, IDC_CHECK_PLAYED,
+                         report.speed >= 0 ? "Total playback frames: %lld, average recorded speed %d%%"
+                                           : "Total playback frames: %lld",
+                         report.playedFrames, report.speed);
     char verdict[512];
     if (!ended && check.closeWhenEnded) {
         EndDialog(window, 0);
@@ -329,7 +320,7 @@ void onEnd(HWND window, bool ended, DWORD exitCode)
     finish(window, verdict);
     if (!result.picture.empty()) {
         showPicture(window, result.picture.c_str());
-        setText(window, IDC_CHECK_STATUS, "Picture: %s", result.picture.c_str());
+        setDlgItemFormat(window, IDC_CHECK_STATUS, "Picture: %s", result.picture.c_str());
     } else {
         SetDlgItemTextA(window, IDC_CHECK_STATUS,
                         ended && exitCode == 0 && check.secondsToRun == 0

@@ -36,25 +36,15 @@ void setScoreFont(HWND window)
     SendMessageA(scoreControl, WM_SETFONT, reinterpret_cast<WPARAM>(scoreFont), FALSE);
 }
 
-void setFormatted(HWND window, int id, const char* format, ...)
-{
-    char text[512];
-    std::va_list args;
-    va_start(args, format);
-    formatTextV(text, sizeof text, format, args);
-    va_end(args);
-    SetDlgItemTextA(window, id, text);
-}
-
 void showRecord(HWND window, const ScoreRecord& record)
 {
-    setFormatted(window, IDC_SCORE_VALUE, "%.0f", record.score);
+    setDlgItemFormat(window, IDC_SCORE_VALUE, "%.0f", record.score);
     SetDlgItemTextA(window, IDC_SCORE_GAME_NAME, record.gameName);
-    setFormatted(window, IDC_SCORE_PLAYER, "Recorded by %s", record.playerName);
+    setDlgItemFormat(window, IDC_SCORE_PLAYER, "Recorded by %s", record.playerName);
     SetDlgItemTextA(window, IDC_SCORE_DESCRIPTION, record.description);
-    setFormatted(window, IDC_SCORE_VERSION_USED, "MAME version used: %s", record.versionUsed);
-    setFormatted(window, IDC_SCORE_POSITION, "Position: %i", static_cast<int>(record.position));
-    setFormatted(window, IDC_SCORE_POINTS, "Leaderboard points: %i", truncateToInt(record.points));
+    setDlgItemFormat(window, IDC_SCORE_VERSION_USED, "MAME version used: %s", record.versionUsed);
+    setDlgItemFormat(window, IDC_SCORE_POSITION, "Position: %i", static_cast<int>(record.position));
+    setDlgItemFormat(window, IDC_SCORE_POINTS, "Leaderboard points: %i", truncateToInt(record.points));
     std::time_t uploaded = record.uploadTime;
     char text[512];
     formatUploadTime(std::localtime(&uploaded), text, sizeof text);
