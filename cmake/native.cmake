@@ -130,6 +130,7 @@ hobrin_fuzzer(listing_fuzz tests/fuzz/listing_fuzz.cpp tests/fuzz/listing_corpus
 hobrin_fuzzer(feed_fuzz tests/fuzz/feed_fuzz.cpp tests/fuzz/feed_corpus)
 hobrin_fuzzer(redirect_fuzz tests/fuzz/redirect_fuzz.cpp tests/fuzz/redirect_corpus)
 hobrin_fuzzer(emulator_answer_fuzz tests/fuzz/emulator_answer_fuzz.cpp tests/fuzz/emulator_answer_corpus)
+hobrin_fuzzer(command_line_fuzz tests/fuzz/command_line_fuzz.cpp tests/fuzz/command_line_corpus MAX_LEN 64)
 hobrin_fuzzer(known_emulators_fuzz tests/fuzz/known_emulators_fuzz.cpp tests/fuzz/known_emulators_corpus)
 hobrin_extract_fuzzer(extract_fuzz tests/fuzz/extract_fuzz.cpp tests/fuzz/extract_corpus)
 get_property(fuzz_targets GLOBAL PROPERTY hobrin_fuzz_targets)

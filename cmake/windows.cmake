@@ -71,11 +71,10 @@ add_library(hobrin_objects OBJECT
     common/late_dlls.cpp
     emulator/emulator_forms_win.cpp
     emulator/emulator_identity_win.cpp
-    emulator/emulator_query_win.cpp
+    emulator/emulator_run_win.cpp
     emulator/game_list_win.cpp
     emulator/known_emulators_win.cpp
     emulator/launch_win.cpp
-    emulator/process_win.cpp
     emulator/recording_check_win.cpp
     emulator/versions_win.cpp
     online/feeds_win.cpp
@@ -89,10 +88,17 @@ target_include_directories(hobrin_objects PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${
 target_compile_definitions(hobrin_objects PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 target_link_libraries(hobrin_objects PRIVATE minizip hobrin_core)
 
+# hobrin_program(NAME SERVICE_URL [LISTING_LIMIT_MS]): the program for one
+# service address, and for a test build a shorter time for a game listing.
 function(hobrin_program name service_url)
-    add_executable(${name} WIN32 online/service.cpp resources/hobrin.rc $<TARGET_OBJECTS:hobrin_objects>)
+    add_executable(${name} WIN32 online/service.cpp emulator/listing_limit.cpp resources/hobrin.rc
+                                 $<TARGET_OBJECTS:hobrin_objects>)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
-    target_compile_definitions(${name} PRIVATE HOBRIN_SERVICE_URL="${service_url}")
+    target_compile_definitions(${name} PRIVATE HOBRIN_SERVICE_URL="${service_url}" WIN32_LEAN_AND_MEAN NOMINMAX
+                                               _WIN32_WINNT=0x0501)
+    if(ARGC GREATER 2)
+        target_compile_definitions(${name} PRIVATE HOBRIN_LISTING_LIMIT_MS=${ARGV2})
+    endif()
     target_link_libraries(${name} PRIVATE minizip)
     # The common dialogs and WinINet are loaded at their first use (common/late_dlls.cpp).
     # COM's identifiers of the imaging component come from uuid.
@@ -109,6 +115,9 @@ hobrin_program(hobrin_offline "http://127.0.0.1:1/yorl/")
 set(HOBRIN_TEST_TLS_URL "https://localhost:8381/yorl/" CACHE STRING
     "The stand-in service's TLS address, for the end-to-end tests of https")
 hobrin_program(hobrin_tls "${HOBRIN_TEST_TLS_URL}")
+# The same program with a listing's limit of 3 s, for the tests of an
+# emulator whose listing never ends.
+hobrin_program(hobrin_short_listing "${HOBRIN_SERVICE_URL}" 3000)
 
 # GoogleTest from Debian's sources, built with the same toolchain.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -137,7 +146,7 @@ target_include_directories(hobrin_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAK
 target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501
                                               HOBRIN_TEST_TLS_URL="${HOBRIN_TEST_TLS_URL}")
 target_link_libraries(hobrin_e2e PRIVATE GTest::gtest_main hobrin_core comctl32 user32 kernel32)
-add_dependencies(hobrin_e2e hobrin hobrin_offline hobrin_tls mame-standin trust-root)
+add_dependencies(hobrin_e2e hobrin hobrin_offline hobrin_tls hobrin_short_listing mame-standin trust-root)
 
 # Steps the headless demo through the windows.
 add_executable(hobrin_demo_ctl tools/demo_ctl.cpp)

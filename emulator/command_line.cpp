@@ -42,6 +42,23 @@ void appendDirectory(TextBuilder& builder, const char* directory)
 
 } // namespace
 
+bool isMameSystemName(const char* name)
+{
+    std::size_t length = 0;
+    for (; name[length] != '\0'; ++length) {
+        char c = name[length];
+        bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        if (length == kMostSystemNameLength || !(letterOrDigit || (c == '_' && length > 0)))
+            return false;
+    }
+    return length > 0;
+}
+
+bool composeMachineQuestion(char* question, std::size_t size, const char* name)
+{
+    return isMameSystemName(name) && formatText(question, size, "-listxml %s", name);
+}
+
 void appendOptionSwitches(TextBuilder& line, const Settings& options, const CommandForms& forms)
 {
     static const char* const sampleRates[] = {" -sr 11025", " -sr 22050", " -sr 44100"};
@@ -66,6 +83,10 @@ void appendOptionSwitches(TextBuilder& line, const Settings& options, const Comm
 
 bool composeLaunchLine(char* line, std::size_t size, const LaunchRequest& request)
 {
+    if (!isMameSystemName(request.shortName)) {
+        copyText(line, size, "");
+        return false;
+    }
     TextBuilder builder = startText(line, size);
     appendText(builder, request.command);
     appendText(builder, " ");
@@ -99,6 +120,10 @@ bool composeLaunchLine(char* line, std::size_t size, const LaunchRequest& reques
 
 bool composeCheckLine(char* line, std::size_t size, const CheckRequest& request)
 {
+    if (!isMameSystemName(request.shortName)) {
+        copyText(line, size, "");
+        return false;
+    }
     TextBuilder builder = startText(line, size);
     appendText(builder, request.command);
     appendText(builder, " ");

@@ -8,6 +8,20 @@
 
 enum class LaunchMode { playback = 0, record = 1, play = 2 };
 
+// The longest short name MAME gives a system.
+constexpr std::size_t kMostSystemNameLength = 16;
+
+// Whether `name` is a system's short name as MAME writes them: 1 to 16
+// of "a"-"z", "0"-"9" and "_", the first a letter or a digit. Whoever
+// gives a name (a recording's head, a feed, a listing), only such a name
+// goes on a command line: any other could be a switch ("-cc" writes a
+// mame.ini) or reshape the line.
+bool isMameSystemName(const char* name);
+
+// The question "-listxml NAME". False when `name` is no system name or
+// the question does not fit.
+bool composeMachineQuestion(char* question, std::size_t size, const char* name);
+
 // The forms of the switches that an emulator version takes. The defaults
 // are those of a MAME of 2006, whose lines never change.
 struct CommandForms {
@@ -48,6 +62,7 @@ struct CheckRequest {
     CommandForms forms;
 };
 
+// False when the line does not fit or the short name is no system name.
 bool composeCheckLine(char* line, std::size_t size, const CheckRequest& request);
 
 // Appends the eight option switches, each with its leading space, in the
@@ -55,5 +70,6 @@ bool composeCheckLine(char* line, std::size_t size, const CheckRequest& request)
 void appendOptionSwitches(TextBuilder& line, const Settings& options, const CommandForms& forms = CommandForms());
 
 // Writes the whole command line into `line` of `size` bytes. False when it
-// does not fit: the caller must not run a cut command.
+// does not fit, or the short name is no system name: the caller must not
+// run a cut command.
 bool composeLaunchLine(char* line, std::size_t size, const LaunchRequest& request);

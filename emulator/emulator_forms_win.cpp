@@ -2,23 +2,17 @@
 #include "emulator/emulator_forms_win.h"
 
 #include "common/program_files.h"
-#include "emulator/emulator_query_win.h"
+#include "emulator/emulator_run_win.h"
 #include "emulator/known_emulators_win.h"
 
-namespace {
-
-const DWORD kConfigLimitMs = 10000;
-
-} // namespace
-
-const EmulatorForms& learnEmulatorForms(int versionIndex)
+const EmulatorForms& learnEmulatorForms(int versionIndex, HANDLE cancel)
 {
     recallEmulatorForms(versionIndex);
     EmulatorForms& forms = emulatorForms[versionIndex];
     if (!forms.configAsked) {
         // MAME 0.251 answers with 404 lines, about 15 KB, within a second.
         EmulatorAnswer answer =
-            askEmulator(versionTable[versionIndex].command, "-showconfig", kConfigAnswerFile, kConfigLimitMs);
+            askEmulator(versionTable[versionIndex].command, "-showconfig", kConfigAnswerFile, cancel);
         forms.config = answer.started ? readConfigAnswer(answer.text.data(), answer.text.size())
                                       : ConfigAnswer{false, false, false};
         // The answer holds for good when the emulator ran and ended by itself.

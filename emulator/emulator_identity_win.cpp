@@ -3,7 +3,7 @@
 
 #include "common/program_files.h"
 #include "emulator/emulator_answers.h"
-#include "emulator/emulator_query_win.h"
+#include "emulator/emulator_run_win.h"
 
 namespace {
 
@@ -15,12 +15,14 @@ bool isExceptionCode(DWORD code)
 
 } // namespace
 
-EmulatorIdentity identifyEmulator(const char* command)
+EmulatorIdentity identifyEmulator(const char* command, HANDLE cancel)
 {
     EmulatorIdentity identity{HelpAnswer::mame, 0, ""};
-    EmulatorAnswer answer = askEmulator(command, "-help", kHelpAnswerFile, kHelpLimitMs);
+    EmulatorAnswer answer = askEmulator(command, "-help", kHelpAnswerFile, cancel);
     if (!answer.started)
         identity = {HelpAnswer::notStarted, answer.startError, ""};
+    else if (answer.tooLong)
+        identity = {HelpAnswer::tooLong, 0, ""};
     else if (!answer.ended)
         identity = {HelpAnswer::noAnswer, 0, ""};
     else if (isExceptionCode(answer.exitCode))

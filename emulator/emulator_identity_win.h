@@ -9,6 +9,7 @@ enum class HelpAnswer {
     mame,       // it printed MAME's banner
     notStarted, // it could not be started: `detail` is the system error
     noAnswer,   // it did not end within the time limit, and was ended
+    tooLong,    // it printed more than an answer holds, and was ended
     crashed,    // it ended abnormally: `detail` is the exception code
     noBanner,   // it ended without MAME's banner: `detail` is its exit code
 };
@@ -19,10 +20,8 @@ struct EmulatorIdentity {
     char versionId[sizeof(EmulatorVersion::versionId)]; // when mame
 };
 
-// How long a program has to answer "-help"; MAME takes well under a second.
-constexpr DWORD kHelpLimitMs = 10000;
-
 // Runs `command` once with "-help", hidden, its answer in a file of the
 // program's own. Never without arguments: old MAMEs then show a message
-// box, and newer ones open their own menu and wait.
-EmulatorIdentity identifyEmulator(const char* command);
+// box, and newer ones open their own menu and wait. Setting the event
+// `cancel` ends the question.
+EmulatorIdentity identifyEmulator(const char* command, HANDLE cancel = nullptr);

@@ -4,10 +4,10 @@
 #include "common/program_files.h"
 #include "emulator/emulator_answers.h"
 #include "emulator/emulator_forms.h"
-#include "emulator/emulator_query_win.h"
 #include "emulator/game_list.h"
 #include "emulator/known_emulators_win.h"
-#include "emulator/process_win.h"
+#include "emulator/emulator_run_win.h"
+#include "emulator/command_line.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
 #include "common/bounded_text.h"
@@ -23,8 +23,9 @@
 
 namespace {
 
-// MAME 0.251 answers "-listxml NAME" in about 0.05 s.
-const DWORD kListXmlLimitMs = 10000;
+// MAME 0.251 lists its 45,294 entries in about 3.5 MB; more than ten times
+// that is no listing.
+const std::size_t kMostListingBytes = 48u * 1024 * 1024;
 
 // Kept out of the stack: the read buffer of the scan is 16 KiB.
 ListingStream listing;
@@ -32,7 +33,7 @@ ListingStream listing;
 // A message for the player, shown by the thread that owns the windows once
 // the listing is done.
 struct Notice {
-    char text[256];
+    char text[512];
     const char* title;
 };
 
@@ -41,6 +42,7 @@ struct Notice {
 // that thread touches the tables until finishGameList has waited for it.
 struct ListJob {
     HANDLE thread; // null when it ran on the caller's thread
+    DWORD started; // the whole build, listings and questions, ends by kListingLimitMs
     int versionIndex;
     int sortByDriver;
     int count;
@@ -63,8 +65,8 @@ void notify(const char* text, const char* title)
 
 // Runs the listing with its standard output in the listing file and waits
 // for it; its exit code goes to `exitCode`. No command interpreter is
-// involved: there is none to rely on on every system. Returns 0, or -1 / -2
-// once the user has been told why nothing was listed.
+// involved: there is none to rely on on every system. Returns 0, or -1, -2
+// or kListingEnded once the user has been told why nothing was listed.
 int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
 {
     char line[512];
@@ -77,22 +79,37 @@ int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
         notify(message, "Fatal error");
         return -1;
     }
-    HANDLE output = openInheritable(kListingFile, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
-    if (output == INVALID_HANDLE_VALUE) {
-        notify("Cannot open MAME game list", "Fatal Error");
-        return -2;
-    }
-    DWORD error = 0;
-    HANDLE process = startHiddenRun(line, output, error);
-    CloseHandle(output);
-    if (!process) {
-        deleteRunOutput(kListingFile);
+    DWORD spent = GetTickCount() - job.started;
+    DWORD left = spent < kListingLimitMs ? kListingLimitMs - spent : 0;
+    RunOutcome outcome = runHidden(HiddenRun{line, kListingFile, nullptr, left, kMostListingBytes, nullptr});
+    exitCode = outcome.exitCode;
+    switch (outcome.end) {
+    case RunEnd::ended: return 0;
+    case RunEnd::noFile: notify("Cannot open MAME game list", "Fatal Error"); return -2;
+    case RunEnd::notStarted:
+        DeleteFileA(kListingFile);
         notify("Cannot call MAME", "Fatal error");
         return -1;
+    case RunEnd::timedOut:
+    case RunEnd::tooLong:
+    case RunEnd::cancelled: {
+        DeleteFileA(kListingFile);
+        char message[512];
+        if (outcome.end == RunEnd::tooLong)
+            formatText(message, sizeof message,
+                       "The emulator version \"%.64s\" listed more than %lu MB of games, which no MAME lists, so "
+                       "Hobrin ended it. No games are listed: choose another version, or remove this one.",
+                       versionTable[versionIndex].name, static_cast<unsigned long>(kMostListingBytes >> 20));
+        else
+            formatText(message, sizeof message,
+                       "The emulator version \"%.64s\" did not finish listing its games within %lu seconds, so "
+                       "Hobrin ended it. No games are listed: choose another version, or remove this one.",
+                       versionTable[versionIndex].name, static_cast<unsigned long>(kListingLimitMs / 1000));
+        notify(message, "Game list");
+        return kListingEnded;
     }
-    exitCode = waitForProcess(process);
-    CloseHandle(process);
-    return 0;
+    }
+    return -1;
 }
 
 // Fills the game table, as listed, from the listing file and deletes it.
@@ -107,11 +124,16 @@ int readListing()
     openListingFile(listing, file);
     int count = fillGameTable(listing, GameOrder::asListed);
     std::fclose(file);
-    deleteRunOutput(kListingFile);
+    removeRunOutput(kListingFile);
     return count;
 }
 
 // Runs the listing and reads it; -1 or -2 when that failed.
+bool listingFailed(int count)
+{
+    return count == -1 || count == -2 || count == kListingEnded;
+}
+
 int listGames(int versionIndex, bool sortSwitch, DWORD& exitCode)
 {
     int started = runListing(versionIndex, sortSwitch, exitCode);
@@ -122,11 +144,10 @@ int listGames(int versionIndex, bool sortSwitch, DWORD& exitCode)
 // so; unknown when it did not answer in time.
 MachineKind askMachineKind(const char* command, const char* name)
 {
-    if (!isPlainWord(name))
-        return MachineKind::unknown;
     char question[kShortNameSize + 16];
-    formatText(question, sizeof question, "-listxml %s", name);
-    EmulatorAnswer answer = askEmulator(command, question, kMachineAnswerFile, kListXmlLimitMs);
+    if (GetTickCount() - job.started >= kListingLimitMs || !composeMachineQuestion(question, sizeof question, name))
+        return MachineKind::unknown;
+    EmulatorAnswer answer = askEmulator(command, question, kMachineAnswerFile);
     if (!answer.ended)
         return MachineKind::unknown;
     MachineKind kind = readMachineKind(answer.text.data(), answer.text.size());
@@ -189,7 +210,7 @@ int listInOrder(int versionIndex)
         count = listGames(versionIndex, true, exitCode);
         plain = false;
         if (count != 0 || exitCode == 0) {
-            if (count != -1 && count != -2)
+            if (!listingFailed(count))
                 forms.sortsListing = Learned::yes;
         } else if (!listedPlain) {
             count = listGames(versionIndex, false, exitCode);
@@ -200,7 +221,7 @@ int listInOrder(int versionIndex)
                 forms.sortsListing = Learned::no;
         }
     }
-    if (plain && count != -1 && count != -2) {
+    if (plain && !listingFailed(count)) {
         keepSystemsOnly(versionIndex, forms);
         if (count != kGameListFull)
             count = static_cast<int>(gameTable.size());
@@ -249,7 +270,7 @@ void showGames(HWND listBox)
 void listGamesForJob()
 {
     job.count = listInOrder(job.versionIndex);
-    if (job.count != -1 && job.count != -2)
+    if (!listingFailed(job.count))
         convertTitles();
 }
 
@@ -264,6 +285,7 @@ unsigned __stdcall listOnThread(void*)
 void startGameList(int versionIndex, int sortByDriver)
 {
     job = ListJob{};
+    job.started = GetTickCount();
     job.versionIndex = versionIndex;
     job.sortByDriver = sortByDriver;
     if (versionIndex < 0 || versionIndex >= versionCount) {
@@ -290,7 +312,7 @@ int finishGameList(HWND listBox)
         return -1;
     }
     int count = job.count;
-    if (count == -1 || count == -2) {
+    if (listingFailed(count)) {
         // The list box shows no game now, so no index may name one.
         clearGameTable();
         return count;

@@ -3,10 +3,20 @@
 
 #include <windows.h>
 
+// How long an emulator has, in all, to list its games and answer what is
+// asked of its devices: MAME 0.251 lists 45,294 in about 2 s, and an old
+// machine takes some times that. A listing that runs longer (a launcher,
+// an emulator waiting on a window of its own) is ended. Compiled for each
+// program, so that a test build waits less.
+extern const DWORD kListingLimitMs;
+
+// A listing ended at that limit, or at its bound in bytes.
+constexpr int kListingEnded = -3;
+
 // Runs the listing of version `versionIndex`, fills gameTable and appends each
 // description to `listBox` (which it does not empty). Returns the number of
 // games, or -1 (no listing could be started), -2 (the listing file cannot be
-// opened), -10 (the table limit was reached).
+// opened), kListingEnded, -10 (the table limit was reached).
 // The order is the settings' sortByDriver: 1 by short name, else by name.
 int buildGameList(HWND listBox, int versionIndex, int sortByDriver);
 

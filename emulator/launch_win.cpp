@@ -3,7 +3,7 @@
 
 #include "emulator/emulator_forms_win.h"
 #include "emulator/game_list.h"
-#include "emulator/process_win.h"
+#include "emulator/emulator_run_win.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
 #include "common/bounded_text.h"
@@ -54,11 +54,24 @@ void refuseLongLine()
     showMessage(message, "Command line too long");
 }
 
+// A listing may name a game in a way MAME never does; such a name is not
+// run, since the emulator could take it for a switch.
+void refuseSystemName(const char* shortName, const char* title)
+{
+    formatText(message, sizeof message, "The game's short name \"%s\" is no MAME system name; it was not run.",
+               shortName);
+    showMessage(message, title);
+}
+
 int launch(int gameIndex, int versionIndex, LaunchMode mode, const char* inputDirectory, const char* fileName,
            const LaunchOptions& options)
 {
     if (!checkLaunchTarget(gameIndex, versionIndex, titleFor(mode)))
         return -1;
+    if (!isMameSystemName(gameTable[gameIndex].shortName)) {
+        refuseSystemName(gameTable[gameIndex].shortName, titleFor(mode));
+        return -1;
+    }
     // The forms this version takes: asked of the emulator at its first run.
     LaunchRequest request{versionTable[versionIndex].command,
                           gameTable[gameIndex].shortName,
@@ -75,27 +88,19 @@ int launch(int gameIndex, int versionIndex, LaunchMode mode, const char* inputDi
     }
 
     HANDLE console = createConsoleFile();
-    HANDLE nul = openInheritable("NUL", GENERIC_READ, 0, OPEN_EXISTING);
     showMessage(message, "Commandline view");
 
-    DWORD error = 0;
-    HANDLE process = startEmulator(commandLine, SW_SHOW, EmulatorConsole::usual, nul, console, console, error);
-    if (!process) {
-        formatText(message, sizeof message, "Cannot call MAME - [%i]", static_cast<int>(error));
+    RunOutcome outcome = runGame(commandLine, console);
+    if (outcome.end == RunEnd::notStarted) {
+        formatText(message, sizeof message, "Cannot call MAME - [%i]", static_cast<int>(outcome.error));
         showMessage(message, "Fatal error");
-    } else {
-        DWORD exitCode = waitForProcess(process);
-        CloseHandle(process);
-        if (exitCode != 0) {
-            formatText(message, sizeof message, "MAME returned an error [code %i]", static_cast<int>(exitCode));
-            showMessage(message, "Problem calling MAME");
-        }
+    } else if (outcome.exitCode != 0) {
+        formatText(message, sizeof message, "MAME returned an error [code %i]", static_cast<int>(outcome.exitCode));
+        showMessage(message, "Problem calling MAME");
     }
     if (console != INVALID_HANDLE_VALUE)
         CloseHandle(console);
-    if (nul != INVALID_HANDLE_VALUE)
-        CloseHandle(nul);
-    return process ? 0 : -1;
+    return outcome.end == RunEnd::notStarted ? -1 : 0;
 }
 
 } // namespace

@@ -1,21 +1,39 @@
-// Checking a recording: what is asked of the emulator, and its run without a screen on a thread of its own.
+// Checking a recording on a thread of its own: reading it, asking the emulator, and its run without a screen.
 #include "emulator/recording_check_win.h"
 
 #include "common/bounded_text.h"
 #include "common/program_files.h"
+#include "emulator/command_line.h"
 #include "emulator/emulator_forms_win.h"
 #include "emulator/emulator_identity_win.h"
-#include "emulator/emulator_query_win.h"
+#include "emulator/emulator_run_win.h"
 #include "emulator/known_emulators_win.h"
-#include "emulator/process_win.h"
 #include "emulator/versions.h"
 
 #include <process.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <new>
+#include <string>
 #include <vector>
+
+// The check's state. The window's thread makes it, may cancel it, and
+// frees it once the check's thread has posted its end. The reports are the
+// check thread's until it posts their message, and read-only after.
+class RecordingCheck {
+public:
+    CheckOrder order;
+    HWND window;
+    HANDLE thread = nullptr;
+    // Set by Cancel: the event ends an emulator run or question, the flag
+    // a read or a count between blocks.
+    HANDLE cancel = nullptr;
+    std::atomic<bool> stop{false};
+    CheckFileReport file{};
+    CheckEndReport end{};
+};
 
 namespace {
 
@@ -24,24 +42,82 @@ namespace {
 const char kFirstCheckingVersion[] = "0.125";
 // The first release that ends by itself at a recording's end.
 const char kFirstEndingVersion[] = "0.171";
-// MAME 0.251 answers "-listxml NAME" in about 0.05 s.
-const DWORD kMachineLimitMs = 10000;
-// MAME prints a few hundred bytes during a check; more is not its report.
-const std::size_t kMostOutputBytes = 256 * 1024;
+// A recording of an hour takes a few MB; a larger file is no recording.
+const long long kMostRecordingBytes = 256ll * 1024 * 1024;
+// The file is read in blocks of this size, so that Cancel ends a read soon.
+const DWORD kReadBlockBytes = 4 * 1024 * 1024;
 
-// The run under way. The window's thread starts it, may end it, and closes
-// its handle once the thread that waits for it has reported its end.
-std::atomic<HANDLE> checkProcess{nullptr};
-std::atomic<bool> cancelled{false};
-std::atomic<HWND> checkWindow{nullptr};
+enum class Support { yes, tooOld, unknown };
 
-unsigned __stdcall waitForCheck(void*)
+// Whether a version's MAME can check recordings: it must play one without
+// a screen and save a picture by itself, which MAME does from 0.125 (the
+// recordings' format of today). Its version is the one its "-help" banner
+// names, asked once and kept in emulators.ini.
+Support checkSupport(int versionIndex, char* versionId, std::size_t size, HANDLE cancel)
 {
-    HANDLE process = checkProcess.load();
-    DWORD exitCode = waitForProcess(process);
-    bool ended = !cancelled.load() && exitCode != kUnknownExitCode;
-    PostMessageA(checkWindow.load(), kCheckEndMessage, ended ? 1 : 0, static_cast<LPARAM>(exitCode));
-    return 0;
+    copyText(versionId, size, "");
+    if (versionIndex < 0 || versionIndex >= versionCount)
+        return Support::unknown;
+    recallEmulatorForms(versionIndex);
+    const char* known = emulatorForms[versionIndex].helpVersion;
+    if (known[0] == '\0') {
+        EmulatorIdentity identity = identifyEmulator(versionTable[versionIndex].command, cancel);
+        if (identity.answer != HelpAnswer::mame)
+            return Support::unknown;
+        rememberHelpVersion(versionIndex, identity.versionId);
+    }
+    copyText(versionId, size, known);
+    return compareVersions(known, kFirstCheckingVersion) >= 0 ? Support::yes : Support::tooOld;
+}
+
+bool endsAfterPlayback(int versionIndex)
+{
+    return compareVersions(emulatorForms[versionIndex].helpVersion, kFirstEndingVersion) >= 0;
+}
+
+// The inputs of `system` as version `versionIndex` describes them
+// ("-listxml NAME"); `known` is false when it did not.
+MachineInputs askMachineInputs(int versionIndex, const char* system, HANDLE cancel)
+{
+    MachineInputs none{false, 0, 0, 0.0};
+    char question[64];
+    if (!composeMachineQuestion(question, sizeof question, system))
+        return none;
+    EmulatorAnswer answer = askEmulator(versionTable[versionIndex].command, question, kMachineAnswerFile, cancel);
+    return answer.ended ? readMachineInputs(answer.text.data(), answer.text.size()) : none;
+}
+
+// The whole file, or nothing with `tooLarge` set when it is larger than a
+// recording can be, or than this 32-bit program can hold.
+std::vector<unsigned char> readRecording(const char* path, bool& tooLarge, const std::atomic<bool>& stop)
+{
+    std::vector<unsigned char> bytes;
+    tooLarge = false;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    LARGE_INTEGER size{};
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size)) {
+        tooLarge = size.QuadPart > kMostRecordingBytes;
+        try {
+            if (!tooLarge)
+                bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        } catch (const std::bad_alloc&) {
+            tooLarge = true;
+        }
+        std::size_t got = 0;
+        while (got < bytes.size() && !stop.load()) {
+            DWORD block =
+                bytes.size() - got < kReadBlockBytes ? static_cast<DWORD>(bytes.size() - got) : kReadBlockBytes;
+            DWORD read = 0;
+            if (!ReadFile(file, bytes.data() + got, block, &read, nullptr) || read == 0)
+                break;
+            got += read;
+        }
+        bytes.resize(got);
+    }
+    CloseHandle(file);
+    return bytes;
 }
 
 struct FolderEntry {
@@ -102,119 +178,285 @@ std::string findPicture()
     return std::string();
 }
 
-// A file's text, at most kMostOutputBytes, then the file removed.
-std::string takeOutput(const char* name)
+// What the check found before MAME runs, and what it runs.
+struct Plan {
+    RecordingHeader header;
+    char system[kShortNameSize];
+    int version;
+    char versionId[20];
+    RecordingFrames frames;
+    bool lengthKnown;
+    unsigned secondsToRun; // 0: to the recording's end, without a picture
+};
+
+// The system and the version to run, from the file's head when it names
+// them, else the fallback; false with the verdict set when there is none
+// that can check.
+bool chooseRun(RecordingCheck& check, Plan& plan)
 {
-    std::string text;
-    if (std::FILE* file = std::fopen(name, "rb")) {
-        text.resize(kMostOutputBytes);
-        text.resize(std::fread(&text[0], 1, text.size(), file));
-        std::fclose(file);
+    const RecordingHeader& header = plan.header;
+    bool fromHead = header.present && header.system[0] != '\0';
+    copyText(plan.system, sizeof plan.system, fromHead ? header.system : check.order.fallbackSystem);
+    char made[20];
+    plan.version = header.present && makerVersion(header.madeBy, made, sizeof made) ? findVersion(made) : -1;
+    if (plan.version < 0)
+        plan.version = check.order.fallbackVersion;
+    char* verdict = check.end.verdict;
+    std::size_t size = sizeof check.end.verdict;
+    if (plan.system[0] == '\0') {
+        copyText(verdict, size, "The recording names no game: select its game in the list and check it again.");
+        return false;
     }
-    deleteRunOutput(name);
-    return text;
+    // Anyone may upload a recording: what its head names goes on MAME's
+    // command line only when it is a system's name.
+    if (!isMameSystemName(plan.system)) {
+        formatText(verdict, size,
+                   fromHead ? "The recording names its system \"%s\", which is no MAME system name; it was not "
+                              "checked."
+                            : "The selected game's short name \"%s\" is no MAME system name; the recording was not "
+                              "checked.",
+                   plan.system);
+        return false;
+    }
+    switch (checkSupport(plan.version, plan.versionId, sizeof plan.versionId, check.cancel)) {
+    case Support::yes: return true;
+    case Support::tooOld:
+        formatText(verdict, size,
+                   "MAME %s cannot check recordings: playing one to its end without a screen, and saving the "
+                   "picture of its last frame, takes MAME 0.125 or later.",
+                   plan.versionId);
+        return false;
+    case Support::unknown: break;
+    }
+    copyText(verdict, size,
+             plan.version < 0 ? "No emulator version is listed to check it with."
+                              : "This emulator version did not tell its version when asked \"-help\", so it is not "
+                                "known to check recordings.");
+    return false;
+}
+
+// What the head's fields and the frames tell, for the window; false with
+// the verdict set when the frames refuse the check.
+bool describeFrames(RecordingCheck& check, Plan& plan, bool inputsKnown)
+{
+    char* text = check.file.frames;
+    std::size_t size = sizeof check.file.frames;
+    const RecordingFrames& frames = plan.frames;
+    if (!plan.header.present) {
+        copyText(text, size, "The file has no head of a recording of MAME 0.125 or later.");
+    } else if (!inputsKnown) {
+        formatText(text, size, "The frames could not be counted: MAME %s does not list the inputs of %s.",
+                   plan.versionId, plan.system);
+    } else if (frames.pastBound) {
+        copyText(text, size, "The frames could not be counted: there are too many.");
+        copyText(check.end.verdict, sizeof check.end.verdict,
+                 "The recording's data runs past 24 hours of frames: it is not a recording that MAME made, and was "
+                 "not checked.");
+        return false;
+    } else if (frames.damaged) {
+        formatText(text, size, "The frames could not be counted past frame %llu.",
+                   static_cast<unsigned long long>(frames.frames));
+        formatText(check.end.verdict, sizeof check.end.verdict,
+                   "The file's data is damaged %llu bytes into the frames.",
+                   static_cast<unsigned long long>(frames.damagedAt));
+        return false;
+    } else if (!frames.readable) {
+        copyText(text, size, "The frames could not be counted: the data after the head is no zlib stream.");
+    } else if (!plan.lengthKnown) {
+        copyText(text, size, "The frames could not be counted: the time of the last frame is no recording's.");
+    } else {
+        char length[32];
+        formatPlayLength(frames.lastFrameSeconds, length, sizeof length);
+        formatText(text, size, "The file holds %llu frames, %s%s", static_cast<unsigned long long>(frames.frames),
+                   length, frames.complete ? "" : ", and ends inside its data");
+    }
+    return true;
+}
+
+// Reads the file, asks the emulator what it needs, counts the frames and
+// decides how MAME plays them; false with the verdict set when nothing is
+// to run. The file's report is posted on every path that read a file.
+bool prepare(RecordingCheck& check, Plan& plan)
+{
+    char path[sizeof check.order.directory + sizeof check.order.fileName + 2];
+    formatText(path, sizeof path, "%s\\%s", check.order.directory, check.order.fileName);
+    bool tooLarge = false;
+    std::vector<unsigned char> bytes = readRecording(path, tooLarge, check.stop);
+    if (tooLarge) {
+        formatText(check.end.verdict, sizeof check.end.verdict,
+                   "The file is larger than %lld MB: too large to be a recording, and not checked.",
+                   kMostRecordingBytes / (1024 * 1024));
+        return false;
+    }
+    if (check.stop.load())
+        return false;
+    plan.header = readRecordingHeader(bytes.data(), bytes.size());
+    check.file.header = plan.header;
+    bool chosen = chooseRun(check, plan);
+    MachineInputs inputs{false, 0, 0, 0.0};
+    if (chosen && plan.header.present)
+        inputs = askMachineInputs(plan.version, plan.system, check.cancel);
+    if (chosen && inputs.known) {
+        plan.frames = countRecordingFrames(bytes.data() + kRecordingHeadBytes, bytes.size() - kRecordingHeadBytes,
+                                           frameBytes(inputs), FrameBounds{mostRecordingFrames(inputs), &check.stop});
+        plan.lengthKnown = playLengthKnown(plan.frames);
+    }
+    if (check.stop.load())
+        return false;
+    bool counted = chosen ? describeFrames(check, plan, inputs.known) : true;
+    if (!chosen && !plan.header.present)
+        copyText(check.file.frames, sizeof check.file.frames,
+                 "The file has no head of a recording of MAME 0.125 or later.");
+    PostMessageA(check.window, kCheckFileMessage, 0, 0);
+    if (!chosen || !counted)
+        return false;
+    // MAME saves its picture and ends a second after the recording's last
+    // frame. Without its length, a MAME that ends by itself plays it to its
+    // end; an older one could only be stopped at a guess. A file without a
+    // head is refused at once.
+    if (plan.lengthKnown)
+        plan.secondsToRun = secondsToRunFor(plan.frames.lastFrameSeconds);
+    else if (endsAfterPlayback(plan.version))
+        plan.secondsToRun = 0;
+    else if (!plan.header.present)
+        plan.secondsToRun = 1;
+    else {
+        formatText(check.end.verdict, sizeof check.end.verdict,
+                   "MAME %s cannot check this recording: without its frames counted, only MAME 0.171 or later can "
+                   "play it to its end by itself.",
+                   plan.versionId);
+        return false;
+    }
+    return true;
+}
+
+// MAME plays the recording, and what it printed and saved gives the verdict.
+void runMame(RecordingCheck& check, const Plan& plan)
+{
+    char line[1024];
+    const CheckRequest request{versionTable[plan.version].command,
+                               plan.system,
+                               check.order.directory,
+                               check.order.fileName,
+                               plan.secondsToRun,
+                               kCheckSnapshotFolder,
+                               commandForms(learnEmulatorForms(plan.version, check.cancel))};
+    if (check.stop.load())
+        return;
+    if (!composeCheckLine(line, sizeof line, request)) {
+        copyText(check.end.verdict, sizeof check.end.verdict, "MAME could not be started to check the recording.");
+        return;
+    }
+    removeSnapshotFolder();
+    CreateDirectoryA(kChecksFolder, nullptr);
+    CreateDirectoryA(kCheckSnapshotFolder, nullptr);
+    PostMessageA(check.window, kCheckRunMessage, 0, 0);
+    RunOutcome outcome =
+        runHidden(HiddenRun{line, kCheckOutputFile, kCheckErrorFile, INFINITE, kMostAnswerBytes, check.cancel});
+    std::string output = takeRunOutput(kCheckOutputFile, kMostAnswerBytes);
+    std::string errors = takeRunOutput(kCheckErrorFile, kMostAnswerBytes);
+    std::string found = findPicture();
+    char pictureName[sizeof check.order.fileName];
+    const char* dot = std::strrchr(check.order.fileName, '.');
+    copySpan(pictureName, sizeof pictureName, check.order.fileName,
+             dot ? static_cast<std::size_t>(dot - check.order.fileName) : std::strlen(check.order.fileName));
+    char kept[MAX_PATH];
+    if (outcome.end == RunEnd::ended && !found.empty() &&
+        formatText(kept, sizeof kept, "%s\\%s.png", kChecksFolder, pictureName) &&
+        MoveFileExA(found.c_str(), kept, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        copyText(check.end.picture, sizeof check.end.picture, kept);
+    removeSnapshotFolder();
+
+    CheckEndReport& end = check.end;
+    PlaybackReport report = readPlaybackReport(output.data(), output.size());
+    if (report.playedFrames >= 0)
+        formatText(end.played, sizeof end.played,
+                   report.speed >= 0 ? "Total playback frames: %lld, average recorded speed %d%%"
+                                     : "Total playback frames: %lld",
+                   report.playedFrames, report.speed);
+    switch (outcome.end) {
+    case RunEnd::ended: {
+        char words[512];
+        mameWords(errors.data(), errors.size(), words, sizeof words);
+        RecordingFrames file = plan.frames;
+        file.readable = plan.lengthKnown;
+        formatVerdict(CheckOutcome{true, outcome.exitCode, file, report, words}, end.verdict, sizeof end.verdict);
+        if (end.picture[0] == '\0' && outcome.exitCode == 0 && plan.secondsToRun == 0)
+            copyText(end.status, sizeof end.status, "No picture: the recording's length is not known.");
+        break;
+    }
+    case RunEnd::tooLong:
+        formatText(end.verdict, sizeof end.verdict,
+                   "MAME printed more than %lu KB while it played the recording, which is not a check's report, "
+                   "and was ended.",
+                   static_cast<unsigned long>(kMostAnswerBytes / 1024));
+        break;
+    case RunEnd::cancelled:
+    case RunEnd::timedOut:
+        copyText(end.verdict, sizeof end.verdict, "Cancelled: MAME was ended before the recording's end.");
+        break;
+    case RunEnd::noFile:
+    case RunEnd::notStarted:
+        copyText(end.verdict, sizeof end.verdict, "MAME could not be started to check the recording.");
+        break;
+    }
+}
+
+unsigned __stdcall checkOnThread(void* argument)
+{
+    RecordingCheck& check = *static_cast<RecordingCheck*>(argument);
+    Plan plan{};
+    if (prepare(check, plan))
+        runMame(check, plan);
+    if (check.stop.load() && check.end.verdict[0] == '\0')
+        copyText(check.end.verdict, sizeof check.end.verdict, "Cancelled: the recording was not checked.");
+    PostMessageA(check.window, kCheckEndMessage, 0, 0);
+    return 0;
 }
 
 } // namespace
 
-CheckSupport checkSupport(int versionIndex, char* versionId, std::size_t size)
+RecordingCheck* startRecordingCheck(const CheckOrder& order, HWND window)
 {
-    copyText(versionId, size, "");
-    if (versionIndex < 0 || versionIndex >= versionCount)
-        return CheckSupport::unknown;
-    recallEmulatorForms(versionIndex);
-    const char* known = emulatorForms[versionIndex].helpVersion;
-    if (known[0] == '\0') {
-        EmulatorIdentity identity = identifyEmulator(versionTable[versionIndex].command);
-        if (identity.answer != HelpAnswer::mame)
-            return CheckSupport::unknown;
-        rememberHelpVersion(versionIndex, identity.versionId);
+    RecordingCheck* check = new (std::nothrow) RecordingCheck();
+    if (!check)
+        return nullptr;
+    check->order = order;
+    check->window = window;
+    check->cancel = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (check->cancel)
+        check->thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, checkOnThread, check, 0, nullptr));
+    if (!check->thread) {
+        if (check->cancel)
+            CloseHandle(check->cancel);
+        delete check;
+        return nullptr;
     }
-    copyText(versionId, size, known);
-    return compareVersions(known, kFirstCheckingVersion) >= 0 ? CheckSupport::yes : CheckSupport::tooOld;
+    return check;
 }
 
-bool endsAfterPlayback(int versionIndex)
+void cancelRecordingCheck(RecordingCheck& check)
 {
-    return versionIndex >= 0 && versionIndex < versionCount &&
-           compareVersions(emulatorForms[versionIndex].helpVersion, kFirstEndingVersion) >= 0;
+    check.stop = true;
+    SetEvent(check.cancel);
 }
 
-MachineInputs askMachineInputs(int versionIndex, const char* system)
+const CheckFileReport& checkFileReport(const RecordingCheck& check)
 {
-    MachineInputs none{false, 0, 0};
-    if (versionIndex < 0 || versionIndex >= versionCount || !isPlainWord(system))
-        return none;
-    char question[96];
-    formatText(question, sizeof question, "-listxml %s", system);
-    EmulatorAnswer answer =
-        askEmulator(versionTable[versionIndex].command, question, kMachineAnswerFile, kMachineLimitMs);
-    return answer.ended ? readMachineInputs(answer.text.data(), answer.text.size()) : none;
+    return check.file;
 }
 
-bool startCheckRun(const CheckRun& run, HWND window)
+const CheckEndReport& checkEndReport(const RecordingCheck& check)
 {
-    if (run.versionIndex < 0 || run.versionIndex >= versionCount || checkProcess.load())
-        return false;
-    char line[1024];
-    const CheckRequest request{versionTable[run.versionIndex].command,
-                               run.system,
-                               run.directory,
-                               run.fileName,
-                               run.secondsToRun,
-                               kCheckSnapshotFolder,
-                               commandForms(learnEmulatorForms(run.versionIndex))};
-    if (!composeCheckLine(line, sizeof line, request))
-        return false;
-    removeSnapshotFolder();
-    CreateDirectoryA(kChecksFolder, nullptr);
-    CreateDirectoryA(kCheckSnapshotFolder, nullptr);
-    HANDLE output = openInheritable(kCheckOutputFile, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
-    HANDLE errors = openInheritable(kCheckErrorFile, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
-    HANDLE nul = openInheritable("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-    DWORD error = 0;
-    HANDLE process = nullptr;
-    if (output != INVALID_HANDLE_VALUE && errors != INVALID_HANDLE_VALUE)
-        process = startEmulator(line, SW_HIDE, EmulatorConsole::none, nul, output, errors, error);
-    for (HANDLE handle : {output, errors, nul}) {
-        if (handle != INVALID_HANDLE_VALUE)
-            CloseHandle(handle);
-    }
-    if (!process)
-        return false;
-    cancelled = false;
-    checkWindow = window;
-    checkProcess = process;
-    HANDLE waiter = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, waitForCheck, nullptr, 0, nullptr));
-    if (!waiter) {
-        TerminateProcess(process, kUnknownExitCode);
-        checkProcess = nullptr;
-        CloseHandle(process);
-        return false;
-    }
-    CloseHandle(waiter);
-    return true;
+    return check.end;
 }
 
-void cancelCheckRun()
+void finishRecordingCheck(RecordingCheck* check)
 {
-    cancelled = true;
-    if (HANDLE process = checkProcess.load())
-        TerminateProcess(process, kUnknownExitCode);
-}
-
-CheckResult collectCheckRun(const char* pictureName)
-{
-    if (HANDLE process = checkProcess.exchange(nullptr))
-        CloseHandle(process);
-    CheckResult result;
-    result.output = takeOutput(kCheckOutputFile);
-    result.errors = takeOutput(kCheckErrorFile);
-    std::string found = findPicture();
-    char kept[MAX_PATH];
-    if (!found.empty() && formatText(kept, sizeof kept, "%s\\%s.png", kChecksFolder, pictureName) &&
-        MoveFileExA(found.c_str(), kept, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-        result.picture = kept;
-    removeSnapshotFolder();
-    return result;
+    if (!check)
+        return;
+    WaitForSingleObject(check->thread, INFINITE);
+    CloseHandle(check->thread);
+    CloseHandle(check->cancel);
+    delete check;
 }

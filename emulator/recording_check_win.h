@@ -1,55 +1,56 @@
-// Checking a recording: what is asked of the emulator, and its run without a screen on a thread of its own.
+// Checking a recording on a thread of its own: reading it, asking the emulator, and its run without a screen.
 #pragma once
 
+#include "emulator/game_list.h"
 #include "emulator/recording_check.h"
 
 #include <windows.h>
 
-#include <string>
-
-// Whether a version's MAME can check recordings: it must play one without
-// a screen and save a picture by itself, which MAME does from 0.125 (the
-// recordings' format of today). Its version is the one its "-help" banner
-// names, asked once and kept in emulators.ini.
-enum class CheckSupport { yes, tooOld, unknown };
-CheckSupport checkSupport(int versionIndex, char* versionId, std::size_t size);
-
-// Whether a version that can check also ends by itself at the recording's
-// end (-exit_after_playback, MAME 0.171 on). Asks nothing: checkSupport
-// learnt its version first.
-bool endsAfterPlayback(int versionIndex);
-
-// The inputs of `system` as version `versionIndex` describes them
-// ("-listxml NAME"); `known` is false when it did not.
-MachineInputs askMachineInputs(int versionIndex, const char* system);
-
-struct CheckRun {
-    int versionIndex;
-    const char* system;
-    const char* directory; // the recording's folder
-    const char* fileName;  // its whole file name
-    unsigned secondsToRun; // 0: to the recording's end, without a picture
+// What a check is asked: the recording, and what it falls back on when the
+// recording's head names no system or no listed version. Copied by the
+// check when it starts.
+struct CheckOrder {
+    char directory[512];                 // the recording's folder
+    char fileName[256];                  // its whole file name
+    char fallbackSystem[kShortNameSize]; // the selected game's short name, "" for none
+    int fallbackVersion;                 // -1 for none
 };
 
-// Posted to the window that watches a check once MAME has ended: wParam 1
-// when it ended by itself, 0 when it was cancelled or could not start;
-// lParam its exit code.
-constexpr UINT kCheckEndMessage = WM_APP + 4;
+// Posted to the window that watches a check, in this order, each at most
+// once; the report of each may be read once its message has arrived:
+// the file and its head are read (checkFileReport); MAME runs (the check's
+// elapsed time counts from here); the check has ended (checkEndReport),
+// the last message.
+constexpr UINT kCheckFileMessage = WM_APP + 4;
+constexpr UINT kCheckRunMessage = WM_APP + 5;
+constexpr UINT kCheckEndMessage = WM_APP + 6;
 
-// Starts the check on a thread of its own: MAME's standard output goes to
-// check.out and its errors to check.err, its picture to the snapshot folder.
-// False when it could not start (the line is too long, no thread).
-bool startCheckRun(const CheckRun& run, HWND window);
-
-// Ends the check's emulator run, and only that run.
-void cancelCheckRun();
-
-// Once the run has ended (kCheckEndMessage): what it wrote, its standard
-// output and error (both removed afterwards), and the picture it saved,
-// moved to checks\NAME.png.
-struct CheckResult {
-    std::string output;
-    std::string errors;
-    std::string picture; // the picture's path, "" when MAME saved none
+struct CheckFileReport {
+    RecordingHeader header;
+    char frames[256]; // what the frames tell: "The file holds N frames, m:ss", or why they were not counted
 };
-CheckResult collectCheckRun(const char* pictureName);
+
+struct CheckEndReport {
+    char played[128];   // "Total playback frames: N, average recorded speed N%", or ""
+    char verdict[1024]; // whole: the window gives it room
+    char picture[512];  // checks\NAME.png when MAME saved one, else ""
+    char status[128];   // why there is no picture, or ""
+};
+
+class RecordingCheck;
+
+// Starts the check on a thread of its own; null when no thread could start.
+// While it runs, the check is the only user of the version table and of
+// what is known of the emulators: the window that starts it is modal.
+RecordingCheck* startRecordingCheck(const CheckOrder& order, HWND window);
+
+// Ends the check's work at once, whatever it is doing: its reading, its
+// questions and MAME's run, with all MAME started. kCheckEndMessage still
+// follows.
+void cancelRecordingCheck(RecordingCheck& check);
+
+const CheckFileReport& checkFileReport(const RecordingCheck& check);
+const CheckEndReport& checkEndReport(const RecordingCheck& check);
+
+// Once kCheckEndMessage has arrived: waits for the thread's exit and frees the check.
+void finishRecordingCheck(RecordingCheck* check);

@@ -6,6 +6,7 @@
 #include "common/bounded_text.h"
 #include "common/message.h"
 #include "emulator/emulator_identity_win.h"
+#include "emulator/emulator_run_win.h"
 #include "emulator/known_emulators_win.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
@@ -137,7 +138,13 @@ bool answeredAsMame(const EmulatorIdentity& identity, const char* path)
         formatText(message, sizeof message,
                    "%s did not answer within %lu seconds when asked \"-help\", which MAME answers at once. Hobrin "
                    "ended it and did not add it.",
-                   path, static_cast<unsigned long>(kHelpLimitMs / 1000));
+                   path, static_cast<unsigned long>(kQuestionLimitMs / 1000));
+        break;
+    case HelpAnswer::tooLong:
+        formatText(message, sizeof message,
+                   "%s printed more than %lu KB when asked \"-help\", which MAME answers in a few lines. Hobrin "
+                   "ended it and did not add it.",
+                   path, static_cast<unsigned long>(kMostAnswerBytes / 1024));
         break;
     case HelpAnswer::crashed:
         formatText(message, sizeof message,

@@ -122,6 +122,10 @@ int selectedVersion(HWND window)
 
 void setTotal(HWND window, int total)
 {
+    if (total == kListingEnded) {
+        SetDlgItemTextA(window, IDC_MAIN_TOTAL, "No games: the emulator did not finish its list");
+        return;
+    }
     char text[512];
     formatText(text, sizeof text, "Total number of MAME drivers: %i", total);
     SetDlgItemTextA(window, IDC_MAIN_TOTAL, text);

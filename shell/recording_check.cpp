@@ -7,72 +7,34 @@
 #include "emulator/game_list.h"
 #include "emulator/recording_check.h"
 #include "emulator/recording_check_win.h"
-#include "emulator/versions.h"
 #include "shell/app.h"
 #include "resource.h"
 
 #include <wincodec.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <memory>
-#include <new>
-#include <vector>
 
 namespace {
 
-const char kTitle[] = "Recording check";
-// A recording of an hour takes a few MB; a larger file is no recording.
-const long long kMostRecordingBytes = 256ll * 1024 * 1024;
 const UINT_PTR kElapsedTimer = 1;
+// The verdict's lines that show without a scroll bar.
+const int kVerdictLines = 3;
 
-// The one check window; touched only by the thread that owns the windows.
-struct Check {
-    const char* directory;
-    const char* fileName;
-    CheckFallback fallback;
-    char pictureName[256];
-    RecordingFrames frames;
-    bool framesKnown;
-    bool inputsKnown;
-    char system[13];
-    char versionId[20];
-    unsigned secondsToRun;
-    bool running;
+// The state of one check window, its own (DWLP_USER): made by the caller,
+// changed only by this window's procedure.
+struct CheckWindow {
+    CheckOrder order;
+    RecordingCheck* work; // the check under way, null once it has ended
     bool closeWhenEnded;
-    DWORD started;
+    DWORD started; // when MAME started
     HBITMAP picture;
 };
-Check check;
 
-// The whole file, or nothing with `tooLarge` set when it is larger than a
-// recording can be, or than this 32-bit program can hold.
-std::vector<unsigned char> readRecording(const char* path, bool& tooLarge)
+CheckWindow& stateOf(HWND window)
 {
-    std::vector<unsigned char> bytes;
-    tooLarge = false;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    LARGE_INTEGER size{};
-    DWORD got = 0;
-    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size)) {
-        tooLarge = size.QuadPart > kMostRecordingBytes;
-        try {
-            if (!tooLarge)
-                bytes.resize(static_cast<std::size_t>(size.QuadPart));
-        } catch (const std::bad_alloc&) {
-            tooLarge = true;
-        }
-        if (!bytes.empty() && !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
-            got = 0;
-        bytes.resize(got);
-    }
-    CloseHandle(file);
-    return bytes;
+    return *reinterpret_cast<CheckWindow*>(GetWindowLongPtrA(window, DWLP_USER));
 }
 
 // The picture of the last frame, decoded by the system's imaging component
@@ -127,23 +89,60 @@ HBITMAP loadPicture(const char* path, int width, int height)
     return bitmap;
 }
 
-void showPicture(HWND window, const char* path)
+void showPicture(HWND window, CheckWindow& state, const char* path)
 {
     HWND control = GetDlgItem(window, IDC_CHECK_PICTURE);
     RECT room;
     GetClientRect(control, &room);
-    check.picture = loadPicture(path, room.right - 4, room.bottom - 4);
-    if (check.picture)
-        SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(check.picture));
+    state.picture = loadPicture(path, room.right - 4, room.bottom - 4);
+    if (state.picture)
+        SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(state.picture));
+}
+
+// The static keeps a copy of a 32-bit picture under Common Controls 6; it
+// hands back what it shows when given none, and both are freed.
+void freePicture(HWND window, CheckWindow& state)
+{
+    HGDIOBJ shown =
+        reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(window, IDC_CHECK_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0));
+    if (shown && shown != state.picture)
+        DeleteObject(shown);
+    if (state.picture)
+        DeleteObject(state.picture);
+    state.picture = nullptr;
+}
+
+// The verdict is a read-only edit, so that MAME's longest words show whole:
+// past its lines it is made anew with a scroll bar, which an edit takes
+// only when it is made.
+void showVerdict(HWND window, const char* text)
+{
+    HWND verdict = GetDlgItem(window, IDC_CHECK_VERDICT);
+    SetWindowTextA(verdict, text);
+    LONG style = GetWindowLongA(verdict, GWL_STYLE);
+    if ((style & WS_VSCROLL) || SendMessageA(verdict, EM_GETLINECOUNT, 0, 0) <= kVerdictLines)
+        return;
+    RECT place;
+    GetWindowRect(verdict, &place);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+    HWND scrolled =
+        CreateWindowExA(GetWindowLongA(verdict, GWL_EXSTYLE), "EDIT", text, style | WS_VSCROLL, place.left, place.top,
+                        place.right - place.left, place.bottom - place.top, window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_CHECK_VERDICT)), appInstance, nullptr);
+    if (!scrolled)
+        return;
+    SendMessageA(scrolled, WM_SETFONT, SendMessageA(verdict, WM_GETFONT, 0, 0), FALSE);
+    SetWindowPos(scrolled, verdict, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DestroyWindow(verdict);
 }
 
 // What the file's head and frames tell, before MAME runs.
-void showFile(HWND window, const RecordingHeader& header)
+void onFile(HWND window, const CheckFileReport& report)
 {
-    if (!header.present) {
-        SetDlgItemTextA(window, IDC_CHECK_FILE, "The file has no head of a recording of MAME 0.125 or later.");
+    const RecordingHeader& header = report.header;
+    SetDlgItemTextA(window, IDC_CHECK_FILE, report.frames);
+    if (!header.present)
         return;
-    }
     setDlgItemFormat(window, IDC_CHECK_SYSTEM, "System: %s", header.system);
     setDlgItemFormat(window, IDC_CHECK_MADE_BY, "Recorded using %s", header.madeBy);
     std::time_t created = static_cast<std::time_t>(header.created);
@@ -156,134 +155,11 @@ void showFile(HWND window, const RecordingHeader& header)
         formatText(date, sizeof date, "%s %2d %s", dayAndMonth, local->tm_mday, time);
     }
     setDlgItemFormat(window, IDC_CHECK_CREATED, "Created %s", date);
-    if (!check.framesKnown) {
-        if (check.inputsKnown)
-            SetDlgItemTextA(window, IDC_CHECK_FILE,
-                            "The frames could not be counted: the data after the head is no zlib stream.");
-        else
-            setDlgItemFormat(window, IDC_CHECK_FILE,
-                             "The frames could not be counted: MAME %s does not list the inputs of %s.",
-                             check.versionId, check.system);
-        return;
-    }
-    char length[32];
-    formatPlayLength(check.frames.lastFrameSeconds, length, sizeof length);
-    setDlgItemFormat(window, IDC_CHECK_FILE, "The file holds %llu frames, %s%s",
-                     static_cast<unsigned long long>(check.frames.frames), length,
-                     check.frames.complete ? "" : ", and ends inside its data");
 }
 
-// The run's verdict, or why there is none.
-void finish(HWND window, const char* verdict)
+void onRun(HWND window)
 {
-    check.running = false;
-    KillTimer(window, kElapsedTimer);
-    SetDlgItemTextA(window, IDC_CHECK_VERDICT, verdict);
-    EnableWindow(GetDlgItem(window, IDC_CHECK_CANCEL), FALSE);
-    EnableWindow(GetDlgItem(window, IDC_CHECK_CLOSE), TRUE);
-    SendMessageA(window, DM_SETDEFID, IDC_CHECK_CLOSE, 0);
-    SetFocus(GetDlgItem(window, IDC_CHECK_CLOSE));
-}
-
-// The system and the version to run, from the file's head when it names
-// them, else the fallback.
-bool chooseRun(HWND window, const RecordingHeader& header, const char*& system, int& version)
-{
-    system = header.present && header.system[0] ? header.system : nullptr;
-    if (!system && isGameIndex(check.fallback.game))
-        system = gameTable[static_cast<std::size_t>(check.fallback.game)].shortName;
-    char made[20];
-    version = header.present && makerVersion(header.madeBy, made, sizeof made) ? findVersion(made) : -1;
-    if (version < 0)
-        version = check.fallback.version;
-    if (!system) {
-        finish(window, "The recording names no game: select its game in the list and check it again.");
-        return false;
-    }
-    copyText(check.system, sizeof check.system, system);
-    char* versionId = check.versionId;
-    switch (checkSupport(version, versionId, sizeof check.versionId)) {
-    case CheckSupport::yes: return true;
-    case CheckSupport::tooOld: {
-        char text[256];
-        formatText(text, sizeof text,
-                   "MAME %s cannot check recordings: playing one to its end without a screen, and saving the "
-                   "picture of its last frame, takes MAME 0.125 or later.",
-                   versionId);
-        finish(window, text);
-        return false;
-    }
-    case CheckSupport::unknown: break;
-    }
-    finish(window, version < 0 ? "No emulator version is listed to check it with."
-                               : "This emulator version did not tell its version when asked \"-help\", so it is not "
-                                 "known to check recordings.");
-    return false;
-}
-
-void onOpen(HWND window)
-{
-    check.picture = nullptr;
-    check.running = false;
-    check.closeWhenEnded = false;
-    check.framesKnown = false;
-    check.inputsKnown = false;
-    setDlgItemFormat(window, IDC_CHECK_RECORDING, "Recording: %s\\%s", check.directory, check.fileName);
-    const char* dot = std::strrchr(check.fileName, '.');
-    copySpan(check.pictureName, sizeof check.pictureName, check.fileName,
-             dot ? static_cast<std::size_t>(dot - check.fileName) : std::strlen(check.fileName));
-    char path[MAX_PATH + 256];
-    formatText(path, sizeof path, "%s\\%s", check.directory, check.fileName);
-    bool tooLarge = false;
-    std::vector<unsigned char> bytes = readRecording(path, tooLarge);
-    if (tooLarge) {
-        char text[128];
-        formatText(text, sizeof text, "The file is larger than %lld MB: too large to be a recording, and not checked.",
-                   kMostRecordingBytes / (1024 * 1024));
-        finish(window, text);
-        return;
-    }
-    RecordingHeader header = readRecordingHeader(bytes.data(), bytes.size());
-    const char* system = nullptr;
-    int version = -1;
-    if (!chooseRun(window, header, system, version)) {
-        showFile(window, header);
-        return;
-    }
-    MachineInputs inputs = header.present ? askMachineInputs(version, system) : MachineInputs{false, 0, 0};
-    check.inputsKnown = inputs.known;
-    if (inputs.known) {
-        check.frames = countRecordingFrames(bytes.data() + kRecordingHeadBytes, bytes.size() - kRecordingHeadBytes,
-                                            frameBytes(inputs));
-        check.framesKnown = check.frames.readable;
-    }
-    showFile(window, header);
-    // MAME saves its picture and ends a second after the recording's last
-    // frame. Without its length, a MAME that ends by itself plays it to its
-    // end; an older one could only be stopped at a guess. A file without a
-    // head is refused at once.
-    if (check.framesKnown)
-        check.secondsToRun = static_cast<unsigned>(std::ceil(check.frames.lastFrameSeconds)) + 1;
-    else if (endsAfterPlayback(version))
-        check.secondsToRun = 0;
-    else if (!header.present)
-        check.secondsToRun = 1;
-    else {
-        char text[256];
-        formatText(text, sizeof text,
-                   "MAME %s cannot check this recording: without its frames counted, only MAME 0.171 or later can "
-                   "play it to its end by itself.",
-                   check.versionId);
-        finish(window, text);
-        return;
-    }
-    CheckRun run{version, system, check.directory, check.fileName, check.secondsToRun};
-    if (!startCheckRun(run, window)) {
-        finish(window, "MAME could not be started to check the recording.");
-        return;
-    }
-    check.running = true;
-    check.started = GetTickCount();
+    stateOf(window).started = GetTickCount();
     SetDlgItemTextA(window, IDC_CHECK_STATUS, "Checking... 0:00");
     SetTimer(window, kElapsedTimer, 250, nullptr);
 }
@@ -291,57 +167,72 @@ void onOpen(HWND window)
 void onElapsed(HWND window)
 {
     char elapsed[32];
-    formatPlayLength((GetTickCount() - check.started) / 1000.0, elapsed, sizeof elapsed);
+    formatPlayLength((GetTickCount() - stateOf(window).started) / 1000.0, elapsed, sizeof elapsed);
     setDlgItemFormat(window, IDC_CHECK_STATUS, "Checking... %s", elapsed);
 }
 
-void onEnd(HWND window, bool ended, DWORD exitCode)
+// The check's verdict, or why there is none; Close takes over from Cancel.
+void finish(HWND window, const char* verdict)
 {
-    CheckResult result = collectCheckRun(check.pictureName);
-    PlaybackReport report = readPlaybackReport(result.output.data(), result.output.size());
-    char words[256];
-    mameWords(result.errors.data(), result.errors.size(), words, sizeof words);
-    if (report.playedFrames >= 0)
-        setDlgItemFormat(window, IDC_CHECK_PLAYED,
-                         report.speed >= 0 ? "Total playback frames: %lld, average recorded speed %d%%"
-                                           : "Total playback frames: %lld",
-                         report.playedFrames, report.speed);
-    char verdict[512];
-    if (!ended && check.closeWhenEnded) {
+    KillTimer(window, kElapsedTimer);
+    showVerdict(window, verdict);
+    EnableWindow(GetDlgItem(window, IDC_CHECK_CANCEL), FALSE);
+    EnableWindow(GetDlgItem(window, IDC_CHECK_CLOSE), TRUE);
+    SendMessageA(window, DM_SETDEFID, IDC_CHECK_CLOSE, 0);
+    SetFocus(GetDlgItem(window, IDC_CHECK_CLOSE));
+}
+
+void onEnd(HWND window)
+{
+    CheckWindow& state = stateOf(window);
+    if (!state.work)
+        return;
+    CheckEndReport report = checkEndReport(*state.work);
+    finishRecordingCheck(state.work);
+    state.work = nullptr;
+    if (state.closeWhenEnded) {
         EndDialog(window, 0);
         return;
     }
-    if (!ended) {
-        copyText(verdict, sizeof verdict, "Cancelled: MAME was ended before the recording's end.");
-    } else {
-        RecordingFrames file = check.framesKnown ? check.frames : RecordingFrames{false, true, 0, 0, 0.0};
-        formatVerdict(CheckOutcome{true, exitCode, file, report, words}, verdict, sizeof verdict);
+    SetDlgItemTextA(window, IDC_CHECK_PLAYED, report.played);
+    finish(window, report.verdict);
+    SetDlgItemTextA(window, IDC_CHECK_STATUS, report.status);
+    if (report.picture[0] != '\0') {
+        showPicture(window, state, report.picture);
+        setDlgItemFormat(window, IDC_CHECK_STATUS, "Picture: %s", report.picture);
     }
-    finish(window, verdict);
-    if (!result.picture.empty()) {
-        showPicture(window, result.picture.c_str());
-        setDlgItemFormat(window, IDC_CHECK_STATUS, "Picture: %s", result.picture.c_str());
-    } else {
-        SetDlgItemTextA(window, IDC_CHECK_STATUS,
-                        ended && exitCode == 0 && check.secondsToRun == 0
-                            ? "No picture: the recording's length is not known."
-                            : "");
-    }
+}
+
+// Every text is set here, so nothing of an earlier check shows; the
+// reading, the questions and MAME's run go on on the check's own thread.
+void onOpen(HWND window, CheckWindow* state)
+{
+    SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    setDlgItemFormat(window, IDC_CHECK_RECORDING, "Recording: %s\\%s", state->order.directory, state->order.fileName);
+    for (int id :
+         {IDC_CHECK_SYSTEM, IDC_CHECK_MADE_BY, IDC_CHECK_CREATED, IDC_CHECK_FILE, IDC_CHECK_PLAYED, IDC_CHECK_VERDICT})
+        SetDlgItemTextA(window, id, "");
+    SetDlgItemTextA(window, IDC_CHECK_STATUS, "Reading the recording...");
+    state->work = startRecordingCheck(state->order, window);
+    if (!state->work)
+        finish(window, "The check could not start: the system has no thread to give it.");
 }
 
 void onCancel(HWND window)
 {
-    if (!check.running)
+    CheckWindow& state = stateOf(window);
+    if (!state.work)
         return;
     EnableWindow(GetDlgItem(window, IDC_CHECK_CANCEL), FALSE);
-    cancelCheckRun();
+    cancelRecordingCheck(*state.work);
 }
 
 void onClose(HWND window)
 {
-    if (check.running) {
-        check.closeWhenEnded = true;
-        cancelCheckRun();
+    CheckWindow& state = stateOf(window);
+    if (state.work) {
+        state.closeWhenEnded = true;
+        cancelRecordingCheck(*state.work);
         return;
     }
     EndDialog(window, 0);
@@ -350,9 +241,11 @@ void onClose(HWND window)
 INT_PTR CALLBACK recordingCheckProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG: onOpen(window); return TRUE;
+    case WM_INITDIALOG: onOpen(window, reinterpret_cast<CheckWindow*>(lParam)); return TRUE;
     case WM_TIMER: onElapsed(window); return TRUE;
-    case kCheckEndMessage: onEnd(window, wParam == 1, static_cast<DWORD>(lParam)); return TRUE;
+    case kCheckFileMessage: onFile(window, checkFileReport(*stateOf(window).work)); return TRUE;
+    case kCheckRunMessage: onRun(window); return TRUE;
+    case kCheckEndMessage: onEnd(window); return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_CHECK_CANCEL: onCancel(window); break;
@@ -360,11 +253,7 @@ INT_PTR CALLBACK recordingCheckProc(HWND window, UINT message, WPARAM wParam, LP
         }
         return TRUE;
     case WM_CLOSE: onClose(window); return TRUE;
-    case WM_DESTROY:
-        if (check.picture)
-            DeleteObject(check.picture);
-        check.picture = nullptr;
-        return TRUE;
+    case WM_DESTROY: freePicture(window, stateOf(window)); return TRUE;
     }
     return FALSE;
 }
@@ -376,8 +265,16 @@ void runRecordingCheck(HWND owner, const char* directory, const char* fileName, 
     // The imaging component is a COM one.
     static bool comReady = SUCCEEDED(late::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     (void)comReady;
-    check.directory = directory;
-    check.fileName = fileName;
-    check.fallback = fallback;
-    DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_RECORDING_CHECK), owner, recordingCheckProc, 0);
+    CheckWindow state{};
+    if (!copyText(state.order.directory, sizeof state.order.directory, directory) ||
+        !copyText(state.order.fileName, sizeof state.order.fileName, fileName)) {
+        showMessage("The path of this recording is too long to check it.", "Check INP");
+        return;
+    }
+    if (isGameIndex(fallback.game))
+        copyText(state.order.fallbackSystem, sizeof state.order.fallbackSystem,
+                 gameTable[static_cast<std::size_t>(fallback.game)].shortName);
+    state.order.fallbackVersion = fallback.version;
+    DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_RECORDING_CHECK), owner, recordingCheckProc,
+                    reinterpret_cast<LPARAM>(&state));
 }

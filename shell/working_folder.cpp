@@ -59,10 +59,6 @@ HWND runningCopyWindow(HANDLE claim)
 
 void bringToFront(HWND window)
 {
-    // Hidden, it is running an emulator or building its list: showing it
-    // now would break that off.
-    if (!IsWindowVisible(window))
-        return;
     if (IsIconic(window))
         ShowWindowAsync(window, SW_RESTORE);
     // A box open over it (About, a score, a message) is what the player
@@ -93,8 +89,15 @@ bool claimWorkingFolder()
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         HWND window = runningCopyWindow(claim);
         CloseHandle(claim);
-        if (window)
+        // Hidden, it is running an emulator or building its list: showing
+        // it now would break that off, so the player is told instead.
+        if (window && IsWindowVisible(window))
             bringToFront(window);
+        else
+            showMessage(
+                "Hobrin already runs in this folder. Its window is hidden while MAME runs a game or "
+                "lists its games (a list is ended after a minute at most), and shows again then.",
+                "Hobrin");
         return false;
     }
     folderClaim = claim;

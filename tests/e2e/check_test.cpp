@@ -7,8 +7,51 @@ using namespace e2e;
 
 namespace {
 
+// A zlib stream that inflates to `bytes` zeros (a multiple of 258) and
+// goes on: one zero, then matches of 258 bytes a byte back, 13 bits each,
+// in a block of fixed codes that has no end.
+std::string endlessZeros(unsigned long long bytes)
+{
+    std::string stream("\x78\x01", 2);
+    unsigned long bits = 0;
+    int count = 0;
+    auto put = [&](unsigned long value, int width) {
+        bits |= value << count;
+        for (count += width; count >= 8; count -= 8, bits >>= 8)
+            stream += static_cast<char>(bits & 0xFF);
+    };
+    // A code goes most significant bit first.
+    auto code = [&](unsigned long value, int width) {
+        for (int i = width - 1; i >= 0; --i)
+            put((value >> i) & 1, 1);
+    };
+    put(0b010, 3);       // not the last block; fixed codes
+    code(0b00110000, 8); // the literal zero
+    for (unsigned long long i = 0; i < bytes / 258; ++i) {
+        code(0b11000101, 8); // length 258
+        code(0, 5);          // distance 1
+    }
+    return stream;
+}
+
 class CheckTest : public HobrinTest {
 protected:
+    // Records pacman with the stand-in as MAME 0.251 and returns the recording.
+    HWND startWithRecording(std::string& recording)
+    {
+        writeFile("versions.ini", "Today\n" + standinCommand(0) + " -kind today -version 0.251\n0.251\nWin32\n");
+        HWND window = start();
+        if (!window)
+            return nullptr;
+        setText(window, IDC_MAIN_GOTO, "pacman");
+        press(window, IDC_MAIN_FIND);
+        press(window, IDC_MAIN_RECORD);
+        answerMessageBox(processId(), "Commandline view");
+        EXPECT_EQ(waitForRunEnd(window), "");
+        recording = readFile("inp\\pacman.inp");
+        return window;
+    }
+
     struct Checked {
         std::string verdict;
         bool picture; // the window shows one
@@ -99,6 +142,95 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
         EXPECT_EQ(emulatorCalls()[i].find("-playback"), std::string::npos) << emulatorCalls()[i];
 }
 
+// A recording is anyone's upload. What its head names as its system runs
+// nothing unless it is a system's name; data that inflates to gigabytes
+// is refused without MAME, and its window shows and closes at once.
+TEST_F(CheckTest, HostileRecordingsRunNothing)
+{
+    std::string recording;
+    HWND window = startWithRecording(recording);
+    ASSERT_NE(window, nullptr);
+    ASSERT_GT(recording.size(), 64u);
+    auto naming = [&](const std::string& system) {
+        return recording.substr(0, 0x14) + system + std::string(12 - system.size(), '\0') + recording.substr(0x20);
+    };
+    writeFile("inp\\switch.inp", naming("-cc"));
+    writeFile("inp\\two.inp", naming("pong -debug"));
+    writeFile("inp\\quote.inp", naming("pong\""));
+    writeFile("inp\\endless.inp", recording.substr(0, 64) + endlessZeros(2580ull * 1024 * 1024));
+    const struct {
+        const char* file;
+        std::string verdict;
+        std::size_t questions; // runs of the emulator: none but "-help" and "-listxml"
+    } cases[] = {
+        {"inp\\switch.inp", "The recording names its system \"-cc\", which is no MAME system name; it was not checked.",
+         0},
+        {"inp\\two.inp",
+         "The recording names its system \"pong -debug\", which is no MAME system name; it was not checked.", 0},
+        {"inp\\quote.inp",
+         "The recording names its system \"pong\"\", which is no MAME system name; it was not checked.", 0},
+        {"inp\\endless.inp",
+         "The recording's data runs past 24 hours of frames: it is not a recording that MAME made, and was not "
+         "checked.",
+         2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::size_t calls = emulatorCalls().size();
+        EXPECT_EQ(check(window, c.file).verdict, c.verdict);
+        ASSERT_EQ(emulatorCalls().size(), calls + c.questions);
+        if (c.questions > 0) {
+            EXPECT_NE(emulatorCalls().back().find(" -listxml pacman"), std::string::npos) << emulatorCalls().back();
+            EXPECT_EQ(emulatorCalls()[calls].find(" -help"), emulatorCalls()[calls].size() - 6);
+        }
+    }
+    EXPECT_FALSE(fileExists("mame.ini"));
+
+    // The window shows at once, the main window answers while the data is
+    // read, and closing the window ends the work at once.
+    press(window, IDC_MAIN_CHECK);
+    chooseFile(processId(), "Check INP", path("inp\\endless.inp"));
+    HWND checkWindow = waitForWindow(processId(), "Recording check", 5000);
+    ASSERT_NE(checkWindow, nullptr);
+    DWORD_PTR answered = 0;
+    EXPECT_NE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answered), 0);
+    PostMessageA(checkWindow, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitUntilGone(checkWindow, 5000));
+}
+
+// Ended the hard way (by the Task Manager, by a crash), the program leaves
+// no emulator running: not a check's, not a game's.
+TEST_F(CheckTest, NoEmulatorOutlivesTheProgram)
+{
+    for (bool game : {false, true}) {
+        SCOPED_TRACE(game ? "a game" : "a check");
+        std::string recording;
+        HWND window = startWithRecording(recording);
+        ASSERT_NE(window, nullptr);
+        writeFile("standin-control.txt", "run_ms=600000\n");
+        const std::vector<DWORD> before = processesNamed("mame-standin.exe");
+        if (game) {
+            press(window, IDC_MAIN_PLAY);
+            answerMessageBox(processId(), "Commandline view");
+        } else {
+            press(window, IDC_MAIN_CHECK);
+            chooseFile(processId(), "Check INP", path("inp\\pacman.inp"));
+            HWND running = waitForWindow(processId(), "Recording check");
+            ASSERT_NE(running, nullptr);
+            ASSERT_TRUE(waitUntil([&] { return text(running, IDC_CHECK_STATUS).rfind("Checking...", 0) == 0; }));
+        }
+        ASSERT_TRUE(waitUntil([&] { return processesNamed("mame-standin.exe").size() > before.size(); }));
+        HANDLE program = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId());
+        ASSERT_NE(program, nullptr);
+        TerminateProcess(program, 9);
+        EXPECT_EQ(WaitForSingleObject(program, 5000), WAIT_OBJECT_0);
+        CloseHandle(program);
+        EXPECT_TRUE(waitUntil([&] { return processesNamed("mame-standin.exe") == before; }, 10000))
+            << processesNamed("mame-standin.exe").size() << " stand-ins run on";
+        deleteFile("standin-control.txt");
+    }
+}
+
 // MAME 0.251 itself: a whole recording of Pong, the same cut in half, and
 // a file that is no recording.
 TEST_F(CheckTest, RealMameTellsWholeCutAndForeignRecordings)
@@ -118,6 +250,9 @@ TEST_F(CheckTest, RealMameTellsWholeCutAndForeignRecordings)
     const std::string recording = readFile("inp\\pong.inp");
     ASSERT_GT(recording.size(), 64u);
     writeFile("inp\\half.inp", recording.substr(0, recording.size() / 2));
+    std::string damaged = recording;
+    damaged[64 + (recording.size() - 64) / 3] ^= 0x55;
+    writeFile("inp\\damaged.inp", damaged);
     writeFile("inp\\notes.inp", "Not a recording, but notes about one.\n");
     const struct {
         const char* file;
@@ -127,6 +262,7 @@ TEST_F(CheckTest, RealMameTellsWholeCutAndForeignRecordings)
         {"inp\\pong.inp", "Plays to its end: ", true},
         {"inp\\half.inp", "Cut short: the file ends inside its data; MAME played ", true},
         {"inp\\notes.inp", "Fatal error: Input file is corrupt or invalid (missing header)", false},
+        {"inp\\damaged.inp", "The file's data is damaged ", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);

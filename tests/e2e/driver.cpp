@@ -2,6 +2,7 @@
 #include "tests/e2e/driver.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -362,6 +363,22 @@ HWND findDialogByControlText(DWORD processId, int id, const std::string& control
 int upDownPosition(HWND dialog, int id)
 {
     return LOWORD(sendBounded(GetDlgItem(dialog, id), UDM_GETPOS, 0, 0));
+}
+
+std::vector<DWORD> processesNamed(const std::string& fileName)
+{
+    std::vector<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return found;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, fileName.c_str()) == 0)
+            found.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return found;
 }
 
 std::vector<std::string> visibleWindowTitles(DWORD processId)

@@ -72,6 +72,9 @@ int upDownPosition(HWND dialog, int id);
 // The titles of the visible top-level windows of process `processId`.
 std::vector<std::string> visibleWindowTitles(DWORD processId);
 
+// The processes that run the program file `fileName` ("mame-standin.exe").
+std::vector<DWORD> processesNamed(const std::string& fileName);
+
 // Waits for a message box, returns its text and presses OK (or `button`).
 std::string answerMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs = kDefaultTimeoutMs,
                              int button = IDOK);

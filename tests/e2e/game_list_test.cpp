@@ -107,14 +107,18 @@ TEST_F(GameListTest, LongShortNamesAreListedWholeOverlongOnesNot)
         flushPostedMessages(window, IDC_MAIN_ABOUT);
         EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), name == name63 ? 1 : 0) << name;
     }
-    // The whole name asks for the game's high scores and runs it.
+    // The whole name asks for the game's high scores; being no name that
+    // MAME gives, it is not run.
     resetYorlData();
     press(window, IDC_MAIN_HIGH_SCORES);
     EXPECT_TRUE(waitUntil([&] { return yorlRequests().size() == 1; }));
     EXPECT_EQ(yorlRequests().back(), "/yorl/index.cgi?mode=fe_scores&short=" + name63);
+    std::size_t calls = emulatorCalls().size();
     press(window, IDC_MAIN_PLAY);
-    std::string view = answerMessageBox(processId(), "Commandline view");
-    EXPECT_EQ(view.rfind(standinCommand(0) + " " + name63 + " -hws ", 0), 0u) << view;
+    EXPECT_EQ(answerMessageBox(processId(), "Play game"),
+              "The game's short name \"" + name63 + "\" is no MAME system name; it was not run.");
+    EXPECT_TRUE(waitUntilShown(window));
+    EXPECT_EQ(emulatorCalls().size(), calls);
 }
 
 // Today's emulators refuse the sort switches and list by short name: the
@@ -340,6 +344,28 @@ TEST_F(GameListTest, MissingEmulatorIsReportedAtStartUp)
     HWND window = waitForMainWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(total(window), "Total number of MAME drivers: -1");
+}
+
+// An emulator that answers "-help" as MAME does but never ends its listing
+// (a launcher, a build with a window of its own) is ended at the listing's
+// limit (3 s in this build), and the window shows with Add... and Remove.
+TEST_F(GameListTest, ListingThatNeverEndsIsEndedAndTheWindowShows)
+{
+    writeFile("standin-control.txt", "listing_ms=600000\n");
+    const std::vector<DWORD> before = processesNamed("mame-standin.exe");
+    ASSERT_TRUE(launch("hobrin_short_listing.exe"));
+    EXPECT_EQ(
+        answerMessageBox(processId(), "Game list", 30000),
+        "The emulator version \"MAME 0.106 (stand-in)\" did not finish listing its games within 3 seconds, so Hobrin "
+        "ended it. No games are listed: choose another version, or remove this one.");
+    HWND window = waitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(listLines(window, IDC_MAIN_GAME_LIST).empty());
+    EXPECT_EQ(total(window), "No games: the emulator did not finish its list");
+    EXPECT_TRUE(isEnabled(window, IDC_MAIN_ADD_VERSION) && isEnabled(window, IDC_MAIN_REMOVE_VERSION));
+    EXPECT_TRUE(waitUntil([&] { return processesNamed("mame-standin.exe") == before; }, 5000))
+        << "the listing was ended with all it started";
+    EXPECT_FALSE(fileExists("gamelist.tmp"));
 }
 
 } // namespace

@@ -126,17 +126,22 @@ TEST_F(MainWindowTest, FolderThatCannotBeWrittenIsToldAndNothingStarts)
 }
 
 // Players double-click twice: the second start shows the copy that runs in
-// that folder and ends, touching nothing. Copies in two folders run side by side.
+// that folder and ends, touching nothing; while that copy is hidden, it
+// says so. Copies in two folders run side by side.
 TEST_F(MainWindowTest, OneCopyRunsPerFolder)
 {
-    writeFile("standin-control.txt", "run_ms=3000\n");
+    writeFile("standin-control.txt", "run_ms=6000\n");
     HWND window = start();
     ASSERT_NE(window, nullptr);
     ShowWindowAsync(window, SW_MINIMIZE);
     ASSERT_TRUE(waitUntil([&] { return IsIconic(window) != FALSE; }));
-    auto secondStartEnds = [&] {
+    auto secondStartEnds = [&](bool told = false) {
         PROCESS_INFORMATION second{};
         ASSERT_TRUE(startProgram(directory(), second));
+        if (told) {
+            EXPECT_NE(answerMessageBox(second.dwProcessId, "Hobrin").find("already runs in this folder"),
+                      std::string::npos);
+        }
         EXPECT_EQ(waitForExitOf(second), 0u);
         stopProgram(second);
     };
@@ -156,7 +161,7 @@ TEST_F(MainWindowTest, OneCopyRunsPerFolder)
     selectListItem(window, IDC_MAIN_GAME_LIST, 0);
     press(window, IDC_MAIN_PLAY);
     answerMessageBox(processId(), "Commandline view");
-    secondStartEnds();
+    secondStartEnds(true);
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_EQ(waitForRunEnd(window), "");
 }

@@ -46,8 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(!makerVersion(header.madeBy, maker, sizeof maker) || maker[0] != '\0');
     RecordingFrames frames = countRecordingFrames(bytes, text.size(), 16 + size % 64);
     require(frames.frames * (16 + size % 64) <= frames.bytes);
+    require(!frames.damaged || (frames.readable && !frames.complete && frames.damagedAt <= text.size()));
+    RecordingFrames bounded = countRecordingFrames(bytes, text.size(), 16, FrameBounds{size % 7, nullptr});
+    require(bounded.frames <= size % 7 && !(bounded.pastBound && bounded.complete));
+    require(!playLengthKnown(bounded) ||
+            (bounded.lastFrameSeconds >= 0 && bounded.lastFrameSeconds <= kMostPlaySeconds));
+    require(secondsToRunFor(bounded.lastFrameSeconds) <= kMostPlaySeconds + 1);
     MachineInputs inputs = readMachineInputs(text.data(), text.size());
     require(inputs.known || (inputs.ports == 0 && inputs.analogs == 0));
+    require(mostRecordingFrames(inputs) >= 86400ull && mostRecordingFrames(inputs) <= 86400ull * 1000);
     PlaybackReport report = readPlaybackReport(text.data(), text.size());
     char words[64], verdict[128];
     mameWords(text.data(), text.size(), words, sizeof words);

@@ -246,3 +246,43 @@ TEST(ComposeLaunchLine, RefusesALineThatDoesNotFit)
 }
 
 } // namespace
+
+// Only a system's name as MAME writes it reaches a command line, whoever
+// composes the line: a launch, a check or the "-listxml" question.
+TEST(SystemName, OnlyMameShortNamesAreComposedIntoALine)
+{
+    const struct {
+        const char* name;
+        bool plain;
+    } cases[] = {
+        {"pong", true},
+        {"1942", true},
+        {"dac_1bit", true},
+        {"sf2ce", true},
+        {"abcdefghijklmnop", true},
+        {"-cc", false},
+        {"pong -debug", false},
+        {"pong\"", false},
+        {"abcdefghijklmnopq", false},
+        {"Pong", false},
+        {"", false},
+        {"_pong", false},
+        {"pong.inp", false},
+        {"..\\pong", false},
+    };
+    Settings options;
+    setSettingsDefaults(options);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(isMameSystemName(c.name), c.plain);
+        char question[64], line[512];
+        EXPECT_EQ(composeMachineQuestion(question, sizeof question, c.name), c.plain);
+        if (c.plain)
+            EXPECT_EQ(std::string(question), std::string("-listxml ") + c.name);
+        const CheckRequest check{"mame.exe", c.name, "inp", "best.inp", 12, "checks\\snapshot.tmp", CommandForms()};
+        EXPECT_EQ(composeCheckLine(line, sizeof line, check), c.plain);
+        const LaunchRequest launch{"mame.exe",       c.name,  &options, "",
+                                   LaunchMode::play, nullptr, nullptr,  CommandForms()};
+        EXPECT_EQ(compose(launch).fits, c.plain);
+    }
+}

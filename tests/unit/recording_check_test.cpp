@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <atomic>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -71,19 +73,78 @@ TEST(RecordingCheck, CountsTheFramesOfAWholeOrCutRecording)
     EXPECT_TRUE(headOnly.readable && !headOnly.complete) << "a head alone is a recording cut before its frames";
 
     const std::string xml =
-        "<!ATTLIST machine isdevice>\n<machine name=\"pong\">\n<port tag=\":IN0\">\n"
+        "<!ATTLIST machine isdevice>\n<machine name=\"pong\">\n<display tag=\"screen\" refresh=\"59.922743\" />"
+        "<display tag=\"aux\" refresh=\"60.606061\"/>\n<port tag=\":IN0\">\n"
         "<port tag=\":P0\">\n<analog mask=\"255\"/>\n</port></machine>\n<machine name=\"x\">"
         "<port tag=\":D\"></machine>";
     MachineInputs inputs = readMachineInputs(xml.data(), xml.size());
     EXPECT_TRUE(inputs.known);
     EXPECT_EQ(frameBytes(inputs), 16u + 2 * 8 + 13) << "the first machine's ports only";
+    EXPECT_EQ(mostRecordingFrames(inputs), 5236364u) << "a day at the fastest screen's 60.606061 Hz";
     const std::string old = "<game name=\"pong\">\n<input players=\"2\" control=\"paddle\"/>\n</game>";
     EXPECT_FALSE(readMachineInputs(old.data(), old.size()).known) << "controls listed without their ports";
 }
 
+// A file from anyone: counting stops at a day of frames or when told to,
+// damaged data is told from a cut file, and a time no recording has is
+// not taken for the play length.
+TEST(RecordingCheck, CountingIsBoundedAndDistrustsTheFile)
+{
+    const std::string whole = recording(600, 24);
+    const std::size_t dataSize = whole.size() - kRecordingHeadBytes;
+    std::string damaged = whole;
+    damaged[kRecordingHeadBytes + dataSize / 2] ^= 0x55;
+    std::string timeless = whole, late = whole;
+    std::string frames;
+    for (int i = 0; i < 3; ++i) {
+        std::string frame(24, '\0');
+        std::int32_t seconds = i == 2 ? -5 : i;
+        std::memcpy(&frame[0], &seconds, 4);
+        frames += frame;
+    }
+    std::vector<unsigned char> packed(compressBound(frames.size()));
+    uLongf packedSize = packed.size();
+    compress(packed.data(), &packedSize, reinterpret_cast<const Bytef*>(frames.data()), frames.size());
+    timeless = whole.substr(0, kRecordingHeadBytes) + std::string(reinterpret_cast<char*>(packed.data()), packedSize);
+    const std::atomic<bool> stopNow{true};
+    const struct {
+        const char* label;
+        const std::string& file;
+        FrameBounds bounds;
+        std::uint64_t frames;
+        bool complete, damaged, pastBound, stopped, lengthKnown;
+    } cases[] = {
+        {"within its bound", whole, FrameBounds{600, nullptr}, 600, true, false, false, false, true},
+        {"past its bound", whole, FrameBounds{100, nullptr}, 100, false, false, true, false, false},
+        {"a damaged byte", damaged, FrameBounds{600, nullptr}, 0, false, true, false, false, false},
+        {"stopped from outside", whole, FrameBounds{600, &stopNow}, 0, false, false, false, true, false},
+        {"a negative time", timeless, FrameBounds{600, nullptr}, 3, true, false, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        RecordingFrames counted =
+            countRecordingFrames(reinterpret_cast<const unsigned char*>(c.file.data()) + kRecordingHeadBytes,
+                                 c.file.size() - kRecordingHeadBytes, 24, c.bounds);
+        if (!c.damaged)
+            EXPECT_EQ(counted.frames, c.frames);
+        EXPECT_EQ(counted.complete, c.complete);
+        EXPECT_EQ(counted.damaged, c.damaged);
+        EXPECT_EQ(counted.pastBound, c.pastBound);
+        EXPECT_EQ(counted.stopped, c.stopped);
+        EXPECT_EQ(playLengthKnown(counted), c.lengthKnown);
+        if (c.damaged)
+            EXPECT_TRUE(counted.damagedAt > 0 && counted.damagedAt <= dataSize) << counted.damagedAt;
+    }
+    EXPECT_EQ(secondsToRunFor(9.983), 11u);
+    EXPECT_EQ(secondsToRunFor(-3.0), 1u);
+    EXPECT_EQ(secondsToRunFor(1e12), 86401u) << "a day and a second at most";
+    EXPECT_EQ(secondsToRunFor(std::nan("")), 1u);
+}
+
 TEST(RecordingCheck, TellsTheVerdictWithTheFrameCounts)
 {
-    const RecordingFrames whole{true, true, 160244, 826, 10.0166}, cut{true, false, 78381, 404, 5.0};
+    const RecordingFrames whole{true, true, 160244, 826, 10.0166, false, 0, false, false},
+        cut{true, false, 78381, 404, 5.0, false, 0, false, false};
     const struct {
         bool ended;
         unsigned long exitCode;
@@ -101,7 +162,7 @@ TEST(RecordingCheck, TellsTheVerdictWithTheFrameCounts)
          "Fatal error: Required files are missing, the machine cannot be run."},
         {true, 0xC0000005ul, whole, "Total playback frames: 3\n", "", "MAME ended abnormally (exception 0xC0000005)."},
         {false, 0, whole, "", "", "MAME did not end by itself, and was ended."},
-        {true, 0, RecordingFrames{false, false, 0, 0, 0.0}, "Total playback frames: 826\n", "",
+        {true, 0, RecordingFrames{false, false, 0, 0, 0.0, false, 0, false, false}, "Total playback frames: 826\n", "",
          "MAME played 826 frames; the frames of the file could not be counted, so an early stop cannot be told"},
     };
     for (const auto& c : cases) {
