@@ -330,9 +330,14 @@ void mameWords(const char* text, std::size_t length, char* words, std::size_t si
     }
     if (builder.length == 0 && first)
         appendSpan(builder, first, firstSize);
-    // A line that does not fit is cut, so that some of its words show.
+    // A line that does not fit is cut, so that some of its words show, and
+    // the cut is marked.
     if (builder.overflowed && builder.length == 0 && first)
         copySpan(words, size, first, firstSize);
+    if (builder.overflowed && size > 5) {
+        std::size_t end = std::strlen(words);
+        copyText(words + (end > size - 5 ? size - 5 : end), 5, " ...");
+    }
 }
 
 void formatPlayLength(double seconds, char* text, std::size_t size)

@@ -95,7 +95,8 @@ struct PlaybackReport {
 PlaybackReport readPlaybackReport(const char* text, std::size_t length);
 
 // MAME's own words on its standard error: its "Fatal error" lines, or else
-// its first line, cut to `size` bytes. Empty when it wrote nothing.
+// its first line, cut to `size` bytes with "..." at the cut. Empty when it
+// wrote nothing.
 void mameWords(const char* text, std::size_t length, char* words, std::size_t size);
 
 // "m:ss" for a length in seconds (minutes without a bound).

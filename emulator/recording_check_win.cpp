@@ -376,7 +376,7 @@ void runMame(RecordingCheck& check, const Plan& plan)
                    report.playedFrames, report.speed);
     switch (outcome.end) {
     case RunEnd::ended: {
-        char words[512];
+        char words[sizeof end.verdict];
         mameWords(errors.data(), errors.size(), words, sizeof words);
         RecordingFrames file = plan.frames;
         file.readable = plan.lengthKnown;

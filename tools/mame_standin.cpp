@@ -28,6 +28,7 @@
 //   recording's end) or -seconds_to_run N (ends at N emulated seconds, saving a picture in the
 //   -snapshot_directory), -video none, -sound none and -nothrottle: the run reports as MAME 0.251
 //   does, from today's recordings, which hold a zlib stream of frames of 24 bytes (one port)
+//   (check_error=TEXT in the control file ends a check with "Fatal error: TEXT" instead);
 //   -listxml NAME answers with the machine's first element, isdevice="yes" for a device, its one
 //   <port> or, with ports=none in the control file, only the <input> of older listings; from a
 //   standin-listing.txt, the entries from its first line that sorts below the one before are devices
@@ -124,6 +125,7 @@ struct Control {
     DWORD listingMs = 0;
     bool sortNeeded = false;
     bool portsListed = true;
+    std::string checkError; // a check ends with "Fatal error: " and this
     Kind kind = Kind::of2006;
     Help help = Help::banner;
 };
@@ -269,6 +271,8 @@ void readControlFile(Control& control)
                 std::fprintf(stderr, "Warning: %s: help is banner, none, crash or hang\n", kControlFile);
         } else if (key == "sort_needed") {
             control.sortNeeded = valueText == "1";
+        } else if (key == "check_error") {
+            control.checkError = valueText;
         } else if (key == "ports") {
             control.portsListed = valueText != "none";
         } else if (key == "run_ms" || key == "listing_ms") {
@@ -837,6 +841,10 @@ int runGame(const Options& options, const Control& control)
         std::string data;
         if (!readFile(recordingPath(options, control, options.playback), data)) {
             std::fprintf(stderr, "Fatal error: Input file %s not found\n", options.playback.c_str());
+            return 3;
+        }
+        if (!control.checkError.empty()) {
+            std::fprintf(stderr, "Fatal error: %s\n", control.checkError.c_str());
             return 3;
         }
         int result = checkRecording(options, data);

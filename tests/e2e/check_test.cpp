@@ -55,6 +55,7 @@ protected:
     struct Checked {
         std::string verdict;
         bool picture; // the window shows one
+        bool scrolls; // the verdict has a scroll bar
     };
 
     // Checks the recording at `file` (in the working folder) and closes the window.
@@ -64,10 +65,11 @@ protected:
         chooseFile(processId(), "Check INP", path(file));
         HWND checkWindow = waitForWindow(processId(), "Recording check", timeoutMs);
         if (!checkWindow)
-            return {"no check window", false};
+            return {"no check window", false, false};
         EXPECT_TRUE(waitUntil([&] { return isEnabled(checkWindow, IDC_CHECK_CLOSE); }, timeoutMs));
         Checked checked{text(checkWindow, IDC_CHECK_VERDICT),
-                        SendDlgItemMessageA(checkWindow, IDC_CHECK_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0};
+                        SendDlgItemMessageA(checkWindow, IDC_CHECK_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0,
+                        (GetWindowLongA(GetDlgItem(checkWindow, IDC_CHECK_VERDICT), GWL_STYLE) & WS_VSCROLL) != 0};
         press(checkWindow, IDC_CHECK_CLOSE);
         EXPECT_TRUE(waitUntilGone(checkWindow));
         return checked;
@@ -118,6 +120,17 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
               "MAME played 61 frames; the frames of the file could not be counted, so an early stop cannot be told");
     EXPECT_FALSE(uncounted.picture);
     EXPECT_NE(emulatorCalls().back().find("-nothrottle -exit_after_playback"), std::string::npos);
+
+    // MAME's longest words show whole, with a scroll bar; a short verdict has none.
+    EXPECT_FALSE(uncounted.scrolls);
+    std::string words;
+    for (int i = 0; i < 15; ++i)
+        words += "the machine could not be run from this recording; ";
+    words.pop_back();
+    writeFile("standin-control.txt", "check_error=" + words + "\n");
+    Checked wordy = check(window, "inp\\pacman.inp");
+    EXPECT_EQ(wordy.verdict, "Fatal error: " + words);
+    EXPECT_TRUE(wordy.scrolls);
 
     // A file larger than any recording is not read, and nothing runs.
     HANDLE huge = CreateFileA(path("inp\\huge.inp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -177,6 +177,9 @@ TEST(RecordingCheck, TellsTheVerdictWithTheFrameCounts)
     const std::string stderrText = "Warning: something\nFatal error: Input file x.inp not found\n";
     mameWords(stderrText.data(), stderrText.size(), words, sizeof words);
     EXPECT_STREQ(words, "Fatal error: Input file x.inp not found");
+    const std::string longer = "Fatal error: " + std::string(80, 'x') + "\n";
+    mameWords(longer.data(), longer.size(), words, sizeof words);
+    EXPECT_EQ(std::string(words), "Fatal error: " + std::string(46, 'x') + " ...") << "a cut is marked";
 }
 
 TEST(RecordingCheck, OrdersVersionsAsMameNumberedThem)
