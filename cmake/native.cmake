@@ -141,7 +141,8 @@ file(GENERATE OUTPUT ${fuzz_work}/targets.txt CONTENT "${fuzz_targets}")
 # hobrin_core carries.
 find_package(benchmark QUIET)
 if(benchmark_FOUND)
-    add_executable(hobrin_bench bench/listing_bench.cpp bench/feed_bench.cpp ${HOBRIN_CORE_SOURCES})
+    add_executable(hobrin_bench bench/listing_bench.cpp bench/feed_bench.cpp bench/check_count_bench.cpp
+                                ${HOBRIN_CORE_SOURCES})
     target_include_directories(hobrin_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_options(hobrin_bench PRIVATE -O2)
     target_compile_definitions(hobrin_bench PRIVATE NDEBUG)

@@ -248,10 +248,15 @@ RecordingFrames countRecordingFrames(const unsigned char* data, std::size_t leng
         std::size_t produced = out.size() - stream.avail_out;
         if (result == Z_OK || result == Z_STREAM_END || produced > 0)
             frames.readable = true;
-        for (std::size_t i = 0; i < produced; ++i) {
+        // Only a frame's time is read; the rest of it is stepped over.
+        for (std::size_t i = 0; i < produced;) {
+            std::size_t want = inFrame < sizeof time ? sizeof time - inFrame : frameSize - inFrame;
+            std::size_t step = want < produced - i ? want : produced - i;
             if (inFrame < sizeof time)
-                time[inFrame] = out[i];
-            if (++inFrame == frameSize) {
+                std::memcpy(time + inFrame, out.data() + i, step);
+            inFrame += step;
+            i += step;
+            if (inFrame == frameSize) {
                 inFrame = 0;
                 if (frames.frames == bounds.mostFrames) {
                     frames.pastBound = true;

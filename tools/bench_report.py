@@ -46,6 +46,9 @@ def rows(f):
     if have("native.BM_FillGameTableFromFile45294SortedByName"):
         ms = f["native.BM_FillGameTableFromFile45294SortedByName"]
         yield ("listing scan and sort by name, 45294 games (native)", "%.1f ms" % ms, "-", "-", None)
+    if have("native.BM_CountRefusesEndlessData"):
+        ms = f["native.BM_CountRefusesEndlessData"]
+        yield ("check refuses data that inflates without end (native)", "%.0f ms" % ms, "-", "-", None)
     if have("native.BM_WalkRecentUploadsFeed"):
         us = 1000 * f["native.BM_WalkRecentUploadsFeed"]
         yield ("recent-uploads walk, 20480 bytes (native)", "%.0f µs" % us, "-", "< 200 µs", us < 200)
