@@ -138,8 +138,12 @@ HWND findDialogWithControl(DWORD processId, int id)
 
 std::string controlText(HWND dialog, int id)
 {
-    char text[256] = "";
-    GetWindowTextA(GetDlgItem(dialog, id), text, sizeof text);
+    // Asked of the control itself: an edit keeps its text where another
+    // process's GetWindowText does not look.
+    char text[1024] = "";
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                        5000, &copied);
     return text;
 }
 

@@ -13,6 +13,9 @@ const EmulatorForms& learnEmulatorForms(int versionIndex, HANDLE cancel)
         // MAME 0.251 answers with 404 lines, about 15 KB, within a second.
         EmulatorAnswer answer =
             askEmulator(versionTable[versionIndex].command, "-showconfig", kConfigAnswerFile, cancel);
+        // A question broken off says nothing of the emulator: it is asked again.
+        if (answer.cancelled)
+            return forms;
         forms.config = answer.started ? readConfigAnswer(answer.text.data(), answer.text.size())
                                       : ConfigAnswer{false, false, false};
         // The answer holds for good when the emulator ran and ended by itself.

@@ -219,7 +219,7 @@ void removeRunOutput(const char* name)
 
 EmulatorAnswer askEmulator(const char* command, const char* question, const char* answerFile, HANDLE cancel)
 {
-    EmulatorAnswer answer{false, 0, false, false, kUnknownExitCode, {}};
+    EmulatorAnswer answer{false, 0, false, false, false, kUnknownExitCode, {}};
     char line[1024];
     if (!formatText(line, sizeof line, "%s %s", command, question)) {
         answer.startError = ERROR_FILENAME_EXCED_RANGE;
@@ -230,6 +230,7 @@ EmulatorAnswer askEmulator(const char* command, const char* question, const char
     answer.startError = outcome.error;
     answer.ended = outcome.end == RunEnd::ended;
     answer.tooLong = outcome.end == RunEnd::tooLong;
+    answer.cancelled = outcome.end == RunEnd::cancelled;
     answer.exitCode = outcome.exitCode;
     std::string text = takeRunOutput(answerFile, kMostAnswerBytes);
     answer.text.assign(text.begin(), text.end());

@@ -71,6 +71,7 @@ struct EmulatorAnswer {
     DWORD startError;       // why not, when it could not
     bool ended;             // it ended by itself within the time and byte bounds
     bool tooLong;           // its answer ran past kMostAnswerBytes
+    bool cancelled;         // the question was ended by its cancel event
     DWORD exitCode;         // its exit code, when it ended
     std::vector<char> text; // what it wrote on its standard output, at most kMostAnswerBytes
 };

@@ -31,6 +31,7 @@ public:
     // a read or a count between blocks.
     HANDLE cancel = nullptr;
     std::atomic<bool> stop{false};
+    bool ran = false; // MAME was run: its verdict tells how it ended
     CheckFileReport file{};
     CheckEndReport end{};
 };
@@ -351,6 +352,7 @@ void runMame(RecordingCheck& check, const Plan& plan)
     CreateDirectoryA(kChecksFolder, nullptr);
     CreateDirectoryA(kCheckSnapshotFolder, nullptr);
     PostMessageA(check.window, kCheckRunMessage, 0, 0);
+    check.ran = true;
     RunOutcome outcome =
         runHidden(HiddenRun{line, kCheckOutputFile, kCheckErrorFile, INFINITE, kMostAnswerBytes, check.cancel});
     std::string output = takeRunOutput(kCheckOutputFile, kMostAnswerBytes);
@@ -408,7 +410,9 @@ unsigned __stdcall checkOnThread(void* argument)
     Plan plan{};
     if (prepare(check, plan))
         runMame(check, plan);
-    if (check.stop.load() && check.end.verdict[0] == '\0')
+    // Broken off before MAME ran, the work's last word would be a refusal
+    // that the cancel caused.
+    if (check.stop.load() && !check.ran)
         copyText(check.end.verdict, sizeof check.end.verdict, "Cancelled: the recording was not checked.");
     PostMessageA(check.window, kCheckEndMessage, 0, 0);
     return 0;

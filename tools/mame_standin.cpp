@@ -23,7 +23,8 @@
 //                                 lists its systems by short name, then its devices in its own order
 //                        help=K   how -help answers: banner (the default: the banner of the
 //                                 kind's MAME, its version from -version), none (usage without a
-//                                 banner), crash (ends with an access violation), hang (never ends)
+//                                 banner), crash (ends with an access violation), hang (never ends),
+//                                 flood (prints without end)
 //   Checks of recordings (kind between and today): -playback with -exit_after_playback (ends at the
 //   recording's end) or -seconds_to_run N (ends at N emulated seconds, saving a picture in the
 //   -snapshot_directory), -video none, -sound none and -nothrottle: the run reports as MAME 0.251
@@ -32,6 +33,8 @@
 //   -listxml NAME answers with the machine's first element, isdevice="yes" for a device, its one
 //   <port> or, with ports=none in the control file, only the <input> of older listings; from a
 //   standin-listing.txt, the entries from its first line that sorts below the one before are devices
+// With "-launcher" as its first argument it starts itself again with the rest of its line and
+// waits, as a launcher does: its own run writes nothing.
 // and one it writes:
 //   standin-calls.txt    every invocation appends its GetCommandLineA() text and "\r\n"
 #include <windows.h>
@@ -117,7 +120,7 @@ struct Options {
 };
 
 enum class Kind { of2006, between, today };
-enum class Help { banner, none, crash, hang };
+enum class Help { banner, none, crash, hang, flood };
 
 struct Control {
     long long exitCode = 0;
@@ -259,16 +262,16 @@ void readControlFile(Control& control)
             else
                 std::fprintf(stderr, "Warning: %s: kind is 2006, between or today\n", kControlFile);
         } else if (key == "help") {
-            const char* const names[] = {"banner", "none", "crash", "hang"};
+            const char* const names[] = {"banner", "none", "crash", "hang", "flood"};
             bool known = false;
-            for (int i = 0; i < 4; ++i) {
+            for (int i = 0; i < 5; ++i) {
                 if (valueText == names[i]) {
                     control.help = static_cast<Help>(i);
                     known = true;
                 }
             }
             if (!known)
-                std::fprintf(stderr, "Warning: %s: help is banner, none, crash or hang\n", kControlFile);
+                std::fprintf(stderr, "Warning: %s: help is banner, none, crash, hang or flood\n", kControlFile);
         } else if (key == "sort_needed") {
             control.sortNeeded = valueText == "1";
         } else if (key == "check_error") {
@@ -534,7 +537,10 @@ int showHelp(const Options& options, const Control& control)
     case Help::banner: break;
     case Help::none: std::printf("Usage: mame-standin [options] gamename\n"); return 0;
     case Help::crash: ExitProcess(0xC0000005u);
-    case Help::hang: Sleep(INFINITE);
+    case Help::hang: Sleep(INFINITE); return 0;
+    case Help::flood:
+        for (;;)
+            std::printf("MAME v0.251 (mame0251) - Multiple Arcade Machine Emulator, and more of it\n");
     }
     const char* v = options.version.c_str();
     switch (control.kind) {
@@ -871,6 +877,34 @@ int runGame(const Options& options, const Control& control)
     return static_cast<int>(static_cast<unsigned>(control.exitCode & 0xFFFFFFFFLL));
 }
 
+// "-launcher" first: stands for a launcher that starts the emulator and
+// waits for it, as a player's front-end script would. It starts itself
+// again with the rest of its line, with its standard handles, and ends
+// with that run's exit code.
+int launchAnother()
+{
+    std::string line = GetCommandLineA();
+    std::size_t at = line.find(" -launcher");
+    if (at == std::string::npos)
+        return 1;
+    line.erase(at, std::strlen(" -launcher"));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+        return 1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return static_cast<int>(exitCode);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -879,6 +913,8 @@ int main(int argc, char** argv)
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 
+    if (argc > 1 && std::string(argv[1]) == "-launcher")
+        return launchAnother();
     logCommandLine();
 
     Control control = readControl(argc, argv);

@@ -36,10 +36,11 @@ std::string endlessZeros(unsigned long long bytes)
 
 class CheckTest : public HobrinTest {
 protected:
-    // Records pacman with the stand-in as MAME 0.251 and returns the recording.
-    HWND startWithRecording(std::string& recording)
+    // Records pacman with the stand-in as MAME 0.251, started by `command`,
+    // and returns the recording.
+    HWND startWithRecording(std::string& recording, const std::string& command = standinCommand(0))
     {
-        writeFile("versions.ini", "Today\n" + standinCommand(0) + " -kind today -version 0.251\n0.251\nWin32\n");
+        writeFile("versions.ini", "Today\n" + command + " -kind today -version 0.251\n0.251\nWin32\n");
         HWND window = start();
         if (!window)
             return nullptr;
@@ -212,32 +213,44 @@ TEST_F(CheckTest, HostileRecordingsRunNothing)
 }
 
 // Ended the hard way (by the Task Manager, by a crash), the program leaves
-// no emulator running: not a check's, not a game's.
+// no emulator running: not a check's, not a game's; and Cancel ends a
+// check's MAME behind a launcher, not only the launcher.
 TEST_F(CheckTest, NoEmulatorOutlivesTheProgram)
 {
-    for (bool game : {false, true}) {
-        SCOPED_TRACE(game ? "a game" : "a check");
+    const struct {
+        const char* label;
+        bool game, launcher;
+    } cases[] = {{"a check", false, false}, {"a game", true, false}, {"a check behind a launcher", false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
         std::string recording;
-        HWND window = startWithRecording(recording);
+        HWND window = startWithRecording(recording, standinCommand(0) + (c.launcher ? " -launcher" : ""));
         ASSERT_NE(window, nullptr);
         writeFile("standin-control.txt", "run_ms=600000\n");
         const std::vector<DWORD> before = processesNamed("mame-standin.exe");
-        if (game) {
+        HWND running = nullptr;
+        if (c.game) {
             press(window, IDC_MAIN_PLAY);
             answerMessageBox(processId(), "Commandline view");
         } else {
             press(window, IDC_MAIN_CHECK);
             chooseFile(processId(), "Check INP", path("inp\\pacman.inp"));
-            HWND running = waitForWindow(processId(), "Recording check");
+            running = waitForWindow(processId(), "Recording check");
             ASSERT_NE(running, nullptr);
             ASSERT_TRUE(waitUntil([&] { return text(running, IDC_CHECK_STATUS).rfind("Checking...", 0) == 0; }));
         }
         ASSERT_TRUE(waitUntil([&] { return processesNamed("mame-standin.exe").size() > before.size(); }));
-        HANDLE program = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId());
-        ASSERT_NE(program, nullptr);
-        TerminateProcess(program, 9);
-        EXPECT_EQ(WaitForSingleObject(program, 5000), WAIT_OBJECT_0);
-        CloseHandle(program);
+        if (c.launcher) {
+            press(running, IDC_CHECK_CANCEL);
+            EXPECT_TRUE(waitUntil([&] { return isEnabled(running, IDC_CHECK_CLOSE); }, 5000));
+            EXPECT_EQ(text(running, IDC_CHECK_VERDICT), "Cancelled: MAME was ended before the recording's end.");
+        } else {
+            HANDLE program = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId());
+            ASSERT_NE(program, nullptr);
+            TerminateProcess(program, 9);
+            EXPECT_EQ(WaitForSingleObject(program, 5000), WAIT_OBJECT_0);
+            CloseHandle(program);
+        }
         EXPECT_TRUE(waitUntil([&] { return processesNamed("mame-standin.exe") == before; }, 10000))
             << processesNamed("mame-standin.exe").size() << " stand-ins run on";
         deleteFile("standin-control.txt");

@@ -64,6 +64,7 @@ TEST_F(VersionsTest, EmulatorsAreAddedAndRemovedFromTheWindow)
         {"no banner", other, "help=none", "", nullptr, "does not answer \"-help\" as MAME does"},
         {"a crash", other, "help=crash", "", nullptr, "ended abnormally (exception 0xC0000005)"},
         {"no answer in time", other, "help=hang", "", nullptr, "did not answer within 10 seconds"},
+        {"an answer without end", other, "help=flood", "", nullptr, "printed more than 256 KB when asked"},
         {"cancelled", other, "kind=today", "MAME 0.251", nullptr, ""},
         {"read-only versions.ini", other, "kind=today", "MAME 0.251", nullptr, "versions.ini is read-only"},
     };
