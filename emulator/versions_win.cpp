@@ -54,7 +54,8 @@ VersionsFileResult writeVersionsFile(const std::string& bytes)
     DWORD attributes = GetFileAttributesA(kVersionsFile);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return {VersionsFileChange::readOnly, VersionsEdit::done, ERROR_ACCESS_DENIED};
-    DWORD error = replaceFileWhole(kVersionsFile, kVersionsTempFile, bytes.data(), static_cast<DWORD>(bytes.size()));
+    DWORD error = replaceFileWhole(kVersionsFile, kVersionsTempFile, kVersionsOldFile, bytes.data(),
+                                   static_cast<DWORD>(bytes.size()));
     return {error == 0 ? VersionsFileChange::done : VersionsFileChange::failed, VersionsEdit::done, error};
 }
 

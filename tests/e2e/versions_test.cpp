@@ -192,6 +192,29 @@ TEST_F(VersionsTest, ListedProgramIsFoundWhateverItsSpelling)
     EXPECT_EQ(readFile("versions.ini"), mark + versions.substr(versions.find("MAME 0.251 (stand-in)")));
     EXPECT_EQ(comboLines(window, IDC_MAIN_VERSION).at(0), "MAME 0.251 (stand-in)");
     EXPECT_FALSE(fileExists("versions.ini.tmp"));
+    EXPECT_FALSE(fileExists("versions.ini.old.tmp"));
+}
+
+// A versions.ini that cannot be replaced (another program holds it open
+// without letting it be renamed) stays as it was, and no temporary file of
+// the edit stays behind.
+TEST_F(VersionsTest, FileThatCannotBeReplacedStaysAsItWas)
+{
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    const std::string before = readFile("versions.ini");
+    HANDLE held = CreateFileA(path("versions.ini").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    press(window, IDC_MAIN_REMOVE_VERSION);
+    answerMessageBox(processId(), "Remove MAME version", kDefaultTimeoutMs, IDYES);
+    std::string message = answerMessageBox(processId(), "Remove MAME version");
+    CloseHandle(held);
+    EXPECT_EQ(message.rfind("Hobrin could not change versions.ini: ", 0), 0u) << message;
+    EXPECT_EQ(readFile("versions.ini"), before);
+    EXPECT_EQ(comboLines(window, IDC_MAIN_VERSION).size(), 2u);
+    EXPECT_FALSE(fileExists("versions.ini.tmp"));
+    EXPECT_FALSE(fileExists("versions.ini.old.tmp"));
 }
 
 } // namespace
