@@ -31,6 +31,7 @@ set(HOBRIN_RESULTS_DIR ${CMAKE_BINARY_DIR}/results CACHE PATH "Where test binari
 add_executable(hobrin_unit
     tests/unit/bounded_text_test.cpp
     tests/unit/command_line_test.cpp
+    tests/unit/command_split_test.cpp
     tests/unit/console_text_test.cpp
     tests/unit/emulator_forms_test.cpp
     tests/unit/extract_test.cpp

@@ -20,9 +20,56 @@ DWORD writeWhole(HANDLE file, const unsigned char* bytes, DWORD size)
     return 0;
 }
 
+DWORD moveOver(const char* path, const char* temporaryPath)
+{
+    return MoveFileExA(temporaryPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : GetLastError();
+}
+
+// The answers by which ReplaceFile says that the volume cannot do what it
+// asks of it (a file system or network share without one of its requests;
+// the arguments given are always valid, so an invalid parameter comes from
+// there too), having changed neither file. Denied access, a sharing
+// violation or a failed rename are no such answer: a move would fail as
+// well, or take the file's permissions from it.
+bool volumeCannotReplace(DWORD error)
+{
+    return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION || error == ERROR_CALL_NOT_IMPLEMENTED ||
+           error == ERROR_INVALID_PARAMETER;
+}
+
+bool exists(const char* path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+// ReplaceFile gives the new file the old one's attributes and security.
+// Without a name to keep the old file under, a failed last step may leave
+// no file at all (Wine's moves the old one away and deletes it first), so
+// it gets one, and goes back from there if the new file did not follow;
+// should even that fail, the old content stays under that name. Merge
+// errors are ignored: a player who may write the file but not change its
+// permissions still gets the edit, with what a move would have given it.
+DWORD putInPlace(const char* path, const char* temporaryPath, const char* oldPath)
+{
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND)
+        return moveOver(path, temporaryPath);
+    // An old file that an earlier save left when the program ended before removing it.
+    DeleteFileA(oldPath);
+    if (ReplaceFileA(path, temporaryPath, oldPath, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        DeleteFileA(oldPath);
+        return 0;
+    }
+    DWORD error = GetLastError();
+    if (!exists(path) && exists(oldPath) && !MoveFileExA(oldPath, path, 0))
+        return error;
+    if (volumeCannotReplace(error))
+        return moveOver(path, temporaryPath);
+    return error;
+}
+
 } // namespace
 
-DWORD replaceFileWhole(const char* path, const char* temporaryPath, const void* bytes, DWORD size)
+DWORD replaceFileWhole(const char* path, const char* temporaryPath, const char* oldPath, const void* bytes, DWORD size)
 {
     HANDLE file = CreateFileA(temporaryPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -32,8 +79,8 @@ DWORD replaceFileWhole(const char* path, const char* temporaryPath, const void* 
         error = GetLastError();
     if (!CloseHandle(file) && error == 0)
         error = GetLastError();
-    if (error == 0 && !MoveFileExA(temporaryPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
+    if (error == 0)
+        error = putInPlace(path, temporaryPath, oldPath);
     if (error != 0)
         DeleteFileA(temporaryPath);
     return error;

@@ -3,9 +3,12 @@
 
 #include <windows.h>
 
-// Writes `size` bytes to `temporaryPath` (beside `path`, so that the move
-// stays on one volume), then moves it over `path`. A failure removes the
-// temporary file and leaves `path` as it was. Returns 0, or the system's
-// error code of the step that failed; a write that took nothing without
-// saying why counts as a full disk.
-DWORD replaceFileWhole(const char* path, const char* temporaryPath, const void* bytes, DWORD size);
+// Writes `size` bytes to `temporaryPath` (beside `path`, so that the files
+// stay on one volume), then puts it in the place of `path` with ReplaceFile,
+// which keeps the file's attributes and security; the file at `path` goes
+// to `oldPath` meanwhile and is removed once the new one is in place. Where
+// there is no file yet, or the file system cannot replace one, the new file
+// is moved over it. A failure removes the temporary file and leaves `path`
+// as it was. Returns 0, or the system's error code of the step that failed;
+// a write that took nothing without saying why counts as a full disk.
+DWORD replaceFileWhole(const char* path, const char* temporaryPath, const char* oldPath, const void* bytes, DWORD size);

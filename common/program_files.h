@@ -1,15 +1,19 @@
 // The files that the program keeps in its working folder, each named once.
 #pragma once
 
-// The options, and the new ones while they are saved.
+// The options, the new ones while they are saved, and the old ones for the
+// moment the new ones take their place.
 constexpr char kSettingsFile[] = "hobrin.cfg";
 constexpr char kSettingsTempFile[] = "hobrin.cfg.tmp";
-// The emulator versions, and their new text while "Add..." or "Remove" saves it.
+constexpr char kSettingsOldFile[] = "hobrin.cfg.old.tmp";
+// The emulator versions, and their new and old texts while "Add..." or "Remove" saves it.
 constexpr char kVersionsFile[] = "versions.ini";
 constexpr char kVersionsTempFile[] = "versions.ini.tmp";
-// What the program learned of each emulator.
+constexpr char kVersionsOldFile[] = "versions.ini.old.tmp";
+// What the program learned of each emulator, the same way.
 constexpr char kKnownEmulatorsFile[] = "emulators.ini";
 constexpr char kKnownEmulatorsTempFile[] = "emulators.ini.tmp";
+constexpr char kKnownEmulatorsOldFile[] = "emulators.ini.old.tmp";
 // The emulator's listing, while the game list is built.
 constexpr char kListingFile[] = "gamelist.tmp";
 // What the emulator printed during its last run.

@@ -3,6 +3,7 @@
 
 #include "common/bounded_text.h"
 #include "common/text_lines.h"
+#include "emulator/command_split.h"
 
 #include <cstring>
 
@@ -192,22 +193,8 @@ bool isSameEmulator(const KnownEmulator& entry, const char* command, unsigned lo
 
 bool commandProgram(const char* command, char* program, std::size_t size)
 {
-    while (*command == ' ' || *command == '\t')
-        ++command;
-    const char* start = command;
-    const char* end;
-    if (*command == '"') {
-        start = command + 1;
-        end = std::strchr(start, '"');
-        if (!end)
-            end = start + std::strlen(start);
-    } else {
-        end = start;
-        while (*end && *end != ' ' && *end != '\t')
-            ++end;
-    }
-    std::size_t length = static_cast<std::size_t>(end - start);
-    return length > 0 && copySpan(program, size, start, length);
+    CommandParts parts;
+    return splitCommand(command, parts) && copySpan(program, size, parts.program, parts.programLength);
 }
 
 bool programFile(const char* program, char* file, std::size_t size)

@@ -119,7 +119,8 @@ bool sameKnowledge(const KnownEmulator& a, const KnownEmulator& b)
 void writeKnownFile()
 {
     std::string text = writeKnownEmulators(known, knownCount);
-    replaceFileWhole(kKnownEmulatorsFile, kKnownEmulatorsTempFile, text.data(), static_cast<DWORD>(text.size()));
+    replaceFileWhole(kKnownEmulatorsFile, kKnownEmulatorsTempFile, kKnownEmulatorsOldFile, text.data(),
+                     static_cast<DWORD>(text.size()));
 }
 
 bool isVersionIndex(int versionIndex)

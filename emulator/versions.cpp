@@ -21,12 +21,16 @@ struct TextReader {
     std::size_t position;  // of the next byte of `data`
     std::size_t lineStart; // the start of the line of the next byte
     bool ended;
+    // A stream's bytes put back, the last first: the byte-order mark's
+    // check may take back three, more than ungetc promises.
+    int back[4];
+    int backCount;
 };
 
 int rawChar(TextReader& reader)
 {
     if (reader.file)
-        return std::getc(reader.file);
+        return reader.backCount > 0 ? reader.back[--reader.backCount] : std::getc(reader.file);
     return reader.position < reader.length ? reader.data[reader.position++] : EOF;
 }
 
@@ -34,10 +38,30 @@ void putBack(TextReader& reader, int c)
 {
     if (c == EOF)
         return;
-    if (reader.file)
-        std::ungetc(c, reader.file);
-    else
+    if (!reader.file)
         --reader.position;
+    else if (reader.backCount < 4)
+        reader.back[reader.backCount++] = c;
+}
+
+// An editor's UTF-8 byte-order mark before the first line is no part of
+// the text: the first name starts after it, and edits keep it.
+void skipByteOrderMark(TextReader& reader)
+{
+    static const int kMark[] = {0xEF, 0xBB, 0xBF};
+    int taken[3];
+    int count = 0;
+    while (count < 3 && (taken[count] = rawChar(reader)) == kMark[count])
+        ++count;
+    if (count == 3) {
+        reader.lineStart = reader.position;
+        return;
+    }
+    // The byte that differed, then those that matched, go back last first.
+    if (count < 3)
+        putBack(reader, taken[count]);
+    while (count > 0)
+        putBack(reader, taken[--count]);
 }
 
 int nextChar(TextReader& reader)
@@ -99,11 +123,15 @@ bool readField(TextReader& reader, char* field, std::size_t size, std::size_t& l
 
 bool streamEnded(const TextReader& reader)
 {
-    return reader.ended || (reader.file && (std::feof(reader.file) || std::ferror(reader.file)));
+    return reader.ended ||
+           (reader.file && reader.backCount == 0 && (std::feof(reader.file) || std::ferror(reader.file)));
 }
 
 int readRecords(TextReader& reader, EmulatorVersion* table, int capacity, VersionsLayout* layout)
 {
+    skipByteOrderMark(reader);
+    if (layout)
+        layout->textStart = reader.lineStart;
     int count = 0;
     bool lastWhole = false;
     while (count < capacity && !streamEnded(reader)) {
@@ -140,7 +168,7 @@ int readRecords(TextReader& reader, EmulatorVersion* table, int capacity, Versio
 
 int readVersions(std::FILE* file, EmulatorVersion* table, int capacity)
 {
-    TextReader reader{file, nullptr, 0, 0, 0, false};
+    TextReader reader{file, nullptr, 0, 0, 0, false, {}, 0};
     return readRecords(reader, table, capacity, nullptr);
 }
 
@@ -149,7 +177,7 @@ int readVersionsText(const char* bytes, std::size_t length, EmulatorVersion* tab
 {
     if (capacity > kMaxVersions)
         capacity = kMaxVersions;
-    TextReader reader{nullptr, reinterpret_cast<const unsigned char*>(bytes), length, 0, 0, false};
+    TextReader reader{nullptr, reinterpret_cast<const unsigned char*>(bytes), length, 0, 0, false, {}, 0};
     return readRecords(reader, table, capacity, layout);
 }
 

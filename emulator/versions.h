@@ -17,7 +17,8 @@ extern EmulatorVersion versionTable[kMaxVersions];
 extern int versionCount;
 
 // Reads records from `file` into table slots 0.. and returns how many it
-// filled, at most `capacity`. Fields longer than their widths are cut and the
+// filled, at most `capacity`. A UTF-8 byte-order mark at the start is
+// skipped. Fields longer than their widths are cut and the
 // rest of their line skipped, so later records stay in step. Records past
 // `capacity` are not read. A record that reaches the end of the file before
 // its name holds a character is not counted; one that ends after its name
@@ -27,6 +28,8 @@ int readVersions(std::FILE* file, EmulatorVersion* table, int capacity);
 // Where the records lie in the file's bytes, for edits that keep every byte
 // of the records they leave alone.
 struct VersionsLayout {
+    // Where the text starts: after a UTF-8 byte-order mark, else 0.
+    std::size_t textStart;
     // start[i]: the start of the line that holds record i's name.
     // start[count]: where the records read end: the start of the line of
     // the next record past the capacity, else textEnd.

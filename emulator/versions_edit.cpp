@@ -59,7 +59,7 @@ VersionsEdit appendVersion(std::string& file, const NewVersion& version)
     const char* lineEnd = lineEndOf(file, at);
     std::string record;
     // The last line may lack its line end; the new record starts a line of its own.
-    if (at > 0 && file[at - 1] != '\n')
+    if (at > reading.layout.textStart && file[at - 1] != '\n')
         record += lineEnd;
     for (const char* field : {version.name, version.command, version.versionId, version.platform}) {
         record += field;
@@ -79,8 +79,9 @@ bool removeVersion(std::string& file, int index)
     std::size_t to = reading.layout.start[index + 1];
     // The very first line keeps its leading white space as part of the name:
     // a record that moves up to it keeps the line end before it, which the
-    // reader skips, so that it reads as before.
-    if (from == 0 && to < reading.layout.textEnd && file[to] != '\n' &&
+    // reader skips, so that it reads as before. A byte-order mark before
+    // that line stays.
+    if (from == reading.layout.textStart && to < reading.layout.textEnd && file[to] != '\n' &&
         isAsciiWhiteSpace(static_cast<unsigned char>(file[to]))) {
         to -= to >= 2 && file[to - 2] == '\r' ? 2 : 1;
     }

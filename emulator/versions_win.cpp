@@ -1,9 +1,12 @@
 // Loads "versions.ini" into the version table and the main window's version combo box, and edits it.
 #include "emulator/versions_win.h"
 
+#include "common/bounded_text.h"
 #include "common/file_replace.h"
 #include "common/message.h"
 #include "common/program_files.h"
+#include "emulator/command_split.h"
+#include "emulator/known_emulators.h"
 #include "emulator/known_emulators_win.h"
 #include "emulator/versions.h"
 
@@ -51,8 +54,61 @@ VersionsFileResult writeVersionsFile(const std::string& bytes)
     DWORD attributes = GetFileAttributesA(kVersionsFile);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return {VersionsFileChange::readOnly, VersionsEdit::done, ERROR_ACCESS_DENIED};
-    DWORD error = replaceFileWhole(kVersionsFile, kVersionsTempFile, bytes.data(), static_cast<DWORD>(bytes.size()));
+    DWORD error = replaceFileWhole(kVersionsFile, kVersionsTempFile, kVersionsOldFile, bytes.data(),
+                                   static_cast<DWORD>(bytes.size()));
     return {error == 0 ? VersionsFileChange::done : VersionsFileChange::failed, VersionsEdit::done, error};
+}
+
+// The program that CreateProcess starts for a command, and its arguments.
+struct StartedProgram {
+    char path[MAX_PATH];
+    CommandParts parts;
+};
+
+// The full path of the program file: a bare name found where CreateProcess
+// looks for one (one found nowhere is kept as it is), a path made full from
+// the working folder, ".exe" added where the file name has no extension;
+// in its long form when the file is there. False when it does not fit.
+bool startedProgram(const char* command, StartedProgram& started)
+{
+    char program[MAX_PATH];
+    if (!splitCommand(command, started.parts) ||
+        !copySpan(program, sizeof program, started.parts.program, started.parts.programLength))
+        return false;
+    char file[MAX_PATH];
+    if (!std::strpbrk(program, "\\/:")) {
+        DWORD length = SearchPathA(nullptr, program, ".exe", sizeof file, file, nullptr);
+        if (length == 0 || length >= sizeof file)
+            return programFile(program, started.path, sizeof started.path);
+    } else if (!programFile(program, file, sizeof file)) {
+        return false;
+    }
+    DWORD length = GetFullPathNameA(file, sizeof started.path, started.path, nullptr);
+    if (length == 0 || length >= sizeof started.path)
+        return false;
+    char longPath[MAX_PATH];
+    length = GetLongPathNameA(started.path, longPath, sizeof longPath);
+    if (length > 0 && length < sizeof longPath)
+        copyText(started.path, sizeof started.path, longPath);
+    return true;
+}
+
+// Windows compares file names by each character's upper case, the same in
+// every language (so not by the user's locale, whose Turkish i differs).
+bool sameFileName(const char* a, const char* b)
+{
+    WCHAR wide[2][MAX_PATH];
+    WCHAR upper[2][MAX_PATH];
+    int lengths[2];
+    const char* names[2] = {a, b};
+    for (int i = 0; i < 2; ++i) {
+        int length = MultiByteToWideChar(CP_ACP, 0, names[i], -1, wide[i], MAX_PATH);
+        lengths[i] =
+            length > 0 ? LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide[i], length, upper[i], MAX_PATH) : 0;
+        if (lengths[i] == 0)
+            return lstrcmpiA(a, b) == 0;
+    }
+    return lengths[0] == lengths[1] && std::memcmp(upper[0], upper[1], lengths[0] * sizeof(WCHAR)) == 0;
 }
 
 bool sameRecord(const EmulatorVersion& a, const EmulatorVersion& b)
@@ -94,6 +150,21 @@ void reloadVersions(HWND comboBox)
     versionCount = 0;
     forgetVersionSlots();
     loadVersions(comboBox);
+}
+
+int findSameCommand(const char* command)
+{
+    StartedProgram wanted;
+    if (!startedProgram(command, wanted))
+        return -1;
+    for (int i = 0; i < versionCount && i < kMaxVersions; ++i) {
+        StartedProgram listed;
+        if (startedProgram(versionTable[i].command, listed) && sameFileName(listed.path, wanted.path) &&
+            listed.parts.argumentsLength == wanted.parts.argumentsLength &&
+            std::memcmp(listed.parts.arguments, wanted.parts.arguments, wanted.parts.argumentsLength) == 0)
+            return i;
+    }
+    return -1;
 }
 
 bool checkVersionIndex(int versionIndex, const char* title)

@@ -16,6 +16,13 @@ void listVersions(HWND comboBox);
 // program learned of each slot is recalled anew from emulators.ini.
 void reloadVersions(HWND comboBox);
 
+// The first listed version whose command starts the same program file as
+// `command` with the same arguments, or -1. The programs are compared by
+// the full paths that CreateProcess would start, as Windows compares file
+// names: "C:\MAME\mame.exe", C:\MAME\mame.exe, c:\mame\MAME and a
+// relative path to that file are one program.
+int findSameCommand(const char* command);
+
 // Tells the user, under `title`, when `versionIndex` names no listed
 // emulator version; returns whether it names one.
 bool checkVersionIndex(int versionIndex, const char* title);

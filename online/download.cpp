@@ -29,11 +29,13 @@ const DWORD kProgressIntervalMs = 30;
 
 // Written before the worker starts, then the worker's until it ends.
 char downloadName[64];
-char temporaryPath[MAX_PATH + 1];
-// The worker's output file, created before the worker starts. The worker
-// writes and closes it; it is closed elsewhere only after the worker had
-// to be terminated.
+// The worker's output file, created before the worker starts, then the
+// worker's alone: it writes and closes it.
 HANDLE partFile = INVALID_HANDLE_VALUE;
+// Its path: written before the worker starts and only read while it runs
+// (by the worker, and at the program's end), since the next download
+// starts only once this one's worker has ended.
+char temporaryPath[MAX_PATH + 1];
 
 // Shared with the window's thread: the window the worker reports to (the
 // window's thread clears it when the window closes first), and the length
@@ -54,7 +56,6 @@ void discardPartFile()
     }
     if (temporaryPath[0])
         DeleteFileA(temporaryPath);
-    temporaryPath[0] = '\0';
 }
 
 bool writeAll(HANDLE file, const char* data, DWORD size)
@@ -69,12 +70,14 @@ void report(UINT message, WPARAM wParam, LPARAM lParam)
         PostMessageA(window, message, wParam, lParam);
 }
 
-// Every failure ends here: the message, then no file at the chosen path
-// other than what was there before.
+// Every failure and every stop ends here: no file at the chosen path other
+// than what was there before, the failure's box, then the end. A player who
+// asked the download to stop gets no box: a failure is what was asked for.
 unsigned fail(const char* text, const char* title)
 {
     discardPartFile();
-    showMessage(text, title);
+    if (cancelRequested.exchange(0) != 1 && text)
+        showMessage(text, title);
     report(kDownloadEndMessage, kDownloadFailed, 0);
     return kDownloadFailed;
 }
@@ -121,12 +124,8 @@ unsigned __stdcall downloadRecording(void* name)
     unsigned long long received = 0;
     DWORD lastShown = GetTickCount() - kProgressIntervalMs;
     for (;;) {
-        if (cancelRequested.load() == 1) {
-            cancelRequested = 0;
-            discardPartFile();
-            report(kDownloadEndMessage, kDownloadFailed, 0);
-            return kDownloadFailed;
-        }
+        if (cancelRequested.load() == 1)
+            return fail(nullptr, nullptr);
         DWORD got = 0;
         if (!late::InternetReadFile(session.answer, block, kBlockSize, &got))
             return fail("Cannot retrieve data from URL", "Can't download");
@@ -155,7 +154,6 @@ unsigned __stdcall downloadRecording(void* name)
     if (!flushed || !mayReplace(savePath) ||
         !MoveFileExA(temporaryPath, savePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return fail("Cannot write file to disk (disk full?)", "Can't save recording");
-    temporaryPath[0] = '\0';
     session.close();
     MessageBeep(0);
     report(kDownloadEndMessage, 0, 0);
@@ -216,24 +214,30 @@ bool downloadLength(DWORD& length)
     return lengthKnown.load();
 }
 
-void stopDownloadByForce(HANDLE worker)
-{
-    TerminateThread(worker, kDownloadFailed);
-    WaitForSingleObject(worker, 1000);
-    discardPartFile();
-    cancelRequested = 0;
-}
-
 void finishDownloadBeforeExit()
 {
     if (!finishingWorker)
         return;
     // Nothing else runs now: waiting blocks no window. The worker gets most
-    // of the time to finish the file, then a moment to obey a cancel.
+    // of the time to finish the file, then a moment to obey the request to
+    // stop, which it sees before its next block.
     if (WaitForSingleObject(finishingWorker, 4500) == WAIT_TIMEOUT) {
         cancelRequested = 1;
-        if (WaitForSingleObject(finishingWorker, 500) == WAIT_TIMEOUT)
-            stopDownloadByForce(finishingWorker);
+        if (WaitForSingleObject(finishingWorker, 500) == WAIT_TIMEOUT) {
+            // Blocked waiting for the service, it would see the request only
+            // at the request's timeout, and ending a thread by force can
+            // leave the network's or the runtime's locks held. So it ends
+            // with the program, and its file goes with it: the file was
+            // opened sharing deletion, so deleting it now marks it, and the
+            // system removes it once its last handle closes. That works from
+            // Windows XP on and under Wine, where marking the open handle
+            // itself (SetFileInformationByHandle) needs Windows Vista, and
+            // creating the file with FILE_FLAG_DELETE_ON_CLOSE could not be
+            // undone for a download that completes. Once the worker has
+            // moved the file into place, nothing is there to delete.
+            if (temporaryPath[0])
+                DeleteFileA(temporaryPath);
+        }
     }
     CloseHandle(finishingWorker);
     finishingWorker = nullptr;

@@ -6,8 +6,9 @@
 #include <atomic>
 #include <cstddef>
 
-// Set by the download window's Cancel, read by the worker before each read,
-// cleared by the worker when it obeys (and by the entry).
+// Set by the download window's Cancel and at the program's end, read by the
+// worker before each read and before it shows a failure, cleared by the
+// worker when it obeys (and by the entry and each new download).
 extern std::atomic<long> cancelRequested;
 
 // Where the archive goes: written by the window before the worker starts,
@@ -19,7 +20,9 @@ constexpr int kDownloadFailed = 50;
 
 // Posted to the window that watches the download: the progress, wParam
 // the blocks counted so far, lParam 1 once the data has ended; then the
-// end, wParam 0 once the archive is at savePath whole, else kDownloadFailed.
+// end, wParam 0 once the archive is at savePath whole, else kDownloadFailed
+// once the failure's box (if one was shown) has been answered: the worker
+// then has only its exit left.
 constexpr UINT kDownloadProgressMessage = WM_APP + 2;
 constexpr UINT kDownloadEndMessage = WM_APP + 3;
 
@@ -30,8 +33,10 @@ constexpr UINT kDownloadEndMessage = WM_APP + 3;
 bool prepareDownload(std::size_t nameOffset);
 
 // Starts the worker for `downloadName` (the recording's name and ".zip"),
-// which reports to `window` and shows its failures itself. Null, with the
-// temporary file removed, when no thread could start.
+// which reports to `window` and shows its failures itself, unless it was
+// asked to stop. On every path it ends with its temporary file removed or
+// moved to savePath. Null, with the temporary file removed, when no thread
+// could start.
 HANDLE startDownload(const char* downloadName, HWND window);
 
 // The window stops watching (it closes while the worker runs): the worker
@@ -44,11 +49,9 @@ bool downloadStillFinishing();
 // The length the service announced, once the worker has read the headers.
 bool downloadLength(DWORD& length);
 
-// Ends a worker stuck where it cannot see the cancel flag, and removes the
-// file it was writing. Killing a thread can leave the network or runtime
-// locks it held, so this is the last resort.
-void stopDownloadByForce(HANDLE worker);
-
 // At the program's end: gives a download whose window was closed while it
-// ran a few seconds to finish, then stops it and removes its temporary file.
+// ran a few seconds to finish, then asks it to stop and waits a moment
+// more. A worker still blocked in a read then (it would give up only at the
+// request's timeout) is left to end with the program, its temporary file
+// already marked for deletion.
 void finishDownloadBeforeExit();

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-ScoreRecord scoreTable[kMaxScores];
+ScoreTable scoreTable;
 
 namespace {
 
@@ -285,6 +285,25 @@ void takeScoreLine(const char* line, const char* end, FeedKind kind, ScoreRecord
 
     copyText(record.playerName, sizeof record.playerName, player);
     record.score = recent ? static_cast<double>(integerScore(scoreText)) : decimalScore(scoreText);
+    record.hasScore = scoreText[0] != '\0';
+}
+
+void replaceScores(ScoreTable& table, const ScoreRecord* records, int count)
+{
+    if (records == nullptr || count < 0)
+        count = 0;
+    if (count > kMaxScores)
+        count = kMaxScores;
+    for (int i = 0; i < count; ++i)
+        table.records[i] = records[i];
+    table.count = count;
+}
+
+const ScoreRecord* scoreOfLine(const ScoreTable& table, int line)
+{
+    if (line < 0 || line >= table.count || line >= kMaxScores || !table.records[line].hasScore)
+        return nullptr;
+    return &table.records[line];
 }
 
 bool isErrorPage(const char* answer, std::size_t length)

@@ -18,13 +18,30 @@ struct ScoreRecord {
     char gameName[256];
     std::int16_t position;
     float points;
+    // The line held a score: its scan took the score's text. A line off the
+    // pattern from its start (an empty line, a stray text) holds none.
+    bool hasScore;
 };
 
 constexpr int kMaxScores = 100;
 
-// Written by a feed worker, read by the user-interface thread (the Score
-// Properties window and the download); refilled from slot 0 by each answer.
-extern ScoreRecord scoreTable[kMaxScores];
+// The records that the score list's lines show: line i shows records[i]
+// for i below `count`, the rest of the list (a failure, "Patience,
+// d00d...") shows none. Only the user-interface thread touches it; each
+// answer replaces it whole.
+struct ScoreTable {
+    int count;
+    ScoreRecord records[kMaxScores];
+};
+extern ScoreTable scoreTable;
+
+// Makes `table` hold the first `count` of `records`: none for a count of
+// 0 or less, at most kMaxScores.
+void replaceScores(ScoreTable& table, const ScoreRecord* records, int count);
+
+// The score that list line `line` shows, or null when that line shows none
+// (no record, or a record without a score).
+const ScoreRecord* scoreOfLine(const ScoreTable& table, int line);
 
 enum class FeedKind { highScores, recentUploads };
 
@@ -37,8 +54,8 @@ using ListLineSink = void (*)(const char* listLine, void* context);
 
 // Takes the line that starts at `line` into `record`: clears it, scans it
 // with the feed's pattern (a field may run on past line ends, never past
-// `end`), hands the list line to `sink`, then stores the player name and
-// converts the score. A line that does not match keeps what was scanned up
+// `end`), hands the list line to `sink`, then stores the player name,
+// converts the score and tells whether the line held one. A line that does not match keeps what was scanned up
 // to the mismatch. Shown texts (score text, player, title, game label,
 // description) that are UTF-8 are converted to the ANSI code page; the
 // others stay byte for byte. Fields longer than their widths are cut.

@@ -113,16 +113,6 @@ void composeCommand(const char* path, char* command, std::size_t size)
         copyText(command, size, path);
 }
 
-int listedAs(const char* command)
-{
-    for (int i = 0; i < versionCount; ++i) {
-        // Windows names files without regard to case.
-        if (lstrcmpiA(versionTable[i].command, command) == 0)
-            return i;
-    }
-    return -1;
-}
-
 // Tells the player why `path` is not added, unless it answered as MAME.
 bool answeredAsMame(const EmulatorIdentity& identity, const char* path)
 {
@@ -221,7 +211,7 @@ int addEmulatorVersion(HWND owner, HWND versions)
         return -1;
     VersionFields fields{};
     composeCommand(path, fields.command, sizeof fields.command);
-    int listed = listedAs(fields.command);
+    int listed = findSameCommand(fields.command);
     if (listed >= 0) {
         char message[1024];
         formatText(message, sizeof message, "%s is already listed, as \"%s\".", path, versionTable[listed].name);

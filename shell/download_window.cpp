@@ -12,15 +12,17 @@
 
 namespace {
 
-// How long a window closing after "Download complete." waits for the worker's exit.
-const DWORD kCompleteWaitMs = 2000;
+// How long a window closing after the worker's end message waits for its exit.
+const DWORD kEndedWaitMs = 2000;
 
 // The one download window; touched only by the thread that owns the windows.
 struct DownloadWindow {
     const ScoreRecord* record;
     char downloadName[64];
     HANDLE worker;
-    bool complete; // the archive is at savePath whole
+    bool complete;  // the archive is at savePath whole
+    bool ended;     // the worker reported its end: only its exit is left
+    bool cancelled; // the player pressed Cancel
     bool closing;
 };
 DownloadWindow current;
@@ -38,7 +40,7 @@ bool askSavePath(HWND window, const ScoreRecord& record)
 
 void onOpen(HWND window, const ScoreRecord* record)
 {
-    current = DownloadWindow{record, "", nullptr, false, false};
+    current = DownloadWindow{record, "", nullptr, false, false, false, false};
     if (!askSavePath(window, *record)) {
         EndDialog(window, kDownloadFailed);
         return;
@@ -69,11 +71,16 @@ void onProgress(HWND window, WPARAM blocks)
     SetDlgItemTextA(window, IDC_DOWNLOAD_PROGRESS, progress);
 }
 
-// "Done" comes last: once it can be pressed, the archive is in place.
+// "Done" comes last: once it can be pressed, the archive is in place. A
+// failure's box has been answered when its end arrives, so the window
+// closes: nothing is left to watch.
 void onEnd(HWND window, WPARAM result)
 {
-    if (result != 0)
+    current.ended = true;
+    if (result != 0) {
+        SendMessageA(window, WM_CLOSE, 0, 0);
         return;
+    }
     current.complete = true;
     EnableWindow(GetDlgItem(window, IDC_DOWNLOAD_CANCEL), FALSE);
     SetDlgItemTextA(window, IDC_DOWNLOAD_TITLE, "Download complete.");
@@ -106,9 +113,9 @@ void onClose(HWND window)
     current.closing = true;
     DWORD exitCode = kDownloadFailed;
     if (current.worker) {
-        // A worker that has put the archive in place only has its exit left.
-        if (current.complete)
-            waitForWorker(kCompleteWaitMs);
+        // A worker that has reported its end only has its exit left.
+        if (current.ended)
+            waitForWorker(kEndedWaitMs);
         GetExitCodeThread(current.worker, &exitCode);
         if (exitCode == STILL_ACTIVE) {
             leaveDownloadRunning(current.worker);
@@ -119,19 +126,19 @@ void onClose(HWND window)
         }
         current.worker = nullptr;
     }
-    EndDialog(window, exitCode == 0 ? 0 : kDownloadFailed);
+    EndDialog(window, exitCode == 0 && !current.cancelled ? 0 : kDownloadFailed);
 }
 
-// Asks the worker to stop at its next block, waits up to five seconds, and
-// ends it by force only if it is stuck in a read: killing a thread inside
-// the network or runtime code can leave their locks held.
+// The window closes at once; the worker stops at its next block, or when a
+// blocked read times out, and removes its file on its own. A failure box
+// that it shows already stays up until the player answers it.
 void onCancel(HWND window)
 {
-    EnableWindow(GetDlgItem(window, IDC_DOWNLOAD_CANCEL), FALSE);
-    cancelRequested = 1;
-    waitForWorker(5000);
-    if (WaitForSingleObject(current.worker, 0) == WAIT_TIMEOUT)
-        stopDownloadByForce(current.worker);
+    // Once complete, Cancel is disabled, and Escape closes as the close box does.
+    if (!current.complete) {
+        current.cancelled = true;
+        cancelRequested = 1;
+    }
     SendMessageA(window, WM_CLOSE, 0, 0);
 }
 

@@ -363,8 +363,10 @@ void onToggleSound(HWND window)
     settings.soundEnabled = soundWasOn ? 0 : 1;
 }
 
+// A line that is no score: the records of an earlier answer go with their lines.
 void showOnlyScoreLine(const char* line)
 {
+    replaceScores(scoreTable, nullptr, 0);
     SendMessageA(scoreListWindow, LB_RESETCONTENT, 0, 0);
     SendMessageA(scoreListWindow, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
 }
@@ -416,15 +418,16 @@ void onRecentUploads(HWND window)
 }
 
 // A feed worker's answer: the score table takes its records, and the list
-// its lines, painted once.
+// its lines, painted once. A walked feed gives one line per record, in
+// order; a failure gives its one line and no record, so the table holds
+// nothing of an earlier answer.
 void onFeedAnswer(const FeedAnswer* answer)
 {
     if (!answer)
         return;
-    for (int i = 0; i < answer->records && i < kMaxScores; ++i)
-        scoreTable[i] = answer->table[i];
     const ScoreLines& lines = answer->lines;
     int count = lines.count < kMaxScores ? lines.count : kMaxScores;
+    replaceScores(scoreTable, answer->table, answer->records < count ? answer->records : count);
     DWORD bytes = 0;
     for (int i = 0; i < count; ++i)
         bytes += static_cast<DWORD>(std::strlen(lines.lines[i]) + 1);
@@ -434,10 +437,14 @@ void onFeedAnswer(const FeedAnswer* answer)
     endListFill(scoreListWindow);
 }
 
+// Only a line that shows a score opens one.
 void onScoreList(HWND window, WORD notification)
 {
-    if (notification == LBN_DBLCLK)
-        openScoreProperties(window, static_cast<int>(SendMessageA(scoreListWindow, LB_GETCURSEL, 0, 0)));
+    if (notification != LBN_DBLCLK)
+        return;
+    int line = static_cast<int>(SendMessageA(scoreListWindow, LB_GETCURSEL, 0, 0));
+    if (const ScoreRecord* record = scoreOfLine(scoreTable, line))
+        openScoreProperties(window, *record);
 }
 
 // Enter presses the default button. While the caret is in "Go to:" or

@@ -15,8 +15,6 @@
 #include <cstdarg>
 #include <ctime>
 
-int selectedScore;
-
 namespace {
 
 // Made when the window opens, deleted when it closes.
@@ -52,10 +50,9 @@ void showRecord(HWND window, const ScoreRecord& record)
     SetDlgItemTextA(window, IDC_SCORE_CONFIRMED, record.confirmed == 1 ? "Score is confirmed." : "");
 }
 
-void onOpen(HWND window, int listIndex)
+void onOpen(HWND window, const ScoreRecord* record)
 {
-    selectedScore = listIndex;
-    shownScore = scoreTable[selectedScore];
+    shownScore = *record;
     shownScore.gameName[sizeof shownScore.gameName - 1] = '\0';
     shownScore.playerName[sizeof shownScore.playerName - 1] = '\0';
     shownScore.description[sizeof shownScore.description - 1] = '\0';
@@ -110,7 +107,7 @@ void onDownloadAndCheck(HWND window)
 INT_PTR CALLBACK scorePropertiesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG: onOpen(window, static_cast<int>(lParam)); return TRUE;
+    case WM_INITDIALOG: onOpen(window, reinterpret_cast<const ScoreRecord*>(lParam)); return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_SCORE_OK: SendMessageA(window, WM_CLOSE, 0, 0); break;
@@ -129,10 +126,8 @@ INT_PTR CALLBACK scorePropertiesProc(HWND window, UINT message, WPARAM wParam, L
 
 } // namespace
 
-int openScoreProperties(HWND parent, int listIndex)
+int openScoreProperties(HWND parent, const ScoreRecord& record)
 {
-    if (listIndex < 0 || listIndex >= kMaxScores)
-        return 0;
-    return static_cast<int>(
-        DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_SCORE_PROPERTIES), parent, scorePropertiesProc, listIndex));
+    return static_cast<int>(DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_SCORE_PROPERTIES), parent,
+                                            scorePropertiesProc, reinterpret_cast<LPARAM>(&record)));
 }

@@ -35,5 +35,5 @@ unsigned long saveSettings()
 
     unsigned char bytes[kSettingsFileSize];
     encodeSettings(settings, bytes);
-    return replaceFileWhole(kSettingsFile, kSettingsTempFile, bytes, sizeof bytes);
+    return replaceFileWhole(kSettingsFile, kSettingsTempFile, kSettingsOldFile, bytes, sizeof bytes);
 }

@@ -385,24 +385,47 @@ TEST_F(ScoresTest, TextsInUtf8AreShownInTheCodePageWithoutLookAlikes)
     EXPECT_EQ(yorlRequests().back(), "/yorl/index.cgi?mode=fe_scores&short=pacman");
 }
 
-TEST_F(ScoresTest, FailureLineOpensTheEmptyFirstRecord)
+// After a fetch that listed scores, a line that is no score opens nothing:
+// neither the score that an earlier answer had on that line nor an empty one.
+TEST_F(ScoresTest, LineThatIsNoScoreOpensNothing)
 {
-    HWND window = startWithGame(0, "hobrin_offline.exe");
+    const std::string feed = kHeader + highScoreLine("100", "Hal", 1);
+    const struct {
+        const char* line;
+        std::string body;
+        const char* mode;
+        int presses; // a second press while the first fetch runs asks for patience
+        bool gameSelected;
+    } cases[] = {
+        {"Cannot connect to YORL.", feed, "redirect=index.cgi?mode=fe_scores&short=pacman", 1, true}, // a loop
+        {"Cannot access data at this time.", feed, "status=500", 1, true},
+        {"Patience, d00d...", feed, "slow=3000", 2, true},
+        {"Select a game in the list first.", feed, "", 1, false},
+        {"           - ", std::string(kHeader) + "\n", "", 1, true},
+    };
+    HWND window = startWithGame(0);
     ASSERT_NE(window, nullptr);
-    failureOf(window, IDC_MAIN_RECENT_UPLOADS);
-    HWND properties = openProperties(window, 0);
-    ASSERT_NE(properties, nullptr);
-    std::time_t epoch = 0;
-    char date[128];
-    formatUploadTime(std::localtime(&epoch), date, sizeof date);
-    EXPECT_EQ(text(properties, IDC_SCORE_VALUE), "0");
-    EXPECT_EQ(text(properties, IDC_SCORE_GAME_NAME), "");
-    EXPECT_EQ(text(properties, IDC_SCORE_PLAYER), "Recorded by ");
-    EXPECT_EQ(text(properties, IDC_SCORE_VERSION_USED), "MAME version used: ");
-    EXPECT_EQ(text(properties, IDC_SCORE_POSITION), "Position: 0");
-    EXPECT_EQ(text(properties, IDC_SCORE_POINTS), "Leaderboard points: 0");
-    EXPECT_EQ(text(properties, IDC_SCORE_UPLOADED), date);
-    EXPECT_EQ(text(properties, IDC_SCORE_CONFIRMED), "");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        selectListItem(window, IDC_MAIN_GAME_LIST, 0);
+        writeYorlFile("scores\\pacman.txt", feed);
+        writeYorlFile("scores\\pacman.mode", "");
+        ASSERT_EQ(fetch(window, IDC_MAIN_HIGH_SCORES, 1), std::vector<std::string>{"       100 - Hal"});
+        writeYorlFile("scores\\pacman.txt", c.body);
+        writeYorlFile("scores\\pacman.mode", c.mode);
+        if (!c.gameSelected)
+            selectListItem(window, IDC_MAIN_GAME_LIST, -1);
+        for (int press = 0; press < c.presses; ++press)
+            postCommand(window, IDC_MAIN_HIGH_SCORES);
+        EXPECT_TRUE(waitUntil([&] { return scoreLines(window) == std::vector<std::string>{c.line}; }));
+        selectListItem(window, IDC_MAIN_SCORE_LIST, 0);
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_MAIN_SCORE_LIST, LBN_DBLCLK),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_MAIN_SCORE_LIST)));
+        flushPostedMessages(window, IDC_MAIN_ABOUT);
+        EXPECT_EQ(findWindow(processId(), "Score Properties"), nullptr);
+        // The slow answer lists its score in the end; the next case waits for no worker.
+        EXPECT_TRUE(waitUntil([&] { return scoreLines(window) != std::vector<std::string>{"Patience, d00d..."}; }));
+    }
 }
 
 TEST_F(ScoresTest, DoubleClickWithoutASelectedLineOpensNothing)

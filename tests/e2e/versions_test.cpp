@@ -3,6 +3,9 @@
 
 #include "resource.h"
 
+#include <algorithm>
+#include <cctype>
+
 using namespace e2e;
 
 namespace {
@@ -133,6 +136,86 @@ TEST_F(VersionsTest, EmulatorsAreAddedAndRemovedFromTheWindow)
     EXPECT_TRUE(waitUntil([&] { return text(window, IDC_MAIN_TOTAL) == kNoVersion; }));
     EXPECT_TRUE(listLines(window, IDC_MAIN_GAME_LIST).empty());
     EXPECT_EQ(readFile("versions.ini"), "");
+}
+
+// "Add..." refuses a program that is listed already under another spelling
+// of its path, as CreateProcess would start it, and takes one that is
+// listed only with other arguments. A byte-order mark that an editor put
+// before the first record shows in no name, and stays when it is removed.
+TEST_F(VersionsTest, ListedProgramIsFoundWhateverItsSpelling)
+{
+    std::string upper = copyStandin("upper.exe");
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](char c) { return static_cast<char>(std::toupper(c)); });
+    const struct {
+        const char* name;
+        std::string listed;
+        std::string chosen;
+        bool refused;
+    } cases[] = {
+        {"Quoted", "\"" + copyStandin("quoted.exe") + "\"", path("quoted.exe"), true},
+        {"Other case", upper, path("upper.exe"), true},
+        {"Relative", ".\\relative.exe", copyStandin("relative.exe"), true},
+        {"Bare name", "bare.exe", copyStandin("bare.exe"), true},
+        {"No extension", path("noext"), copyStandin("noext.exe"), true},
+        {"Other arguments", copyStandin("args.exe") + " -kind today", path("args.exe"), false},
+    };
+    const std::string mark = "\xEF\xBB\xBF";
+    std::string versions = mark + standinVersions();
+    for (const auto& c : cases)
+        versions += std::string(c.name) + "\n" + c.listed + "\n0.106\nWin32\n";
+    writeFile("versions.ini", versions);
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(comboLines(window, IDC_MAIN_VERSION).at(0), "MAME 0.106 (stand-in)");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        press(window, IDC_MAIN_ADD_VERSION);
+        chooseFile(processId(), "Choose MAME's program", c.chosen);
+        if (c.refused) {
+            std::string message = answerMessageBox(processId(), "Add MAME version");
+            EXPECT_NE(message.find(" is already listed, as \"" + std::string(c.name) + "\"."), std::string::npos)
+                << message;
+        } else {
+            HWND dialog = waitForWindow(processId(), "Add MAME version");
+            ASSERT_NE(dialog, nullptr);
+            press(dialog, IDC_ADD_CANCEL);
+            EXPECT_TRUE(waitUntilGone(dialog));
+        }
+        flushPostedMessages(window, IDC_MAIN_ABOUT);
+        EXPECT_EQ(readFile("versions.ini"), versions);
+    }
+
+    selectComboItem(window, IDC_MAIN_VERSION, 0);
+    press(window, IDC_MAIN_REMOVE_VERSION);
+    answerMessageBox(processId(), "Remove MAME version", kDefaultTimeoutMs, IDYES);
+    ASSERT_TRUE(waitUntil([&] { return comboLines(window, IDC_MAIN_VERSION).size() == 7; }));
+    EXPECT_EQ(readFile("versions.ini"), mark + versions.substr(versions.find("MAME 0.251 (stand-in)")));
+    EXPECT_EQ(comboLines(window, IDC_MAIN_VERSION).at(0), "MAME 0.251 (stand-in)");
+    EXPECT_FALSE(fileExists("versions.ini.tmp"));
+    EXPECT_FALSE(fileExists("versions.ini.old.tmp"));
+}
+
+// A versions.ini that cannot be replaced (another program holds it open
+// without letting it be renamed) stays as it was, and no temporary file of
+// the edit stays behind.
+TEST_F(VersionsTest, FileThatCannotBeReplacedStaysAsItWas)
+{
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    const std::string before = readFile("versions.ini");
+    HANDLE held = CreateFileA(path("versions.ini").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    press(window, IDC_MAIN_REMOVE_VERSION);
+    answerMessageBox(processId(), "Remove MAME version", kDefaultTimeoutMs, IDYES);
+    std::string message = answerMessageBox(processId(), "Remove MAME version");
+    CloseHandle(held);
+    EXPECT_EQ(message.rfind("Hobrin could not change versions.ini: ", 0), 0u) << message;
+    EXPECT_EQ(readFile("versions.ini"), before);
+    EXPECT_EQ(comboLines(window, IDC_MAIN_VERSION).size(), 2u);
+    EXPECT_FALSE(fileExists("versions.ini.tmp"));
+    EXPECT_FALSE(fileExists("versions.ini.old.tmp"));
 }
 
 } // namespace

@@ -87,6 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < count; ++i)
         require(before[static_cast<std::size_t>(i)] ==
                 std::string(table[i].name) + '\n' + table[i].command + '\n' + table[i].versionId);
+    // A byte-order mark stays through every edit.
+    const std::string mark = "\xEF\xBB\xBF";
+    const bool marked = bytes.compare(0, mark.size(), mark) == 0;
     // Past the read limit, a removal brings the next record into view.
     if (count < kMaxVersions) {
         for (int i = 0; i < count; ++i) {
@@ -96,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Records expected = before;
             expected.erase(expected.begin() + i);
             require(recordsOf(edited, after) == expected);
+            require(!marked || edited.compare(0, mark.size(), mark) == 0);
         }
     }
     std::string edited = bytes;
@@ -104,6 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Records expected = before;
         expected.push_back("MAME 0.251\nmame.exe -x\n0.251");
         require(recordsOf(edited, after) == expected);
+        require(!marked || edited.compare(0, mark.size(), mark) == 0);
     } else {
         require(edited == bytes);
     }

@@ -79,6 +79,13 @@ TEST(WalkFeed, TakesOneRecordPerLineFromTheRightStart)
         Walk w = walk(c.answer, c.kind, table, kMaxScores);
         EXPECT_EQ(w.count, static_cast<int>(c.listLines.size()));
         EXPECT_EQ(w.listLines, c.listLines);
+        // Each line is its record, which holds a score unless the line shows none.
+        for (std::size_t i = 0; i < w.listLines.size() && i < table.size(); ++i) {
+            const std::string& shown = w.listLines[i];
+            bool blank =
+                shown.size() >= none.size() && shown.compare(shown.size() - none.size(), none.size(), none) == 0;
+            EXPECT_EQ(table[i].hasScore, !blank) << "line " << i;
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -195,6 +196,45 @@ TEST(TakeScoreLine, ListLineRightAlignsTheScoreAndTheLabel)
     EXPECT_EQ(take("not a score\n").listLines, std::vector<std::string>{std::string(10, ' ') + " - "});
     EXPECT_EQ(take(line(11, "pacman", true), FeedKind::recentUploads).listLines,
               std::vector<std::string>{"      pacman|         9 - P"});
+}
+
+// A list line opens a score only when the last answer gave that line a
+// record that holds one: a failure's line, or an earlier answer's, never.
+TEST(ScoreTable, LineShowsOnlyAScoreOfTheLastAnswer)
+{
+    auto scan = [](const std::string& text) {
+        ScoreRecord record;
+        takeScoreLine(
+            text.data(), text.data() + text.size(), FeedKind::highScores, record, [](const char*, void*) {}, nullptr);
+        return record;
+    };
+    const std::vector<ScoreRecord> taken = {scan(line(0, "1")), scan(line(0, "2")), scan(line(0, "3"))};
+    const ScoreRecord noScore = scan("\n");
+    const struct {
+        const char* label;
+        const ScoreRecord* records;
+        int count;
+        std::vector<double> opened; // lines -1 to 3: the score each opens, -1 for none
+    } cases[] = {
+        {"three scores", taken.data(), 3, {-1, 1, 2, 3, -1}},
+        {"a failure after them", nullptr, 0, {-1, -1, -1, -1, -1}},
+        {"one after three", taken.data() + 1, 1, {-1, 2, -1, -1, -1}},
+        {"a line of no score", &noScore, 1, {-1, -1, -1, -1, -1}},
+        {"a count below zero", taken.data(), -1, {-1, -1, -1, -1, -1}},
+    };
+    std::unique_ptr<ScoreTable> table(new ScoreTable{});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        replaceScores(*table, c.records, c.count);
+        for (int i = -1; i <= 3; ++i) {
+            const ScoreRecord* opened = scoreOfLine(*table, i);
+            EXPECT_EQ(opened ? opened->score : -1, c.opened[static_cast<std::size_t>(i + 1)]) << "line " << i;
+        }
+    }
+    const std::vector<ScoreRecord> many(kMaxScores + 5, taken[0]);
+    replaceScores(*table, many.data(), kMaxScores + 5);
+    EXPECT_EQ(table->count, kMaxScores) << "no more than the table holds";
+    EXPECT_EQ(scoreOfLine(*table, kMaxScores), nullptr);
 }
 
 TEST(IsErrorPage, MatchesTheHtmlTagInAnyCase)

@@ -115,6 +115,12 @@ TEST(ReadVersions, LineEndVariantsReadAlike)
         {"a DOS end-of-file byte ends the file",
          "MAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
          "MAME 0.36\nmame36.exe -noror\n036\nmore notes\x1a\nX\nx.exe\n"},
+        {"a UTF-8 byte-order mark",
+         "\xEF\xBB\xBFMAME 0.37b5\r\nmame37b5.exe\r\n037b5\r\nnotes\r\n"
+         "MAME 0.36\r\nmame36.exe -noror\r\n036\r\nmore notes\r\n"},
+        {"a UTF-8 byte-order mark, then empty lines",
+         "\xEF\xBB\xBF\n\nMAME 0.37b5\nmame37b5.exe\n037b5\nnotes\n"
+         "MAME 0.36\nmame36.exe -noror\n036\nmore notes\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -132,6 +138,12 @@ TEST(ReadVersions, VeryFirstLineKeepsItsLeadingBlanks)
 {
     EXPECT_EQ(read("  MAME 0.36\nmame36.exe\n036\nnotes\n"),
               (std::vector<Record>{{"  MAME 0.36", "mame36.exe", "036"}}));
+    EXPECT_EQ(read("\xEF\xBB\xBF  MAME 0.36\nmame36.exe\n036\nnotes\n"),
+              (std::vector<Record>{{"  MAME 0.36", "mame36.exe", "036"}}))
+        << "after a byte-order mark";
+    EXPECT_EQ(read("\xEF\xBBMAME 0.36\nmame36.exe\n036\nnotes\n"),
+              (std::vector<Record>{{"\xEF\xBBMAME 0.36", "mame36.exe", "036"}}))
+        << "only the whole mark is one";
 }
 
 TEST(ReadVersions, LoneCarriageReturnInsideALineIsText)
@@ -274,7 +286,7 @@ TEST(EditVersions, KeepsTheBytesOfEveryOtherRecord)
     const NewVersion added = {"MAME 0.251", "\"C:\\My MAME\\mame.exe\"", "0.251", "Win32"};
     const std::string record = "MAME 0.251\r\n\"C:\\My MAME\\mame.exe\"\r\n0.251\r\nWin32\r\n";
     const std::string a = "A\r\na.exe\r\n1\r\nx\r\n", b = "  B\r\n\r\nb.exe\r\n2\r\nx\r\n\r\n",
-                      c = "\tC\r\nc.exe\r\n3\r\nx";
+                      c = "\tC\r\nc.exe\r\n3\r\nx", bom = "\xEF\xBB\xBF";
     enum { add = -1 };
     const struct {
         const char* label;
@@ -298,6 +310,11 @@ TEST(EditVersions, KeepsTheBytesOfEveryOtherRecord)
         {"remove the first after blank lines", "\n\n" + a + c, 0, VersionsEdit::done, "\n\n" + c},
         {"remove the only one, keeping the end byte", a + "\x1a", 0, VersionsEdit::done, "\x1a"},
         {"remove one that is not there", a, 1, VersionsEdit::full, ""},
+        {"add after a byte-order mark alone", bom, add, VersionsEdit::done, bom + record},
+        {"add after a byte-order mark", bom + a, add, VersionsEdit::done, bom + a + record},
+        {"remove the first, keeping the byte-order mark", bom + a + "D\nd.exe\n4\nx", 0, VersionsEdit::done,
+         bom + "D\nd.exe\n4\nx"},
+        {"remove the first, the next indented, after the mark", bom + a + b, 0, VersionsEdit::done, bom + "\r\n" + b},
     };
     for (const auto& t : cases) {
         SCOPED_TRACE(t.label);
