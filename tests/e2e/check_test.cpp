@@ -2,37 +2,11 @@
 #include "tests/e2e/driver.h"
 
 #include "resource.h"
+#include "tests/endless_zeros.h"
 
 using namespace e2e;
 
 namespace {
-
-// A zlib stream that inflates to `bytes` zeros (a multiple of 258) and
-// goes on: one zero, then matches of 258 bytes a byte back, 13 bits each,
-// in a block of fixed codes that has no end.
-std::string endlessZeros(unsigned long long bytes)
-{
-    std::string stream("\x78\x01", 2);
-    unsigned long bits = 0;
-    int count = 0;
-    auto put = [&](unsigned long value, int width) {
-        bits |= value << count;
-        for (count += width; count >= 8; count -= 8, bits >>= 8)
-            stream += static_cast<char>(bits & 0xFF);
-    };
-    // A code goes most significant bit first.
-    auto code = [&](unsigned long value, int width) {
-        for (int i = width - 1; i >= 0; --i)
-            put((value >> i) & 1, 1);
-    };
-    put(0b010, 3);       // not the last block; fixed codes
-    code(0b00110000, 8); // the literal zero
-    for (unsigned long long i = 0; i < bytes / 258; ++i) {
-        code(0b11000101, 8); // length 258
-        code(0, 5);          // distance 1
-    }
-    return stream;
-}
 
 class CheckTest : public HobrinTest {
 protected:
