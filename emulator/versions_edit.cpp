@@ -77,14 +77,16 @@ bool removeVersion(std::string& file, int index)
         return false;
     std::size_t from = reading.layout.start[index];
     std::size_t to = reading.layout.start[index + 1];
-    // The very first line keeps its leading white space as part of the name:
-    // a record that moves up to it keeps the line end before it, which the
-    // reader skips, so that it reads as before. A byte-order mark before
-    // that line stays.
-    if (from == reading.layout.textStart && to < reading.layout.textEnd && file[to] != '\n' &&
-        isAsciiWhiteSpace(static_cast<unsigned char>(file[to]))) {
+    // The very first line keeps its leading white space as part of the name,
+    // and a name that begins with the bytes of a byte-order mark would lose
+    // them there: a record that moves up to it keeps the line end before
+    // it, which the reader skips, so that it reads as before. A byte-order
+    // mark before that line stays.
+    bool readOtherwiseFirst =
+        to < reading.layout.textEnd && file[to] != '\n' &&
+        (isAsciiWhiteSpace(static_cast<unsigned char>(file[to])) || file.compare(to, 3, "\xEF\xBB\xBF") == 0);
+    if (from == reading.layout.textStart && readOtherwiseFirst)
         to -= to >= 2 && file[to - 2] == '\r' ? 2 : 1;
-    }
     file.erase(from, to - from);
     return true;
 }

@@ -315,6 +315,8 @@ TEST(EditVersions, KeepsTheBytesOfEveryOtherRecord)
         {"remove the first, keeping the byte-order mark", bom + a + "D\nd.exe\n4\nx", 0, VersionsEdit::done,
          bom + "D\nd.exe\n4\nx"},
         {"remove the first, the next indented, after the mark", bom + a + b, 0, VersionsEdit::done, bom + "\r\n" + b},
+        {"remove the first, the next named from the mark's bytes", a + bom + c, 0, VersionsEdit::done,
+         "\r\n" + bom + c},
     };
     for (const auto& t : cases) {
         SCOPED_TRACE(t.label);
