@@ -140,5 +140,9 @@ bool composeCheckLine(char* line, std::size_t size, const CheckRequest& request)
         appendText(builder, " -exit_after_playback");
     }
     appendText(builder, " -nvram_directory NUL -cfg_directory NUL");
+    if (request.forms.pluginsSwitch)
+        appendText(builder, " -noplugins");
+    if (request.forms.cheatSwitch)
+        appendText(builder, " -nocheat");
     return !builder.overflowed;
 }

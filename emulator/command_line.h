@@ -30,6 +30,10 @@ struct CommandForms {
     // Records and plays back a file by the name given, where a MAME of 2006
     // added ".inp": it gets recordings by their whole file names.
     bool namesAsGiven = false;
+    // Takes -noplugins and -nocheat: a check runs without the player's
+    // plugins and cheats, which change a game's memory and so its play.
+    bool pluginsSwitch = false;
+    bool cheatSwitch = false;
 };
 
 struct LaunchRequest {
@@ -51,7 +55,8 @@ struct LaunchRequest {
 // MAME saves a picture of its screen in `snapshotDirectory` and ends; with
 // `secondsToRun` 0, when the recording ends (-exit_after_playback, MAME
 // 0.171 on), without a picture. No stored machine state or configuration
-// is read or written.
+// is read or written, and no plugin or cheat is on where the emulator
+// takes the switches.
 struct CheckRequest {
     const char* command;
     const char* shortName;

@@ -25,7 +25,7 @@ bool spanIs(const char* text, std::size_t length, const char* word)
 
 ConfigAnswer readConfigAnswer(const char* text, std::size_t length)
 {
-    ConfigAnswer answer{false, false, false};
+    ConfigAnswer answer{false, false, false, false, false};
     bool coreSection = false;
     bool options = false;
     for (std::size_t start = 0; start < length;) {
@@ -50,13 +50,17 @@ ConfigAnswer readConfigAnswer(const char* text, std::size_t length)
         options = true;
         if (spanIs(line, nameLength, "hwstretch") || spanIs(line, nameLength, "hws"))
             answer.hardwareStretch = true;
+        if (spanIs(line, nameLength, "plugins"))
+            answer.plugins = true;
+        if (spanIs(line, nameLength, "cheat"))
+            answer.cheat = true;
         if (spanIs(line, nameLength, "sound"))
             answer.soundModule =
                 valueLength > 0 && !spanIs(value, valueLength, "0") && !spanIs(value, valueLength, "1");
     }
     answer.recognized = coreSection && options;
     if (!answer.recognized)
-        answer = ConfigAnswer{false, false, false};
+        answer = ConfigAnswer{false, false, false, false, false};
     return answer;
 }
 
@@ -66,6 +70,8 @@ CommandForms commandForms(const EmulatorForms& forms)
     if (forms.config.recognized) {
         result.hardwareStretchSwitch = forms.config.hardwareStretch;
         result.soundTakesModule = forms.config.soundModule;
+        result.pluginsSwitch = forms.config.plugins;
+        result.cheatSwitch = forms.config.cheat;
         result.namesAsGiven = true;
     } else {
         result.namesAsGiven = forms.sortsListing == Learned::no;

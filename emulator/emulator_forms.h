@@ -15,6 +15,8 @@ struct ConfigAnswer {
     bool recognized;      // an answer in that form
     bool hardwareStretch; // lists "hwstretch" (a Windows build that still has DirectDraw)
     bool soundModule;     // "sound" holds a sound module ("auto", "none"...), not 0 or 1
+    bool plugins;         // lists "plugins": its plugins can be switched off
+    bool cheat;           // lists "cheat": its cheats can be switched off
 };
 
 // Reads `length` bytes of an answer; anything else is not recognized.

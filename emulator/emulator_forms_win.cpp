@@ -17,7 +17,7 @@ const EmulatorForms& learnEmulatorForms(int versionIndex, HANDLE cancel)
         if (answer.cancelled)
             return forms;
         forms.config = answer.started ? readConfigAnswer(answer.text.data(), answer.text.size())
-                                      : ConfigAnswer{false, false, false};
+                                      : ConfigAnswer{false, false, false, false, false};
         // The answer holds for good when the emulator ran and ended by itself.
         forms.configKept = answer.ended;
         forms.configAsked = true;

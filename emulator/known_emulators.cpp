@@ -59,6 +59,9 @@ struct Reading {
     bool open = false; // a section has begun
     bool hasCommand = false, hasSize = false, hasWritten = false;
     bool configToday = false, configOther = false, sure = true;
+    // An answer of today's form kept before plugins and cheats were learned
+    // lacks their words: it is asked again.
+    bool hasPlugins = false, hasCheat = false;
     bool devicesListed = false, devicesNone = false, hasFirstDevice = false;
 };
 
@@ -76,10 +79,11 @@ void finishEntry(Reading& reading, KnownEmulator* table, int& count, int capacit
         return;
     KnownEmulator& entry = reading.entry;
     // What the answer held is only known with a clear word on each part.
-    entry.configKnown = reading.sure && (reading.configToday || reading.configOther);
+    entry.configKnown =
+        reading.sure && (reading.configOther || (reading.configToday && reading.hasPlugins && reading.hasCheat));
     entry.config.recognized = entry.configKnown && reading.configToday;
     if (!entry.config.recognized)
-        entry.config.hardwareStretch = entry.config.soundModule = false;
+        entry.config.hardwareStretch = entry.config.soundModule = entry.config.plugins = entry.config.cheat = false;
     // Devices are known with the first one named, or known to be none.
     entry.listsDevices = reading.devicesListed && reading.hasFirstDevice ? Learned::yes
                          : reading.devicesNone                           ? Learned::no
@@ -118,6 +122,12 @@ void readLine(Reading& reading, const char* line, std::size_t length)
         readFlag(value, valueLength, entry.config.hardwareStretch, reading.sure);
     } else if (spanIs(line, nameLength, "sound_module")) {
         readFlag(value, valueLength, entry.config.soundModule, reading.sure);
+    } else if (spanIs(line, nameLength, "plugins")) {
+        reading.hasPlugins = true;
+        readFlag(value, valueLength, entry.config.plugins, reading.sure);
+    } else if (spanIs(line, nameLength, "cheat")) {
+        reading.hasCheat = true;
+        readFlag(value, valueLength, entry.config.cheat, reading.sure);
     } else if (spanIs(line, nameLength, "help_version")) {
         readName(value, valueLength, entry.helpVersion);
     } else if (spanIs(line, nameLength, "devices")) {
@@ -173,6 +183,8 @@ std::string writeKnownEmulators(const KnownEmulator* table, int count)
             if (entry.config.recognized) {
                 text += entry.config.hardwareStretch ? "hwstretch=1\r\n" : "hwstretch=0\r\n";
                 text += entry.config.soundModule ? "sound_module=1\r\n" : "sound_module=0\r\n";
+                text += entry.config.plugins ? "plugins=1\r\n" : "plugins=0\r\n";
+                text += entry.config.cheat ? "cheat=1\r\n" : "cheat=0\r\n";
             }
         }
         if (entry.helpVersion[0] != '\0')

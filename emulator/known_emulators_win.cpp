@@ -112,6 +112,7 @@ bool sameKnowledge(const KnownEmulator& a, const KnownEmulator& b)
     return isSameEmulator(a, b.command, b.size, b.written) && a.sortsListing == b.sortsListing &&
            a.configKnown == b.configKnown && a.config.recognized == b.config.recognized &&
            a.config.hardwareStretch == b.config.hardwareStretch && a.config.soundModule == b.config.soundModule &&
+           a.config.plugins == b.config.plugins && a.config.cheat == b.config.cheat &&
            std::strcmp(a.helpVersion, b.helpVersion) == 0 && a.listsDevices == b.listsDevices &&
            std::strcmp(a.firstDevice, b.firstDevice) == 0;
 }

@@ -18,7 +18,8 @@
 //                                 are named as given, -showconfig answers with the core options,
 //                                 still with -hws (a Windows build with DirectDraw) and -sound as
 //                                 a switch
-//                        today    as MAME 0.251: the same, without -hws, with -sound taking a
+//                        today    as MAME 0.251: the same, without -hws, with cheat and plugins
+//                                 (-nocheat, -noplugins), with -sound taking a
 //                                 sound module and recordings that begin with "MAMEINP"; -listfull
 //                                 lists its systems by short name, then its devices in its own order
 //                        help=K   how -help answers: banner (the default: the banner of the
@@ -378,12 +379,16 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
         {"-exit_after_playback", Flag},
         {"-seconds_to_run", Integer},
         {"-snapshot_directory", Text},
+        {"-noplugins", Flag},
+        {"-nocheat", Flag},
     };
     auto refused = [&](const std::string& arg) {
         if (arg == "-sortname" || arg == "-sortdriver")
             return later;
         if (arg == "-hws" || arg == "-nohws" || arg == "-nosound")
             return today;
+        if (arg == "-noplugins" || arg == "-nocheat")
+            return !today;
         if (arg == "-exit_after_playback" || arg == "-seconds_to_run")
             return !later;
         return arg == "-showconfig" && !later;
@@ -615,6 +620,8 @@ int showConfig(const Control& control)
         "#\n# CORE PERFORMANCE OPTIONS\n#\nautoframeskip             0\nframeskip                 0\n\n"
         "#\n# CORE SOUND OPTIONS\n#\nsamplerate                48000\n\n";
     if (control.kind == Kind::today) {
+        out += "#\n# CORE MISC OPTIONS\n#\ncheat                     0\n\n";
+        out += "#\n# SCRIPTING OPTIONS\n#\nplugins                   1\n\n";
         out += "#\n# OSD SOUND OPTIONS\n#\nsound                     auto\n";
     } else {
         out += "#\n# WINDOWS VIDEO OPTIONS\n#\nhwstretch                 1\n\n";

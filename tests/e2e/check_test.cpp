@@ -71,7 +71,8 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
     EXPECT_EQ(readFile("checks\\pacman.png").substr(1, 3), "PNG");
     EXPECT_NE(emulatorCalls().back().find(" pacman -input_directory " + path("inp") +
                                           " -playback \"pacman.inp\" -video none -sound none -nothrottle "
-                                          "-seconds_to_run 2 -snapshot_directory checks\\snapshot.tmp"),
+                                          "-seconds_to_run 2 -snapshot_directory checks\\snapshot.tmp "
+                                          "-nvram_directory NUL -cfg_directory NUL -noplugins -nocheat"),
               std::string::npos)
         << emulatorCalls().back();
 

@@ -204,6 +204,9 @@ TEST(ComposeCheckLine, PlaysTheRecordingWithoutAScreenToItsPicture)
          "mame.exe pong -input_directory inp -playback \"best.inp\" -video none -sound none -nothrottle "
          "-exit_after_playback -nvram_directory NUL -cfg_directory NUL"},
         {"inp", of2006, 12, 80, ""},
+        {"inp", CommandForms{false, true, true, true, true}, 0, 512,
+         "mame.exe pong -input_directory inp -playback \"best.inp\" -video none -sound none -nothrottle "
+         "-exit_after_playback -nvram_directory NUL -cfg_directory NUL -noplugins -nocheat"},
     };
     for (const auto& c : cases) {
         char line[512];

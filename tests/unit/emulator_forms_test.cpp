@@ -11,13 +11,14 @@
 // Found by argument-dependent lookup, so beside ConfigAnswer.
 bool operator==(const ConfigAnswer& a, const ConfigAnswer& b)
 {
-    return a.recognized == b.recognized && a.hardwareStretch == b.hardwareStretch && a.soundModule == b.soundModule;
+    return a.recognized == b.recognized && a.hardwareStretch == b.hardwareStretch && a.soundModule == b.soundModule &&
+           a.plugins == b.plugins && a.cheat == b.cheat;
 }
 
 std::ostream& operator<<(std::ostream& out, const ConfigAnswer& a)
 {
     return out << "{recognized " << a.recognized << ", hws " << a.hardwareStretch << ", module " << a.soundModule
-               << "}";
+               << ", plugins " << a.plugins << ", cheat " << a.cheat << "}";
 }
 
 namespace {
@@ -27,7 +28,7 @@ const std::string kCore =
 
 TEST(ReadConfigAnswer, TellsTheFormsOfTheSwitches)
 {
-    const ConfigAnswer none{false, false, false};
+    const ConfigAnswer none{false, false, false, false, false};
     const struct {
         const char* label;
         std::string text;
@@ -35,22 +36,30 @@ TEST(ReadConfigAnswer, TellsTheFormsOfTheSwitches)
     } cases[] = {
         {"MAME 0.251",
          kCore + "\n#\n# CORE SOUND OPTIONS\n#\nsamplerate                48000\n"
+                 "#\n# CORE MISC OPTIONS\n#\ncheat                     0\n"
+                 "#\n# SCRIPTING OPTIONS\n#\nplugins                   1\npluginspath               plugins\n"
                  "#\n# OSD SOUND OPTIONS\n#\nsound                     auto\n",
-         {true, false, true}},
+         {true, false, true, true, true}},
         {"a Windows build with DirectDraw and a plain sound switch",
          kCore + "#\n# WINDOWS VIDEO OPTIONS\n#\nhwstretch                 1\nsound                     1\n",
-         {true, true, false}},
-        {"sound off", kCore + "sound                     0\n", {true, false, false}},
-        {"no sound", kCore + "sound none\n", {true, false, true}},
-        {"CR LF line ends", "#\r\n# CORE CONFIGURATION OPTIONS\r\n#\r\nsound auto\r\nhws 1\r\n", {true, true, true}},
-        {"a sound without value", kCore + "sound\n", {true, false, false}},
-        {"names that only begin alike", kCore + "soundx auto\nhwstretchy 1\n", {true, false, false}},
-        {"options only in comments", kCore + "# hwstretch 1\n#sound auto\n", {true, false, false}},
+         {true, true, false, false, false}},
+        {"sound off", kCore + "sound                     0\n", {true, false, false, false, false}},
+        {"no sound", kCore + "sound none\n", {true, false, true, false, false}},
+        {"CR LF line ends",
+         "#\r\n# CORE CONFIGURATION OPTIONS\r\n#\r\nsound auto\r\nhws 1\r\ncheat 1\r\n",
+         {true, true, true, false, true}},
+        {"a sound without value", kCore + "sound\n", {true, false, false, false, false}},
+        {"names that only begin alike",
+         kCore + "soundx auto\nhwstretchy 1\npluginspath p\ncheatpath c\n",
+         {true, false, false, false, false}},
+        {"options only in comments",
+         kCore + "# hwstretch 1\n#sound auto\n# plugins 1\n",
+         {true, false, false, false, false}},
         {"a refusal", "Error: unknown option: -showconfig\n", none},
         {"options without the core sections", "sound auto\nhwstretch 1\n", none},
         {"the heading alone", "#\n# CORE CONFIGURATION OPTIONS\n#\n", none},
         {"nothing", "", none},
-        {"no line end at the end", kCore + "sound auto", {true, false, true}},
+        {"no line end at the end", kCore + "sound auto", {true, false, true, false, false}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -64,13 +73,19 @@ TEST(CommandForms, FollowWhatTheEmulatorAnswered)
         const char* label;
         Learned sortsListing;
         ConfigAnswer config;
-        bool hardwareStretchSwitch, soundTakesModule, namesAsGiven;
+        bool hardwareStretchSwitch, soundTakesModule, namesAsGiven, cleanCheck;
     } cases[] = {
-        {"nothing recognized: 2006", Learned::notYet, {false, false, false}, true, false, false},
-        {"takes the sort switch: 2006", Learned::yes, {false, false, false}, true, false, false},
-        {"refused the sort switch: names as given", Learned::no, {false, false, false}, true, false, true},
-        {"today's answer", Learned::notYet, {true, false, true}, false, true, true},
-        {"in between", Learned::no, {true, true, false}, true, false, true},
+        {"nothing recognized: 2006", Learned::notYet, {false, false, false, false, false}, true, false, false, false},
+        {"takes the sort switch: 2006", Learned::yes, {false, false, false, false, false}, true, false, false, false},
+        {"refused the sort switch: names as given",
+         Learned::no,
+         {false, false, false, false, false},
+         true,
+         false,
+         true,
+         false},
+        {"today's answer", Learned::notYet, {true, false, true, true, true}, false, true, true, true},
+        {"in between", Learned::no, {true, true, false, false, false}, true, false, true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -82,6 +97,7 @@ TEST(CommandForms, FollowWhatTheEmulatorAnswered)
         EXPECT_EQ(result.hardwareStretchSwitch, c.hardwareStretchSwitch);
         EXPECT_EQ(result.soundTakesModule, c.soundTakesModule);
         EXPECT_EQ(result.namesAsGiven, c.namesAsGiven);
+        EXPECT_EQ(result.pluginsSwitch && result.cheatSwitch, c.cleanCheck);
     }
 }
 

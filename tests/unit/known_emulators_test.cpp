@@ -17,7 +17,7 @@ TEST(KnownEmulators, WrittenEntriesReadBackAndDamagedOnesAreSkipped)
          133790000000000000ull,
          Learned::yes,
          true,
-         {false, false, false},
+         {false, false, false, false, false},
          "",
          Learned::notYet,
          ""}, // of 2006
@@ -26,7 +26,7 @@ TEST(KnownEmulators, WrittenEntriesReadBackAndDamagedOnesAreSkipped)
          2,
          Learned::no,
          true,
-         {true, false, true},
+         {true, false, true, true, false},
          "0.251",
          Learned::yes,
          "zac1b11107"}, // of today
@@ -47,6 +47,8 @@ TEST(KnownEmulators, WrittenEntriesReadBackAndDamagedOnesAreSkipped)
         {"command too long", "[emulator]\ncommand=" + longCommand + "\nsize=1\nwritten=2\n", 0},
         {"an unsure answer is not known", "[emulator]\ncommand=a\nsize=1\nwritten=2\nshowconfig=today\nhwstretch=2\n",
          1},
+        {"an answer kept before plugins and cheats were learned is not known",
+         "[emulator]\ncommand=a\nsize=1\nwritten=2\nshowconfig=today\nhwstretch=0\nsound_module=1\n", 1},
     };
     for (const auto& c : cases) {
         KnownEmulator read[3] = {};
