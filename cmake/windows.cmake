@@ -57,6 +57,8 @@ add_library(hobrin_objects OBJECT
     shell/main.cpp
     shell/main_window.cpp
     shell/recording_check.cpp
+    shell/check_table.cpp
+    shell/picture.cpp
     shell/about.cpp
     shell/add_version.cpp
     shell/console_output.cpp
@@ -79,6 +81,8 @@ add_library(hobrin_objects OBJECT
     emulator/versions_win.cpp
     online/feeds_win.cpp
     online/download.cpp
+    online/recording_fetch.cpp
+    online/check_table_win.cpp
     online/service_request_win.cpp
     online/extract.cpp
     online/disk_files_win.cpp
@@ -141,6 +145,7 @@ add_executable(hobrin_e2e
     tests/e2e/versions_test.cpp
     tests/e2e/layout_test.cpp
     tests/e2e/check_test.cpp
+    tests/e2e/check_table_test.cpp
 )
 target_include_directories(hobrin_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501

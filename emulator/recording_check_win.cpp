@@ -31,6 +31,7 @@ public:
     // a read or a count between blocks.
     HANDLE cancel = nullptr;
     std::atomic<bool> stop{false};
+    CheckStop stopper() const { return CheckStop{cancel, &stop}; }
     bool ran = false; // MAME was run: its verdict tells how it ended
     CheckFileReport file{};
     CheckEndReport end{};
@@ -150,9 +151,9 @@ bool isPicture(const std::string& path)
 
 // Removes the snapshot folder and what MAME left in it: files, and the
 // one level of folders it makes per system.
-void removeSnapshotFolder()
+void removeSnapshotFolder(const char* folder)
 {
-    for (const FolderEntry& entry : folderEntries(kCheckSnapshotFolder)) {
+    for (const FolderEntry& entry : folderEntries(folder)) {
         if (entry.folder) {
             for (const FolderEntry& inner : folderEntries(entry.path))
                 DeleteFileA(inner.path.c_str());
@@ -161,14 +162,14 @@ void removeSnapshotFolder()
             DeleteFileA(entry.path.c_str());
         }
     }
-    RemoveDirectoryA(kCheckSnapshotFolder);
+    RemoveDirectoryA(folder);
 }
 
 // The PNG that MAME saved: "final.png" up to 0.219, the next free "%g/%i"
 // name later, so whatever PNG is there, one level deep at most.
-std::string findPicture()
+std::string findPicture(const char* folder)
 {
-    for (const FolderEntry& entry : folderEntries(kCheckSnapshotFolder)) {
+    for (const FolderEntry& entry : folderEntries(folder)) {
         if (!entry.folder && isPicture(entry.path))
             return entry.path;
         for (const FolderEntry& inner : entry.folder ? folderEntries(entry.path) : std::vector<FolderEntry>()) {
@@ -179,31 +180,20 @@ std::string findPicture()
     return std::string();
 }
 
-// What the check found before MAME runs, and what it runs.
-struct Plan {
-    RecordingHeader header;
-    char system[kShortNameSize];
-    int version;
-    char versionId[20];
-    RecordingFrames frames;
-    bool lengthKnown;
-    unsigned secondsToRun; // 0: to the recording's end, without a picture
-};
-
 // The system and the version to run, from the file's head when it names
 // them, else the fallback; false with the verdict set when there is none
 // that can check.
-bool chooseRun(RecordingCheck& check, Plan& plan)
+bool chooseRun(const CheckOrder& order, const CheckStop& stop, CheckPlan& plan, char* verdict, std::size_t size)
 {
     const RecordingHeader& header = plan.header;
     bool fromHead = header.present && header.system[0] != '\0';
-    copyText(plan.system, sizeof plan.system, fromHead ? header.system : check.order.fallbackSystem);
+    copyText(plan.system, sizeof plan.system, fromHead ? header.system : order.fallbackSystem);
     char made[20];
-    plan.version = header.present && makerVersion(header.madeBy, made, sizeof made) ? findVersion(made) : -1;
+    plan.version = order.forcedVersion;
+    if (plan.version < 0 && header.present && makerVersion(header.madeBy, made, sizeof made))
+        plan.version = findVersion(made);
     if (plan.version < 0)
-        plan.version = check.order.fallbackVersion;
-    char* verdict = check.end.verdict;
-    std::size_t size = sizeof check.end.verdict;
+        plan.version = order.fallbackVersion;
     if (plan.system[0] == '\0') {
         copyText(verdict, size, "The recording names no game: select its game in the list and check it again.");
         return false;
@@ -219,7 +209,13 @@ bool chooseRun(RecordingCheck& check, Plan& plan)
                    plan.system);
         return false;
     }
-    switch (checkSupport(plan.version, plan.versionId, sizeof plan.versionId, check.cancel)) {
+    // A score's recording of another game than the score's proves nothing of it.
+    if (fromHead && order.expectedSystem[0] != '\0' && std::strcmp(plan.system, order.expectedSystem) != 0) {
+        formatText(verdict, size, "The recording is of \"%s\", not of this score's game \"%s\"; it was not checked.",
+                   plan.system, order.expectedSystem);
+        return false;
+    }
+    switch (checkSupport(plan.version, plan.versionId, sizeof plan.versionId, stop.event)) {
     case Support::yes: return true;
     case Support::tooOld:
         formatText(verdict, size,
@@ -238,10 +234,11 @@ bool chooseRun(RecordingCheck& check, Plan& plan)
 
 // What the head's fields and the frames tell, for the window; false with
 // the verdict set when the frames refuse the check.
-bool describeFrames(RecordingCheck& check, Plan& plan, bool inputsKnown)
+bool describeFrames(const CheckPlan& plan, bool inputsKnown, CheckFileReport& file, char* verdict,
+                    std::size_t verdictSize)
 {
-    char* text = check.file.frames;
-    std::size_t size = sizeof check.file.frames;
+    char* text = file.frames;
+    std::size_t size = sizeof file.frames;
     const RecordingFrames& frames = plan.frames;
     if (!plan.header.present) {
         copyText(text, size, "The file has no head of a recording of MAME 0.125 or later.");
@@ -250,15 +247,14 @@ bool describeFrames(RecordingCheck& check, Plan& plan, bool inputsKnown)
                    plan.versionId, plan.system);
     } else if (frames.pastBound) {
         copyText(text, size, "The frames could not be counted: there are too many.");
-        copyText(check.end.verdict, sizeof check.end.verdict,
+        copyText(verdict, verdictSize,
                  "The recording's data runs past 24 hours of frames: it is not a recording that MAME made, and was "
                  "not checked.");
         return false;
     } else if (frames.damaged) {
         formatText(text, size, "The frames could not be counted past frame %llu.",
                    static_cast<unsigned long long>(frames.frames));
-        formatText(check.end.verdict, sizeof check.end.verdict,
-                   "The file's data is damaged %llu bytes into the frames.",
+        formatText(verdict, verdictSize, "The file's data is damaged %llu bytes into the frames.",
                    static_cast<unsigned long long>(frames.damagedAt));
         return false;
     } else if (!frames.readable) {
@@ -274,41 +270,61 @@ bool describeFrames(RecordingCheck& check, Plan& plan, bool inputsKnown)
     return true;
 }
 
-// Reads the file, asks the emulator what it needs, counts the frames and
-// decides how MAME plays them; false with the verdict set when nothing is
-// to run. The file's report is posted on every path that read a file.
-bool prepare(RecordingCheck& check, Plan& plan)
+unsigned __stdcall checkOnThread(void* argument)
 {
-    char path[sizeof check.order.directory + sizeof check.order.fileName + 2];
-    formatText(path, sizeof path, "%s\\%s", check.order.directory, check.order.fileName);
+    RecordingCheck& check = *static_cast<RecordingCheck*>(argument);
+    CheckPlan plan{};
+    bool planned =
+        prepareCheck(check.order, check.stopper(), plan, check.file, check.end.verdict, sizeof check.end.verdict);
+    if (plan.fileRead)
+        PostMessageA(check.window, kCheckFileMessage, 0, 0);
+    if (planned && !check.stop.load()) {
+        PostMessageA(check.window, kCheckRunMessage, 0, 0);
+        check.ran = true;
+        runCheckedMame(check.order, plan, kSingleCheckPlace, check.cancel, check.end);
+    }
+    // Broken off before MAME ran, the work's last word would be a refusal
+    // that the cancel caused.
+    if (check.stop.load() && !check.ran)
+        copyText(check.end.verdict, sizeof check.end.verdict, "Cancelled: the recording was not checked.");
+    PostMessageA(check.window, kCheckEndMessage, 0, 0);
+    return 0;
+}
+
+} // namespace
+
+bool prepareCheck(const CheckOrder& order, const CheckStop& stop, CheckPlan& plan, CheckFileReport& file, char* verdict,
+                  std::size_t verdictSize)
+{
+    char path[sizeof order.directory + sizeof order.fileName + 2];
+    formatText(path, sizeof path, "%s\\%s", order.directory, order.fileName);
     bool tooLarge = false;
-    std::vector<unsigned char> bytes = readRecording(path, tooLarge, check.stop);
+    std::vector<unsigned char> bytes = readRecording(path, tooLarge, *stop.flag);
     if (tooLarge) {
-        formatText(check.end.verdict, sizeof check.end.verdict,
+        formatText(verdict, verdictSize,
                    "The file is larger than %lld MB: too large to be a recording, and not checked.",
                    kMostRecordingBytes / (1024 * 1024));
         return false;
     }
-    if (check.stop.load())
+    if (stop.flag->load())
         return false;
     plan.header = readRecordingHeader(bytes.data(), bytes.size());
-    check.file.header = plan.header;
-    bool chosen = chooseRun(check, plan);
+    file.header = plan.header;
+    bool chosen = chooseRun(order, stop, plan, verdict, verdictSize);
     MachineInputs inputs{false, 0, 0, 0.0};
     if (chosen && plan.header.present)
-        inputs = askMachineInputs(plan.version, plan.system, check.cancel);
+        inputs = askMachineInputs(plan.version, plan.system, stop.event);
     if (chosen && inputs.known) {
         plan.frames = countRecordingFrames(bytes.data() + kRecordingHeadBytes, bytes.size() - kRecordingHeadBytes,
-                                           frameBytes(inputs), FrameBounds{mostRecordingFrames(inputs), &check.stop});
+                                           frameBytes(inputs), FrameBounds{mostRecordingFrames(inputs), stop.flag});
         plan.lengthKnown = playLengthKnown(plan.frames);
     }
-    if (check.stop.load())
+    if (stop.flag->load())
         return false;
-    bool counted = chosen ? describeFrames(check, plan, inputs.known) : true;
+    bool counted = chosen ? describeFrames(plan, inputs.known, file, verdict, verdictSize) : true;
     if (!chosen && !plan.header.present)
-        copyText(check.file.frames, sizeof check.file.frames,
-                 "The file has no head of a recording of MAME 0.125 or later.");
-    PostMessageA(check.window, kCheckFileMessage, 0, 0);
+        copyText(file.frames, sizeof file.frames, "The file has no head of a recording of MAME 0.125 or later.");
+    plan.fileRead = true;
     if (!chosen || !counted)
         return false;
     // MAME saves its picture and ends a second after the recording's last
@@ -322,55 +338,53 @@ bool prepare(RecordingCheck& check, Plan& plan)
     else if (!plan.header.present)
         plan.secondsToRun = 1;
     else {
-        formatText(check.end.verdict, sizeof check.end.verdict,
+        formatText(verdict, verdictSize,
                    "MAME %s cannot check this recording: without its frames counted, only MAME 0.171 or later can "
                    "play it to its end by itself.",
                    plan.versionId);
         return false;
     }
-    return true;
+    // What the run needs of the shared tables is taken now, so that the run
+    // itself, on a thread of its own, reads none of them.
+    plan.forms = commandForms(learnEmulatorForms(plan.version, stop.event));
+    copyText(plan.command, sizeof plan.command, versionTable[plan.version].command);
+    return !stop.flag->load();
 }
 
-// MAME plays the recording, and what it printed and saved gives the verdict.
-void runMame(RecordingCheck& check, const Plan& plan)
+void runCheckedMame(const CheckOrder& order, const CheckPlan& plan, const CheckPlace& place, HANDLE cancel,
+                    CheckEndReport& end)
 {
+    end.playedFrames = -1;
+    end.speed = -1;
     char line[1024];
-    const CheckRequest request{versionTable[plan.version].command,
-                               plan.system,
-                               check.order.directory,
-                               check.order.fileName,
-                               plan.secondsToRun,
-                               kCheckSnapshotFolder,
-                               commandForms(learnEmulatorForms(plan.version, check.cancel))};
-    if (check.stop.load())
-        return;
+    const CheckRequest request{plan.command,      plan.system,          order.directory, order.fileName,
+                               plan.secondsToRun, place.snapshotFolder, plan.forms};
     if (!composeCheckLine(line, sizeof line, request)) {
-        copyText(check.end.verdict, sizeof check.end.verdict, "MAME could not be started to check the recording.");
+        copyText(end.verdict, sizeof end.verdict, "MAME could not be started to check the recording.");
         return;
     }
-    removeSnapshotFolder();
+    removeSnapshotFolder(place.snapshotFolder);
     CreateDirectoryA(kChecksFolder, nullptr);
-    CreateDirectoryA(kCheckSnapshotFolder, nullptr);
-    PostMessageA(check.window, kCheckRunMessage, 0, 0);
-    check.ran = true;
+    CreateDirectoryA(place.snapshotFolder, nullptr);
     RunOutcome outcome =
-        runHidden(HiddenRun{line, kCheckOutputFile, kCheckErrorFile, INFINITE, kMostAnswerBytes, check.cancel});
-    std::string output = takeRunOutput(kCheckOutputFile, kMostAnswerBytes);
-    std::string errors = takeRunOutput(kCheckErrorFile, kMostAnswerBytes);
-    std::string found = findPicture();
-    char pictureName[sizeof check.order.fileName];
-    const char* dot = std::strrchr(check.order.fileName, '.');
-    copySpan(pictureName, sizeof pictureName, check.order.fileName,
-             dot ? static_cast<std::size_t>(dot - check.order.fileName) : std::strlen(check.order.fileName));
+        runHidden(HiddenRun{line, place.outputFile, place.errorFile, INFINITE, kMostAnswerBytes, cancel});
+    std::string output = takeRunOutput(place.outputFile, kMostAnswerBytes);
+    std::string errors = takeRunOutput(place.errorFile, kMostAnswerBytes);
+    std::string found = findPicture(place.snapshotFolder);
+    char pictureName[sizeof order.fileName];
+    const char* dot = std::strrchr(order.fileName, '.');
+    copySpan(pictureName, sizeof pictureName, order.fileName,
+             dot ? static_cast<std::size_t>(dot - order.fileName) : std::strlen(order.fileName));
     char kept[MAX_PATH];
     if (outcome.end == RunEnd::ended && !found.empty() &&
         formatText(kept, sizeof kept, "%s\\%s.png", kChecksFolder, pictureName) &&
         MoveFileExA(found.c_str(), kept, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-        copyText(check.end.picture, sizeof check.end.picture, kept);
-    removeSnapshotFolder();
+        copyText(end.picture, sizeof end.picture, kept);
+    removeSnapshotFolder(place.snapshotFolder);
 
-    CheckEndReport& end = check.end;
     PlaybackReport report = readPlaybackReport(output.data(), output.size());
+    end.playedFrames = report.playedFrames;
+    end.speed = report.speed;
     if (report.playedFrames >= 0)
         formatText(end.played, sizeof end.played,
                    report.speed >= 0 ? "Total playback frames: %lld, average recorded speed %d%%"
@@ -403,22 +417,6 @@ void runMame(RecordingCheck& check, const Plan& plan)
         break;
     }
 }
-
-unsigned __stdcall checkOnThread(void* argument)
-{
-    RecordingCheck& check = *static_cast<RecordingCheck*>(argument);
-    Plan plan{};
-    if (prepare(check, plan))
-        runMame(check, plan);
-    // Broken off before MAME ran, the work's last word would be a refusal
-    // that the cancel caused.
-    if (check.stop.load() && !check.ran)
-        copyText(check.end.verdict, sizeof check.end.verdict, "Cancelled: the recording was not checked.");
-    PostMessageA(check.window, kCheckEndMessage, 0, 0);
-    return 0;
-}
-
-} // namespace
 
 RecordingCheck* startRecordingCheck(const CheckOrder& order, HWND window)
 {

@@ -8,6 +8,7 @@
 #include "online/disk_files_win.h"
 #include "online/download_text.h"
 #include "online/file_names.h"
+#include "online/recording_fetch.h"
 #include "online/score_record.h"
 #include "online/service.h"
 #include "online/service_request_win.h"
@@ -22,7 +23,6 @@ char savePath[512];
 
 namespace {
 
-const DWORD kBlockSize = 1024;
 // The progress line is redrawn at most this often, and always at the end:
 // redrawing it for every block would take longer than the transfer.
 const DWORD kProgressIntervalMs = 30;
@@ -58,12 +58,6 @@ void discardPartFile()
         DeleteFileA(temporaryPath);
 }
 
-bool writeAll(HANDLE file, const char* data, DWORD size)
-{
-    DWORD written = 0;
-    return WriteFile(file, data, size, &written, nullptr) && written == size;
-}
-
 void report(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (HWND window = progressWindow.load())
@@ -82,79 +76,43 @@ unsigned fail(const char* text, const char* title)
     return kDownloadFailed;
 }
 
+// What the download window sees of the fetch: the player's Cancel, and its
+// progress, redrawn at most every kProgressIntervalMs and always at the end.
+class WindowWatcher : public FetchWatcher {
+public:
+    bool stopAsked() override { return cancelRequested.load() == 1; }
+    void announced(DWORD length, bool known) override
+    {
+        announcedLength = length;
+        lengthKnown = known;
+    }
+    void received(unsigned long long bytes, bool ended) override
+    {
+        if (ended || GetTickCount() - lastShown_ >= kProgressIntervalMs) {
+            report(kDownloadProgressMessage, progressBlocks(bytes, ended), ended ? 1 : 0);
+            lastShown_ = GetTickCount();
+        }
+    }
+
+private:
+    DWORD lastShown_ = GetTickCount() - kProgressIntervalMs;
+};
+
 // The archive is written to a temporary file beside the chosen path and
 // moved there only once it has arrived whole, so a failed or cancelled
 // download never destroys a good file of that name nor leaves a cut archive.
 unsigned __stdcall downloadRecording(void* name)
 {
-    char encoded[3 * sizeof downloadName];
-    bool encodedWhole = encodeAddressPart(encoded, sizeof encoded, static_cast<const char*>(name));
-    char address[512];
-    TextBuilder builder = startText(address, sizeof address);
-    appendText(builder, kRecordingAddress);
-    appendText(builder, encoded);
-    if (!encodedWhole || builder.overflowed)
-        return fail("Cannot connect to YORL", "Can't download");
-    // A read that gets nothing for the request's timeout fails, so a
-    // stalled service ends the download with the read's message.
-    ServiceRequest session;
-    switch (openServiceRequest(address, session)) {
-    case RequestResult::noSession: return fail("Cannot start internet session", "Can't download");
-    case RequestResult::noConnection: return fail("Cannot connect to YORL", "Can't download");
-    case RequestResult::ok: break;
-    }
-    DWORD status = 0;
-    DWORD statusSize = sizeof status;
-    if (!late::HttpQueryInfoA(session.answer, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize,
-                              nullptr) ||
-        status != HTTP_STATUS_OK)
-        return fail("Cannot retrieve data from URL", "Can't download");
-
-    DWORD length = 0;
-    DWORD lengthSize = sizeof length;
-    bool known = late::HttpQueryInfoA(session.answer, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
-                                      &lengthSize, nullptr) != FALSE;
-    announcedLength = length;
-    lengthKnown = known;
-    char block[kBlockSize];
-    // The answer's first bytes, which tell an error page from an archive
-    // however the reads cut them.
-    char head[6];
-    std::size_t headLength = 0;
-    unsigned long long received = 0;
-    DWORD lastShown = GetTickCount() - kProgressIntervalMs;
-    for (;;) {
-        if (cancelRequested.load() == 1)
-            return fail(nullptr, nullptr);
-        DWORD got = 0;
-        if (!late::InternetReadFile(session.answer, block, kBlockSize, &got))
-            return fail("Cannot retrieve data from URL", "Can't download");
-        bool headWhole = headLength == sizeof head;
-        for (DWORD i = 0; i < got && headLength < sizeof head; ++i)
-            head[headLength++] = block[i];
-        if (!headWhole && (headLength == sizeof head || got == 0) && isErrorPage(head, headLength))
-            return fail("HTML received instead of zip - probable server error", "Can't download");
-        if (got > 0 && !writeAll(partFile, block, got))
-            return fail("Cannot write file to disk (disk full?)", "Can't save recording");
-        received += got;
-        if (got == 0 || GetTickCount() - lastShown >= kProgressIntervalMs) {
-            report(kDownloadProgressMessage, progressBlocks(received, got == 0), got == 0 ? 1 : 0);
-            lastShown = GetTickCount();
-        }
-        // A read may return less than a block before the end: only a read
-        // of nothing ends the data.
-        if (got == 0)
-            break;
-    }
-    if (known && received != length)
-        return fail("Cannot retrieve data from URL", "Can't download");
+    WindowWatcher watcher;
+    FetchOutcome result = fetchRecording(static_cast<const char*>(name), partFile, watcher);
+    if (result.end != FetchEnd::complete)
+        return fail(result.text, result.title);
     bool flushed = FlushFileBuffers(partFile) != FALSE;
     flushed = CloseHandle(partFile) && flushed;
     partFile = INVALID_HANDLE_VALUE;
     if (!flushed || !mayReplace(savePath) ||
         !MoveFileExA(temporaryPath, savePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return fail("Cannot write file to disk (disk full?)", "Can't save recording");
-    session.close();
     MessageBeep(0);
     report(kDownloadEndMessage, 0, 0);
     return 0;

@@ -36,5 +36,6 @@ struct FeedAnswer {
     int records;
     const ScoreRecord* table;
     ScoreLines lines;
+    const char* game; // high scores: the game asked for; recent uploads: ""
 };
 constexpr UINT kFeedAnswerMessage = WM_APP + 1;

@@ -170,6 +170,7 @@ void handOver(const FeedRequest& request, FetchResult result, const char* answer
     handed.records = 0;
     handed.table = nullptr;
     handed.lines.count = 0;
+    handed.game = kind == FeedKind::highScores ? request.shortName : "";
     std::unique_ptr<ScoreRecord[]> table;
     if (result == FetchResult::ok && !isErrorPage(answer, received))
         table.reset(new (std::nothrow) ScoreRecord[kMaxScores]);

@@ -19,44 +19,10 @@ namespace {
 bool reportExtraction(const ExtractResult& result)
 {
     char message[512];
-    switch (result.status) {
-    case ExtractStatus::ok: return true;
-    case ExtractStatus::cannotOpenArchive: showMessage("Cannot open downloaded Zip file", "Zip error"); break;
-    case ExtractStatus::noRecording: break;
-    case ExtractStatus::corruptMember:
-        formatText(message, sizeof message,
-                   "The member \"%s\" of the downloaded Zip file is damaged, so nothing was played. "
-                   "Download the recording again.",
-                   result.member);
-        showMessage(message, "Zip error");
-        return false;
-    case ExtractStatus::unsupportedMember:
-        formatText(message, sizeof message,
-                   "The member \"%s\" of the downloaded Zip file is encrypted or compressed in a way that is not "
-                   "supported, so nothing was played.",
-                   result.member);
-        showMessage(message, "Zip error");
-        return false;
-    case ExtractStatus::memberTooLarge:
-        formatText(message, sizeof message,
-                   "The member \"%s\" of the downloaded Zip file is larger than %u MB, so nothing was played.",
-                   result.member, static_cast<unsigned>(kMaxMemberSize >> 20));
-        showMessage(message, "Zip error");
-        return false;
-    case ExtractStatus::tooManyMembers:
-        formatText(message, sizeof message,
-                   "The downloaded Zip file holds more than %u files to extract, so nothing was played.",
-                   static_cast<unsigned>(kMaxExtractedMembers));
-        showMessage(message, "Zip error");
-        return false;
-    case ExtractStatus::cannotCreateOutput:
-        formatText(message, sizeof message,
-                   "Cannot write \"%s\" into Hobrin's folder (disk full or read-only?), so nothing was played.",
-                   result.member);
-        showMessage(message, "Zip error");
-        return false;
-    }
-    showMessage("Could not extract INP from downloaded zipfile", "Can't playback");
+    const char* title = nullptr;
+    if (describeExtraction(result, message, sizeof message, title))
+        return true;
+    showMessage(message, title);
     return false;
 }
 
@@ -106,6 +72,45 @@ void recordingPath(const DownloadedRecording& recording, char* path, std::size_t
 }
 
 } // namespace
+
+bool describeExtraction(const ExtractResult& result, char* message, std::size_t size, const char*& title)
+{
+    title = "Zip error";
+    switch (result.status) {
+    case ExtractStatus::ok: return true;
+    case ExtractStatus::cannotOpenArchive: copyText(message, size, "Cannot open downloaded Zip file"); return false;
+    case ExtractStatus::noRecording: break;
+    case ExtractStatus::corruptMember:
+        formatText(message, size,
+                   "The member \"%s\" of the downloaded Zip file is damaged, so nothing was played. "
+                   "Download the recording again.",
+                   result.member);
+        return false;
+    case ExtractStatus::unsupportedMember:
+        formatText(message, size,
+                   "The member \"%s\" of the downloaded Zip file is encrypted or compressed in a way that is not "
+                   "supported, so nothing was played.",
+                   result.member);
+        return false;
+    case ExtractStatus::memberTooLarge:
+        formatText(message, size,
+                   "The member \"%s\" of the downloaded Zip file is larger than %u MB, so nothing was played.",
+                   result.member, static_cast<unsigned>(kMaxMemberSize >> 20));
+        return false;
+    case ExtractStatus::tooManyMembers:
+        formatText(message, size, "The downloaded Zip file holds more than %u files to extract, so nothing was played.",
+                   static_cast<unsigned>(kMaxExtractedMembers));
+        return false;
+    case ExtractStatus::cannotCreateOutput:
+        formatText(message, size,
+                   "Cannot write \"%s\" into Hobrin's folder (disk full or read-only?), so nothing was played.",
+                   result.member);
+        return false;
+    }
+    title = "Can't playback";
+    copyText(message, size, "Could not extract INP from downloaded zipfile");
+    return false;
+}
 
 bool extractDownloadedRecording(char* fileName, std::size_t size)
 {

@@ -1,6 +1,7 @@
 // Extracts a downloaded recording and finds the game and the emulator version that play it back.
 #pragma once
 
+#include "online/extract.h"
 #include "online/score_record.h"
 
 #include <cstddef>
@@ -23,6 +24,10 @@ bool prepareDownloadedRecording(const ScoreRecord& record, int fallbackVersion, 
 // folder, its file name in `fileName`. False, once the user has been told
 // why, when there is none to take.
 bool extractDownloadedRecording(char* fileName, std::size_t size);
+
+// The words of an extraction that failed: its message and its title, as
+// the playback shows them. True, with nothing written, when it went well.
+bool describeExtraction(const ExtractResult& result, char* message, std::size_t size, const char*& title);
 
 // Deletes the extracted recording once it has been played back.
 void removeDownloadedRecording(const DownloadedRecording& recording);

@@ -284,12 +284,15 @@ void takeScoreLine(const char* line, const char* end, FeedKind kind, ScoreRecord
     sink(listLine, context);
 
     copyText(record.playerName, sizeof record.playerName, player);
+    copyText(record.scoreText, sizeof record.scoreText, scoreText);
+    copyText(record.gameLabel, sizeof record.gameLabel, gameLabel);
     record.score = recent ? static_cast<double>(integerScore(scoreText)) : decimalScore(scoreText);
     record.hasScore = scoreText[0] != '\0';
 }
 
-void replaceScores(ScoreTable& table, const ScoreRecord* records, int count)
+void replaceScores(ScoreTable& table, const ScoreRecord* records, int count, const char* game)
 {
+    copyText(table.game, sizeof table.game, game);
     if (records == nullptr || count < 0)
         count = 0;
     if (count > kMaxScores)

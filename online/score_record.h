@@ -21,6 +21,10 @@ struct ScoreRecord {
     // The line held a score: its scan took the score's text. A line off the
     // pattern from its start (an empty line, a stray text) holds none.
     bool hasScore;
+    // The score's text as the list shows it, and a recent upload's game
+    // label, which names its game by its short name ("" in a game's table).
+    char scoreText[32];
+    char gameLabel[20];
 };
 
 constexpr int kMaxScores = 100;
@@ -32,12 +36,16 @@ constexpr int kMaxScores = 100;
 struct ScoreTable {
     int count;
     ScoreRecord records[kMaxScores];
+    // The game whose high scores the records are, "" for recent uploads,
+    // whose records name their own.
+    char game[64];
 };
 extern ScoreTable scoreTable;
 
-// Makes `table` hold the first `count` of `records`: none for a count of
-// 0 or less, at most kMaxScores.
-void replaceScores(ScoreTable& table, const ScoreRecord* records, int count);
+// Makes `table` hold the first `count` of `records` (none for a count of
+// 0 or less, at most kMaxScores), the high scores of `game` ("" when not a
+// game's table).
+void replaceScores(ScoreTable& table, const ScoreRecord* records, int count, const char* game = "");
 
 // The score that list line `line` shows, or null when that line shows none
 // (no record, or a record without a score).

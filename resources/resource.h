@@ -11,6 +11,7 @@
 #define IDD_CONSOLE_OUTPUT 110
 #define IDD_ADD_VERSION 111
 #define IDD_RECORDING_CHECK 112
+#define IDD_CHECK_TABLE 113
 
 // Main window (101)
 #define IDC_MAIN_EXIT 1
@@ -47,6 +48,7 @@
 #define IDC_MAIN_ADD_VERSION 1048
 #define IDC_MAIN_REMOVE_VERSION 1049
 #define IDC_MAIN_CHECK 1053
+#define IDC_MAIN_CHECK_ALL 1055
 
 // About box (103)
 #define IDC_ABOUT_OK 1
@@ -98,6 +100,15 @@
 #define IDC_CHECK_VERDICT 1066
 #define IDC_CHECK_PICTURE 1067
 #define IDC_CHECK_STATUS 1068
+
+// Recording checks of a table (113)
+#define IDC_TABLE_CLOSE 1
+#define IDC_TABLE_CANCEL 2
+#define IDC_TABLE_LIST 1070
+#define IDC_TABLE_PICTURE 1071
+#define IDC_TABLE_VERDICT 1072
+#define IDC_TABLE_PROGRESS 1073
+#define IDC_TABLE_SAVE 1074
 
 // Controls that are never addressed by the program
 #define IDC_STATIC -1

@@ -2,6 +2,7 @@
 #include "shell/main_window.h"
 #include "common/late_dlls.h"
 
+#include "emulator/command_line.h"
 #include "emulator/game_list.h"
 #include "emulator/game_list_win.h"
 #include "emulator/launch.h"
@@ -11,6 +12,7 @@
 #include "online/score_record.h"
 #include "common/list_fill.h"
 #include "shell/about.h"
+#include "shell/check_table.h"
 #include "shell/splash.h"
 #include "shell/console_output.h"
 #include "shell/add_version.h"
@@ -343,6 +345,31 @@ void onCheck(HWND window)
     runRecordingCheck(window, directory, fileName, CheckFallback{selectedGame(window), selectedVersion(window)});
 }
 
+// "Check all...": the recording of every listed score, checked in one table.
+void onCheckAll(HWND window)
+{
+    TableOrder order;
+    for (int i = 0; i < scoreTable.count; ++i) {
+        const ScoreRecord& record = scoreTable.records[i];
+        if (!record.hasScore)
+            continue;
+        // A game's table names its game; a recent upload names its own by
+        // its label, when that is a system's name.
+        TableScore score{record, ""};
+        const char* game = scoreTable.game[0] != '\0' ? scoreTable.game : record.gameLabel;
+        if (isMameSystemName(game))
+            copyText(score.game, sizeof score.game, game);
+        order.scores.push_back(score);
+    }
+    if (order.scores.empty()) {
+        showMessage("No scores are listed to check: get a game's high scores or the recent uploads first.",
+                    "Check all");
+        return;
+    }
+    order.fallbackVersion = selectedVersion(window);
+    runCheckTable(window, order);
+}
+
 void onFind(HWND window)
 {
     // One character more than a short name holds: a longer text finds nothing.
@@ -427,7 +454,7 @@ void onFeedAnswer(const FeedAnswer* answer)
         return;
     const ScoreLines& lines = answer->lines;
     int count = lines.count < kMaxScores ? lines.count : kMaxScores;
-    replaceScores(scoreTable, answer->table, answer->records < count ? answer->records : count);
+    replaceScores(scoreTable, answer->table, answer->records < count ? answer->records : count, answer->game);
     DWORD bytes = 0;
     for (int i = 0; i < count; ++i)
         bytes += static_cast<DWORD>(std::strlen(lines.lines[i]) + 1);
@@ -483,6 +510,7 @@ void onCommand(HWND window, WORD id, WORD notification)
     case IDC_MAIN_REMOVE_VERSION: onRemoveVersion(window); break;
     case IDC_MAIN_FIND: onFind(window); break;
     case IDC_MAIN_CHECK: onCheck(window); break;
+    case IDC_MAIN_CHECK_ALL: onCheckAll(window); break;
     case IDC_MAIN_GOTO: onFieldFocus(window, notification, IDC_MAIN_FIND); break;
     case IDC_MAIN_SPLIT: onFieldFocus(window, notification, IDC_MAIN_HIGH_SCORES); break;
     case IDC_MAIN_SCORE_LIST: onScoreList(window, notification); break;

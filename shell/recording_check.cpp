@@ -8,9 +8,8 @@
 #include "emulator/recording_check.h"
 #include "emulator/recording_check_win.h"
 #include "shell/app.h"
+#include "shell/picture.h"
 #include "resource.h"
-
-#include <wincodec.h>
 
 #include <algorithm>
 #include <cstring>
@@ -37,79 +36,13 @@ CheckWindow& stateOf(HWND window)
     return *reinterpret_cast<CheckWindow*>(GetWindowLongPtrA(window, DWLP_USER));
 }
 
-// The picture of the last frame, decoded by the system's imaging component
-// and scaled to fit the picture control, its proportions kept.
-HBITMAP loadPicture(const char* path, int width, int height)
-{
-    wchar_t widePath[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) <= 0)
-        return nullptr;
-    IWICImagingFactory* factory = nullptr;
-    if (FAILED(late::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                      reinterpret_cast<void**>(&factory))))
-        return nullptr;
-    HBITMAP bitmap = nullptr;
-    IWICBitmapDecoder* decoder = nullptr;
-    IWICBitmapFrameDecode* frame = nullptr;
-    IWICBitmapScaler* scaler = nullptr;
-    IWICFormatConverter* converter = nullptr;
-    UINT pictureWidth = 0, pictureHeight = 0;
-    if (SUCCEEDED(factory->CreateDecoderFromFilename(widePath, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                                     &decoder)) &&
-        SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(&pictureWidth, &pictureHeight)) &&
-        pictureWidth > 0 && pictureHeight > 0) {
-        double scale = std::min(static_cast<double>(width) / pictureWidth, static_cast<double>(height) / pictureHeight);
-        UINT scaledWidth = std::max(1u, static_cast<UINT>(pictureWidth * scale));
-        UINT scaledHeight = std::max(1u, static_cast<UINT>(pictureHeight * scale));
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = static_cast<LONG>(scaledWidth);
-        info.bmiHeader.biHeight = -static_cast<LONG>(scaledHeight);
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        if (SUCCEEDED(factory->CreateBitmapScaler(&scaler)) &&
-            SUCCEEDED(scaler->Initialize(frame, scaledWidth, scaledHeight, WICBitmapInterpolationModeFant)) &&
-            SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
-            SUCCEEDED(converter->Initialize(scaler, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                            WICBitmapPaletteTypeCustom)) &&
-            (bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)) != nullptr &&
-            FAILED(converter->CopyPixels(nullptr, scaledWidth * 4, scaledWidth * scaledHeight * 4,
-                                         static_cast<BYTE*>(bits)))) {
-            DeleteObject(bitmap);
-            bitmap = nullptr;
-        }
-    }
-    for (IUnknown* object : {static_cast<IUnknown*>(converter), static_cast<IUnknown*>(scaler),
-                             static_cast<IUnknown*>(frame), static_cast<IUnknown*>(decoder)}) {
-        if (object)
-            object->Release();
-    }
-    factory->Release();
-    return bitmap;
-}
-
-void showPicture(HWND window, CheckWindow& state, const char* path)
+void showCheckPicture(HWND window, CheckWindow& state, const char* path)
 {
     HWND control = GetDlgItem(window, IDC_CHECK_PICTURE);
     RECT room;
     GetClientRect(control, &room);
-    state.picture = loadPicture(path, room.right - 4, room.bottom - 4);
-    if (state.picture)
-        SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(state.picture));
-}
-
-// The static keeps a copy of a 32-bit picture under Common Controls 6; it
-// hands back what it shows when given none, and both are freed.
-void freePicture(HWND window, CheckWindow& state)
-{
-    HGDIOBJ shown =
-        reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(window, IDC_CHECK_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0));
-    if (shown && shown != state.picture)
-        DeleteObject(shown);
-    if (state.picture)
-        DeleteObject(state.picture);
-    state.picture = nullptr;
+    if (HBITMAP bitmap = loadPicture(path, room.right - 4, room.bottom - 4))
+        showPicture(control, bitmap, state.picture);
 }
 
 // The verdict is a read-only edit, so that MAME's longest words show whole:
@@ -198,7 +131,7 @@ void onEnd(HWND window)
     finish(window, report.verdict);
     SetDlgItemTextA(window, IDC_CHECK_STATUS, report.status);
     if (report.picture[0] != '\0') {
-        showPicture(window, state, report.picture);
+        showCheckPicture(window, state, report.picture);
         setDlgItemFormat(window, IDC_CHECK_STATUS, "Picture: %s", report.picture);
     }
 }
@@ -253,7 +186,7 @@ INT_PTR CALLBACK recordingCheckProc(HWND window, UINT message, WPARAM wParam, LP
         }
         return TRUE;
     case WM_CLOSE: onClose(window); return TRUE;
-    case WM_DESTROY: freePicture(window, stateOf(window)); return TRUE;
+    case WM_DESTROY: showPicture(GetDlgItem(window, IDC_CHECK_PICTURE), nullptr, stateOf(window).picture); return TRUE;
     }
     return FALSE;
 }
@@ -275,6 +208,7 @@ void runRecordingCheck(HWND owner, const char* directory, const char* fileName, 
         copyText(state.order.fallbackSystem, sizeof state.order.fallbackSystem,
                  gameTable[static_cast<std::size_t>(fallback.game)].shortName);
     state.order.fallbackVersion = fallback.version;
+    state.order.forcedVersion = -1;
     DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_RECORDING_CHECK), owner, recordingCheckProc,
                     reinterpret_cast<LPARAM>(&state));
 }

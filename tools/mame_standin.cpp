@@ -38,6 +38,8 @@
 // waits, as a launcher does: its own run writes nothing.
 // and one it writes:
 //   standin-calls.txt    every invocation appends its GetCommandLineA() text and "\r\n"
+//   standin-checks.txt   every check's run appends "start T" as it begins and "end T" as it ends,
+//                        T the system's tick count in milliseconds
 #include <windows.h>
 
 #include <fcntl.h>
@@ -59,6 +61,7 @@ const char kListingFile[] = "standin-listing.txt";
 const char kConsoleFile[] = "standin-console.txt";
 const char kControlFile[] = "standin-control.txt";
 const char kCallsFile[] = "standin-calls.txt";
+const char kChecksFile[] = "standin-checks.txt";
 
 struct Game {
     std::string name;
@@ -136,13 +139,12 @@ struct Control {
 
 // The front-end reads these logs line by line while we run, so each call is one
 // whole append and the file is shared for reading and for other writers.
-void logCommandLine()
+void appendLine(const char* fileName, std::string line)
 {
-    std::string line = GetCommandLineA();
     line += "\r\n";
     for (int attempt = 0; attempt < 50; ++attempt) {
-        HANDLE file = CreateFileA(kCallsFile, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = CreateFileA(fileName, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             DWORD written = 0;
             WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
@@ -153,7 +155,19 @@ void logCommandLine()
             break;
         Sleep(10);
     }
-    std::fprintf(stderr, "Warning: could not append to %s\n", kCallsFile);
+    std::fprintf(stderr, "Warning: could not append to %s\n", fileName);
+}
+
+void logCommandLine()
+{
+    appendLine(kCallsFile, GetCommandLineA());
+}
+
+// A check's run, "start" or "end" and the system's tick count, so that a
+// test can see how many ran at once.
+void logCheckRun(const char* what)
+{
+    appendLine(kChecksFile, std::string(what) + " " + std::to_string(GetTickCount()));
 }
 
 // Whole file in binary; false when it cannot be opened.
@@ -860,10 +874,12 @@ int runGame(const Options& options, const Control& control)
             std::fprintf(stderr, "Fatal error: %s\n", control.checkError.c_str());
             return 3;
         }
+        logCheckRun("start");
         int result = checkRecording(options, data);
         std::fflush(stdout);
         if (result == 0 && control.runMs > 0)
             Sleep(control.runMs);
+        logCheckRun("end");
         return result != 0 ? result : static_cast<int>(static_cast<unsigned>(control.exitCode & 0xFFFFFFFFLL));
     }
     if (!options.playback.empty()) {

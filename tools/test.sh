@@ -128,6 +128,8 @@ mame_bridge_start "$mame_home" $((port + 2)) "$results/mame-bridge.log" || exit 
 # the installed MAME makes here, as a leaderboard's player would have.
 python3 "$root/tests/e2e/make_test_zips.py" "$build/e2e-zips" || exit 1
 mame_record_archive pong best_pong "$build/e2e-zips/pong-0251.zip" "$mame_home" || exit 1
+python3 "$root/tests/e2e/make_test_zips.py" --half "$build/e2e-zips/pong-0251.zip" "$build/e2e-zips/pong-0251-half.zip" ||
+    exit 1
 export HOBRIN_E2E_ZIPS=$(winepath -w "$build/e2e-zips")
 # A folder that Hobrin cannot write and a small disk, as players have them.
 player_folders_start "$build/e2e-player" || exit 1

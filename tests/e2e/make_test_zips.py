@@ -1,7 +1,9 @@
 # Writes the zip archives the Windows end-to-end tests serve, the same bytes on every run.
 import hashlib
 import io
+import struct
 import sys
+import zlib
 import zipfile
 from pathlib import Path
 
@@ -13,6 +15,14 @@ def todays_head(game):
     # the game in bytes 20 to 31 and the emulator in 32 to 63.
     return (b"MAMEINP\0" + bytes.fromhex("d6d0176b00000000") + b"\x03\0\0\0" + game.ljust(12, b"\0") +
             b"MAME 0.251 (unknown)".ljust(32, b"\0"))
+
+
+def todays_recording(game, frames, version=b"MAME 0.251 (mame0251)"):
+    # Frames of 24 bytes as the stand-in of today reads them (16 of time and
+    # speed, one port), 60 a second, in one zlib stream after the head.
+    data = b"".join(struct.pack("<iq", i // 60, (i % 60) * 16666666666666667) + bytes(12) for i in range(frames))
+    return (b"MAMEINP\0" + bytes.fromhex("d6d0176b00000000") + b"\x03\0\0\0" + game.ljust(12, b"\0") +
+            version.ljust(32, b"\0") + zlib.compress(data))
 
 
 def pattern(size):
@@ -84,9 +94,20 @@ def html_inside():
     return zipped
 
 
+def half(source, target):
+    # The recording of the archive `source`, cut in half, as `target`.
+    with zipfile.ZipFile(source) as zf:
+        name = zf.namelist()[0]
+        data = zf.read(name)
+    Path(target).write_bytes(archive([(name.replace(".inp", "_half.inp"), data[:len(data) // 2])]))
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "--half":
+        half(sys.argv[2], sys.argv[3])
+        return
     if len(sys.argv) != 2:
-        sys.exit("usage: make_test_zips.py OUTDIR")
+        sys.exit("usage: make_test_zips.py OUTDIR | --half SOURCE.zip TARGET.zip")
     out = Path(sys.argv[1])
     out.mkdir(parents=True, exist_ok=True)
     files = {
@@ -109,6 +130,12 @@ def main():
         "hang.zip": archive([("COM1 .inp", PACMAN + pattern(100))]),
         "bzip2.zip": archive([("pacman.inp", PACMAN + pattern(300))], zipfile.ZIP_BZIP2),
         "bomb.zip": zeros_archive("bomb.inp", 256 * 1024 * 1024 + 1),
+        # A table of today's recordings, for "Check all...".
+        "table-whole.zip": archive([("pacman_whole.inp", todays_recording(b"pacman", 120))]),
+        "table-cut.zip": archive([("pacman_cut.inp", todays_recording(b"pacman", 600)[:300])]),
+        "table-notrec.zip": archive([("pacman_notes.inp", b"Notes about a game, not a recording.\n")]),
+        "table-galaga.zip": archive([("galaga_other.inp", todays_recording(b"galaga", 120))]),
+        "table-elsewhere.zip": archive([("pacman_elsewhere.inp", todays_recording(b"pacman", 60))]),
     }
     for name, data in files.items():
         (out / name).write_bytes(data)

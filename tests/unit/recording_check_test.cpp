@@ -1,4 +1,5 @@
 // A recording's head and frames, MAME's report of its playback, and the verdict of a check.
+#include "emulator/check_report.h"
 #include "emulator/recording_check.h"
 
 #include <gtest/gtest.h>
@@ -180,6 +181,57 @@ TEST(RecordingCheck, TellsTheVerdictWithTheFrameCounts)
     const std::string longer = "Fatal error: " + std::string(80, 'x') + "\n";
     mameWords(longer.data(), longer.size(), words, sizeof words);
     EXPECT_EQ(std::string(words), "Fatal error: " + std::string(46, 'x') + " ...") << "a cut is marked";
+}
+
+// RFC 4180 read back: quoted fields, a quote doubled, rows ended by CR LF.
+std::vector<std::vector<std::string>> readCsv(const std::string& text)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> row;
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+            field += c;
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && c == ',') {
+            row.push_back(field);
+            field.clear();
+        } else if (!quoted && c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            row.push_back(field);
+            rows.push_back(row);
+            row.clear();
+            field.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    EXPECT_TRUE(row.empty() && field.empty() && !quoted) << "every row ends with CR LF";
+    return rows;
+}
+
+TEST(CheckReport, EveryFieldReadsBackWhole)
+{
+    const std::vector<CheckReportRow> rows = {
+        {"1", "123,456", "Zoë \"Z\" Quist", "0.106", "0.251", "Plays to its end: 826 of 826 frames, 0:13", "826",
+         "0:13", "100%", "checks\\pacman_1.png"},
+        {"2", "9", "", "0.251", "0.251", "Fatal error: one line\r\nand another", "", "", "", ""},
+    };
+    const std::string text = checkReportCsv(rows);
+    ASSERT_EQ(text.compare(0, 3, "\xEF\xBB\xBF"), 0) << "a byte-order mark for the spreadsheets";
+    const std::vector<std::vector<std::string>> read = readCsv(text.substr(3));
+    ASSERT_EQ(read.size(), 3u);
+    EXPECT_EQ(read[0], (std::vector<std::string>{"Position", "Score", "Player", "Version", "Checked with", "Verdict",
+                                                 "Frames", "Length", "Speed", "Picture"}));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const CheckReportRow& r = rows[i];
+        EXPECT_EQ(read[i + 1], (std::vector<std::string>{r.position, r.score, r.player, r.version, r.checkedWith,
+                                                         r.verdict, r.frames, r.length, r.speed, r.picture}));
+    }
 }
 
 TEST(RecordingCheck, OrdersVersionsAsMameNumberedThem)

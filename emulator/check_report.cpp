@@ -1,0 +1,36 @@
+// The report of a table of checks, as a CSV file that spreadsheets read.
+#include "emulator/check_report.h"
+
+namespace {
+
+void appendField(std::string& text, const std::string& field, bool last)
+{
+    text += '"';
+    for (char c : field) {
+        if (c == '"')
+            text += '"';
+        text += c;
+    }
+    text += last ? "\"\r\n" : "\",";
+}
+
+void appendRow(std::string& text, const CheckReportRow& row)
+{
+    const std::string* fields[] = {&row.position, &row.score,  &row.player, &row.version, &row.checkedWith,
+                                   &row.verdict,  &row.frames, &row.length, &row.speed,   &row.picture};
+    const std::size_t count = sizeof fields / sizeof fields[0];
+    for (std::size_t i = 0; i < count; ++i)
+        appendField(text, *fields[i], i + 1 == count);
+}
+
+} // namespace
+
+std::string checkReportCsv(const std::vector<CheckReportRow>& rows)
+{
+    std::string text = "\xEF\xBB\xBF";
+    appendRow(text, CheckReportRow{"Position", "Score", "Player", "Version", "Checked with", "Verdict", "Frames",
+                                   "Length", "Speed", "Picture"});
+    for (const CheckReportRow& row : rows)
+        appendRow(text, row);
+    return text;
+}

@@ -1,0 +1,15 @@
+// The report of a table of checks, as a CSV file that spreadsheets read.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One checked score, its texts in UTF-8.
+struct CheckReportRow {
+    std::string position, score, player, version, checkedWith, verdict, frames, length, speed, picture;
+};
+
+// The whole file (RFC 4180): a UTF-8 byte-order mark, so that spreadsheets
+// read accents, a header row, then a row per score; every field in double
+// quotes with a quote in it doubled, every row ended by CR LF.
+std::string checkReportCsv(const std::vector<CheckReportRow>& rows);

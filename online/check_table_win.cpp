@@ -1,0 +1,318 @@
+// Checking every recording of a score table: downloads one at a time, MAME runs side by side, on a thread that hands
+// out the work.
+#include "online/check_table_win.h"
+
+#include "common/bounded_text.h"
+#include "common/program_files.h"
+#include "emulator/versions.h"
+#include "online/disk_files_win.h"
+#include "online/extract.h"
+#include "online/file_names.h"
+#include "online/recording_fetch.h"
+#include "online/recording_playback.h"
+
+#include <process.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+// The table's work. The window's thread makes it, may cancel it, and frees
+// it once the coordinator has posted its end; the coordinator and the runs
+// it starts read the order and post what they find.
+class CheckTable {
+public:
+    TableOrder order;
+    HWND window = nullptr;
+    HANDLE coordinator = nullptr;
+    // Set by Cancel: the event ends the MAME runs and questions, the flag a
+    // download, a read or a count between blocks.
+    HANDLE cancel = nullptr;
+    std::atomic<bool> stop{false};
+};
+
+namespace {
+
+// One row's MAME run, on a thread of its own, with its files in a folder
+// of its own: checks\runN, which holds the extracted recording, MAME's
+// snapshot folder and what it prints.
+struct Run {
+    CheckTable* table;
+    int row;
+    CheckOrder order;
+    CheckPlan plan;
+    char snapshot[MAX_PATH];
+    char output[MAX_PATH];
+    char errors[MAX_PATH];
+    char checkedWith[20];
+    HANDLE thread;
+};
+
+// A download stops when the table is cancelled.
+class StopWatcher : public FetchWatcher {
+public:
+    explicit StopWatcher(const std::atomic<bool>& stop) : stop_(stop) {}
+    bool stopAsked() override { return stop_.load(); }
+    void announced(DWORD, bool) override {}
+    void received(unsigned long long, bool) override {}
+
+private:
+    const std::atomic<bool>& stop_;
+};
+
+TableRowNews* news(int row, RowState state, const char* checkedWith)
+{
+    TableRowNews* made = new (std::nothrow) TableRowNews();
+    if (!made)
+        return nullptr;
+    made->row = row;
+    made->state = state;
+    copyText(made->checkedWith, sizeof made->checkedWith, checkedWith);
+    made->end.playedFrames = -1;
+    made->end.speed = -1;
+    return made;
+}
+
+// The window takes each piece of news; what cannot be posted is not kept.
+void post(const CheckTable& table, TableRowNews* made)
+{
+    if (made && !PostMessageA(table.window, kTableRowMessage, 0, reinterpret_cast<LPARAM>(made)))
+        delete made;
+}
+
+void postState(const CheckTable& table, int row, RowState state, const char* checkedWith = "")
+{
+    post(table, news(row, state, checkedWith));
+}
+
+void postVerdict(const CheckTable& table, int row, const char* checkedWith, const char* verdict)
+{
+    if (TableRowNews* made = news(row, RowState::checked, checkedWith)) {
+        copyText(made->end.verdict, sizeof made->end.verdict, verdict);
+        post(table, made);
+    }
+}
+
+// Removes a row's folder and what is in it: the archive, the recording and
+// its companions, and what a run left, one level of folders deep.
+void removeFolder(const char* folder)
+{
+    WIN32_FIND_DATAA found;
+    std::string pattern = std::string(folder) + "\\*";
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0)
+                continue;
+            std::string path = std::string(folder) + "\\" + found.cFileName;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeFolder(path.c_str());
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder);
+}
+
+// The version that checks a score: its own when versions.ini lists it,
+// else the one the window fell back on.
+int versionFor(const TableOrder& order, const ScoreRecord& record)
+{
+    char versionUsed[sizeof record.versionUsed];
+    copyText(versionUsed, sizeof versionUsed, record.versionUsed);
+    int version = findVersion(versionUsed);
+    return version >= 0 ? version : order.fallbackVersion;
+}
+
+// Downloads row `row`'s recording into its folder, extracts it and prepares
+// its check; false, with the row's verdict posted, when nothing is to run.
+bool prepareRow(CheckTable& table, int row, Run& run)
+{
+    const TableScore& score = table.order.scores[static_cast<std::size_t>(row)];
+    const ScoreRecord& record = score.record;
+    const int version = versionFor(table.order, record);
+    if (version >= 0 && version < versionCount)
+        copyText(run.checkedWith, sizeof run.checkedWith, versionTable[version].versionId);
+    char verdict[1024];
+    char name[sizeof record.recordingName];
+    copyText(name, sizeof name, record.recordingName);
+    // The name comes from the service and becomes a file name and part of
+    // an address, as for "Download and playback".
+    if (!isUsableRecordingName(name)) {
+        formatText(verdict, sizeof verdict, "Can't download: the recording's name \"%s\" is no usable file name.",
+                   name);
+        postVerdict(table, row, run.checkedWith, verdict);
+        return false;
+    }
+    char folder[MAX_PATH];
+    formatText(folder, sizeof folder, "%s\\run%d", kChecksFolder, row + 1);
+    removeFolder(folder);
+    CreateDirectoryA(kChecksFolder, nullptr);
+    char archive[MAX_PATH + 1];
+    HANDLE file = CreateDirectoryA(folder, nullptr) ? createTemporaryHandle(folder, archive, sizeof archive)
+                                                    : INVALID_HANDLE_VALUE;
+    if (file == INVALID_HANDLE_VALUE) {
+        postVerdict(table, row, run.checkedWith, "Can't save recording: Cannot create file (disk full?)");
+        removeFolder(folder);
+        return false;
+    }
+    postState(table, row, RowState::downloading, run.checkedWith);
+    char downloadName[64];
+    formatText(downloadName, sizeof downloadName, "%s.zip", name);
+    StopWatcher watcher(table.stop);
+    FetchOutcome fetched = fetchRecording(downloadName, file, watcher);
+    CloseHandle(file);
+    ExtractResult extracted{};
+    const char* title = nullptr;
+    if (fetched.end == FetchEnd::complete) {
+        extracted = extractInputLog(archive, folder);
+        DeleteFileA(archive);
+    }
+    if (fetched.end == FetchEnd::stopped || table.stop.load()) {
+        copyText(verdict, sizeof verdict, "Cancelled: the recording was not checked.");
+    } else if (fetched.end == FetchEnd::failed) {
+        formatText(verdict, sizeof verdict, "%s: %s", fetched.title, fetched.text);
+    } else if (!describeExtraction(extracted, verdict + 64, sizeof verdict - 64, title)) {
+        formatText(verdict, sizeof verdict, "%s: %s", title, verdict + 64);
+    } else {
+        CheckOrder& order = run.order;
+        order = CheckOrder{};
+        copyText(order.directory, sizeof order.directory, folder);
+        copyText(order.fileName, sizeof order.fileName, extracted.baseName);
+        copyText(order.fallbackSystem, sizeof order.fallbackSystem, score.game);
+        copyText(order.expectedSystem, sizeof order.expectedSystem, score.game);
+        order.fallbackVersion = version;
+        order.forcedVersion = version;
+        CheckFileReport fileReport{};
+        if (prepareCheck(order, CheckStop{table.cancel, &table.stop}, run.plan, fileReport, verdict, sizeof verdict)) {
+            formatText(run.snapshot, sizeof run.snapshot, "%s\\snapshot", folder);
+            formatText(run.output, sizeof run.output, "%s\\check.out", folder);
+            formatText(run.errors, sizeof run.errors, "%s\\check.err", folder);
+            return true;
+        }
+        if (table.stop.load())
+            copyText(verdict, sizeof verdict, "Cancelled: the recording was not checked.");
+    }
+    postVerdict(table, row, run.checkedWith, verdict);
+    removeFolder(folder);
+    return false;
+}
+
+unsigned __stdcall runRow(void* argument)
+{
+    Run& run = *static_cast<Run*>(argument);
+    CheckTable& table = *run.table;
+    TableRowNews* made = news(run.row, RowState::checked, run.checkedWith);
+    CheckEndReport end{};
+    runCheckedMame(run.order, run.plan, CheckPlace{run.snapshot, run.output, run.errors}, table.cancel, end);
+    removeFolder(run.order.directory);
+    if (made) {
+        made->end = end;
+        made->frames = run.plan.frames;
+        made->lengthKnown = run.plan.lengthKnown;
+    }
+    post(table, made);
+    return 0;
+}
+
+// Waits for one of the runs to end, and forgets those that have.
+void reapRuns(std::vector<std::unique_ptr<Run>>& running, DWORD waitMs)
+{
+    std::vector<HANDLE> threads;
+    for (const auto& run : running)
+        threads.push_back(run->thread);
+    if (threads.empty())
+        return;
+    WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), FALSE, waitMs);
+    for (std::size_t i = running.size(); i-- > 0;) {
+        if (WaitForSingleObject(running[i]->thread, 0) == WAIT_OBJECT_0) {
+            CloseHandle(running[i]->thread);
+            running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
+}
+
+// Hands out the work: each row is downloaded and prepared here, one at a
+// time, and its MAME run given a thread of its own as soon as fewer than
+// checkSlots() run.
+unsigned __stdcall coordinate(void* argument)
+{
+    CheckTable& table = *static_cast<CheckTable*>(argument);
+    const std::size_t slots = static_cast<std::size_t>(checkSlots());
+    std::vector<std::unique_ptr<Run>> running;
+    for (std::size_t row = 0; row < table.order.scores.size() && !table.stop.load(); ++row) {
+        std::unique_ptr<Run> run(new (std::nothrow) Run());
+        if (!run)
+            break;
+        run->table = &table;
+        run->row = static_cast<int>(row);
+        if (!prepareRow(table, run->row, *run))
+            continue;
+        while (running.size() >= slots && !table.stop.load())
+            reapRuns(running, INFINITE);
+        if (table.stop.load()) {
+            postVerdict(table, run->row, run->checkedWith, "Cancelled: the recording was not checked.");
+            removeFolder(run->order.directory);
+            break;
+        }
+        postState(table, run->row, RowState::checking, run->checkedWith);
+        run->thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, runRow, run.get(), 0, nullptr));
+        if (!run->thread) {
+            postVerdict(table, run->row, run->checkedWith, "MAME could not be started to check the recording.");
+            removeFolder(run->order.directory);
+            continue;
+        }
+        running.push_back(std::move(run));
+    }
+    while (!running.empty())
+        reapRuns(running, INFINITE);
+    PostMessageA(table.window, kTableEndMessage, 0, 0);
+    return 0;
+}
+
+} // namespace
+
+int checkSlots()
+{
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    return system.dwNumberOfProcessors > 0 ? static_cast<int>(system.dwNumberOfProcessors) : 1;
+}
+
+CheckTable* startCheckTable(const TableOrder& order, HWND window)
+{
+    std::unique_ptr<CheckTable> table(new (std::nothrow) CheckTable());
+    if (!table)
+        return nullptr;
+    table->order = order;
+    table->window = window;
+    table->cancel = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!table->cancel)
+        return nullptr;
+    table->coordinator = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, coordinate, table.get(), 0, nullptr));
+    if (!table->coordinator) {
+        CloseHandle(table->cancel);
+        return nullptr;
+    }
+    return table.release();
+}
+
+void cancelCheckTable(CheckTable& table)
+{
+    table.stop = true;
+    SetEvent(table.cancel);
+}
+
+void finishCheckTable(CheckTable* table)
+{
+    if (!table)
+        return;
+    WaitForSingleObject(table->coordinator, INFINITE);
+    CloseHandle(table->coordinator);
+    CloseHandle(table->cancel);
+    delete table;
+}

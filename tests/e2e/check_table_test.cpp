@@ -1,0 +1,197 @@
+// "Check all...": every listed score's recording checked in one table, side by side, with a report to save.
+#include "tests/e2e/driver.h"
+
+#include "resource.h"
+
+#include <algorithm>
+#include <sstream>
+
+using namespace e2e;
+
+namespace {
+
+// A high-score line of the leaderboard's feed.
+std::string scoreLine(int position, const std::string& score, const std::string& version, const std::string& recording,
+                      const std::string& player)
+{
+    return "('" + score + "','1','std','" + version + "','1700000000','" + recording + "','T','" + player +
+           "',\"Pac-Man (Midway)\",'" + std::to_string(position) + "','10.0','A run')<P>\n";
+}
+
+// The fields of a CSV text's rows (RFC 4180), its byte-order mark left out.
+std::vector<std::vector<std::string>> readCsv(std::string text)
+{
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        text.erase(0, 3);
+    std::vector<std::vector<std::string>> rows(1);
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+            field += text[i++];
+        else if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && c == ',')
+            rows.back().push_back(std::move(field)), field.clear();
+        else if (!quoted && c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            rows.back().push_back(std::move(field)), field.clear(), rows.emplace_back(), ++i;
+        else
+            field += c;
+    }
+    rows.pop_back();
+    return rows;
+}
+
+class CheckTableTest : public HobrinTest {
+protected:
+    // Lists pacman's table of six scores, each recording as named, with the
+    // stand-in as MAME 0.251 and `control` in its control file.
+    HWND listTable(const std::string& control)
+    {
+        writeFile("versions.ini", "Today\n" + standinCommand(0) + " -kind today -version 0.251\n0.251\nWin32\n");
+        writeFile("standin-control.txt", control);
+        resetYorlData();
+        writeYorlFile("scores/pacman.txt", "header\n" + scoreLine(1, "3333360", "0.251", "pacman_whole", "Whole") +
+                                               scoreLine(2, "3000000", "0.251", "pacman_cut", "Cut") +
+                                               scoreLine(3, "2000000", "0.251", "pacman_notes", "Notes") +
+                                               scoreLine(4, "1000000", "0.251", "pacman_missing", "Missing") +
+                                               scoreLine(5, "900000", "0.251", "galaga_other", "Other") +
+                                               scoreLine(6, "800000", "0.999", "pacman_elsewhere", "Elsewhere"));
+        serveRecording("table-whole.zip", "pacman_whole");
+        serveRecording("table-cut.zip", "pacman_cut");
+        serveRecording("table-notrec.zip", "pacman_notes");
+        serveRecording("table-galaga.zip", "galaga_other");
+        serveRecording("table-elsewhere.zip", "pacman_elsewhere");
+        HWND window = start();
+        if (!window)
+            return nullptr;
+        setText(window, IDC_MAIN_GOTO, "pacman");
+        press(window, IDC_MAIN_FIND);
+        press(window, IDC_MAIN_HIGH_SCORES);
+        EXPECT_TRUE(waitUntil([&] { return listLines(window, IDC_MAIN_SCORE_LIST).size() == 6; }));
+        return window;
+    }
+
+    // The rows of the report saved from the table window `table`.
+    std::vector<std::vector<std::string>> savedReport(HWND table)
+    {
+        press(table, IDC_TABLE_SAVE);
+        chooseFile(processId(), "Save report", path("report.csv"));
+        EXPECT_TRUE(waitUntil([&] { return fileExists("report.csv"); }));
+        return readCsv(readFile("report.csv"));
+    }
+};
+
+// Six recordings of a game's table, each told as a check of one would tell
+// it, with the download's own failures; the report holds every row.
+TEST_F(CheckTableTest, EveryRecordingOfTheTableGetsItsVerdict)
+{
+    HWND window = listTable("run_ms=300\n");
+    ASSERT_NE(window, nullptr);
+    press(window, IDC_MAIN_CHECK_ALL);
+    HWND table = waitForWindow(processId(), "Recording checks");
+    ASSERT_NE(table, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return isEnabled(table, IDC_TABLE_CLOSE); }, 60000));
+    EXPECT_EQ(SendDlgItemMessageA(table, IDC_TABLE_LIST, LVM_GETITEMCOUNT, 0, 0), 6);
+    EXPECT_EQ(text(table, IDC_TABLE_PROGRESS).rfind("6 of 6 checked, ", 0), 0u) << text(table, IDC_TABLE_PROGRESS);
+    const std::vector<std::vector<std::string>> report = savedReport(table);
+    ASSERT_EQ(report.size(), 7u);
+    EXPECT_EQ(report[0], (std::vector<std::string>{"Position", "Score", "Player", "Version", "Checked with", "Verdict",
+                                                   "Frames", "Length", "Speed", "Picture"}));
+    const struct {
+        const char* player;
+        const char* verdict; // its start
+        const char* checkedWith;
+        bool picture;
+    } rows[] = {
+        {"Whole", "Plays to its end: 120 of 120 frames, 0:01", "0.251", true},
+        {"Cut", "Cut short: the file ends inside its data; MAME played ", "0.251", true},
+        {"Notes", "Fatal error: Input file is corrupt or invalid (missing header)", "0.251", false},
+        {"Missing", "Can't download: Cannot retrieve data from URL", "0.251", false},
+        {"Other", "The recording is of \"galaga\", not of this score's game \"pacman\"; it was not checked.", "0.251",
+         false},
+        {"Elsewhere", "Plays to its end: 60 of 60 frames, 0:00", "0.251", true},
+    };
+    for (std::size_t i = 0; i < 6; ++i) {
+        SCOPED_TRACE(rows[i].player);
+        const std::vector<std::string>& row = report[i + 1];
+        ASSERT_EQ(row.size(), 10u);
+        EXPECT_EQ(row[0], std::to_string(i + 1));
+        EXPECT_EQ(row[2], rows[i].player);
+        EXPECT_EQ(row[4], rows[i].checkedWith);
+        EXPECT_EQ(row[5].rfind(rows[i].verdict, 0), 0u) << row[5];
+        EXPECT_EQ(!row[9].empty(), rows[i].picture) << row[9];
+        if (rows[i].picture) {
+            EXPECT_EQ(readFile(row[9]).substr(1, 3), "PNG");
+        }
+    }
+    EXPECT_EQ(report[6][3], "0.999") << "the version the score names, checked with the selected one";
+    EXPECT_EQ(report[1][8], "100%");
+    press(table, IDC_TABLE_CLOSE);
+    EXPECT_TRUE(waitUntilGone(table));
+    EXPECT_FALSE(fileExists("checks\\run1")) << "the extracted recordings are removed";
+}
+
+// Checks run side by side, never more at once than the machine has
+// logical processors; Cancel ends every one of them at once.
+TEST_F(CheckTableTest, ChecksRunSideBySideWithinTheProcessorsAndCancelEndsThem)
+{
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    const int processors = static_cast<int>(system.dwNumberOfProcessors);
+    HWND window = listTable("run_ms=1500\n");
+    ASSERT_NE(window, nullptr);
+    press(window, IDC_MAIN_CHECK_ALL);
+    HWND table = waitForWindow(processId(), "Recording checks");
+    ASSERT_NE(table, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return isEnabled(table, IDC_TABLE_CLOSE); }, 60000));
+    int running = 0, most = 0, runs = 0;
+    std::istringstream log(readFile("standin-checks.txt"));
+    std::vector<std::pair<unsigned long, int>> events;
+    for (std::string what, tick; log >> what >> tick;)
+        events.emplace_back(std::stoul(tick), what == "start" ? 1 : -1);
+    // An end before a start of the same tick: they did not overlap.
+    std::sort(events.begin(), events.end());
+    for (const auto& event : events) {
+        running += event.second;
+        most = std::max(most, running);
+        runs += event.second > 0;
+    }
+    EXPECT_EQ(runs, 4) << "the whole, the cut, the notes and the one checked elsewhere";
+    EXPECT_LE(most, processors);
+    EXPECT_EQ(most, std::min(processors, 4)) << "side by side";
+    press(table, IDC_TABLE_CLOSE);
+    ASSERT_TRUE(waitUntilGone(table));
+
+    // Cancel in the middle: no emulator is left running, and the rows
+    // already checked stay.
+    writeFile("standin-control.txt", "run_ms=600000\n");
+    deleteFile("standin-checks.txt");
+    const std::vector<DWORD> before = processesNamed("mame-standin.exe");
+    press(window, IDC_MAIN_CHECK_ALL);
+    table = waitForWindow(processId(), "Recording checks");
+    ASSERT_NE(table, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return readFile("standin-checks.txt").find("start") != std::string::npos; }, 30000));
+    press(table, IDC_TABLE_CANCEL);
+    EXPECT_TRUE(waitUntil([&] { return isEnabled(table, IDC_TABLE_CLOSE); }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return processesNamed("mame-standin.exe") == before; }, 10000));
+    const std::vector<std::vector<std::string>> report = savedReport(table);
+    ASSERT_EQ(report.size(), 7u);
+    EXPECT_EQ(report[1][5], "Cancelled: MAME was ended before the recording's end.");
+    press(table, IDC_TABLE_CLOSE);
+    EXPECT_TRUE(waitUntilGone(table));
+}
+
+// With no score listed, "Check all..." says so and checks nothing.
+TEST_F(CheckTableTest, NoScoresListedChecksNothing)
+{
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    press(window, IDC_MAIN_CHECK_ALL);
+    EXPECT_EQ(answerMessageBox(processId(), "Check all"),
+              "No scores are listed to check: get a game's high scores or the recent uploads first.");
+    EXPECT_EQ(findWindow(processId(), "Recording checks"), nullptr);
+}
+
+} // namespace
