@@ -138,12 +138,18 @@ HWND findDialogWithControl(DWORD processId, int id)
 
 std::string controlText(HWND dialog, int id)
 {
-    // Asked of the control itself: an edit keeps its text where another
-    // process's GetWindowText does not look.
+    HWND control = GetDlgItem(dialog, id);
     char text[1024] = "";
+    char kind[16] = "";
+    GetClassNameA(control, kind, sizeof kind);
+    // An edit keeps its text where another process's GetWindowText does not
+    // look: it is asked, once the program's thread is free to answer.
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                        5000, &copied);
+    if (lstrcmpiA(kind, "Edit") == 0)
+        SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000,
+                            &copied);
+    else
+        GetWindowTextA(control, text, sizeof text);
     return text;
 }
 

@@ -78,7 +78,8 @@ bool waitFor(Condition condition, DWORD timeoutMs)
 // Confirming it is the caller's, who may start a clock first.
 bool typeFileName(HWND dialog, const std::string& path);
 
-// A control's text, read without a message to the program's thread.
+// A control's text, read without a message to the program's thread; an
+// edit's is asked of it (its text is not where another process looks).
 std::string controlText(HWND dialog, int id);
 // The text of line `index` of another process's list box (Wine answers in
 // UTF-16 even to the ANSI message, so it is read wide).

@@ -3,14 +3,18 @@
 // HOBRIN_BENCH_CHECK_FOLDER names, mame.exe (MAME 0.251) and its recording
 // inp\check.inp. MAME's run is "-playback ... -exit_after_playback -video
 // none -sound none -nothrottle"; Hobrin's is timed from the file chosen in
-// "Check INP" to its verdict, picture included. Prints figures for
-// tools/bench_report.py; it fails nothing.
+// "Check INP" to its verdict, picture included. With HOBRIN_BENCH_TABLE
+// set, also the table of four copies of that recording that the service
+// lists as pong's high scores, from "Check all..." to its last verdict,
+// beside four of MAME's playbacks one after the other and two at a time.
+// Prints figures for tools/bench_report.py; it fails nothing.
 #include "bench/bench_win.h"
 
 #include "resource.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 using namespace bench;
 
@@ -19,8 +23,9 @@ namespace {
 const int kRounds = 3;
 const DWORD kCheckTimeoutMs = 600000;
 
-// MAME's own playback of the recording to its end, without a screen.
-double mameMs(const std::string& folder)
+// MAME's own playback of the recording to its end, without a screen,
+// started; null when it could not start.
+HANDLE startMame(const std::string& folder)
 {
     std::string line = "\"" + folder +
                        "\\mame.exe\" pong -input_directory inp -playback check.inp "
@@ -30,14 +35,52 @@ double mameMs(const std::string& folder)
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process{};
-    double begin = nowMs();
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, folder.c_str(), &startup,
                         &process))
-        return -1.0;
-    WaitForSingleObject(process.hProcess, kCheckTimeoutMs);
-    double elapsed = nowMs() - begin;
-    CloseHandle(process.hProcess);
+        return nullptr;
     CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+// `count` of MAME's playbacks, `atOnce` at a time, timed together.
+double mameMs(const std::string& folder, int count = 1, int atOnce = 1)
+{
+    double begin = nowMs();
+    for (int started = 0; started < count; started += atOnce) {
+        std::vector<HANDLE> running;
+        for (int i = 0; i < atOnce && started + i < count; ++i) {
+            if (HANDLE process = startMame(folder))
+                running.push_back(process);
+        }
+        if (running.empty())
+            return -1.0;
+        WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), TRUE, kCheckTimeoutMs);
+        for (HANDLE process : running)
+            CloseHandle(process);
+    }
+    return nowMs() - begin;
+}
+
+// "Check all..." of pong's table, from the press to its last verdict; -1
+// when a step failed. The progress line goes to `progress`.
+double tableMs(DWORD processId, HWND window, int rows, std::string& progress)
+{
+    SendDlgItemMessageA(window, IDC_MAIN_GOTO, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("pong"));
+    PostMessageA(GetDlgItem(window, IDC_MAIN_FIND), BM_CLICK, 0, 0);
+    PostMessageA(GetDlgItem(window, IDC_MAIN_HIGH_SCORES), BM_CLICK, 0, 0);
+    HWND scores = GetDlgItem(window, IDC_MAIN_SCORE_LIST);
+    if (!waitFor([&] { return SendMessageA(scores, LB_GETCOUNT, 0, 0) == rows; }, 30000))
+        return -1.0;
+    double begin = nowMs();
+    PostMessageA(GetDlgItem(window, IDC_MAIN_CHECK_ALL), BM_CLICK, 0, 0);
+    HWND table = waitForWindow(processId, "Recording checks", 10000, 1);
+    if (!table ||
+        !waitFor([&] { return IsWindowEnabled(GetDlgItem(table, IDC_TABLE_CLOSE)) != FALSE; }, kCheckTimeoutMs))
+        return -1.0;
+    double elapsed = nowMs() - begin;
+    progress = controlText(table, IDC_TABLE_PROGRESS);
+    PostMessageA(GetDlgItem(table, IDC_TABLE_CLOSE), BM_CLICK, 0, 0);
+    waitFor([&] { return !IsWindow(table); }, 10000);
     return elapsed;
 }
 
@@ -99,5 +142,16 @@ int main()
     printFigure("check.mame_ms", median(mame));
     printFigure("check.hobrin_ms", median(checked));
     printFigure("check.added_ms", median(added));
+    if (!std::getenv("HOBRIN_BENCH_TABLE"))
+        return 0;
+    const int kTableRows = 4;
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    printFigure("check.processors", system.dwNumberOfProcessors);
+    printFigure("check.four_in_turn_ms", mameMs(folder, kTableRows, 1));
+    printFigure("check.four_two_at_once_ms", mameMs(folder, kTableRows, 2));
+    std::string progress;
+    printFigure("check.table_ms", tableMs(hobrin.id(), window, kTableRows, progress));
+    std::fprintf(stderr, "check: %s\n", progress.c_str());
     return 0;
 }

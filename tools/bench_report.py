@@ -79,6 +79,17 @@ def rows(f):
                "%.0f ms" % f["check.hobrin_ms"],
                "MAME's own headless playback %.0f ms; hobrin adds %.0f ms, %.2fx" % (f["check.mame_ms"], f["check.added_ms"], ratio),
                "adds <= 1 s", f["check.added_ms"] <= 1000)
+    if have("check.table_ms", "check.four_in_turn_ms", "check.four_two_at_once_ms", "check.processors",
+            "check.hobrin_ms"):
+        # N recordings on C processors: at most 1.15 x ceil(N / C) x one check.
+        rounds = -(-4 // max(1, int(f["check.processors"])))
+        goal = 1.15 * rounds * f["check.hobrin_ms"]
+        yield ("check all: a table of four of those recordings on %d processors" % f["check.processors"],
+               "%.0f ms" % f["check.table_ms"],
+               "four MAME playbacks in turn %.0f ms (%.2fx faster), two at a time %.0f ms"
+               % (f["check.four_in_turn_ms"], f["check.four_in_turn_ms"] / f["check.table_ms"],
+                  f["check.four_two_at_once_ms"]),
+               "<= %.0f ms (1.15 x %d checks)" % (goal, rounds), f["check.table_ms"] <= goal)
     for key, label in (("high", '"Get high scores" to the 100th line'),
                        ("recent", '"Get recent uploads" to the 100th line')):
         name = "scores.%s_ms" % key

@@ -238,6 +238,17 @@ TEST_P(LayoutTest, EveryLabelFitsAndNoControlsOverlap)
     expectLaidOut(download, "the download window");
     press(download, IDC_DOWNLOAD_CANCEL);
     EXPECT_TRUE(waitUntilGone(download));
+    press(properties, IDC_SCORE_OK);
+    EXPECT_TRUE(waitUntilGone(properties));
+
+    press(window, IDC_MAIN_CHECK_ALL);
+    HWND table = waitForWindow(processId(), "Recording checks");
+    ASSERT_NE(table, nullptr);
+    press(table, IDC_TABLE_CANCEL);
+    ASSERT_TRUE(waitUntil([&] { return isEnabled(table, IDC_TABLE_CLOSE); }, 30000));
+    expectLaidOut(table, "Recording checks");
+    press(table, IDC_TABLE_CLOSE);
+    EXPECT_TRUE(waitUntilGone(table));
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, LayoutTest, ::testing::Values(96, 144, 192));
