@@ -373,8 +373,11 @@ void runCheckedMame(const CheckOrder& order, const CheckPlan& plan, const CheckP
     std::string found = findPicture(place.snapshotFolder);
     char pictureName[sizeof order.fileName];
     const char* dot = std::strrchr(order.fileName, '.');
-    copySpan(pictureName, sizeof pictureName, order.fileName,
-             dot ? static_cast<std::size_t>(dot - order.fileName) : std::strlen(order.fileName));
+    if (order.pictureName[0] != '\0')
+        copyText(pictureName, sizeof pictureName, order.pictureName);
+    else
+        copySpan(pictureName, sizeof pictureName, order.fileName,
+                 dot ? static_cast<std::size_t>(dot - order.fileName) : std::strlen(order.fileName));
     char kept[MAX_PATH];
     if (outcome.end == RunEnd::ended && !found.empty() &&
         formatText(kept, sizeof kept, "%s\\%s.png", kChecksFolder, pictureName) &&

@@ -25,6 +25,9 @@ struct CheckOrder {
     // The version that checks it whatever its head names (a score's
     // version), -1 to choose by the head.
     int forcedVersion;
+    // The picture is kept as checks\NAME.png after this name, or after the
+    // recording's file name without its extension when it is "".
+    char pictureName[64];
 };
 
 // Posted to the window that watches a check, in this order, each at most

@@ -187,6 +187,9 @@ bool prepareRow(CheckTable& table, int row, Run& run)
         copyText(order.expectedSystem, sizeof order.expectedSystem, score.game);
         order.fallbackVersion = version;
         order.forcedVersion = version;
+        // Named after the score's recording, which the service names once:
+        // two archives may hold recordings of one name.
+        copyText(order.pictureName, sizeof order.pictureName, name);
         CheckFileReport fileReport{};
         if (prepareCheck(order, CheckStop{table.cancel, &table.stop}, run.plan, fileReport, verdict, sizeof verdict)) {
             formatText(run.snapshot, sizeof run.snapshot, "%s\\snapshot", folder);

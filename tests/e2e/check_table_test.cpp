@@ -183,6 +183,50 @@ TEST_F(CheckTableTest, ChecksRunSideBySideWithinTheProcessorsAndCancelEndsThem)
     EXPECT_TRUE(waitUntilGone(table));
 }
 
+// MAME 0.251 itself: a table of a whole Pong recording, the same cut in
+// half, and a file that is no recording.
+TEST_F(CheckTableTest, RealMameChecksATableOfPongRecordings)
+{
+    if (realMameCommand().empty())
+        GTEST_SKIP() << "HOBRIN_E2E_MAME_REAL names no MAME: tools/test.sh installs one in the 64-bit prefix";
+    writeFile("versions.ini", "MAME 0.251\n" + realMameCommand() + "\n0.251\nWin64\n");
+    resetYorlData();
+    writeYorlFile("scores/pong.txt", "header\n" + scoreLine(1, "9", "0.251", "best_pong", "Whole") +
+                                         scoreLine(2, "8", "0.251", "half_pong", "Half") +
+                                         scoreLine(3, "7", "0.251", "notes_pong", "Notes"));
+    serveRecording("pong-0251.zip", "best_pong");
+    serveRecording("pong-0251-half.zip", "half_pong");
+    serveRecording("table-notrec.zip", "notes_pong");
+    ASSERT_TRUE(launch());
+    HWND window = waitForMainWindow(60000);
+    ASSERT_NE(window, nullptr);
+    setText(window, IDC_MAIN_GOTO, "pong");
+    press(window, IDC_MAIN_FIND);
+    press(window, IDC_MAIN_HIGH_SCORES);
+    ASSERT_TRUE(waitUntil([&] { return listLines(window, IDC_MAIN_SCORE_LIST).size() == 3; }));
+    press(window, IDC_MAIN_CHECK_ALL);
+    HWND table = waitForWindow(processId(), "Recording checks");
+    ASSERT_NE(table, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return isEnabled(table, IDC_TABLE_CLOSE); }, 120000));
+    const std::vector<std::vector<std::string>> report = savedReport(table);
+    ASSERT_EQ(report.size(), 4u);
+    const struct {
+        const char* verdict;
+        const char* picture;
+    } rows[] = {
+        {"Plays to its end: ", "checks\\best_pong.png"},
+        {"Cut short: the file ends inside its data; MAME played ", "checks\\half_pong.png"},
+        {"Fatal error: Input file is corrupt or invalid (missing header)", ""},
+    };
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(rows[i].verdict);
+        EXPECT_EQ(report[i + 1][5].rfind(rows[i].verdict, 0), 0u) << report[i + 1][5];
+        EXPECT_EQ(report[i + 1][9], rows[i].picture);
+    }
+    press(table, IDC_TABLE_CLOSE);
+    EXPECT_TRUE(waitUntilGone(table));
+}
+
 // With no score listed, "Check all..." says so and checks nothing.
 TEST_F(CheckTableTest, NoScoresListedChecksNothing)
 {
