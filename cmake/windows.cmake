@@ -59,6 +59,7 @@ add_library(hobrin_objects OBJECT
     shell/recording_check.cpp
     shell/check_table.cpp
     shell/picture.cpp
+    shell/long_text.cpp
     shell/about.cpp
     shell/add_version.cpp
     shell/console_output.cpp

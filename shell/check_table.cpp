@@ -8,6 +8,7 @@
 #include "emulator/check_report.h"
 #include "emulator/recording_check.h"
 #include "shell/app.h"
+#include "shell/long_text.h"
 #include "shell/picture.h"
 #include "resource.h"
 
@@ -28,10 +29,11 @@ struct ColumnSpec {
     int format;
 };
 
+// The verdict's width is what the others leave of the list.
 const ColumnSpec kColumns[kColumnCount] = {
-    {"#", 28, LVCFMT_RIGHT},       {"Score", 70, LVCFMT_RIGHT},   {"Player", 90, LVCFMT_LEFT},
-    {"Version", 120, LVCFMT_LEFT}, {"Verdict", 250, LVCFMT_LEFT}, {"Frames", 55, LVCFMT_RIGHT},
-    {"Length", 45, LVCFMT_RIGHT},  {"Speed", 45, LVCFMT_RIGHT},
+    {"#", 26, LVCFMT_RIGHT},       {"Score", 64, LVCFMT_RIGHT}, {"Player", 82, LVCFMT_LEFT},
+    {"Version", 100, LVCFMT_LEFT}, {"Verdict", 0, LVCFMT_LEFT}, {"Frames", 50, LVCFMT_RIGHT},
+    {"Length", 52, LVCFMT_RIGHT},  {"Speed", 44, LVCFMT_RIGHT},
 };
 
 // What one row shows, in the window's own storage.
@@ -131,12 +133,12 @@ void showSelected(HWND window)
     int row = static_cast<int>(SendMessageA(listOf(window), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     HWND picture = GetDlgItem(window, IDC_TABLE_PICTURE);
     if (row < 0 || row >= static_cast<int>(state.rows.size())) {
-        SetDlgItemTextA(window, IDC_TABLE_VERDICT, "");
+        showLongText(window, IDC_TABLE_VERDICT, "");
         showPicture(picture, nullptr, state.picture);
         return;
     }
     const RowView& view = state.rows[static_cast<std::size_t>(row)];
-    SetDlgItemTextA(window, IDC_TABLE_VERDICT, verdictCell(view, GetTickCount()).c_str());
+    showLongText(window, IDC_TABLE_VERDICT, verdictCell(view, GetTickCount()).c_str());
     RECT room;
     GetClientRect(picture, &room);
     HBITMAP bitmap =
@@ -151,11 +153,16 @@ void fillList(HWND window)
     HDC context = GetDC(window);
     int dpi = GetDeviceCaps(context, LOGPIXELSX);
     ReleaseDC(window, context);
+    RECT room;
+    GetClientRect(list, &room);
+    int left = room.right - GetSystemMetrics(SM_CXVSCROLL);
+    for (const ColumnSpec& spec : kColumns)
+        left -= MulDiv(spec.width, dpi, 96);
     for (int i = 0; i < kColumnCount; ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
         column.fmt = kColumns[i].format;
-        column.cx = MulDiv(kColumns[i].width, dpi, 96);
+        column.cx = kColumns[i].width > 0 ? MulDiv(kColumns[i].width, dpi, 96) : (left > 40 ? left : 40);
         column.pszText = const_cast<char*>(kColumns[i].title);
         column.iSubItem = i;
         SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
@@ -174,6 +181,11 @@ void fillList(HWND window)
         setCell(window, static_cast<int>(row), kPlayer, record.playerName);
         showRow(window, static_cast<int>(row));
     }
+    // The first row is selected, so that its picture and verdict show as
+    // soon as it is checked.
+    LVITEMA selected{};
+    selected.stateMask = selected.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&selected));
 }
 
 void onOpen(HWND window, TableWindow* state)

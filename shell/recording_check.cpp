@@ -8,6 +8,7 @@
 #include "emulator/recording_check.h"
 #include "emulator/recording_check_win.h"
 #include "shell/app.h"
+#include "shell/long_text.h"
 #include "shell/picture.h"
 #include "resource.h"
 
@@ -18,8 +19,6 @@
 namespace {
 
 const UINT_PTR kElapsedTimer = 1;
-// The verdict's lines that show without a scroll bar.
-const int kVerdictLines = 3;
 
 // The state of one check window, its own (DWLP_USER): made by the caller,
 // changed only by this window's procedure.
@@ -43,30 +42,6 @@ void showCheckPicture(HWND window, CheckWindow& state, const char* path)
     GetClientRect(control, &room);
     if (HBITMAP bitmap = loadPicture(path, room.right - 4, room.bottom - 4))
         showPicture(control, bitmap, state.picture);
-}
-
-// The verdict is a read-only edit, so that MAME's longest words show whole:
-// past its lines it is made anew with a scroll bar, which an edit takes
-// only when it is made.
-void showVerdict(HWND window, const char* text)
-{
-    HWND verdict = GetDlgItem(window, IDC_CHECK_VERDICT);
-    SetWindowTextA(verdict, text);
-    LONG style = GetWindowLongA(verdict, GWL_STYLE);
-    if ((style & WS_VSCROLL) || SendMessageA(verdict, EM_GETLINECOUNT, 0, 0) <= kVerdictLines)
-        return;
-    RECT place;
-    GetWindowRect(verdict, &place);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
-    HWND scrolled =
-        CreateWindowExA(GetWindowLongA(verdict, GWL_EXSTYLE), "EDIT", text, style | WS_VSCROLL, place.left, place.top,
-                        place.right - place.left, place.bottom - place.top, window,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_CHECK_VERDICT)), appInstance, nullptr);
-    if (!scrolled)
-        return;
-    SendMessageA(scrolled, WM_SETFONT, SendMessageA(verdict, WM_GETFONT, 0, 0), FALSE);
-    SetWindowPos(scrolled, verdict, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    DestroyWindow(verdict);
 }
 
 // What the file's head and frames tell, before MAME runs.
@@ -108,7 +83,8 @@ void onElapsed(HWND window)
 void finish(HWND window, const char* verdict)
 {
     KillTimer(window, kElapsedTimer);
-    showVerdict(window, verdict);
+    // Read-only, so that MAME's longest words show whole.
+    showLongText(window, IDC_CHECK_VERDICT, verdict);
     EnableWindow(GetDlgItem(window, IDC_CHECK_CANCEL), FALSE);
     EnableWindow(GetDlgItem(window, IDC_CHECK_CLOSE), TRUE);
     SendMessageA(window, DM_SETDEFID, IDC_CHECK_CLOSE, 0);
