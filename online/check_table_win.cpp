@@ -168,6 +168,7 @@ bool prepareRow(CheckTable& table, int row, Run& run)
     CloseHandle(file);
     ExtractResult extracted{};
     const char* title = nullptr;
+    char words[512];
     if (fetched.end == FetchEnd::complete) {
         extracted = extractInputLog(archive, folder);
         DeleteFileA(archive);
@@ -176,8 +177,8 @@ bool prepareRow(CheckTable& table, int row, Run& run)
         copyText(verdict, sizeof verdict, "Cancelled: the recording was not checked.");
     } else if (fetched.end == FetchEnd::failed) {
         formatText(verdict, sizeof verdict, "%s: %s", fetched.title, fetched.text);
-    } else if (!describeExtraction(extracted, verdict + 64, sizeof verdict - 64, title)) {
-        formatText(verdict, sizeof verdict, "%s: %s", title, verdict + 64);
+    } else if (!describeExtraction(extracted, words, sizeof words, title)) {
+        formatText(verdict, sizeof verdict, "%s: %s", title, words);
     } else {
         CheckOrder& order = run.order;
         order = CheckOrder{};
