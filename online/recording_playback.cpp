@@ -23,6 +23,10 @@ bool reportExtraction(const ExtractResult& result)
     if (describeExtraction(result, message, sizeof message, title))
         return true;
     showMessage(message, title);
+    // An archive that cannot be opened is told twice: what failed, then
+    // that nothing was extracted.
+    if (result.status == ExtractStatus::cannotOpenArchive)
+        showMessage("Could not extract INP from downloaded zipfile", "Can't playback");
     return false;
 }
 
