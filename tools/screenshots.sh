@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Regenerates the README's pictures in docs/: runs the headless demo
+# Regenerates the pictures of the README and docs/: runs the headless demo
 # (tools/demo.sh, on a private Xvfb) and crops its screenshots to the window
 # each one shows.
 set -uo pipefail
