@@ -23,14 +23,14 @@ const UINT_PTR kTickTimer = 1;
 
 enum Column { kPosition, kScore, kPlayer, kVersion, kVerdict, kFrames, kLength, kSpeed, kColumnCount };
 
-struct ColumnSpec {
+struct ListColumn {
     const char* title;
     int width; // at 96 DPI
     int format;
 };
 
 // The verdict's width is what the others leave of the list.
-const ColumnSpec kColumns[kColumnCount] = {
+const ListColumn kColumns[kColumnCount] = {
     {"#", 26, LVCFMT_RIGHT},       {"Score", 64, LVCFMT_RIGHT}, {"Player", 82, LVCFMT_LEFT},
     {"Version", 100, LVCFMT_LEFT}, {"Verdict", 0, LVCFMT_LEFT}, {"Frames", 50, LVCFMT_RIGHT},
     {"Length", 52, LVCFMT_RIGHT},  {"Speed", 44, LVCFMT_RIGHT},
@@ -156,8 +156,8 @@ void fillList(HWND window)
     RECT room;
     GetClientRect(list, &room);
     int left = room.right - GetSystemMetrics(SM_CXVSCROLL);
-    for (const ColumnSpec& spec : kColumns)
-        left -= MulDiv(spec.width, dpi, 96);
+    for (const ListColumn& fixed : kColumns)
+        left -= MulDiv(fixed.width, dpi, 96);
     for (int i = 0; i < kColumnCount; ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
