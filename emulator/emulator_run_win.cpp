@@ -147,14 +147,14 @@ RunOutcome runHidden(const HiddenRun& run)
     HANDLE nul =
         openInheritable("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     HANDLE job = createKillingJob();
+    // Started without a console (DETACHED_PROCESS): the program, started
+    // from the desktop, has none, and a console made for such a run costs
+    // more than the run itself (about 130 ms under Wine).
     Child child{nullptr, nullptr};
     if (output == INVALID_HANDLE_VALUE || (run.errorFile && errors == INVALID_HANDLE_VALUE)) {
         outcome = {RunEnd::noFile, GetLastError(), kUnknownExitCode};
     } else if (run.cancel && WaitForSingleObject(run.cancel, 0) == WAIT_OBJECT_0) {
         outcome.end = RunEnd::cancelled;
-        // Without a console: the program, started from the desktop, has
-        // none, and a console made for such a run costs more than the run
-        // itself (about 130 ms under Wine).
     } else if (startInJob(run.commandLine, SW_HIDE, DETACHED_PROCESS, nul, output,
                           errors != INVALID_HANDLE_VALUE ? errors : nul, job, child, outcome.error)) {
         outcome = watch(child, run, output, errors);

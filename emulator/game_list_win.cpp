@@ -87,13 +87,13 @@ int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
     case RunEnd::ended: return 0;
     case RunEnd::noFile: notify("Cannot open MAME game list", "Fatal Error"); return -2;
     case RunEnd::notStarted:
-        DeleteFileA(kListingFile);
+        removeRunOutput(kListingFile);
         notify("Cannot call MAME", "Fatal error");
         return -1;
     case RunEnd::timedOut:
     case RunEnd::tooLong:
     case RunEnd::cancelled: {
-        DeleteFileA(kListingFile);
+        removeRunOutput(kListingFile);
         char message[512];
         if (outcome.end == RunEnd::tooLong)
             formatText(message, sizeof message,
@@ -128,12 +128,13 @@ int readListing()
     return count;
 }
 
-// Runs the listing and reads it; -1 or -2 when that failed.
+// What listGames returns when nothing was listed, the player told why.
 bool listingFailed(int count)
 {
     return count == -1 || count == -2 || count == kListingEnded;
 }
 
+// Runs the listing and reads it; listingFailed when that failed.
 int listGames(int versionIndex, bool sortSwitch, DWORD& exitCode)
 {
     int started = runListing(versionIndex, sortSwitch, exitCode);

@@ -149,22 +149,6 @@ bool isPicture(const std::string& path)
     return path.size() > 4 && lstrcmpiA(path.c_str() + path.size() - 4, ".png") == 0;
 }
 
-// Removes the snapshot folder and what MAME left in it: files, and the
-// one level of folders it makes per system.
-void removeSnapshotFolder(const char* folder)
-{
-    for (const FolderEntry& entry : folderEntries(folder)) {
-        if (entry.folder) {
-            for (const FolderEntry& inner : folderEntries(entry.path))
-                DeleteFileA(inner.path.c_str());
-            RemoveDirectoryA(entry.path.c_str());
-        } else {
-            DeleteFileA(entry.path.c_str());
-        }
-    }
-    RemoveDirectoryA(folder);
-}
-
 // The PNG that MAME saved: "final.png" up to 0.219, the next free "%g/%i"
 // name later, so whatever PNG is there, one level deep at most.
 std::string findPicture(const char* folder)
@@ -286,12 +270,23 @@ unsigned __stdcall checkOnThread(void* argument)
     // Broken off before MAME ran, the work's last word would be a refusal
     // that the cancel caused.
     if (check.stop.load() && !check.ran)
-        copyText(check.end.verdict, sizeof check.end.verdict, "Cancelled: the recording was not checked.");
+        copyText(check.end.verdict, sizeof check.end.verdict, kNotCheckedVerdict);
     PostMessageA(check.window, kCheckEndMessage, 0, 0);
     return 0;
 }
 
 } // namespace
+
+void removeCheckFolder(const char* folder)
+{
+    for (const FolderEntry& entry : folderEntries(folder)) {
+        if (entry.folder)
+            removeCheckFolder(entry.path.c_str());
+        else
+            DeleteFileA(entry.path.c_str());
+    }
+    RemoveDirectoryA(folder);
+}
 
 bool prepareCheck(const CheckOrder& order, const CheckStop& stop, CheckPlan& plan, CheckFileReport& file, char* verdict,
                   std::size_t verdictSize)
@@ -363,7 +358,7 @@ void runCheckedMame(const CheckOrder& order, const CheckPlan& plan, const CheckP
         copyText(end.verdict, sizeof end.verdict, "MAME could not be started to check the recording.");
         return;
     }
-    removeSnapshotFolder(place.snapshotFolder);
+    removeCheckFolder(place.snapshotFolder);
     CreateDirectoryA(kChecksFolder, nullptr);
     CreateDirectoryA(place.snapshotFolder, nullptr);
     RunOutcome outcome =
@@ -383,7 +378,7 @@ void runCheckedMame(const CheckOrder& order, const CheckPlan& plan, const CheckP
         formatText(kept, sizeof kept, "%s\\%s.png", kChecksFolder, pictureName) &&
         MoveFileExA(found.c_str(), kept, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
         copyText(end.picture, sizeof end.picture, kept);
-    removeSnapshotFolder(place.snapshotFolder);
+    removeCheckFolder(place.snapshotFolder);
 
     PlaybackReport report = readPlaybackReport(output.data(), output.size());
     end.playedFrames = report.playedFrames;

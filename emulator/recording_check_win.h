@@ -97,6 +97,14 @@ constexpr CheckPlace kSingleCheckPlace{kCheckSnapshotFolder, kCheckOutputFile, k
 void runCheckedMame(const CheckOrder& order, const CheckPlan& plan, const CheckPlace& place, HANDLE cancel,
                     CheckEndReport& end);
 
+// Removes a folder of a check's and all in it: MAME's snapshot folder with
+// the folders it makes per system, a table row's folder with its archive,
+// recording and MAME's output.
+void removeCheckFolder(const char* folder);
+
+// The verdict of a check broken off before MAME ran.
+constexpr char kNotCheckedVerdict[] = "Cancelled: the recording was not checked.";
+
 class RecordingCheck;
 
 // Starts the check on a thread of its own; null when no thread could start.

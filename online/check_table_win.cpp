@@ -14,10 +14,8 @@
 #include <process.h>
 
 #include <atomic>
-#include <cstring>
 #include <memory>
 #include <new>
-#include <string>
 #include <vector>
 
 // The table's work. The window's thread makes it, may cancel it, and frees
@@ -96,45 +94,13 @@ void postVerdict(const CheckTable& table, int row, const char* checkedWith, cons
     }
 }
 
-// Removes a row's folder and what is in it: the archive, the recording and
-// its companions, and what a run left, one level of folders deep.
-void removeFolder(const char* folder)
-{
-    WIN32_FIND_DATAA found;
-    std::string pattern = std::string(folder) + "\\*";
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0)
-                continue;
-            std::string path = std::string(folder) + "\\" + found.cFileName;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeFolder(path.c_str());
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder);
-}
-
-// The version that checks a score: its own when versions.ini lists it,
-// else the one the window fell back on.
-int versionFor(const TableOrder& order, const ScoreRecord& record)
-{
-    char versionUsed[sizeof record.versionUsed];
-    copyText(versionUsed, sizeof versionUsed, record.versionUsed);
-    int version = findVersion(versionUsed);
-    return version >= 0 ? version : order.fallbackVersion;
-}
-
 // Downloads row `row`'s recording into its folder, extracts it and prepares
 // its check; false, with the row's verdict posted, when nothing is to run.
 bool prepareRow(CheckTable& table, int row, Run& run)
 {
     const TableScore& score = table.order.scores[static_cast<std::size_t>(row)];
     const ScoreRecord& record = score.record;
-    const int version = versionFor(table.order, record);
+    const int version = scoreVersion(record, table.order.fallbackVersion);
     if (version >= 0 && version < versionCount)
         copyText(run.checkedWith, sizeof run.checkedWith, versionTable[version].versionId);
     char verdict[1024];
@@ -150,14 +116,14 @@ bool prepareRow(CheckTable& table, int row, Run& run)
     }
     char folder[MAX_PATH];
     formatText(folder, sizeof folder, "%s\\run%d", kChecksFolder, row + 1);
-    removeFolder(folder);
+    removeCheckFolder(folder);
     CreateDirectoryA(kChecksFolder, nullptr);
     char archive[MAX_PATH + 1];
     HANDLE file = CreateDirectoryA(folder, nullptr) ? createTemporaryHandle(folder, archive, sizeof archive)
                                                     : INVALID_HANDLE_VALUE;
     if (file == INVALID_HANDLE_VALUE) {
         postVerdict(table, row, run.checkedWith, "Can't save recording: Cannot create file (disk full?)");
-        removeFolder(folder);
+        removeCheckFolder(folder);
         return false;
     }
     postState(table, row, RowState::downloading, run.checkedWith);
@@ -174,7 +140,7 @@ bool prepareRow(CheckTable& table, int row, Run& run)
         DeleteFileA(archive);
     }
     if (fetched.end == FetchEnd::stopped || table.stop.load()) {
-        copyText(verdict, sizeof verdict, "Cancelled: the recording was not checked.");
+        copyText(verdict, sizeof verdict, kNotCheckedVerdict);
     } else if (fetched.end == FetchEnd::failed) {
         formatText(verdict, sizeof verdict, "%s: %s", fetched.title, fetched.text);
     } else if (!describeExtraction(extracted, words, sizeof words, title)) {
@@ -199,10 +165,10 @@ bool prepareRow(CheckTable& table, int row, Run& run)
             return true;
         }
         if (table.stop.load())
-            copyText(verdict, sizeof verdict, "Cancelled: the recording was not checked.");
+            copyText(verdict, sizeof verdict, kNotCheckedVerdict);
     }
     postVerdict(table, row, run.checkedWith, verdict);
-    removeFolder(folder);
+    removeCheckFolder(folder);
     return false;
 }
 
@@ -213,7 +179,7 @@ unsigned __stdcall runRow(void* argument)
     TableRowNews* made = news(run.row, RowState::checked, run.checkedWith);
     CheckEndReport end{};
     runCheckedMame(run.order, run.plan, CheckPlace{run.snapshot, run.output, run.errors}, table.cancel, end);
-    removeFolder(run.order.directory);
+    removeCheckFolder(run.order.directory);
     if (made) {
         made->end = end;
         made->frames = run.plan.frames;
@@ -259,15 +225,15 @@ unsigned __stdcall coordinate(void* argument)
         while (running.size() >= slots && !table.stop.load())
             reapRuns(running, INFINITE);
         if (table.stop.load()) {
-            postVerdict(table, run->row, run->checkedWith, "Cancelled: the recording was not checked.");
-            removeFolder(run->order.directory);
+            postVerdict(table, run->row, run->checkedWith, kNotCheckedVerdict);
+            removeCheckFolder(run->order.directory);
             break;
         }
         postState(table, run->row, RowState::checking, run->checkedWith);
         run->thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, runRow, run.get(), 0, nullptr));
         if (!run->thread) {
             postVerdict(table, run->row, run->checkedWith, "MAME could not be started to check the recording.");
-            removeFolder(run->order.directory);
+            removeCheckFolder(run->order.directory);
             continue;
         }
         running.push_back(std::move(run));

@@ -61,11 +61,7 @@ bool findPlayback(const char* path, const ScoreRecord& record, int fallbackVersi
         showMessage(message, "Can't playback");
         return false;
     }
-    char versionUsed[sizeof record.versionUsed];
-    copyText(versionUsed, sizeof versionUsed, record.versionUsed);
-    version = findVersion(versionUsed);
-    if (version < 0)
-        version = fallbackVersion;
+    version = scoreVersion(record, fallbackVersion);
     return checkLaunchTarget(game, version, "Can't playback");
 }
 
@@ -76,6 +72,15 @@ void recordingPath(const DownloadedRecording& recording, char* path, std::size_t
 }
 
 } // namespace
+
+int scoreVersion(const ScoreRecord& record, int fallbackVersion)
+{
+    // The field is as the feed gave it: a copy makes sure it ends.
+    char versionUsed[sizeof record.versionUsed];
+    copyText(versionUsed, sizeof versionUsed, record.versionUsed);
+    int version = findVersion(versionUsed);
+    return version >= 0 ? version : fallbackVersion;
+}
 
 bool describeExtraction(const ExtractResult& result, char* message, std::size_t size, const char*& title)
 {

@@ -25,6 +25,10 @@ bool prepareDownloadedRecording(const ScoreRecord& record, int fallbackVersion, 
 // why, when there is none to take.
 bool extractDownloadedRecording(char* fileName, std::size_t size);
 
+// The version that plays or checks a score's recording: the one it names
+// when versions.ini lists it, else `fallbackVersion`.
+int scoreVersion(const ScoreRecord& record, int fallbackVersion);
+
 // The words of an extraction that failed: its message and its title, as
 // the playback shows them. True, with nothing written, when it went well.
 bool describeExtraction(const ExtractResult& result, char* message, std::size_t size, const char*& title);

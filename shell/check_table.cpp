@@ -67,6 +67,12 @@ HWND listOf(HWND window)
     return GetDlgItem(window, IDC_TABLE_LIST);
 }
 
+// The selected row, or -1.
+int selectedRow(HWND window)
+{
+    return static_cast<int>(SendMessageA(listOf(window), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
 void setCell(HWND window, int row, int column, const char* text)
 {
     LVITEMA item{};
@@ -130,7 +136,7 @@ void showProgress(HWND window)
 void showSelected(HWND window)
 {
     TableWindow& state = stateOf(window);
-    int row = static_cast<int>(SendMessageA(listOf(window), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    int row = selectedRow(window);
     HWND picture = GetDlgItem(window, IDC_TABLE_PICTURE);
     if (row < 0 || row >= static_cast<int>(state.rows.size())) {
         showLongText(window, IDC_TABLE_VERDICT, "");
@@ -233,9 +239,7 @@ void onRowNews(HWND window, TableRowNews* news)
         }
         showRow(window, news->row);
         showProgress(window);
-        int selected =
-            static_cast<int>(SendMessageA(listOf(window), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-        if (selected == news->row)
+        if (selectedRow(window) == news->row)
             showSelected(window);
     }
     delete news;
@@ -270,7 +274,7 @@ void onEnd(HWND window)
         RowView& view = state.rows[row];
         if (view.state != RowState::checked) {
             view.state = RowState::checked;
-            view.verdict = "Cancelled: the recording was not checked.";
+            view.verdict = kNotCheckedVerdict;
             showRow(window, static_cast<int>(row));
         }
     }

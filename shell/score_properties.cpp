@@ -95,10 +95,7 @@ void onDownloadAndCheck(HWND window)
     HWND mainWindow = GetWindow(window, GW_OWNER);
     int selectedVersion = static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_VERSION, CB_GETCURSEL, 0, 0));
     int selectedGame = static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_GAME_LIST, LB_GETCURSEL, 0, 0));
-    char versionUsed[sizeof shownScore.versionUsed];
-    copyText(versionUsed, sizeof versionUsed, shownScore.versionUsed);
-    int version = findVersion(versionUsed);
-    runRecordingCheck(window, ".", fileName, CheckFallback{selectedGame, version >= 0 ? version : selectedVersion});
+    runRecordingCheck(window, ".", fileName, CheckFallback{selectedGame, scoreVersion(shownScore, selectedVersion)});
     char path[MAX_PATH];
     formatText(path, sizeof path, ".\\%s", fileName);
     DeleteFileA(path);
