@@ -203,6 +203,7 @@ TEST_F(CheckTest, NoEmulatorOutlivesTheProgram)
         ASSERT_NE(window, nullptr);
         writeFile("standin-control.txt", "run_ms=600000\n");
         const std::vector<DWORD> before = processesNamed("mame-standin.exe");
+        const std::size_t calls = emulatorCalls().size();
         HWND running = nullptr;
         if (c.game) {
             press(window, IDC_MAIN_PLAY);
@@ -214,7 +215,18 @@ TEST_F(CheckTest, NoEmulatorOutlivesTheProgram)
             ASSERT_NE(running, nullptr);
             ASSERT_TRUE(waitUntil([&] { return text(running, IDC_CHECK_STATUS).rfind("Checking...", 0) == 0; }));
         }
-        ASSERT_TRUE(waitUntil([&] { return processesNamed("mame-standin.exe").size() > before.size(); }));
+        // Running, not only made: a process is listed while it is made
+        // suspended, before it joins the job; its own first line is written
+        // once it runs.
+        ASSERT_TRUE(waitUntil([&] {
+            const std::vector<std::string> lines = emulatorCalls();
+            for (std::size_t i = calls; i < lines.size(); ++i) {
+                if (lines[i].find(c.game ? "pacman -" : "-playback") != std::string::npos)
+                    return true;
+            }
+            return false;
+        }));
+        ASSERT_GT(processesNamed("mame-standin.exe").size(), before.size());
         if (c.launcher) {
             press(running, IDC_CHECK_CANCEL);
             EXPECT_TRUE(waitUntil([&] { return isEnabled(running, IDC_CHECK_CLOSE); }, 5000));
