@@ -189,8 +189,8 @@ std::size_t frameBytes(const MachineInputs& inputs)
 
 std::uint64_t mostRecordingFrames(const MachineInputs& inputs)
 {
-    // A rate past a thousand frames a second is no screen's.
-    double rate = inputs.refresh > 0 && inputs.refresh <= 1000 ? inputs.refresh : 60;
+    // A rate below one frame a second or past a thousand is no game's screen.
+    double rate = inputs.refresh >= 1 && inputs.refresh <= 1000 ? inputs.refresh : 60;
     return static_cast<std::uint64_t>(std::ceil(kMostPlaySeconds * rate));
 }
 

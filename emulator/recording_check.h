@@ -48,7 +48,8 @@ std::size_t frameBytes(const MachineInputs& inputs);
 // No recording that MAME made plays longer than a day: a file that holds
 // more is refused, and a play length past it is not believed.
 constexpr double kMostPlaySeconds = 24.0 * 60 * 60;
-// A day of frames at the machine's rate (60 a second when it lists none).
+// A day of frames at the machine's rate (60 a second when it lists none,
+// or a rate no game's screen has).
 std::uint64_t mostRecordingFrames(const MachineInputs& inputs);
 
 // The frames of a recording's data (what follows its head), inflated as far

@@ -82,6 +82,8 @@ TEST(RecordingCheck, CountsTheFramesOfAWholeOrCutRecording)
     EXPECT_TRUE(inputs.known);
     EXPECT_EQ(frameBytes(inputs), 16u + 2 * 8 + 13) << "the first machine's ports only";
     EXPECT_EQ(mostRecordingFrames(inputs), 5236364u) << "a day at the fastest screen's 60.606061 Hz";
+    inputs.refresh = 0.01;
+    EXPECT_EQ(mostRecordingFrames(inputs), 5184000u) << "a rate no screen has counts as 60 Hz";
     const std::string old = "<game name=\"pong\">\n<input players=\"2\" control=\"paddle\"/>\n</game>";
     EXPECT_FALSE(readMachineInputs(old.data(), old.size()).known) << "controls listed without their ports";
 }
