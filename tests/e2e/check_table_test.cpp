@@ -4,7 +4,6 @@
 #include "resource.h"
 
 #include <algorithm>
-#include <sstream>
 
 using namespace e2e;
 
@@ -134,45 +133,33 @@ TEST_F(CheckTableTest, EveryRecordingOfTheTableGetsItsVerdict)
 }
 
 // Checks run side by side, never more at once than the machine has
-// logical processors; Cancel ends every one of them at once.
+// logical processors; Cancel ends every one of them at once. The runs never
+// end by themselves, so how long a row takes to prepare does not matter.
 TEST_F(CheckTableTest, ChecksRunSideBySideWithinTheProcessorsAndCancelEndsThem)
 {
     SYSTEM_INFO system{};
     GetSystemInfo(&system);
-    const int processors = static_cast<int>(system.dwNumberOfProcessors);
-    HWND window = listTable("run_ms=1500\n");
+    const int sideBySide = std::min(static_cast<int>(system.dwNumberOfProcessors), 4);
+    HWND window = listTable("run_ms=600000\n");
     ASSERT_NE(window, nullptr);
+    const std::vector<DWORD> before = processesNamed("mame-standin.exe");
+    const auto started = [] {
+        const std::string log = readFile("standin-checks.txt");
+        int count = 0;
+        for (std::size_t at = log.find("start"); at != std::string::npos; at = log.find("start", at + 1))
+            ++count;
+        return count;
+    };
     press(window, IDC_MAIN_CHECK_ALL);
     HWND table = waitForWindow(processId(), "Recording checks");
     ASSERT_NE(table, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return isEnabled(table, IDC_TABLE_CLOSE); }, 60000));
-    int running = 0, most = 0, runs = 0;
-    std::istringstream log(readFile("standin-checks.txt"));
-    std::vector<std::pair<unsigned long, int>> events;
-    for (std::string what, tick; log >> what >> tick;)
-        events.emplace_back(std::stoul(tick), what == "start" ? 1 : -1);
-    // An end before a start of the same tick: they did not overlap.
-    std::sort(events.begin(), events.end());
-    for (const auto& event : events) {
-        running += event.second;
-        most = std::max(most, running);
-        runs += event.second > 0;
-    }
-    EXPECT_EQ(runs, 4) << "the whole, the cut, the notes and the one checked elsewhere";
-    EXPECT_LE(most, processors);
-    EXPECT_EQ(most, std::min(processors, 4)) << "side by side";
-    press(table, IDC_TABLE_CLOSE);
-    ASSERT_TRUE(waitUntilGone(table));
+    ASSERT_TRUE(waitUntil([&] { return started() == sideBySide; }, 60000)) << started();
+    // The rows after them are prepared by now, and wait for a free slot.
+    Sleep(1500);
+    EXPECT_EQ(started(), sideBySide);
+    EXPECT_EQ(readFile("standin-checks.txt").find("end"), std::string::npos);
 
-    // Cancel in the middle: no emulator is left running, and the rows
-    // already checked stay.
-    writeFile("standin-control.txt", "run_ms=600000\n");
-    deleteFile("standin-checks.txt");
-    const std::vector<DWORD> before = processesNamed("mame-standin.exe");
-    press(window, IDC_MAIN_CHECK_ALL);
-    table = waitForWindow(processId(), "Recording checks");
-    ASSERT_NE(table, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return readFile("standin-checks.txt").find("start") != std::string::npos; }, 30000));
+    // Cancel: no emulator is left running, and every row has its verdict.
     press(table, IDC_TABLE_CANCEL);
     EXPECT_TRUE(waitUntil([&] { return isEnabled(table, IDC_TABLE_CLOSE); }, 10000));
     EXPECT_TRUE(waitUntil([&] { return processesNamed("mame-standin.exe") == before; }, 10000));
