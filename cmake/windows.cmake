@@ -93,16 +93,17 @@ target_include_directories(hobrin_objects PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${
 target_compile_definitions(hobrin_objects PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 target_link_libraries(hobrin_objects PRIVATE minizip hobrin_core)
 
-# hobrin_program(NAME SERVICE_URL [LISTING_LIMIT_MS]): the program for one
-# service address, and for a test build a shorter time for a game listing.
+# hobrin_program(NAME SERVICE_URL [SHORT_WAITS]): the program for one
+# service address; SHORT_WAITS, for a test build, waits seconds where a
+# player's program waits for a stalled service or a silent emulator.
 function(hobrin_program name service_url)
     add_executable(${name} WIN32 online/service.cpp emulator/listing_limit.cpp resources/hobrin.rc
                                  $<TARGET_OBJECTS:hobrin_objects>)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
     target_compile_definitions(${name} PRIVATE HOBRIN_SERVICE_URL="${service_url}" WIN32_LEAN_AND_MEAN NOMINMAX
                                                _WIN32_WINNT=0x0501)
-    if(ARGC GREATER 2)
-        target_compile_definitions(${name} PRIVATE HOBRIN_LISTING_LIMIT_MS=${ARGV2})
+    if(ARGC GREATER 2 AND ARGV2 STREQUAL "SHORT_WAITS")
+        target_compile_definitions(${name} PRIVATE HOBRIN_SHORT_WAITS)
     endif()
     target_link_libraries(${name} PRIVATE minizip)
     # The common dialogs and WinINet are loaded at their first use (common/late_dlls.cpp).
@@ -120,9 +121,26 @@ hobrin_program(hobrin_offline "http://127.0.0.1:1/yorl/")
 set(HOBRIN_TEST_TLS_URL "https://localhost:8381/yorl/" CACHE STRING
     "The stand-in service's TLS address, for the end-to-end tests of https")
 hobrin_program(hobrin_tls "${HOBRIN_TEST_TLS_URL}")
-# The same program with a listing's limit of 3 s, for the tests of an
-# emulator whose listing never ends.
-hobrin_program(hobrin_short_listing "${HOBRIN_SERVICE_URL}" 3000)
+# The same program with the limits that the tests wait out a few times
+# shorter (emulator/listing_limit.cpp, online/service.cpp): a listing that
+# never ends, a service that stalls.
+hobrin_program(hobrin_short_waits "${HOBRIN_SERVICE_URL}" SHORT_WAITS)
+
+# A second end-to-end suite runs beside the first with a stand-in service of
+# its own: the programs that name the service, built again for its addresses
+# into suite2/ (only online/service.cpp is compiled again). tools/test.sh puts
+# the other programs beside them.
+set(HOBRIN_SUITE2_SERVICE_URL "" CACHE STRING "The second end-to-end suite's service address (none: no second suite)")
+set(HOBRIN_SUITE2_TLS_URL "" CACHE STRING "The second end-to-end suite's TLS address")
+if(HOBRIN_SUITE2_SERVICE_URL)
+    hobrin_program(suite2_hobrin "${HOBRIN_SUITE2_SERVICE_URL}")
+    hobrin_program(suite2_hobrin_tls "${HOBRIN_SUITE2_TLS_URL}")
+    hobrin_program(suite2_hobrin_short_waits "${HOBRIN_SUITE2_SERVICE_URL}" SHORT_WAITS)
+    foreach(name hobrin hobrin_tls hobrin_short_waits)
+        set_target_properties(suite2_${name} PROPERTIES OUTPUT_NAME ${name} RUNTIME_OUTPUT_DIRECTORY
+                                                                              ${CMAKE_CURRENT_BINARY_DIR}/suite2)
+    endforeach()
+endif()
 
 # GoogleTest from Debian's sources, built with the same toolchain.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -152,7 +170,10 @@ target_include_directories(hobrin_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAK
 target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501
                                               HOBRIN_TEST_TLS_URL="${HOBRIN_TEST_TLS_URL}")
 target_link_libraries(hobrin_e2e PRIVATE GTest::gtest_main hobrin_core comctl32 user32 kernel32)
-add_dependencies(hobrin_e2e hobrin hobrin_offline hobrin_tls hobrin_short_listing mame-standin trust-root)
+add_dependencies(hobrin_e2e hobrin hobrin_offline hobrin_tls hobrin_short_waits mame-standin trust-root)
+if(HOBRIN_SUITE2_SERVICE_URL)
+    add_dependencies(hobrin_e2e suite2_hobrin suite2_hobrin_tls suite2_hobrin_short_waits)
+endif()
 
 # Steps the headless demo through the windows.
 add_executable(hobrin_demo_ctl tools/demo_ctl.cpp)

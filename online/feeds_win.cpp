@@ -96,8 +96,6 @@ struct Fetch {
     char answer[kRecentUploadsCap + 1] = "";
 };
 
-const DWORD kFeedLimitMs = 25000;
-
 void letGo(Fetch* fetch)
 {
     if (InterlockedDecrement(&fetch->holders) == 0) {

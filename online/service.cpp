@@ -1,6 +1,9 @@
-// The addresses of the YORL service. Only this file is compiled for each
-// service address, so builds for other addresses share everything else.
+// The addresses of the YORL service, and how long to wait for it. Only this
+// file is compiled for each program, so builds for other addresses (and a
+// test build's shorter waits) share everything else.
 #include "online/service.h"
+
+#include "online/service_request_win.h"
 
 #ifndef HOBRIN_SERVICE_URL
 #define HOBRIN_SERVICE_URL "http://127.0.0.1:8380/yorl/"
@@ -11,3 +14,12 @@ static_assert(sizeof(HOBRIN_SERVICE_URL) < 400, "the service address must leave 
 const char kHighScoresAddress[] = HOBRIN_SERVICE_URL "index.cgi?mode=fe_scores&short=";
 const char kRecentUploadsAddress[] = HOBRIN_SERVICE_URL "index.cgi?mode=fe_recent";
 const char kRecordingAddress[] = HOBRIN_SERVICE_URL "inp/";
+
+#ifdef HOBRIN_SHORT_WAITS
+// A test build's, for the tests of a service that stalls.
+extern const DWORD kServiceTimeoutMs = 4000;
+extern const DWORD kFeedLimitMs = 8000;
+#else
+extern const DWORD kServiceTimeoutMs = 15000;
+extern const DWORD kFeedLimitMs = 25000;
+#endif

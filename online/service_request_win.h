@@ -42,4 +42,8 @@ bool openServiceSession(ServiceRequest& request);
 // logon prompt ever takes part.
 RequestResult openServiceRequest(const char* address, ServiceRequest& request);
 
-const DWORD kServiceTimeoutMs = 15000;
+// How long the program waits for the service: each connection, request and
+// read (15 s), and a whole feed however the service paces it (25 s).
+// online/service.cpp defines them, compiled for each program.
+extern const DWORD kServiceTimeoutMs;
+extern const DWORD kFeedLimitMs;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: the native unit tests and fuzzers under ASan and UBSan,
-# then the end-to-end tests of hobrin.exe under Wine. Installs what is
-# missing first. Exits non-zero when anything fails.
+# then the end-to-end tests of hobrin.exe under Wine, the 32-bit and the
+# 64-bit prefix's suites side by side. Installs what is missing first. Exits
+# non-zero when anything fails.
 # While working on one thing, a developer may narrow the run:
 #   HOBRIN_E2E_FILTER=PATTERN   only the end-to-end tests that this GoogleTest filter names
 #   HOBRIN_E2E_ARCHES="win64"   only these prefixes (default: win32 win64)
@@ -18,15 +19,27 @@ rm -rf "$results"
 mkdir -p "$results"
 failed=0
 # The stand-in service's port, compiled into the test build: set
-# HOBRIN_TEST_PORT to run two checkouts' tests side by side.
+# HOBRIN_TEST_PORT to run two checkouts' tests side by side. Its TLS port is
+# the next one, then the MAME bridge's; the second suite's three are ten
+# above.
 port=${HOBRIN_TEST_PORT:-8380}
-# Its TLS port, for the build of the program that talks https; the port
-# after it is the MAME bridge's.
 tls_port=$((port + 1))
 
-step() { printf '\n== %s\n' "$*"; }
+# Each step prints its time at its end, so that the next slow one is seen.
+step_name=
+step_started=$SECONDS
+step_end() {
+    [ -n "$step_name" ] && printf '== %s: %d s\n' "$step_name" $((SECONDS - step_started))
+    step_name=
+}
+timed() {
+    step_end
+    step_name=$*
+    step_started=$SECONDS
+    printf '\n== %s\n' "$*"
+}
 
-step "format check (clang-format, .clang-format)"
+timed "format check (clang-format, .clang-format)"
 # Reported as one more test case, so that the closing line counts it.
 format_failure=
 if ! (cd "$root" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror); then
@@ -35,27 +48,6 @@ if ! (cd "$root" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-
 fi
 printf '<testsuites><testsuite name="Format"><testcase name="SourcesMatchClangFormat">%s</testcase></testsuite></testsuites>\n' \
     "$format_failure" >"$results/format.xml"
-
-step "native build (clang, ASan + UBSan)"
-cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DHOBRIN_RESULTS_DIR="$results" \
-    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null || exit 1
-cmake --build "$build/native" || exit 1
-
-step "native tests"
-if [ -z "${HOBRIN_TEST_SKIP_NATIVE:-}" ]; then
-    (cd "$build/native" && ctest --output-on-failure --output-junit "$results/native-ctest.xml") || failed=1
-fi
-
-step "Windows build (mingw-w64 i686)"
-cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DHOBRIN_SERVICE_URL="http://127.0.0.1:$port/yorl/" -DHOBRIN_TEST_TLS_URL="https://localhost:$tls_port/yorl/" \
-    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null || exit 1
-cmake --build "$build/win" || exit 1
-# The release archive, which an end-to-end test unpacks.
-rm -f "$build"/win/hobrin-*-win32.zip
-cmake --build "$build/win" --target package >/dev/null || exit 1
 
 # The emulators of the 64-bit prefix, where Windows puts a player's: the
 # 64-bit stand-in under Program Files, the 32-bit one under Program Files
@@ -79,14 +71,18 @@ install_standins() {
         "HOBRIN_E2E_MAME_REAL=C:\\Program Files\\MAME 0.251\\mame.exe")
 }
 
-# run_e2e_suite ARCH: the whole end-to-end suite in the Wine prefix of ARCH
-# (win32 or win64), its report in results/e2e-ARCH.xml. The 32-bit prefix
-# runs the stand-in emulator beside hobrin.exe, by its bare name; the 64-bit
-# one runs the stand-ins installed under Program Files, and the real MAME.
+# run_e2e_suite ARCH PORT PROGRAMS: the whole end-to-end suite in the Wine
+# prefix of ARCH (win32 or win64), its report in results/e2e-ARCH.xml, with
+# everything of its own: an X display (when the suites run side by side), the
+# stand-in service on PORT (TLS on PORT+1), the MAME bridge on PORT+2, the
+# device stand-ins and the player's folders; the programs from PROGRAMS,
+# built for PORT. The 32-bit prefix runs the stand-in emulator beside
+# hobrin.exe, by its bare name; the 64-bit one runs the stand-ins installed
+# under Program Files, and the real MAME.
 run_e2e_suite() {
-    local arch=$1 standins=() filter=${HOBRIN_E2E_FILTER:-*}
-    step "end-to-end tests under Wine, $arch prefix"
-    wine_prefix_use "$build/win" "$arch" || return 1
+    local arch=$1 suite_port=$2 programs=$3 standins=() filter=${HOBRIN_E2E_FILTER:-*}
+    [ "$side_by_side" = 1 ] && unset DISPLAY
+    wine_env_start "$build/win" "$arch" || return 1
     if [ "$arch" = win64 ]; then
         install_standins || return 1
     elif [[ $filter == *-* ]]; then
@@ -95,55 +91,162 @@ run_e2e_suite() {
         filter="$filter-RealMame*"
     fi
     trust_test_authority "$build/tls/authority.crt" "$build/win/trust-root.exe" || return 1
+    # A fresh data directory that the tests fill with the answers they need.
+    local yorl_data="$build/yorl-test-$arch"
+    rm -rf "$yorl_data" && mkdir -p "$yorl_data/scores" "$yorl_data/inp"
+    service_start "$yorl_data" "$suite_port" --tls-port $((suite_port + 1)) --certs "$build/tls" || return 1
+    mame_bridge_start "$mame_home" $((suite_port + 2)) "$results/mame-bridge-$arch.log" || return 1
     # Serial and printer ports that a test can see writes to.
-    rm -rf "$build/e2e-devices"
-    devices_start "$build/e2e-devices" || return 1
+    rm -rf "$build/e2e-devices-$arch"
+    devices_start "$build/e2e-devices-$arch" || return 1
+    # A folder that Hobrin cannot write and a small disk, as players have them.
+    player_folders_start "$build/e2e-player-$arch" || return 1
     local report
     report=$(winepath -w "$results/e2e-$arch.xml")
     # The driver's own bounded waits end a stuck test; this bounds the whole run.
-    (cd "$build/win" && HOBRIN_E2E_DEVICES=$(winepath -w "$build/e2e-devices") \
-        timeout 1500 env "${standins[@]}" wine hobrin_e2e.exe --gtest_filter="$filter" --gtest_output="xml:$report")
+    (cd "$programs" && timeout 1500 env "${standins[@]}" \
+        HOBRIN_E2E_DEVICES="$(winepath -w "$build/e2e-devices-$arch")" \
+        HOBRIN_E2E_YORL_DATA="$(winepath -w "$yorl_data")" \
+        HOBRIN_E2E_SERVICE_URL="http://127.0.0.1:$suite_port/yorl/" \
+        HOBRIN_E2E_TLS_URL="https://localhost:$((suite_port + 1))/yorl/" \
+        HOBRIN_E2E_MAME_LISTING="$(winepath -w "$build/mame-listfull.txt")" \
+        HOBRIN_E2E_MAME_SYSTEMS="$(winepath -w "$build/mame-systems.txt")" \
+        HOBRIN_E2E_ZIPS="$(winepath -w "$build/e2e-zips")" \
+        wine hobrin_e2e.exe --gtest_filter="$filter" --gtest_output="xml:$report")
 }
 
-source "$root/tools/wine-env.sh"
-wine_env_start "$build/win" || exit 1
-# A fresh data directory that the tests fill with the answers they need.
-yorl_data="$build/yorl-test"
-rm -rf "$yorl_data" && mkdir -p "$yorl_data/scores" "$yorl_data/inp"
-# https: a test authority made for this run and trusted by the test
-# prefixes alone (run_e2e_suite), and the service's TLS port beside its
-# plain one.
-bash "$root/tools/make_test_certs.sh" "$build/tls" || exit 1
-service_start "$yorl_data" "$port" --tls-port "$tls_port" --certs "$build/tls" || exit 1
-export HOBRIN_E2E_YORL_DATA=$(winepath -w "$yorl_data")
-# The real MAME 0.251 (Debian's, a Linux program) is run through a bridge:
-# its Linux side starts here, and the test run's own capture of its listing
-# is what the tests of its game list expect.
-mame_home="$build/mame-home"
-mame_listing_capture "$build/mame-listfull.txt" "$mame_home" "$build/mame-systems.txt" || exit 1
-export HOBRIN_E2E_MAME_LISTING=$(winepath -w "$build/mame-listfull.txt")
-export HOBRIN_E2E_MAME_SYSTEMS=$(winepath -w "$build/mame-systems.txt")
-mame_bridge_start "$mame_home" $((port + 2)) "$results/mame-bridge.log" || exit 1
-# The archives that the download tests serve, and a recording of Pong that
-# the installed MAME makes here, as a leaderboard's player would have.
-python3 "$root/tests/e2e/make_test_zips.py" "$build/e2e-zips" || exit 1
-mame_record_archive pong best_pong "$build/e2e-zips/pong-0251.zip" "$mame_home" || exit 1
-python3 "$root/tests/e2e/make_test_zips.py" --half "$build/e2e-zips/pong-0251.zip" "$build/e2e-zips/pong-0251-half.zip" ||
+read -r -a arches <<<"${HOBRIN_E2E_ARCHES:-win32 win64}"
+if [ ${#arches[@]} -gt 2 ]; then
+    echo "test: HOBRIN_E2E_ARCHES names at most two prefixes" >&2
     exit 1
-export HOBRIN_E2E_ZIPS=$(winepath -w "$build/e2e-zips")
-# A folder that Hobrin cannot write and a small disk, as players have them.
-player_folders_start "$build/e2e-player" || exit 1
-arches=${HOBRIN_E2E_ARCHES:-win32 win64}
-for arch in $arches; do
-    run_e2e_suite "$arch" || failed=1
+fi
+side_by_side=$([ ${#arches[@]} -gt 1 ] && echo 1 || echo 0)
+source "$root/tools/wine-env.sh"
+mame_home="$build/mame-home"
+
+# What the end-to-end suites need besides the build, made while it runs.
+e2e_setup() {
+    local arch
+    # The Wine prefixes, made the first time (about 20 s each), each on a
+    # display of its own.
+    for arch in "${arches[@]}"; do
+        (unset DISPLAY && wine_env_start "$build/win" "$arch") || return 1
+    done
+    # https: a test authority made for this run and trusted by the test
+    # prefixes alone (run_e2e_suite), and each service's TLS port beside its
+    # plain one.
+    bash "$root/tools/make_test_certs.sh" "$build/tls" || return 1
+    # The real MAME 0.251 (Debian's, a Linux program) is run through a bridge:
+    # the test run's own capture of its listing is what the tests of its game
+    # list expect.
+    mame_listing_capture "$build/mame-listfull.txt" "$mame_home" "$build/mame-systems.txt" || return 1
+    # The archives that the download tests serve, and a recording of Pong that
+    # the installed MAME makes here, as a leaderboard's player would have.
+    python3 "$root/tests/e2e/make_test_zips.py" "$build/e2e-zips" || return 1
+    mame_record_archive pong best_pong "$build/e2e-zips/pong-0251.zip" "$mame_home" || return 1
+    python3 "$root/tests/e2e/make_test_zips.py" --half "$build/e2e-zips/pong-0251.zip" "$build/e2e-zips/pong-0251-half.zip" ||
+        return 1
+}
+
+# What runs in the background, each in a process group of its own, ends
+# with the run.
+background=()
+end_background() {
+    local pid
+    for pid in ${background[@]+"${background[@]}"}; do
+        kill -TERM -- "-$pid" 2>/dev/null
+    done
+}
+trap end_background EXIT
+trap 'exit 130' INT TERM
+
+timed "Windows build (mingw-w64 i686), and the end-to-end set-up beside it"
+set -m
+e2e_setup >"$results/e2e-setup.log" 2>&1 </dev/null &
+setup_pid=$!
+set +m
+background=("$setup_pid")
+cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+    -DHOBRIN_SERVICE_URL="http://127.0.0.1:$port/yorl/" -DHOBRIN_TEST_TLS_URL="https://localhost:$tls_port/yorl/" \
+    -DHOBRIN_SUITE2_SERVICE_URL="http://127.0.0.1:$((port + 10))/yorl/" \
+    -DHOBRIN_SUITE2_TLS_URL="https://localhost:$((port + 11))/yorl/" \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null || exit 1
+cmake --build "$build/win" || exit 1
+# The release archive, which an end-to-end test unpacks.
+rm -f "$build"/win/hobrin-*-win32.zip
+cmake --build "$build/win" --target package >/dev/null || exit 1
+
+wait "$setup_pid"
+setup_status=$?
+background=()
+cat "$results/e2e-setup.log"
+if [ $setup_status != 0 ]; then
+    echo "test: the end-to-end set-up failed" >&2
+    exit 1
+fi
+# The second suite's programs: those built for its port, the rest beside them.
+for program in "$build"/win/*.exe "$build"/win/hobrin-*-win32.zip; do
+    case $(basename "$program") in
+        hobrin.exe | hobrin_tls.exe | hobrin_short_waits.exe) ;;
+        *) cp -f "$program" "$build/win/suite2/" || exit 1 ;;
+    esac
 done
-wine_env_stop
+
+# The two suites run side by side in the background, while the native build
+# and tests take what processor time the suites leave as they wait for
+# windows (niced, so that the suites' waits stay as they are alone); then
+# their output is shown, one suite after the other.
+suite_pids=()
+set -m
+for i in "${!arches[@]}"; do
+    programs=$([ "$i" = 0 ] && echo "$build/win" || echo "$build/win/suite2")
+    (
+        started=$SECONDS
+        run_e2e_suite "${arches[$i]}" $((port + 10 * i)) "$programs"
+        status=$?
+        if [ $status = 0 ]; then
+            echo "== end-to-end suite ${arches[$i]} ended ($((SECONDS - started)) s)"
+        else
+            echo "== end-to-end suite ${arches[$i]} FAILED (exit $status, $((SECONDS - started)) s)"
+        fi
+        exit $status
+    ) >"$results/e2e-${arches[$i]}.log" 2>&1 </dev/null &
+    suite_pids+=($!)
+done
+set +m
+background=(${suite_pids[@]+"${suite_pids[@]}"})
+
+timed "native build (clang, ASan + UBSan)"
+cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DHOBRIN_RESULTS_DIR="$results" \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null && nice -n 10 cmake --build "$build/native"
+native_built=$?
+[ $native_built = 0 ] || failed=1
+
+timed "native tests"
+if [ $native_built = 0 ] && [ -z "${HOBRIN_TEST_SKIP_NATIVE:-}" ]; then
+    # The fuzzers make their runs side by side, one per processor.
+    (cd "$build/native" && nice -n 10 ctest -j "$(nproc)" --output-on-failure \
+        --output-junit "$results/native-ctest.xml") || failed=1
+fi
+
+timed "end-to-end tests under Wine (${arches[*]}), started before the native build"
+for i in "${!suite_pids[@]}"; do
+    [ "$i" -gt 0 ] && printf '\n== the %s prefix (it ran beside the first)\n' "${arches[$i]}"
+    # The suite's output so far, then the rest as it comes.
+    tail -n +1 --pid "${suite_pids[$i]}" -f "$results/e2e-${arches[$i]}.log"
+    wait "${suite_pids[$i]}" || failed=1
+done
+background=()
+step_end
 
 # The reports of the format check and the unit tests, and one end-to-end
 # report per prefix.
 reports=4
 if [ -n "${HOBRIN_TEST_SKIP_NATIVE:-}${HOBRIN_E2E_ARCHES:-}" ]; then
-    reports=$(( $([ -z "${HOBRIN_TEST_SKIP_NATIVE:-}" ] && echo 2 || echo 1) + $(wc -w <<<"$arches") ))
+    reports=$(($([ -z "${HOBRIN_TEST_SKIP_NATIVE:-}" ] && echo 2 || echo 1) + ${#arches[@]}))
 fi
 python3 "$root/tools/summarize_results.py" "$results" "$reports" || failed=1
+printf 'test: %d s in all\n' "$SECONDS"
 exit $failed

@@ -646,6 +646,26 @@ std::string yorlPath(const std::string& name)
     return std::string(data) + "\\" + name;
 }
 
+namespace {
+
+std::string variableOr(const char* name, const char* otherwise)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? value : otherwise;
+}
+
+} // namespace
+
+std::string serviceUrl()
+{
+    return variableOr("HOBRIN_E2E_SERVICE_URL", HOBRIN_SERVICE_URL);
+}
+
+std::string tlsServiceUrl()
+{
+    return variableOr("HOBRIN_E2E_TLS_URL", HOBRIN_TEST_TLS_URL);
+}
+
 void writeYorlFile(const std::string& name, const std::string& bytes)
 {
     std::ofstream file(yorlPath(name), std::ios::binary | std::ios::trunc);

@@ -167,6 +167,10 @@ void fillDisk(const std::string& folder, unsigned long long leaveBytes);
 // The stand-in YORL service's data directory, shared by the tests that talk
 // to it: answers go into files there and every request is logged.
 std::string yorlPath(const std::string& name);
+// Its plain and TLS addresses, which the programs beside the driver were
+// built for: the two suites of a run have a service each.
+std::string serviceUrl();
+std::string tlsServiceUrl();
 void writeYorlFile(const std::string& name, const std::string& bytes);
 void removeYorlFile(const std::string& name);
 // Empties the data directory's answers and its request log.

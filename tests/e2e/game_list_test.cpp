@@ -353,7 +353,7 @@ TEST_F(GameListTest, ListingThatNeverEndsIsEndedAndTheWindowShows)
 {
     writeFile("standin-control.txt", "listing_ms=600000\n");
     const std::vector<DWORD> before = processesNamed("mame-standin.exe");
-    ASSERT_TRUE(launch("hobrin_short_listing.exe"));
+    ASSERT_TRUE(launch("hobrin_short_waits.exe"));
     EXPECT_EQ(
         answerMessageBox(processId(), "Game list", 30000),
         "The emulator version \"MAME 0.106 (stand-in)\" did not finish listing its games within 3 seconds, so Hobrin "

@@ -224,8 +224,8 @@ TEST_F(ScoresTest, HttpsScoresAreListedOnlyWithATrustedCertificateForTheHost)
 
 TEST_F(ScoresTest, RedirectsAreFollowedUnlessTheyLeaveHttps)
 {
-    const std::string plainUrl = HOBRIN_SERVICE_URL;
-    const std::string tlsUrl = HOBRIN_TEST_TLS_URL;
+    const std::string plainUrl = serviceUrl();
+    const std::string tlsUrl = tlsServiceUrl();
     const struct {
         const char* program;
         std::string mode;
