@@ -79,6 +79,7 @@ add_library(hobrin_objects OBJECT
     emulator/known_emulators_win.cpp
     emulator/launch_win.cpp
     emulator/recording_check_win.cpp
+    emulator/rom_audit_win.cpp
     emulator/versions_win.cpp
     online/feeds_win.cpp
     online/download.cpp
@@ -93,8 +94,9 @@ target_include_directories(hobrin_objects PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${
 target_compile_definitions(hobrin_objects PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 target_link_libraries(hobrin_objects PRIVATE minizip hobrin_core)
 
-# hobrin_program(NAME SERVICE_URL [LISTING_LIMIT_MS]): the program for one
-# service address, and for a test build a shorter time for a game listing.
+# hobrin_program(NAME SERVICE_URL [LIMIT_MS]): the program for one service
+# address, and for a test build a shorter time for a game listing and for
+# an audit of the ROMs.
 function(hobrin_program name service_url)
     add_executable(${name} WIN32 online/service.cpp emulator/listing_limit.cpp resources/hobrin.rc
                                  $<TARGET_OBJECTS:hobrin_objects>)
@@ -102,7 +104,7 @@ function(hobrin_program name service_url)
     target_compile_definitions(${name} PRIVATE HOBRIN_SERVICE_URL="${service_url}" WIN32_LEAN_AND_MEAN NOMINMAX
                                                _WIN32_WINNT=0x0501)
     if(ARGC GREATER 2)
-        target_compile_definitions(${name} PRIVATE HOBRIN_LISTING_LIMIT_MS=${ARGV2})
+        target_compile_definitions(${name} PRIVATE HOBRIN_LISTING_LIMIT_MS=${ARGV2} HOBRIN_AUDIT_LIMIT_MS=${ARGV2})
     endif()
     target_link_libraries(${name} PRIVATE minizip)
     # The common dialogs and WinINet are loaded at their first use (common/late_dlls.cpp).
@@ -120,8 +122,8 @@ hobrin_program(hobrin_offline "http://127.0.0.1:1/yorl/")
 set(HOBRIN_TEST_TLS_URL "https://localhost:8381/yorl/" CACHE STRING
     "The stand-in service's TLS address, for the end-to-end tests of https")
 hobrin_program(hobrin_tls "${HOBRIN_TEST_TLS_URL}")
-# The same program with a listing's limit of 3 s, for the tests of an
-# emulator whose listing never ends.
+# The same program with a listing's and an audit's limit of 3 s, for the
+# tests of an emulator whose listing or audit never ends.
 hobrin_program(hobrin_short_listing "${HOBRIN_SERVICE_URL}" 3000)
 
 # GoogleTest from Debian's sources, built with the same toolchain.
