@@ -143,7 +143,7 @@ TEST_F(CheckTableTest, ChecksRunSideBySideWithinTheProcessorsAndCancelEndsThem)
     HWND window = listTable("run_ms=600000\n");
     ASSERT_NE(window, nullptr);
     const std::vector<DWORD> before = processesNamed("mame-standin.exe");
-    const auto started = [] {
+    const auto started = [this] {
         const std::string log = readFile("standin-checks.txt");
         int count = 0;
         for (std::size_t at = log.find("start"); at != std::string::npos; at = log.find("start", at + 1))
