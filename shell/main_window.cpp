@@ -250,10 +250,9 @@ bool listsGames()
 }
 
 // Shows the games of the list (all of them, or those found) in the list
-// box, the selected game kept selected where it is shown.
-void refillGames(HWND window)
+// box, `game` (selected before the change) kept selected where it is shown.
+void refillGames(HWND window, int game)
 {
-    int game = selectedGame(window);
     showGameLines(GetDlgItem(window, IDC_MAIN_GAME_LIST));
     SendDlgItemMessageA(window, IDC_MAIN_GAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(lineOfGame(game)), 0);
 }
@@ -263,14 +262,15 @@ void showListedGames(HWND window)
 {
     const FoundGames* found =
         moreSettings.onlyGamesFound && listsGames() ? keptFoundGames(list.command.c_str()) : nullptr;
+    int selected = selectedGame(window);
     // Refilled only for a change, so that the list keeps its place.
     if (found && (showingAllGames() || list.shownNames != found->names)) {
         showGamesNamed(found->names);
         list.shownNames = found->names;
-        refillGames(window);
+        refillGames(window, selected);
     } else if (!found && !showingAllGames()) {
         showAllGames();
-        refillGames(window);
+        refillGames(window, selected);
     }
     if (!moreSettings.onlyGamesFound || !listsGames()) {
         setTotal(window, list.total);

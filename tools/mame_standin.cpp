@@ -480,6 +480,8 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
                 options.sortSwitch = true;
             } else if (arg == "-showconfig")
                 options.showConfig = true;
+            else if (arg == "-verifyroms")
+                options.verifyRoms = true;
             else if (arg == "-help")
                 options.help = true;
             else if (arg == "-exit_after_playback")
