@@ -304,20 +304,23 @@ void requestAudit(HWND window)
         return;
     }
     const FoundGames* found = keptFoundGames(command.c_str());
-    if (startRomAudit(window, command.c_str(), found && !askAgain ? &found->key : nullptr)) {
-        removeFrom(list.askAgain, command);
-        list.checked.push_back(command);
-        list.auditing = command;
-        list.looking = false;
+    if (!startRomAudit(window, command.c_str(), found && !askAgain ? &found->key : nullptr)) {
+        // No thread to ask on: the list stays whole, and says why.
+        list.failed = AuditEnd::noAnswer;
+        return;
     }
+    removeFrom(list.askAgain, command);
+    list.checked.push_back(command);
+    list.auditing = command;
+    list.looking = false;
 }
 
 // "Only games I have" ticked: what was kept shows at once, and MAME is
 // asked in the background whether it still holds.
 void showFound(HWND window)
 {
-    showListedGames(window);
     requestAudit(window);
+    showListedGames(window);
 }
 
 void onToggleOnlyFound(HWND window)
