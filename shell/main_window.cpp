@@ -313,6 +313,7 @@ void requestAudit(HWND window)
     list.checked.push_back(command);
     list.auditing = command;
     list.looking = false;
+    list.failed = AuditEnd::found;
 }
 
 // "Only games I have" ticked: what was kept shows at once, and MAME is
