@@ -42,6 +42,7 @@ add_executable(hobrin_unit
     tests/unit/recording_check_test.cpp
     tests/unit/recording_path_test.cpp
     tests/unit/redirect_test.cpp
+    tests/unit/rom_audit_test.cpp
     tests/unit/score_record_test.cpp
     tests/unit/score_text_test.cpp
     tests/unit/settings_test.cpp
@@ -133,6 +134,7 @@ hobrin_fuzzer(redirect_fuzz tests/fuzz/redirect_fuzz.cpp tests/fuzz/redirect_cor
 hobrin_fuzzer(emulator_answer_fuzz tests/fuzz/emulator_answer_fuzz.cpp tests/fuzz/emulator_answer_corpus)
 hobrin_fuzzer(command_line_fuzz tests/fuzz/command_line_fuzz.cpp tests/fuzz/command_line_corpus MAX_LEN 64)
 hobrin_fuzzer(known_emulators_fuzz tests/fuzz/known_emulators_fuzz.cpp tests/fuzz/known_emulators_corpus)
+hobrin_fuzzer(audit_fuzz tests/fuzz/audit_fuzz.cpp tests/fuzz/audit_corpus)
 hobrin_extract_fuzzer(extract_fuzz tests/fuzz/extract_fuzz.cpp tests/fuzz/extract_corpus)
 get_property(fuzz_targets GLOBAL PROPERTY hobrin_fuzz_targets)
 file(GENERATE OUTPUT ${fuzz_work}/targets.txt CONTENT "${fuzz_targets}")
@@ -143,7 +145,7 @@ file(GENERATE OUTPUT ${fuzz_work}/targets.txt CONTENT "${fuzz_targets}")
 find_package(benchmark QUIET)
 if(benchmark_FOUND)
     add_executable(hobrin_bench bench/listing_bench.cpp bench/feed_bench.cpp bench/check_count_bench.cpp
-                                ${HOBRIN_CORE_SOURCES})
+                                bench/title_search_bench.cpp ${HOBRIN_CORE_SOURCES})
     target_include_directories(hobrin_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_options(hobrin_bench PRIVATE -O2)
     target_compile_definitions(hobrin_bench PRIVATE NDEBUG)

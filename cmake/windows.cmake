@@ -79,6 +79,7 @@ add_library(hobrin_objects OBJECT
     emulator/known_emulators_win.cpp
     emulator/launch_win.cpp
     emulator/recording_check_win.cpp
+    emulator/rom_audit_win.cpp
     emulator/versions_win.cpp
     online/feeds_win.cpp
     online/download.cpp
@@ -122,8 +123,8 @@ set(HOBRIN_TEST_TLS_URL "https://localhost:8381/yorl/" CACHE STRING
     "The stand-in service's TLS address, for the end-to-end tests of https")
 hobrin_program(hobrin_tls "${HOBRIN_TEST_TLS_URL}")
 # The same program with the limits that the tests wait out a few times
-# shorter (emulator/listing_limit.cpp, online/service.cpp): a listing that
-# never ends, a service that stalls.
+# shorter (emulator/listing_limit.cpp, online/service.cpp): a listing or an
+# audit of the ROMs that never ends, a service that stalls.
 hobrin_program(hobrin_short_waits "${HOBRIN_SERVICE_URL}" SHORT_WAITS)
 
 # A second end-to-end suite runs beside the first with a stand-in service of
@@ -232,7 +233,7 @@ endif()
 add_library(hobrin_bench_win STATIC bench/bench_win.cpp tests/e2e/win_shared.cpp)
 target_include_directories(hobrin_bench_win PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_link_libraries(hobrin_bench_win PUBLIC psapi user32 kernel32)
-foreach(bench startup score_list download check)
+foreach(bench startup found_switch score_list download check)
     add_executable(hobrin_${bench}_bench bench/${bench}_bench.cpp)
     target_link_libraries(hobrin_${bench}_bench PRIVATE hobrin_bench_win)
     add_dependencies(hobrin_${bench}_bench hobrin mame-standin)

@@ -1,6 +1,9 @@
 // The persisted user options: defaults, file form and the rules for changing them.
 #include "common/settings.h"
 
+#include "common/bounded_text.h"
+#include "common/text_lines.h"
+
 #include <cstring>
 
 namespace {
@@ -76,4 +79,26 @@ void setLowHalf(std::int32_t& slot, int value)
     std::uint32_t kept = static_cast<std::uint32_t>(slot) & 0xFFFF0000u;
     std::uint32_t low = static_cast<std::uint32_t>(value) & 0xFFFFu;
     slot = static_cast<std::int32_t>(kept | low);
+}
+
+MoreSettings readMoreSettings(const char* text, std::size_t length)
+{
+    MoreSettings more{false};
+    const char kLine[] = "only_games_i_have=";
+    const std::size_t keyLength = sizeof kLine - 1;
+    for (std::size_t start = 0; start < length;) {
+        const char* line = nullptr;
+        std::size_t size = takeLine(text, length, start, line);
+        if (size > 0 && line[size - 1] == '\r')
+            --size;
+        if (size == keyLength + 1 && std::memcmp(line, kLine, keyLength) == 0)
+            more.onlyGamesFound = line[keyLength] == '1';
+    }
+    return more;
+}
+
+void writeMoreSettings(const MoreSettings& more, char* text, std::size_t size, std::size_t& length)
+{
+    formatText(text, size, "[hobrin]\r\nonly_games_i_have=%d\r\n", more.onlyGamesFound ? 1 : 0);
+    length = std::strlen(text);
 }

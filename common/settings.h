@@ -44,3 +44,14 @@ std::int16_t lowHalf(std::int32_t slot);
 
 // Stores the low 16 bits of `value` and keeps the slot's high half.
 void setLowHalf(std::int32_t& slot, int value);
+
+// Options that came after the 52-byte record: kept in a text file of their
+// own beside it, so that the record's file keeps its bytes.
+struct MoreSettings {
+    bool onlyGamesFound; // "Only games I have"
+};
+
+// Reads "hobrin.ini"'s text; what it does not hold, or holds damaged, is off.
+MoreSettings readMoreSettings(const char* text, std::size_t length);
+// The file's text for `more`; `length` receives its size. Fits 128 bytes.
+void writeMoreSettings(const MoreSettings& more, char* text, std::size_t size, std::size_t& length);

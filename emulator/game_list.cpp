@@ -1,6 +1,7 @@
 // The games of the chosen emulator version: the table, its fill, its order, and the search by short name.
 #include "emulator/game_list.h"
 
+#include "common/ascii.h"
 #include "common/bounded_text.h"
 
 #include <algorithm>
@@ -13,11 +14,20 @@ std::vector<GameEntry> gameTable;
 
 namespace {
 
+// The table's indices of the lines shown, when not all are.
+std::vector<int> shownLines;
+bool allShown = true;
+
 // The texts of the table, in blocks that never move, so that the entries can
 // point into them while the table grows.
 const std::size_t kTextBlockSize = 64 * 1024;
 std::vector<std::unique_ptr<char[]>> textBlocks;
 std::size_t textBlockUsed = kTextBlockSize;
+
+unsigned char foldCase(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
+}
 
 const char* storeText(const char* text)
 {
@@ -103,6 +113,7 @@ void sortByShortName()
 
 void clearGameTable()
 {
+    showAllGames();
     gameTable.clear();
     textBlocks.clear();
     textBlockUsed = kTextBlockSize;
@@ -127,11 +138,13 @@ int fillGameTable(ListingStream& listing, GameOrder order)
         full = gameTable.size() == static_cast<std::size_t>(kMaxGames);
     }
     sortGameTable(order);
+    showAllGames();
     return full ? kGameListFull : static_cast<int>(gameTable.size());
 }
 
 void sortGameTable(GameOrder order)
 {
+    showAllGames();
     switch (order) {
     case GameOrder::asListed: break;
     case GameOrder::byName: sortByName(); break;
@@ -141,6 +154,7 @@ void sortGameTable(GameOrder order)
 
 void cutGameTable(std::size_t count)
 {
+    showAllGames();
     if (count < gameTable.size())
         gameTable.resize(count);
 }
@@ -161,6 +175,132 @@ int findGame(const char* text)
     for (std::size_t i = 0; i < gameTable.size(); ++i) {
         if (std::strcmp(gameTable[i].shortName, text) == 0)
             return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void showAllGames()
+{
+    allShown = true;
+    shownLines.clear();
+}
+
+int showGamesNamed(const std::vector<std::string>& sortedNames)
+{
+    allShown = false;
+    shownLines.clear();
+    for (std::size_t i = 0; i < gameTable.size(); ++i) {
+        const char* name = gameTable[i].shortName;
+        auto at = std::lower_bound(sortedNames.begin(), sortedNames.end(), name,
+                                   [](const std::string& a, const char* b) { return std::strcmp(a.c_str(), b) < 0; });
+        if (at != sortedNames.end() && std::strcmp(at->c_str(), name) == 0)
+            shownLines.push_back(static_cast<int>(i));
+    }
+    return static_cast<int>(shownLines.size());
+}
+
+bool showingAllGames()
+{
+    return allShown;
+}
+
+int shownGameCount()
+{
+    return static_cast<int>(allShown ? gameTable.size() : shownLines.size());
+}
+
+int gameOfLine(int line)
+{
+    if (line < 0 || line >= shownGameCount())
+        return -1;
+    return allShown ? line : shownLines[static_cast<std::size_t>(line)];
+}
+
+int lineOfGame(int game)
+{
+    if (!isGameIndex(game))
+        return -1;
+    if (allShown)
+        return game;
+    auto at = std::lower_bound(shownLines.begin(), shownLines.end(), game);
+    return at != shownLines.end() && *at == game ? static_cast<int>(at - shownLines.begin()) : -1;
+}
+
+namespace {
+
+// The words of a search, their ASCII letters in lower case.
+std::vector<std::string> searchWords(const char* text)
+{
+    std::vector<std::string> words;
+    std::string word;
+    for (const char* c = text;; ++c) {
+        if (*c == '\0' || isAsciiWhiteSpace(static_cast<unsigned char>(*c))) {
+            if (!word.empty())
+                words.push_back(word);
+            word.clear();
+            if (*c == '\0')
+                break;
+            continue;
+        }
+        word += static_cast<char>(foldCase(static_cast<unsigned char>(*c)));
+    }
+    return words;
+}
+
+// Whether `title` holds `word` (in lower case), ignoring ASCII case.
+bool holdsWord(const char* title, const std::string& word)
+{
+    const unsigned char first = static_cast<unsigned char>(word[0]);
+    const unsigned char firstUpper = isAsciiLower(first) ? static_cast<unsigned char>(first - 32) : first;
+    const std::size_t length = word.size();
+    for (const char* at = title; *at; ++at) {
+        unsigned char c = static_cast<unsigned char>(*at);
+        if (c != first && c != firstUpper)
+            continue;
+        // The title's zero ends the comparison: a word holds none.
+        std::size_t i = 1;
+        while (i < length && foldCase(static_cast<unsigned char>(at[i])) == static_cast<unsigned char>(word[i]))
+            ++i;
+        if (i == length)
+            return true;
+    }
+    return false;
+}
+
+bool holdsWords(const char* title, const std::vector<std::string>& words)
+{
+    for (const std::string& word : words) {
+        if (!holdsWord(title, word))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool titleHasWords(const char* title, const char* words)
+{
+    std::vector<std::string> search = searchWords(words);
+    return !search.empty() && holdsWords(title, search);
+}
+
+int findLine(const char* text, int after)
+{
+    if (text[0] == '\0')
+        return -1;
+    const int count = shownGameCount();
+    for (int line = 0; line < count; ++line) {
+        if (std::strcmp(gameTable[static_cast<std::size_t>(gameOfLine(line))].shortName, text) == 0)
+            return line;
+    }
+    std::vector<std::string> words = searchWords(text);
+    if (words.empty() || count == 0)
+        return -1;
+    int start = after >= 0 && after < count - 1 ? after + 1 : 0;
+    for (int step = 0; step < count; ++step) {
+        int line = (start + step) % count;
+        if (holdsWords(gameTable[static_cast<std::size_t>(gameOfLine(line))].description, words))
+            return line;
     }
     return -1;
 }

@@ -4,6 +4,7 @@
 #include "emulator/listing_scan.h"
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 // Today's emulators have short names of up to 32 characters; a longer word
@@ -58,6 +59,31 @@ std::vector<const char*> gameTableNames();
 // Index of the first game whose short name is exactly `text`, or -1. An
 // empty text names no game.
 int findGame(const char* text);
+
+// The games the list box shows: every game of the table, or only those of
+// some names ("Only games I have"). Line i of the list box is game
+// gameOfLine(i). Filling, cutting or clearing the table shows every game.
+// Only the user-interface thread touches it.
+void showAllGames();
+// Shows the games whose short names are in `sortedNames` (sorted, as
+// strcmp orders them), in the table's order; returns how many.
+int showGamesNamed(const std::vector<std::string>& sortedNames);
+bool showingAllGames();
+int shownGameCount();
+// The game of a list line, -1 for none; the line of a game, -1 when it is not shown.
+int gameOfLine(int line);
+int lineOfGame(int game);
+
+// What "Find" selects for `text`: the first shown line whose short name is
+// exactly `text`; else the first shown line after `after` (wrapping round,
+// -1 to start at the top) whose title holds every word of `text`. -1 when
+// none does, or the text has no word.
+int findLine(const char* text, int after);
+
+// Whether `title` holds every blank-separated word of `words`, anywhere and
+// in any order, ignoring the case of ASCII letters; other bytes (accents)
+// compare as they are. False when `words` has none.
+bool titleHasWords(const char* title, const char* words);
 
 // The emulator's listing command: the version's command and " -listfull",
 // then, for an emulator that sorts its listing itself, " " and the sort

@@ -237,14 +237,16 @@ int listInOrder(int versionIndex)
 // lines. A description never has more characters than bytes.
 void convertTitles()
 {
+    const int lines = shownGameCount();
     std::size_t bytes = 0;
-    for (const GameEntry& game : gameTable)
-        bytes += std::strlen(game.description) + 1;
+    for (int line = 0; line < lines; ++line)
+        bytes += std::strlen(gameTable[static_cast<std::size_t>(gameOfLine(line))].description) + 1;
     job.titles.assign(bytes, L'\0');
     std::size_t at = 0;
-    for (const GameEntry& game : gameTable) {
-        int length = MultiByteToWideChar(CP_ACP, 0, game.description, -1, &job.titles[at],
-                                         static_cast<int>(job.titles.size() - at));
+    for (int line = 0; line < lines; ++line) {
+        const char* description = gameTable[static_cast<std::size_t>(gameOfLine(line))].description;
+        int length =
+            MultiByteToWideChar(CP_ACP, 0, description, -1, &job.titles[at], static_cast<int>(job.titles.size() - at));
         // A title that cannot be converted shows empty, and the next one
         // still starts after it.
         if (length <= 0) {
@@ -255,12 +257,12 @@ void convertTitles()
     }
 }
 
-void showGames(HWND listBox)
+void showGames(HWND listBox, FillMode mode)
 {
-    beginListFill(listBox, FillMode::append, static_cast<int>(gameTable.size()),
-                  static_cast<DWORD>(job.titles.size() * sizeof(wchar_t)));
+    const int lines = shownGameCount();
+    beginListFill(listBox, mode, lines, static_cast<DWORD>(job.titles.size() * sizeof(wchar_t)));
     const wchar_t* title = job.titles.c_str();
-    for (std::size_t i = 0; i < gameTable.size(); ++i) {
+    for (int line = 0; line < lines; ++line) {
         SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title));
         title += std::wcslen(title) + 1;
     }
@@ -318,7 +320,7 @@ int finishGameList(HWND listBox)
         clearGameTable();
         return count;
     }
-    showGames(listBox);
+    showGames(listBox, FillMode::append);
     if (count == kGameListFull)
         showMessage("Game list limit exceeded :/", "Error");
     return count;
@@ -328,4 +330,10 @@ int buildGameList(HWND listBox, int versionIndex, int sortByDriver)
 {
     startGameList(versionIndex, sortByDriver);
     return finishGameList(listBox);
+}
+
+void showGameLines(HWND listBox)
+{
+    convertTitles();
+    showGames(listBox, FillMode::replace);
 }

@@ -28,3 +28,7 @@ int buildGameList(HWND listBox, int versionIndex, int sortByDriver);
 // the emulators.
 void startGameList(int versionIndex, int sortByDriver);
 int finishGameList(HWND listBox);
+
+// Fills `listBox` anew with the games the table shows (showAllGames,
+// showGamesNamed), painted once.
+void showGameLines(HWND listBox);

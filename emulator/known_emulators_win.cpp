@@ -202,6 +202,14 @@ void forgetVersionSlots()
     }
 }
 
+bool emulatorProgramFile(const char* command, unsigned long long& size, unsigned long long& written)
+{
+    ProgramKey key = programKey(command);
+    size = key.size;
+    written = key.written;
+    return key.found;
+}
+
 void rememberHelpVersion(int versionIndex, const char* versionId)
 {
     if (!isVersionIndex(versionIndex))

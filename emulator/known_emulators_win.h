@@ -19,3 +19,8 @@ void forgetVersionSlots();
 
 // Keeps the version that `versionIndex`'s "-help" banner names.
 void rememberHelpVersion(int versionIndex, const char* versionId);
+
+// The size and last-write time of the program file that `command` runs,
+// found as CreateProcess finds it; false when there is none. It touches
+// nothing shared: any thread may ask.
+bool emulatorProgramFile(const char* command, unsigned long long& size, unsigned long long& written);

@@ -12,6 +12,10 @@
 // engines are handed what they need of them.
 extern Settings settings;
 
+// The options kept beside the settings file (shell/settings_file.h), owned
+// as `settings` is.
+extern MoreSettings moreSettings;
+
 // The module instance: every dialog of the program is created from it.
 extern HINSTANCE appInstance;
 

@@ -16,6 +16,7 @@
 
 HINSTANCE appInstance;
 Settings settings;
+MoreSettings moreSettings;
 
 // The exit code of a copy that cannot keep its files in its folder.
 const int kFolderNotWritable = 2;
@@ -37,6 +38,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     appInstance = instance;
     setSettingsDefaults(settings);
     loadSettings();
+    loadMoreSettings();
     // The emulator lists its games while the window is made.
     readVersionTable();
     if (versionCount > 0)

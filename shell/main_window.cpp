@@ -6,6 +6,7 @@
 #include "emulator/game_list.h"
 #include "emulator/game_list_win.h"
 #include "emulator/launch.h"
+#include "emulator/rom_audit_win.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
 #include "online/feeds.h"
@@ -31,7 +32,10 @@
 #include <process.h>
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstring>
+#include <string>
+#include <vector>
 
 char additionalParameters[512];
 OPENFILENAMEA fileDialog;
@@ -54,6 +58,26 @@ FeedRequest feedRequest;
 
 const int kLaunchButtons[] = {IDC_MAIN_PLAYBACK, IDC_MAIN_RECORD, IDC_MAIN_PLAY, IDC_MAIN_EXIT};
 const int kControlsEnabledAtOpening[] = {IDC_MAIN_RECORD, IDC_MAIN_PLAYBACK, IDC_MAIN_PLAY, IDC_MAIN_VERSION};
+
+// Posted to itself at the opening, so that the games found are looked for
+// once the window shows.
+constexpr UINT kShowFoundMessage = WM_APP + 11;
+
+// The list and what "Only games I have" knows of it. Only this thread
+// touches them.
+struct ListState {
+    std::string command;                 // of the version listed last; "" when none is
+    int total;                           // what that listing returned
+    bool building;                       // a list build runs: an audit's answer waits for its end
+    AuditEnd failed;                     // how the last audit of `command` failed; found when it did not
+    std::string auditing;                // the command of the audit under way
+    bool looking;                        // MAME itself runs that audit
+    bool wanted;                         // an audit waits for the one under way to end
+    std::vector<std::string> askAgain;   // audited anew at their next audit ("Refresh" while unticked)
+    std::vector<std::string> checked;    // audited, or their kept result checked, this session
+    std::vector<std::string> shownNames; // the names the list shows, when not all
+};
+ListState list{"", 0, false, AuditEnd::found, "", false, false, {}, {}, {}};
 
 const char* const kSampleRates[] = {"11,025Hz", "22,050Hz", "44,100Hz"};
 
@@ -112,9 +136,15 @@ void check(HWND window, int id, bool checked)
     CheckDlgButton(window, id, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
-int selectedGame(HWND window)
+int selectedLine(HWND window)
 {
     return static_cast<int>(SendDlgItemMessageA(window, IDC_MAIN_GAME_LIST, LB_GETCURSEL, 0, 0));
+}
+
+// The game table's index of the selected game, -1 for none.
+int selectedGame(HWND window)
+{
+    return gameOfLine(selectedLine(window));
 }
 
 int selectedVersion(HWND window)
@@ -163,6 +193,7 @@ void showOptions(HWND window)
     check(window, IDC_MAIN_USE_JOYSTICK, settings.useJoystick == 1);
     check(window, IDC_MAIN_KEEP_CFG, settings.keepCfg == 1);
     check(window, IDC_MAIN_SHOW_CONSOLE, settings.showConsole == 1);
+    check(window, IDC_MAIN_ONLY_FOUND, moreSettings.onlyGamesFound);
 }
 
 // A first start, or every version removed: the label says what to do, and
@@ -171,9 +202,176 @@ void showNoVersionYet(HWND window)
 {
     SendDlgItemMessageA(window, IDC_MAIN_GAME_LIST, LB_RESETCONTENT, 0, 0);
     clearGameTable();
+    list.command.clear();
     SetDlgItemTextA(window, IDC_MAIN_TOTAL, "No MAME version yet: press Add... to choose your MAME");
     EnableWindow(GetDlgItem(window, IDC_MAIN_REMOVE_VERSION), FALSE);
     SendMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_MAIN_ADD_VERSION)), TRUE);
+}
+
+bool isIn(const std::vector<std::string>& commands, const std::string& command)
+{
+    for (const std::string& entry : commands) {
+        if (entry == command)
+            return true;
+    }
+    return false;
+}
+
+void removeFrom(std::vector<std::string>& commands, const std::string& command)
+{
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        if (commands[i] == command) {
+            commands.erase(commands.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+    }
+}
+
+// What a listing left: the version's command and the total of today's label.
+void noteListed(HWND window, int version, int total)
+{
+    bool listed = version >= 0 && version < versionCount && (total >= 0 || total == kGameListFull);
+    std::string command = listed ? versionTable[version].command : "";
+    if (command != list.command)
+        list.failed = AuditEnd::found;
+    list.command = command;
+    list.total = total;
+    setTotal(window, total);
+}
+
+bool lookingForListed()
+{
+    return list.looking && list.auditing == list.command;
+}
+
+bool listsGames()
+{
+    return !list.command.empty();
+}
+
+// Shows the games of the list (all of them, or those found) in the list
+// box, `game` (selected before the change) kept selected where it is shown.
+void refillGames(HWND window, int game)
+{
+    showGameLines(GetDlgItem(window, IDC_MAIN_GAME_LIST));
+    SendDlgItemMessageA(window, IDC_MAIN_GAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(lineOfGame(game)), 0);
+}
+
+// The list and its label as "Only games I have" and what is known make them.
+void showListedGames(HWND window)
+{
+    const FoundGames* found =
+        moreSettings.onlyGamesFound && listsGames() ? keptFoundGames(list.command.c_str()) : nullptr;
+    int selected = selectedGame(window);
+    // Refilled only for a change, so that the list keeps its place.
+    if (found && (showingAllGames() || list.shownNames != found->names)) {
+        showGamesNamed(found->names);
+        list.shownNames = found->names;
+        refillGames(window, selected);
+    } else if (!found && !showingAllGames()) {
+        showAllGames();
+        refillGames(window, selected);
+    }
+    if (!moreSettings.onlyGamesFound || !listsGames()) {
+        setTotal(window, list.total);
+        return;
+    }
+    int all = static_cast<int>(gameTable.size());
+    if (lookingForListed() || (!found && list.failed == AuditEnd::found))
+        SetDlgItemTextA(window, IDC_MAIN_TOTAL, "Looking for ROMs...");
+    else if (found)
+        setDlgItemFormat(window, IDC_MAIN_TOTAL, "Games found: %i of %i", shownGameCount(), all);
+    else if (list.failed == AuditEnd::unfinished)
+        setDlgItemFormat(window, IDC_MAIN_TOTAL, "All %i games: MAME's audit of ROMs did not end", all);
+    else
+        setDlgItemFormat(window, IDC_MAIN_TOTAL, "All %i games: MAME did not audit its ROMs", all);
+}
+
+// Asks the listed emulator's audit, unless it was asked this session; one
+// under way for another emulator, or one to be asked anew, is ended first.
+void requestAudit(HWND window)
+{
+    list.wanted = false;
+    if (!listsGames())
+        return;
+    const std::string& command = list.command;
+    bool askAgain = isIn(list.askAgain, command);
+    if (!askAgain && isIn(list.checked, command))
+        return;
+    if (romAuditRunning()) {
+        list.wanted = true;
+        cancelRomAudit();
+        return;
+    }
+    const FoundGames* found = keptFoundGames(command.c_str());
+    if (!startRomAudit(window, command.c_str(), found && !askAgain ? &found->key : nullptr)) {
+        // No thread to ask on: the list stays whole, and says why.
+        list.failed = AuditEnd::noAnswer;
+        return;
+    }
+    removeFrom(list.askAgain, command);
+    list.checked.push_back(command);
+    list.auditing = command;
+    list.looking = false;
+    list.failed = AuditEnd::found;
+}
+
+// "Only games I have" ticked: what was kept shows at once, and MAME is
+// asked in the background whether it still holds.
+void showFound(HWND window)
+{
+    requestAudit(window);
+    showListedGames(window);
+}
+
+void onToggleOnlyFound(HWND window)
+{
+    moreSettings.onlyGamesFound = !moreSettings.onlyGamesFound;
+    if (moreSettings.onlyGamesFound)
+        showFound(window);
+    else
+        showListedGames(window);
+}
+
+void onAuditLooking(HWND window)
+{
+    list.looking = true;
+    if (list.auditing != list.command)
+        return;
+    if (moreSettings.onlyGamesFound && !list.building)
+        showListedGames(window);
+}
+
+// An audit has ended: what it found is kept, whether or not the list
+// shows it now, and an audit that waited starts.
+void onAuditAnswer(HWND window)
+{
+    const AuditResult& result = takeRomAuditResult();
+    bool listed = result.games.key.command == list.command;
+    list.looking = false;
+    list.auditing.clear();
+    switch (result.end) {
+    case AuditEnd::found:
+        // Kept even without its program file's key, which then never
+        // matches: such an emulator is audited at each session.
+        keepFoundGames(result.games);
+        if (listed)
+            list.failed = AuditEnd::found;
+        break;
+    case AuditEnd::unchanged: break;
+    case AuditEnd::unfinished:
+    case AuditEnd::noAnswer:
+        if (listed)
+            list.failed = result.end;
+        break;
+    case AuditEnd::cancelled: removeFrom(list.checked, result.games.key.command); break;
+    }
+    if (list.wanted && !list.building) {
+        list.wanted = false;
+        requestAudit(window);
+    }
+    if (listed && moreSettings.onlyGamesFound && !list.building)
+        showListedGames(window);
 }
 
 // Returns whether the dialog manager is to set the first focus.
@@ -186,6 +384,8 @@ bool onOpen(HWND window)
     scoreListWindow = GetDlgItem(window, IDC_MAIN_SCORE_LIST);
     splitEditWindow = GetDlgItem(window, IDC_MAIN_SPLIT);
     SendMessageA(splitEditWindow, EM_LIMITTEXT, kSplitSize - 1, 0);
+    // As long as a title: a search by title takes any words of it.
+    SendDlgItemMessageA(window, IDC_MAIN_GOTO, EM_LIMITTEXT, kDescriptionSize - 1, 0);
     showOptions(window);
     SendDlgItemMessageA(window, IDC_MAIN_SAMPLE_RATE, CB_SETCURSEL, lowHalf(settings.sampleRateIndex), 0);
     setScoreListFont();
@@ -195,11 +395,14 @@ bool onOpen(HWND window)
     // The versions were read, and the first one's listing started, before the window was made.
     listVersions(GetDlgItem(window, IDC_MAIN_VERSION));
     if (versionCount > 0)
-        setTotal(window, finishGameList(GetDlgItem(window, IDC_MAIN_GAME_LIST)));
+        noteListed(window, 0, finishGameList(GetDlgItem(window, IDC_MAIN_GAME_LIST)));
     SendDlgItemMessageA(window, IDC_MAIN_VERSION, CB_SETCURSEL, 0, 0);
     enableControls(window, kControlsEnabledAtOpening, true);
-    if (versionCount > 0)
+    if (versionCount > 0) {
+        if (moreSettings.onlyGamesFound)
+            PostMessageA(window, kShowFoundMessage, 0, 0);
         return true;
+    }
     showNoVersionYet(window);
     return false;
 }
@@ -209,6 +412,8 @@ void onClose(HWND window)
     captureControlValues(window);
     if (unsigned long error = saveSettings())
         reportSettingsNotSaved(error);
+    saveMoreSettings();
+    endRomAuditBeforeExit();
     EndDialog(window, 0);
 }
 
@@ -276,14 +481,23 @@ void launchPlayback(HWND window)
                                         static_cast<int>(LaunchMode::playback), nullptr, nullptr, launchOptions()));
 }
 
-// Lists the games of the selected version behind the splash, the main window hidden.
-void rebuildGameList(HWND window)
+// Lists the games of the selected version behind the splash, the main
+// window hidden. `askAgain`: its ROMs are looked for anew, not only when
+// they or the emulator changed.
+void rebuildGameList(HWND window, bool askAgain)
 {
     HWND gameList = GetDlgItem(window, IDC_MAIN_GAME_LIST);
     SendMessageA(gameList, LB_RESETCONTENT, 0, 0);
     HWND splash = openSplash(window, "Loading MAME game list - please wait...");
     ShowWindow(window, SW_HIDE);
-    setTotal(window, buildGameList(gameList, selectedVersion(window), settings.sortByDriver));
+    list.building = true;
+    int version = selectedVersion(window);
+    noteListed(window, version, buildGameList(gameList, version, settings.sortByDriver));
+    list.building = false;
+    if (askAgain && !list.command.empty() && !isIn(list.askAgain, list.command))
+        list.askAgain.push_back(list.command);
+    if (moreSettings.onlyGamesFound)
+        showFound(window);
     if (splash)
         DestroyWindow(splash);
     ShowWindow(window, SW_SHOW);
@@ -292,7 +506,7 @@ void rebuildGameList(HWND window)
 void onRefresh(HWND window)
 {
     if (checkVersionIndex(selectedVersion(window), "Refresh game list"))
-        rebuildGameList(window);
+        rebuildGameList(window, true);
 }
 
 // After the versions were loaded anew: version `index` (the last one when
@@ -307,7 +521,7 @@ void showVersion(HWND window, int index)
         index = versionCount - 1;
     SendDlgItemMessageA(window, IDC_MAIN_VERSION, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     EnableWindow(GetDlgItem(window, IDC_MAIN_REMOVE_VERSION), TRUE);
-    rebuildGameList(window);
+    rebuildGameList(window, false);
 }
 
 void onAddVersion(HWND window)
@@ -370,12 +584,14 @@ void onCheckAll(HWND window)
     runCheckTable(window, order);
 }
 
+// A short name first, whole; else the next game whose title holds the
+// words, so that pressing again finds the one after.
 void onFind(HWND window)
 {
-    // One character more than a short name holds: a longer text finds nothing.
-    char text[kShortNameSize + 1];
+    char text[kDescriptionSize];
     GetDlgItemTextA(window, IDC_MAIN_GOTO, text, sizeof text);
-    SendDlgItemMessageA(window, IDC_MAIN_GAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(findGame(text)), 0);
+    int line = findLine(text, selectedLine(window));
+    SendDlgItemMessageA(window, IDC_MAIN_GAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
 }
 
 void onToggle(const OptionBox& box)
@@ -504,6 +720,7 @@ void onCommand(HWND window, WORD id, WORD notification)
     case IDC_MAIN_RECORD: launchBracket(window, launchRecord, "Record INP"); break;
     case IDC_MAIN_PLAY: launchBracket(window, launchPlay, "Play game"); break;
     case IDC_MAIN_NO_SOUND: onToggleSound(window); break;
+    case IDC_MAIN_ONLY_FOUND: onToggleOnlyFound(window); break;
     case IDC_MAIN_ABOUT: runAboutBox(window); break;
     case IDC_MAIN_REFRESH: onRefresh(window); break;
     case IDC_MAIN_ADD_VERSION: onAddVersion(window); break;
@@ -529,6 +746,9 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: onCommand(window, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_CLOSE: onClose(window); return TRUE;
     case kFeedAnswerMessage: onFeedAnswer(reinterpret_cast<const FeedAnswer*>(lParam)); return TRUE;
+    case kShowFoundMessage: showFound(window); return TRUE;
+    case kAuditLookingMessage: onAuditLooking(window); return TRUE;
+    case kAuditAnswerMessage: onAuditAnswer(window); return TRUE;
     case WM_DESTROY:
         DeleteObject(scoreListFont);
         scoreListFont = nullptr;

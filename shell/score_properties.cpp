@@ -9,6 +9,7 @@
 #include "shell/console_output.h"
 #include "shell/download_window.h"
 #include "shell/recording_check.h"
+#include "emulator/game_list.h"
 #include "emulator/versions.h"
 #include "resource.h"
 
@@ -94,7 +95,8 @@ void onDownloadAndCheck(HWND window)
         return;
     HWND mainWindow = GetWindow(window, GW_OWNER);
     int selectedVersion = static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_VERSION, CB_GETCURSEL, 0, 0));
-    int selectedGame = static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_GAME_LIST, LB_GETCURSEL, 0, 0));
+    int selectedGame =
+        gameOfLine(static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_GAME_LIST, LB_GETCURSEL, 0, 0)));
     runRecordingCheck(window, ".", fileName, CheckFallback{selectedGame, scoreVersion(shownScore, selectedVersion)});
     char path[MAX_PATH];
     formatText(path, sizeof path, ".\\%s", fileName);

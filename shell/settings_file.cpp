@@ -8,6 +8,13 @@
 
 #include <windows.h>
 
+namespace {
+
+// What "hobrin.ini" held at the start.
+MoreSettings moreSettingsRead{false};
+
+} // namespace
+
 void loadSettings()
 {
     HANDLE file = CreateFileA(kSettingsFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -36,4 +43,31 @@ unsigned long saveSettings()
     unsigned char bytes[kSettingsFileSize];
     encodeSettings(settings, bytes);
     return replaceFileWhole(kSettingsFile, kSettingsTempFile, kSettingsOldFile, bytes, sizeof bytes);
+}
+
+void loadMoreSettings()
+{
+    HANDLE file = CreateFileA(kMoreSettingsFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    // A few lines: what is past them is not ours.
+    char text[1024];
+    DWORD got = 0;
+    if (!ReadFile(file, text, sizeof text, &got, nullptr))
+        got = 0;
+    CloseHandle(file);
+    moreSettings = moreSettingsRead = readMoreSettings(text, got);
+}
+
+void saveMoreSettings()
+{
+    if (moreSettings.onlyGamesFound == moreSettingsRead.onlyGamesFound)
+        return;
+    char text[128];
+    std::size_t length = 0;
+    writeMoreSettings(moreSettings, text, sizeof text, length);
+    if (replaceFileWhole(kMoreSettingsFile, kMoreSettingsTempFile, kMoreSettingsOldFile, text,
+                         static_cast<DWORD>(length)) == 0)
+        moreSettingsRead = moreSettings;
 }

@@ -10,3 +10,10 @@ void loadSettings();
 // is the user's way of pinning the options: it is left alone, and that is
 // no failure.
 unsigned long saveSettings();
+
+// The options kept beside the record in "hobrin.ini" (moreSettings): read
+// once at the start; written at the close only when they changed, so a
+// player who never ticks them gets no such file. Failures are silent: the
+// options are then off at the next start.
+void loadMoreSettings();
+void saveMoreSettings();

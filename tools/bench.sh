@@ -3,6 +3,7 @@
 # in the same run and its goal (tools/bench_report.py writes the table):
 # natively (Google Benchmark) the listing scan and the feed walk; under Wine
 # the start-up beside a bare dialog program and the emulator's own listing,
+# "Only games I have" ticked and unticked beside a bare list box's fill,
 # the two score lists beside curl and a bare WinINet fetch, the memory, and
 # 1 MiB and 16 MiB downloads beside curl and a bare WinINet loop of 1024-byte
 # reads. Goals are printed, never enforced: it exits non-zero only when a
@@ -82,6 +83,8 @@ if want startup; then
     export HOBRIN_BENCH_MAME_LISTING
     HOBRIN_BENCH_MAME_LISTING=$(winepath -w "$out/mame-listfull.txt")
     wine "$build/win/hobrin_startup_bench.exe" >> "$figures" || exit 1
+    progress "Only games I have, ticked and unticked"
+    wine "$build/win/hobrin_found_switch_bench.exe" >> "$figures" || exit 1
 fi
 if want scores; then
     progress "score lists and memory"

@@ -46,6 +46,15 @@ def rows(f):
     if have("native.BM_FillGameTableFromFile45294SortedByName"):
         ms = f["native.BM_FillGameTableFromFile45294SortedByName"]
         yield ("listing scan and sort by name, 45294 games (native)", "%.1f ms" % ms, "-", "-", None)
+    if have("native.BM_FindTitleWordNearTheEnd"):
+        ms = f["native.BM_FindTitleWordNearTheEnd"]
+        yield ("Find by a title's word near the end, 39446 titles (native)", "%.2f ms" % ms, "-", "< 5 ms", ms < 5)
+    if have("found.to_all_ms", "found.to_found_ms", "found.bare_all_ms", "found.bare_found_ms", "found.games"):
+        for label, ms, bare, lines in (("all", f["found.to_all_ms"], f["found.bare_all_ms"], f["found.games"]),
+                                       ("found", f["found.to_found_ms"], f["found.bare_found_ms"], f["found.found"])):
+            yield ("Only games I have: to %s, %d lines" % (label, lines), "%.1f ms" % ms,
+                   "a bare list box filled with as many %.1f ms" % bare, "<= %.1f ms (+ 30 ms)" % (bare + 30),
+                   ms <= bare + 30)
     if have("native.BM_CountRefusesEndlessData"):
         ms = f["native.BM_CountRefusesEndlessData"]
         yield ("check refuses data that inflates without end (native)", "%.0f ms" % ms, "-", "-", None)

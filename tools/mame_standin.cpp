@@ -22,6 +22,11 @@
 //                                 (-nocheat, -noplugins), with -sound taking a
 //                                 sound module and recordings that begin with "MAMEINP"; -listfull
 //                                 lists its systems by short name, then its devices in its own order
+//                        found=NAME NAME...  the sets -verifyroms finds (none without it);
+//                        audit=K  its words: today (the default after 2006: "romset NAME is good"
+//                                 and the closing count), 2006 (the same, with its progress on
+//                                 standard error; the default of kind 2006) or oldest
+//                                 ("NAME correct", no count); audit_ms=N: it looks that long first
 //                        help=K   how -help answers: banner (the default: the banner of the
 //                                 kind's MAME, its version from -version), none (usage without a
 //                                 banner), crash (ends with an access violation), hang (never ends),
@@ -116,6 +121,7 @@ struct Options {
     bool sortByDriver = false;
     bool sortSwitch = false;
     bool showConfig = false;
+    bool verifyRoms = false;
     bool help = false;
     std::string listXml;
     bool exitAfterPlayback = false;
@@ -125,6 +131,7 @@ struct Options {
 
 enum class Kind { of2006, between, today };
 enum class Help { banner, none, crash, hang, flood };
+enum class AuditWords { byKind, today, of2006, oldest };
 
 struct Control {
     long long exitCode = 0;
@@ -135,6 +142,9 @@ struct Control {
     std::string checkError; // a check ends with "Fatal error: " and this
     Kind kind = Kind::of2006;
     Help help = Help::banner;
+    std::vector<std::string> found; // what -verifyroms finds
+    AuditWords auditWords = AuditWords::byKind;
+    DWORD auditMs = 0;
 };
 
 // The front-end reads these logs line by line while we run, so each call is one
@@ -293,6 +303,27 @@ void readControlFile(Control& control)
             control.checkError = valueText;
         } else if (key == "ports") {
             control.portsListed = valueText != "none";
+        } else if (key == "found") {
+            control.found.clear();
+            std::string rest = valueText + " ";
+            for (size_t at = 0, end; (end = rest.find(' ', at)) != std::string::npos; at = end + 1) {
+                if (end > at)
+                    control.found.push_back(rest.substr(at, end - at));
+            }
+        } else if (key == "audit") {
+            if (valueText == "today")
+                control.auditWords = AuditWords::today;
+            else if (valueText == "2006")
+                control.auditWords = AuditWords::of2006;
+            else if (valueText == "oldest")
+                control.auditWords = AuditWords::oldest;
+            else
+                std::fprintf(stderr, "Warning: %s: audit is today, 2006 or oldest\n", kControlFile);
+        } else if (key == "audit_ms") {
+            if (parseInteger(valueText, 0, 0xFFFFFFFELL, value))
+                control.auditMs = static_cast<DWORD>(value);
+            else
+                std::fprintf(stderr, "Warning: %s: bad audit_ms\n", kControlFile);
         } else if (key == "run_ms" || key == "listing_ms") {
             // INFINITE (0xFFFFFFFF) is kept out: a test wants a long run, not a hang.
             if (parseInteger(valueText, 0, 0xFFFFFFFELL, value))
@@ -385,6 +416,7 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
         {"-playback", Text},
         {"-version", Text},
         {"-showconfig", Flag},
+        {"-verifyroms", Flag},
         {"-kind", Text},
         {"-help", Flag},
         {"-listxml", Text},
@@ -448,6 +480,8 @@ int parseArguments(int argc, char** argv, const Control& control, Options& optio
                 options.sortSwitch = true;
             } else if (arg == "-showconfig")
                 options.showConfig = true;
+            else if (arg == "-verifyroms")
+                options.verifyRoms = true;
             else if (arg == "-help")
                 options.help = true;
             else if (arg == "-exit_after_playback")
@@ -619,6 +653,28 @@ int showMachine(const Options& options, const Control& control)
         element, options.version.c_str(), element, options.listXml.c_str(),
         device ? " isdevice=\"yes\" runnable=\"no\"" : "",
         control.portsListed ? "\t\t<port tag=\":IN0\">\n\t\t</port>\n" : "", element);
+    return 0;
+}
+
+// The audit of the ROMs: the sets of "found=", in the words of the era.
+int verifyRoms(const Control& control)
+{
+    if (control.auditMs > 0)
+        Sleep(control.auditMs);
+    AuditWords words = control.auditWords;
+    if (words == AuditWords::byKind)
+        words = control.kind == Kind::of2006 ? AuditWords::of2006 : AuditWords::today;
+    std::string out;
+    for (size_t i = 0; i < control.found.size(); ++i) {
+        if (words == AuditWords::of2006)
+            std::fprintf(stderr, "%u%%\r", static_cast<unsigned>(100 * (i + 1) / control.found.size()));
+        out += words == AuditWords::oldest ? control.found[i] + "    correct\n"
+                                           : "romset " + control.found[i] + " is good\n";
+    }
+    if (words != AuditWords::oldest)
+        out += std::to_string(control.found.size()) + " romsets found, " + std::to_string(control.found.size()) +
+               " were OK.\n";
+    writeAll(stdout, out);
     return 0;
 }
 
@@ -956,6 +1012,8 @@ int main(int argc, char** argv)
         return listGames(options, control);
     if (options.showConfig)
         return showConfig(control);
+    if (options.verifyRoms)
+        return verifyRoms(control);
     if (options.game.empty()) {
         std::fprintf(stderr,
                      "Usage: mame-standin [options] gamename\n"

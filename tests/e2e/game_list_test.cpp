@@ -23,6 +23,12 @@ std::string listing(int games, const std::string& prefix = "g")
 class GameListTest : public HobrinTest {
 protected:
     std::string total(HWND window) { return text(window, IDC_MAIN_TOTAL); }
+    std::string gameOfSelection(HWND window)
+    {
+        int line = listSelection(window, IDC_MAIN_GAME_LIST);
+        std::vector<std::string> lines = listLines(window, IDC_MAIN_GAME_LIST);
+        return line >= 0 && line < static_cast<int>(lines.size()) ? lines[static_cast<std::size_t>(line)] : "";
+    }
 };
 
 TEST_F(GameListTest, StartUpListsTheFirstVersionsGamesWithTheirTotal)
@@ -311,21 +317,25 @@ TEST_F(GameListTest, RefreshListsTheSelectedVersionBehindTheSplash)
     EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), -1);
 }
 
-TEST_F(GameListTest, FindSelectsAGameByItsExactShortName)
+// A short name is compared whole; without one, the next title after the
+// selection (wrapping round) that holds every word, in any letter case.
+TEST_F(GameListTest, FindSelectsAShortNameElseTheNextTitleWithTheWords)
 {
-    writeFile(
-        "standin-listing.txt",
-        "pacman \"Pac-Man\"\ngalaga \"Galaga\"\nabcdefgh \"Eight\"\nabcdefghi \"Nine\"\ngalaga \"Galaga again\"\n");
+    const std::string title = "A title longer than sixty-four characters, as today's MAME has many (set 2)";
+    writeFile("standin-listing.txt",
+              "pacman \"Pac-Man\"\ngalaga \"Galaga\"\nabcdefgh \"Eight\"\nabcdefghi \"Nine\"\n"
+              "galaga \"Galaga again\"\nlong \"" +
+                  title + "\"\n");
     HWND window = start();
     ASSERT_NE(window, nullptr);
     const struct {
         const char* typed;
         int selected;
     } cases[] = {
-        {"galaga", 1},                                     // the first of two equal names
-        {"GALAGA", -1},                                    // letter case matters
-        {"pacman", 0},  {"abcdefgh", 2}, {"abcdefghi", 3}, // names are read whole
-        {"nosuch", -1}, {"", -1},
+        {"galaga", 1},                                          // the first of two equal names
+        {"GALAGA", 4},       {"GALAGA", 1},                     // no such short name: the next title, round again
+        {"pacman", 0},       {"abcdefgh", 2}, {"abcdefghi", 3}, // names are read whole
+        {"again GALAGA", 4}, {"nine", 3},     {"nosuch", -1},   {"", -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -334,6 +344,15 @@ TEST_F(GameListTest, FindSelectsAGameByItsExactShortName)
         flushPostedMessages(window, IDC_MAIN_ABOUT);
         EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), c.selected);
     }
+    // "Go to:" takes a title's words as typed, and Enter finds them.
+    setText(window, IDC_MAIN_GOTO, "");
+    ASSERT_TRUE(focusControl(window, IDC_MAIN_GOTO));
+    typeText(window, title.substr(0, 70));
+    EXPECT_TRUE(waitUntil([&] { return text(window, IDC_MAIN_GOTO) == title.substr(0, 70); }))
+        << text(window, IDC_MAIN_GOTO);
+    pressKey(window, VK_RETURN);
+    flushPostedMessages(window, IDC_MAIN_ABOUT);
+    EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), 5);
 }
 
 TEST_F(GameListTest, MissingEmulatorIsReportedAtStartUp)
@@ -366,6 +385,89 @@ TEST_F(GameListTest, ListingThatNeverEndsIsEndedAndTheWindowShows)
     EXPECT_TRUE(waitUntil([&] { return processesNamed("mame-standin.exe") == before; }, 5000))
         << "the listing was ended with all it started";
     EXPECT_FALSE(fileExists("gamelist.tmp"));
+}
+
+// "Only games I have": the sets that MAME's own audit names, looked for
+// after the list shows; the box's state beside the settings file, whose 52
+// bytes stay; what was found kept for the next start and asked again on
+// "Refresh game list" or when the ROM folder changes.
+TEST_F(GameListTest, OnlyGamesIHaveShowsWhatMamesAuditFound)
+{
+    writeFile("standin-control.txt", "found=pacman galaga dkong\n");
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(listLines(window, IDC_MAIN_GAME_LIST).size(), 25u);
+    const std::vector<std::string> found{"Donkey Kong (US set 1)", "Galaga (Namco rev. B)", "Pac-Man (Midway)"};
+    auto audits = [&] {
+        std::vector<std::string> calls = emulatorCalls();
+        return std::count(calls.begin(), calls.end(), standinCommand(0) + " -verifyroms");
+    };
+    EXPECT_EQ(audits(), 0) << "nothing is looked for while the box is unticked";
+
+    press(window, IDC_MAIN_ONLY_FOUND);
+    EXPECT_TRUE(waitUntil([&] { return total(window) == "Games found: 3 of 25"; })) << total(window);
+    EXPECT_EQ(listLines(window, IDC_MAIN_GAME_LIST), found);
+    for (const char* typed : {"galaga", "kong"}) {
+        setText(window, IDC_MAIN_GOTO, typed);
+        press(window, IDC_MAIN_FIND);
+        flushPostedMessages(window, IDC_MAIN_ABOUT);
+        EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), typed[0] == 'g' ? 1 : 0) << typed;
+    }
+    press(window, IDC_MAIN_ONLY_FOUND);
+    flushPostedMessages(window, IDC_MAIN_ABOUT);
+    EXPECT_EQ(listLines(window, IDC_MAIN_GAME_LIST).size(), 25u);
+    EXPECT_EQ(total(window), "Total number of MAME drivers: 25");
+    EXPECT_EQ(gameOfSelection(window), "Donkey Kong (US set 1)") << "stays selected";
+    press(window, IDC_MAIN_ONLY_FOUND);
+    flushPostedMessages(window, IDC_MAIN_ABOUT);
+    EXPECT_EQ(listLines(window, IDC_MAIN_GAME_LIST), found);
+    EXPECT_EQ(audits(), 1);
+    EXPECT_EQ(closeWithCloseBox(), 0u);
+    EXPECT_EQ(readFile("hobrin.cfg"), settingsBytes({1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_NE(readFile("hobrin.ini").find("only_games_i_have=1"), std::string::npos);
+
+    // Known at the next start, shown at once.
+    writeFile("standin-control.txt", "found=pacman\n");
+    window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(isChecked(window, IDC_MAIN_ONLY_FOUND));
+    EXPECT_TRUE(waitUntil([&] { return listLines(window, IDC_MAIN_GAME_LIST) == found; }));
+    press(window, IDC_MAIN_REFRESH);
+    EXPECT_TRUE(waitUntil([&] { return total(window) == "Games found: 1 of 25"; }, 30000)) << total(window);
+    EXPECT_EQ(listLines(window, IDC_MAIN_GAME_LIST), std::vector<std::string>{"Pac-Man (Midway)"});
+    EXPECT_EQ(closeWithCloseBox(), 0u);
+
+    // A set added to the ROM folder changes the folder.
+    writeFile("standin-control.txt", "found=pacman galaga\n");
+    makeDirectory("roms");
+    window = start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return total(window) == "Games found: 2 of 25"; }, 30000)) << total(window);
+}
+
+// MAME's audit runs hidden on a thread of its own and is ended at its
+// limit (3 s in this build): meanwhile and afterwards the list is whole and
+// works, and the label says why it is whole.
+TEST_F(GameListTest, AuditThatNeverEndsLeavesTheListUsable)
+{
+    writeFile("standin-control.txt", "found=pacman\naudit_ms=600000\n");
+    writeFile("hobrin.ini", "only_games_i_have=1\r\n");
+    const std::vector<DWORD> before = processesNamed("mame-standin.exe");
+    ASSERT_TRUE(launch("hobrin_short_waits.exe"));
+    HWND window = waitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return total(window) == "Looking for ROMs..."; })) << total(window);
+    EXPECT_EQ(listLines(window, IDC_MAIN_GAME_LIST).size(), 25u);
+    setText(window, IDC_MAIN_GOTO, "robotron");
+    press(window, IDC_MAIN_FIND);
+    flushPostedMessages(window, IDC_MAIN_ABOUT);
+    EXPECT_EQ(gameOfSelection(window), "Robotron (Solid Blue label)");
+    EXPECT_TRUE(waitUntil([&] { return total(window) == "All 25 games: MAME's audit of ROMs did not end"; }, 30000))
+        << total(window);
+    EXPECT_EQ(listLines(window, IDC_MAIN_GAME_LIST).size(), 25u);
+    EXPECT_TRUE(waitUntil([&] { return processesNamed("mame-standin.exe") == before; }, 5000));
+    EXPECT_FALSE(fileExists("verifyroms.tmp"));
+    EXPECT_FALSE(fileExists("found.ini"));
 }
 
 } // namespace

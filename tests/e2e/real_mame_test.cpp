@@ -1,5 +1,5 @@
-// A real MAME of today (Debian's MAME 0.251, through tools/mame_bridge): its whole listing, sorted here, and
-// game runs, recordings and playbacks of Pong, a game that needs no ROM files.
+// A real MAME of today (Debian's MAME 0.251, through tools/mame_bridge): its whole listing, sorted here, the
+// games its audit finds, and game runs, recordings and playbacks of Pong, a game that needs no ROM files.
 #include "tests/e2e/driver.h"
 
 #include "resource.h"
@@ -223,10 +223,24 @@ TEST_F(RealMameTest, ListsEveryGameInBothSortOrdersAndFindsWholeShortNames)
     std::stable_sort(byName.begin(), byName.end(),
                      [](const ListedGame& a, const ListedGame& b) { return a.key < b.key; });
     EXPECT_TRUE(sameLines(wideListLines(window, IDC_MAIN_GAME_LIST), titlesOf(byName)));
-    for (const char* name : {"20pacgalr0", "pong", "zzyzzyxx2", "dac"}) {
+    for (const char* name : {"20pacgalr0", "pong", "zzyzzyxx2"}) {
         find(window, name);
         EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), indexOf(byName, name)) << name;
     }
+    // A device's short name names no game: the next title after the
+    // selection that holds the word is found instead.
+    std::size_t next = static_cast<std::size_t>(indexOf(byName, "zzyzzyxx2"));
+    for (std::size_t step = 1; step <= byName.size(); ++step) {
+        std::wstring title = byName[(next + step) % byName.size()].shown;
+        std::transform(title.begin(), title.end(), title.begin(),
+                       [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; });
+        if (title.find(L"dac") != std::wstring::npos) {
+            next = (next + step) % byName.size();
+            break;
+        }
+    }
+    find(window, "dac");
+    EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), static_cast<int>(next));
 
     press(window, IDC_MAIN_SORT_BY_DRIVER);
     press(window, IDC_MAIN_REFRESH);
@@ -239,6 +253,71 @@ TEST_F(RealMameTest, ListsEveryGameInBothSortOrdersAndFindsWholeShortNames)
     EXPECT_TRUE(sameLines(wideListLines(window, IDC_MAIN_GAME_LIST), titlesOf(byShortName)));
     find(window, "20pacgalr0");
     EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), indexOf(byShortName, "20pacgalr0"));
+}
+
+// The test's own run of MAME's audit, through the bridge in the test's
+// folder, where no ROM is: the sets its lines name ("romset NAME ... is").
+std::set<std::string> setsMameFindsIn(const std::string& folder)
+{
+    std::set<std::string> sets;
+    std::string answer = folder + "\\audit-by-test.txt";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE output = CreateFileA(answer.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string line = realMameCommand() + " -verifyroms";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process{};
+    if (output != INVALID_HANDLE_VALUE && CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                                         nullptr, folder.c_str(), &startup, &process)) {
+        WaitForSingleObject(process.hProcess, 180000);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    if (output != INVALID_HANDLE_VALUE)
+        CloseHandle(output);
+    std::ifstream file(answer, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    for (const std::string& each : splitLines(text.str())) {
+        std::istringstream words(each);
+        std::string romset, name, parentOrIs;
+        if (words >> romset >> name >> parentOrIs && romset == "romset" && each.find(" is ") != std::string::npos)
+            sets.insert(name);
+    }
+    DeleteFileA(answer.c_str());
+    return sets;
+}
+
+// With no ROM in its folder, MAME finds the systems that need none: the
+// list holds them, Pong among them, and nothing else.
+TEST_F(RealMameTest, OnlyGamesIHaveListsTheSystemsThatNeedNoRoms)
+{
+    std::vector<ListedGame> games = capturedListing();
+    ASSERT_GT(games.size(), 30000u) << "no listing captured from the installed MAME";
+    std::set<std::string> found = setsMameFindsIn(directory());
+    EXPECT_EQ(found.count("pong"), 1u);
+    EXPECT_EQ(found.count("pacman"), 0u);
+    std::vector<ListedGame> expected;
+    for (const ListedGame& game : games) {
+        if (found.count(game.shortName))
+            expected.push_back(game);
+    }
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const ListedGame& a, const ListedGame& b) { return a.key < b.key; });
+    ASSERT_GT(expected.size(), 100u);
+
+    writeFile("hobrin.ini", "only_games_i_have=1\r\n");
+    HWND window = startRealMame();
+    ASSERT_NE(window, nullptr);
+    const std::string label = "Games found: " + std::to_string(expected.size()) + " of " + std::to_string(games.size());
+    EXPECT_TRUE(waitUntil([&] { return total(window) == label; }, 180000)) << total(window) << ", expected " << label;
+    EXPECT_TRUE(sameLines(wideListLines(window, IDC_MAIN_GAME_LIST), titlesOf(expected)));
+    find(window, "pong");
+    EXPECT_EQ(listSelection(window, IDC_MAIN_GAME_LIST), indexOf(expected, "pong"));
 }
 
 } // namespace

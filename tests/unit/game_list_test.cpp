@@ -206,6 +206,76 @@ TEST(FindGame, ReturnsTheFirstExactCaseSensitiveMatch)
     }
 }
 
+TEST(TitleHasWords, FindsEveryWordInAnyOrderIgnoringAsciiCase)
+{
+    const char* sf2ce = "Street Fighter II': Champion Edition (World 920513)";
+    const struct {
+        const char* title;
+        const char* words;
+        bool holds;
+    } cases[] = {
+        {sf2ce, "street champ", true},
+        {sf2ce, "CHAMP street", true},         // any order, any case
+        {sf2ce, "  street \t  champ  ", true}, // blanks around and between words
+        {sf2ce, "ii': 920513", true},          // punctuation is part of a word
+        {sf2ce, "street street", true},        // a word twice needs it once
+        {sf2ce, "champ champion", true},       // a word that is a prefix of another
+        {sf2ce, "championship", false},        // longer than the title's word
+        {sf2ce, "street zangief", false},      // every word, not some
+        {"Attach\xe9 Case", "attach\xe9", true},
+        {"Attach\xe9 Case", "ATTACH\xc9", false}, // accents compare as they are
+        {"Attach\xe9 Case", "attache", false},
+        {"Pac-Man", "", false}, // no word finds nothing
+        {"Pac-Man", "   ", false},
+        {"Pac", "pac-man", false}, // the title's end stops a comparison
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.title) + " / " + c.words);
+        EXPECT_EQ(titleHasWords(c.title, c.words), c.holds);
+    }
+}
+
+// Find: a short name whole first, then titles from after the selection,
+// wrapping round; with only some games shown, only those.
+TEST(FindLine, ShortNameFirstThenTitlesAfterTheSelectionAmongTheShown)
+{
+    fill(
+        "pacman \"Pac-Man\"\nsf2 \"Street Fighter II\"\nsf2ce \"Street Fighter II': Champion Edition\"\n"
+        "galaga \"Galaga\"\nsf2hf \"Street Fighter II': Hyper Fighting\"\nstreet \"Pac-Man Street\"\n");
+    const struct {
+        bool onlySome;
+        const char* text;
+        int after;
+        int line;
+    } cases[] = {
+        {false, "galaga", 4, 3},
+        {false, "GALAGA", -1, 3},
+        {false, "street", 0, 5},
+        {false, "street fighter", -1, 1},
+        {false, "street fighter", 1, 2},
+        {false, "street fighter", 4, 1},
+        {false, "fighter ii'", 2, 4},
+        {false, "zangief", 0, -1},
+        {false, "", 0, -1},
+        {true, "pacman", -1, -1},
+        {true, "street fighter", 0, 2},
+        {true, "street fighter", 2, 0},
+        {true, "pac", -1, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " after " + std::to_string(c.after) + (c.onlySome ? ", some" : ""));
+        if (c.onlySome)
+            EXPECT_EQ(showGamesNamed({"galaga", "sf2ce", "sf2hf", "street"}), 4);
+        else
+            showAllGames();
+        EXPECT_EQ(findLine(c.text, c.after), c.line);
+    }
+    EXPECT_EQ(gameOfLine(1), 3);
+    EXPECT_EQ(lineOfGame(0), -1);
+    EXPECT_EQ(lineOfGame(4), 2);
+    EXPECT_EQ(gameOfLine(4), -1);
+}
+
 constexpr char kGuardByte = '#';
 
 struct Composed {

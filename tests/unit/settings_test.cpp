@@ -173,4 +173,24 @@ TEST(Settings, ToggleSwitchClearsOnlyOneAndSetsEverythingElse)
     }
 }
 
+// "Only games I have" lives beside the 52 bytes, in a text of its own.
+TEST(MoreSettings, WrittenTextReadsBackAndAnythingElseIsOff)
+{
+    for (bool on : {false, true}) {
+        char text[128];
+        std::size_t length = 0;
+        writeMoreSettings(MoreSettings{on}, text, sizeof text, length);
+        EXPECT_EQ(readMoreSettings(text, length).onlyGamesFound, on);
+    }
+    const struct {
+        const char* text;
+        bool on;
+    } cases[] = {
+        {"only_games_i_have=1", true},   {"x\nonly_games_i_have=1\r\n", true}, {"only_games_i_have=2", false},
+        {"only_games_i_have=11", false}, {"only_games_i_have =1", false},      {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(readMoreSettings(c.text, std::strlen(c.text)).onlyGamesFound, c.on) << c.text;
+}
+
 } // namespace
