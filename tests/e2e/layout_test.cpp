@@ -182,6 +182,17 @@ TEST_P(LayoutTest, EveryLabelFitsAndNoControlsOverlap)
     ASSERT_TRUE(waitUntilShown(window));
     expectLaidOut(window, "the main window with a version");
 
+    // Only the games found, then the count label's longest text.
+    writeFile("standin-control.txt", "found=pacman galaga\n");
+    press(window, IDC_MAIN_ONLY_FOUND);
+    ASSERT_TRUE(waitUntil([&] { return text(window, IDC_MAIN_TOTAL) == "Games found: 2 of 25"; }));
+    expectLaidOut(window, "the main window with only the games found");
+    setText(window, IDC_MAIN_TOTAL, "All 45294 games: MAME's audit of ROMs did not end");
+    expectLaidOut(window, "the count label after an audit that did not end");
+    press(window, IDC_MAIN_ONLY_FOUND);
+    ASSERT_TRUE(waitUntil([&] { return listLines(window, IDC_MAIN_GAME_LIST).size() == 25; }));
+    deleteFile("standin-control.txt");
+
     writeFile("x.inp", "Not a recording.");
     press(window, IDC_MAIN_CHECK);
     chooseFile(processId(), "Check INP", path("x.inp"));
