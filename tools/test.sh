@@ -111,6 +111,7 @@ run_e2e_suite() {
         HOBRIN_E2E_TLS_URL="https://localhost:$((suite_port + 1))/yorl/" \
         HOBRIN_E2E_MAME_LISTING="$(winepath -w "$build/mame-listfull.txt")" \
         HOBRIN_E2E_MAME_SYSTEMS="$(winepath -w "$build/mame-systems.txt")" \
+        HOBRIN_E2E_MAME_AUDIT="$(winepath -w "$build/mame-verifyroms.txt")" \
         HOBRIN_E2E_ZIPS="$(winepath -w "$build/e2e-zips")" \
         wine hobrin_e2e.exe --gtest_filter="$filter" --gtest_output="xml:$report")
 }
@@ -140,6 +141,7 @@ e2e_setup() {
     # the test run's own capture of its listing is what the tests of its game
     # list expect.
     mame_listing_capture "$build/mame-listfull.txt" "$mame_home" "$build/mame-systems.txt" || return 1
+    mame_audit_capture "$build/mame-verifyroms.txt" "$mame_home" || return 1
     # The archives that the download tests serve, and a recording of Pong that
     # the installed MAME makes here, as a leaderboard's player would have.
     python3 "$root/tests/e2e/make_test_zips.py" "$build/e2e-zips" || return 1

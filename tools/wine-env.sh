@@ -20,6 +20,9 @@
 #                                 run with HOME as the bridge runs it, and its
 #                                 -listbrothers (the systems alone, no devices)
 #                                 to SYSTEMS
+#   mame_audit_capture FILE HOME  writes what the installed MAME's -verifyroms
+#                                 answers in an empty folder, run as the
+#                                 bridge runs it, to FILE
 #   mame_record_archive GAME NAME ZIP HOME
 #                                 has the installed MAME record two seconds of
 #                                 GAME as NAME.inp and zips it into ZIP
@@ -170,6 +173,20 @@ mame_listing_capture() {
     if ! (cd "$home" && HOME="$home" "$mame" -noreadconfig -listfull >"$file") ||
         { [ -n "$systems" ] && ! (cd "$home" && HOME="$home" "$mame" -noreadconfig -listbrothers >"$systems"); }; then
         echo "mame: the installed MAME ($mame) does not list its games" >&2
+        return 1
+    fi
+}
+
+mame_audit_capture() {
+    local file=$1 home=$2 mame work
+    mame=$(command -v mame || echo /usr/games/mame)
+    work=$(mktemp -d)
+    mkdir -p "$home"
+    # It ends with 1 when it finds no set whole, as with no ROMs at all.
+    (cd "$work" && HOME="$home" "$mame" -noreadconfig -verifyroms >"$file" 2>/dev/null)
+    rm -rf "$work"
+    if ! grep -q '^romset ' "$file"; then
+        echo "mame: the installed MAME ($mame) does not audit its sets" >&2
         return 1
     fi
 }
