@@ -127,21 +127,25 @@ hobrin_program(hobrin_tls "${HOBRIN_TEST_TLS_URL}")
 # audit of the ROMs that never ends, a service that stalls.
 hobrin_program(hobrin_short_waits "${HOBRIN_SERVICE_URL}" SHORT_WAITS)
 
-# A second end-to-end suite runs beside the first with a stand-in service of
-# its own: the programs that name the service, built again for its addresses
-# into suite2/ (only online/service.cpp is compiled again). tools/test.sh puts
-# the other programs beside them.
-set(HOBRIN_SUITE2_SERVICE_URL "" CACHE STRING "The second end-to-end suite's service address (none: no second suite)")
-set(HOBRIN_SUITE2_TLS_URL "" CACHE STRING "The second end-to-end suite's TLS address")
-if(HOBRIN_SUITE2_SERVICE_URL)
-    hobrin_program(suite2_hobrin "${HOBRIN_SUITE2_SERVICE_URL}")
-    hobrin_program(suite2_hobrin_tls "${HOBRIN_SUITE2_TLS_URL}")
-    hobrin_program(suite2_hobrin_short_waits "${HOBRIN_SUITE2_SERVICE_URL}" SHORT_WAITS)
-    foreach(name hobrin hobrin_tls hobrin_short_waits)
-        set_target_properties(suite2_${name} PROPERTIES OUTPUT_NAME ${name} RUNTIME_OUTPUT_DIRECTORY
-                                                                              ${CMAKE_CURRENT_BINARY_DIR}/suite2)
-    endforeach()
-endif()
+# More end-to-end suites run beside the first, each with a stand-in service
+# of its own: the programs that name the service, built again for its
+# addresses into suiteN/ (only online/service.cpp is compiled again).
+# tools/test.sh puts the other programs beside them.
+set(suite_programs)
+foreach(suite 2 3)
+    set(HOBRIN_SUITE${suite}_SERVICE_URL "" CACHE STRING "End-to-end suite ${suite}'s service address (none: no such suite)")
+    set(HOBRIN_SUITE${suite}_TLS_URL "" CACHE STRING "End-to-end suite ${suite}'s TLS address")
+    if(HOBRIN_SUITE${suite}_SERVICE_URL)
+        hobrin_program(suite${suite}_hobrin "${HOBRIN_SUITE${suite}_SERVICE_URL}")
+        hobrin_program(suite${suite}_hobrin_tls "${HOBRIN_SUITE${suite}_TLS_URL}")
+        hobrin_program(suite${suite}_hobrin_short_waits "${HOBRIN_SUITE${suite}_SERVICE_URL}" SHORT_WAITS)
+        foreach(name hobrin hobrin_tls hobrin_short_waits)
+            set_target_properties(suite${suite}_${name} PROPERTIES OUTPUT_NAME ${name} RUNTIME_OUTPUT_DIRECTORY
+                                                                                        ${CMAKE_CURRENT_BINARY_DIR}/suite${suite})
+            list(APPEND suite_programs suite${suite}_${name})
+        endforeach()
+    endif()
+endforeach()
 
 # GoogleTest from Debian's sources, built with the same toolchain.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -172,8 +176,8 @@ target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN3
                                               HOBRIN_TEST_TLS_URL="${HOBRIN_TEST_TLS_URL}")
 target_link_libraries(hobrin_e2e PRIVATE GTest::gtest_main hobrin_core comctl32 user32 kernel32)
 add_dependencies(hobrin_e2e hobrin hobrin_offline hobrin_tls hobrin_short_waits mame-standin trust-root)
-if(HOBRIN_SUITE2_SERVICE_URL)
-    add_dependencies(hobrin_e2e suite2_hobrin suite2_hobrin_tls suite2_hobrin_short_waits)
+if(suite_programs)
+    add_dependencies(hobrin_e2e ${suite_programs})
 endif()
 
 # Steps the headless demo through the windows.

@@ -71,41 +71,38 @@ install_standins() {
         "HOBRIN_E2E_MAME_REAL=C:\\Program Files\\MAME 0.251\\mame.exe")
 }
 
-# run_e2e_suite ARCH PORT PROGRAMS: the whole end-to-end suite in the Wine
-# prefix of ARCH (win32 or win64), its report in results/e2e-ARCH.xml, with
-# everything of its own: an X display (when the suites run side by side), the
+# run_e2e_suite NAME ARCH PREFIX FILTER PORT PROGRAMS: the end-to-end tests
+# that FILTER names in a Wine prefix of ARCH (win32 or win64; PREFIX names
+# another one of that kind), its report in results/e2e-NAME.xml, with
+# everything of its own: an X display (when suites run side by side), the
 # stand-in service on PORT (TLS on PORT+1), the MAME bridge on PORT+2, the
 # device stand-ins and the player's folders; the programs from PROGRAMS,
 # built for PORT. The 32-bit prefix runs the stand-in emulator beside
-# hobrin.exe, by its bare name; the 64-bit one runs the stand-ins installed
+# hobrin.exe, by its bare name; a 64-bit one runs the stand-ins installed
 # under Program Files, and the real MAME.
 run_e2e_suite() {
-    local arch=$1 suite_port=$2 programs=$3 standins=() filter=${HOBRIN_E2E_FILTER:-*}
+    local name=$1 arch=$2 prefix=$3 filter=$4 suite_port=$5 programs=$6 standins=()
     [ "$side_by_side" = 1 ] && unset DISPLAY
-    wine_env_start "$build/win" "$arch" || return 1
+    wine_env_start "$build/win" "$arch" "$prefix" || return 1
     if [ "$arch" = win64 ]; then
         install_standins || return 1
-    elif [[ $filter == *-* ]]; then
-        filter="$filter:RealMame*"
-    else
-        filter="$filter-RealMame*"
     fi
     trust_test_authority "$build/tls/authority.crt" "$build/win/trust-root.exe" || return 1
     # A fresh data directory that the tests fill with the answers they need.
-    local yorl_data="$build/yorl-test-$arch"
+    local yorl_data="$build/yorl-test-$name"
     rm -rf "$yorl_data" && mkdir -p "$yorl_data/scores" "$yorl_data/inp"
     service_start "$yorl_data" "$suite_port" --tls-port $((suite_port + 1)) --certs "$build/tls" || return 1
-    mame_bridge_start "$mame_home" $((suite_port + 2)) "$results/mame-bridge-$arch.log" || return 1
+    mame_bridge_start "$mame_home" $((suite_port + 2)) "$results/mame-bridge-$name.log" || return 1
     # Serial and printer ports that a test can see writes to.
-    rm -rf "$build/e2e-devices-$arch"
-    devices_start "$build/e2e-devices-$arch" || return 1
+    rm -rf "$build/e2e-devices-$name"
+    devices_start "$build/e2e-devices-$name" || return 1
     # A folder that Hobrin cannot write and a small disk, as players have them.
-    player_folders_start "$build/e2e-player-$arch" || return 1
+    player_folders_start "$build/e2e-player-$name" || return 1
     local report
-    report=$(winepath -w "$results/e2e-$arch.xml")
+    report=$(winepath -w "$results/e2e-$name.xml")
     # The driver's own bounded waits end a stuck test; this bounds the whole run.
     (cd "$programs" && timeout 1500 env "${standins[@]}" \
-        HOBRIN_E2E_DEVICES="$(winepath -w "$build/e2e-devices-$arch")" \
+        HOBRIN_E2E_DEVICES="$(winepath -w "$build/e2e-devices-$name")" \
         HOBRIN_E2E_YORL_DATA="$(winepath -w "$yorl_data")" \
         HOBRIN_E2E_SERVICE_URL="http://127.0.0.1:$suite_port/yorl/" \
         HOBRIN_E2E_TLS_URL="https://localhost:$((suite_port + 1))/yorl/" \
@@ -116,22 +113,46 @@ run_e2e_suite() {
         wine hobrin_e2e.exe --gtest_filter="$filter" --gtest_output="xml:$report")
 }
 
+# The suites: NAME ARCH PREFIX FILTER each. In a whole run the real MAME's
+# tests, the longest, run in a 64-bit prefix of their own beside the rest.
 read -r -a arches <<<"${HOBRIN_E2E_ARCHES:-win32 win64}"
-if [ ${#arches[@]} -gt 2 ]; then
-    echo "test: HOBRIN_E2E_ARCHES names at most two prefixes" >&2
+filter=${HOBRIN_E2E_FILTER:-}
+suites=()
+for arch in "${arches[@]}"; do
+    case $arch in
+        win32)
+            # The real MAME is a 64-bit program.
+            suites+=("win32 win32 - ${filter:-*}$([[ ${filter:-*} == *-* ]] && echo : || echo -)RealMame*")
+            ;;
+        win64)
+            if [ -z "$filter" ]; then
+                suites+=("win64 win64 - *-*RealMame*" "win64-mame win64 wineprefix64-mame *RealMame*")
+            else
+                suites+=("win64 win64 - $filter")
+            fi
+            ;;
+        *)
+            echo "test: HOBRIN_E2E_ARCHES names win32 and win64 only" >&2
+            exit 1
+            ;;
+    esac
+done
+if [ -n "$(printf '%s\n' "${arches[@]}" | sort | uniq -d)" ]; then
+    echo "test: HOBRIN_E2E_ARCHES names each prefix once" >&2
     exit 1
 fi
-side_by_side=$([ ${#arches[@]} -gt 1 ] && echo 1 || echo 0)
+side_by_side=$([ ${#suites[@]} -gt 1 ] && echo 1 || echo 0)
 source "$root/tools/wine-env.sh"
 mame_home="$build/mame-home"
 
 # What the end-to-end suites need besides the build, made while it runs.
 e2e_setup() {
-    local arch
+    local suite name arch prefix filter
     # The Wine prefixes, made the first time (about 20 s each), each on a
     # display of its own.
-    for arch in "${arches[@]}"; do
-        (unset DISPLAY && wine_env_start "$build/win" "$arch") || return 1
+    for suite in "${suites[@]}"; do
+        read -r name arch prefix filter <<<"$suite"
+        (unset DISPLAY && wine_env_start "$build/win" "$arch" "${prefix#-}") || return 1
     done
     # https: a test authority made for this run and trusted by the test
     # prefixes alone (run_e2e_suite), and each service's TLS port beside its
@@ -173,6 +194,8 @@ cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DHOBRIN_SERVICE_URL="http://127.0.0.1:$port/yorl/" -DHOBRIN_TEST_TLS_URL="https://localhost:$tls_port/yorl/" \
     -DHOBRIN_SUITE2_SERVICE_URL="http://127.0.0.1:$((port + 10))/yorl/" \
     -DHOBRIN_SUITE2_TLS_URL="https://localhost:$((port + 11))/yorl/" \
+    -DHOBRIN_SUITE3_SERVICE_URL="http://127.0.0.1:$((port + 20))/yorl/" \
+    -DHOBRIN_SUITE3_TLS_URL="https://localhost:$((port + 21))/yorl/" \
     -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null || exit 1
 # What the tests run first; the benches and the demo's driver are built
 # beside the suites.
@@ -190,33 +213,38 @@ if [ $setup_status != 0 ]; then
     echo "test: the end-to-end set-up failed" >&2
     exit 1
 fi
-# The second suite's programs: those built for its port, the rest beside them.
-for program in "$build"/win/*.exe "$build"/win/hobrin-*-win32.zip; do
-    case $(basename "$program") in
-        hobrin.exe | hobrin_tls.exe | hobrin_short_waits.exe) ;;
-        *) cp -f "$program" "$build/win/suite2/" || exit 1 ;;
-    esac
+# The other suites' programs: those built for their ports, the rest beside them.
+for suite_dir in "$build"/win/suite2 "$build"/win/suite3; do
+    for program in "$build"/win/*.exe "$build"/win/hobrin-*-win32.zip; do
+        case $(basename "$program") in
+            hobrin.exe | hobrin_tls.exe | hobrin_short_waits.exe) ;;
+            *) cp -f "$program" "$suite_dir/" || exit 1 ;;
+        esac
+    done
 done
 
-# The two suites run side by side in the background, while the native build
+# The suites run side by side in the background, while the native build
 # and tests take what processor time the suites leave as they wait for
 # windows (niced, so that the suites' waits stay as they are alone); then
 # their output is shown, one suite after the other.
 suite_pids=()
+suite_names=()
 set -m
-for i in "${!arches[@]}"; do
-    programs=$([ "$i" = 0 ] && echo "$build/win" || echo "$build/win/suite2")
+for i in "${!suites[@]}"; do
+    read -r name arch prefix filter <<<"${suites[$i]}"
+    suite_names+=("$name")
+    programs=$([ "$i" = 0 ] && echo "$build/win" || echo "$build/win/suite$((i + 1))")
     (
         started=$SECONDS
-        run_e2e_suite "${arches[$i]}" $((port + 10 * i)) "$programs"
+        run_e2e_suite "$name" "$arch" "${prefix#-}" "$filter" $((port + 10 * i)) "$programs"
         status=$?
         if [ $status = 0 ]; then
-            echo "== end-to-end suite ${arches[$i]} ended ($((SECONDS - started)) s)"
+            echo "== end-to-end suite $name ended ($((SECONDS - started)) s)"
         else
-            echo "== end-to-end suite ${arches[$i]} FAILED (exit $status, $((SECONDS - started)) s)"
+            echo "== end-to-end suite $name FAILED (exit $status, $((SECONDS - started)) s)"
         fi
         exit $status
-    ) >"$results/e2e-${arches[$i]}.log" 2>&1 </dev/null &
+    ) >"$results/e2e-$name.log" 2>&1 </dev/null &
     suite_pids+=($!)
 done
 set +m
@@ -239,22 +267,19 @@ if [ $native_built = 0 ] && [ -z "${HOBRIN_TEST_SKIP_NATIVE:-}" ]; then
         --output-junit "$results/native-ctest.xml") || failed=1
 fi
 
-timed "end-to-end tests under Wine (${arches[*]}), started before the native build"
+timed "end-to-end tests under Wine (${suite_names[*]}), started before the native build"
 for i in "${!suite_pids[@]}"; do
-    [ "$i" -gt 0 ] && printf '\n== the %s prefix (it ran beside the first)\n' "${arches[$i]}"
+    [ "$i" -gt 0 ] && printf '\n== the suite %s (it ran beside the first)\n' "${suite_names[$i]}"
     # The suite's output so far, then the rest as it comes.
-    tail -n +1 --pid "${suite_pids[$i]}" -f "$results/e2e-${arches[$i]}.log"
+    tail -n +1 --pid "${suite_pids[$i]}" -f "$results/e2e-${suite_names[$i]}.log"
     wait "${suite_pids[$i]}" || failed=1
 done
 background=()
 step_end
 
 # The reports of the format check and the unit tests, and one end-to-end
-# report per prefix.
-reports=4
-if [ -n "${HOBRIN_TEST_SKIP_NATIVE:-}${HOBRIN_E2E_ARCHES:-}" ]; then
-    reports=$(($([ -z "${HOBRIN_TEST_SKIP_NATIVE:-}" ] && echo 2 || echo 1) + ${#arches[@]}))
-fi
+# report per suite.
+reports=$((1 + $([ -z "${HOBRIN_TEST_SKIP_NATIVE:-}" ] && echo 1 || echo 0) + ${#suites[@]}))
 python3 "$root/tools/summarize_results.py" "$results" "$reports" || failed=1
 printf 'test: %d s in all\n' "$SECONDS"
 exit $failed

@@ -1,12 +1,15 @@
 # Sourced by the test, demo and benchmark scripts: Wine prefixes of the
 # project's own, an X display (our own Xvfb when there is none), the stand-in
 # YORL service, and cleanup of everything started here, on every exit path.
-#   wine_env_start BUILD_DIR [ARCH]  sets up the display and the prefix of ARCH
-#   wine_prefix_use BUILD_DIR ARCH   moves to the prefix of ARCH: win32 (the
+#   wine_env_start BUILD_DIR [ARCH [NAME]]
+#                                 sets up the display and the prefix of ARCH
+#   wine_prefix_use BUILD_DIR ARCH [NAME]
+#                                 moves to the prefix of ARCH: win32 (the
 #                                 default, BUILD_DIR/wineprefix, a 32-bit
 #                                 Windows) or win64 (BUILD_DIR/wineprefix64, a
 #                                 64-bit Windows that runs 32-bit programs
-#                                 under WoW64); creates it the first time
+#                                 under WoW64), or one more of that kind in
+#                                 BUILD_DIR/NAME; creates it the first time
 #   service_start DATA_DIR [PORT [OPTION...]]
 #                                 starts the stand-in service on 127.0.0.1, with
 #                                 more options of tools/yorl_standin.py (--tls-port...)
@@ -41,7 +44,7 @@
 #   wine_env_stop                 stops all of it (also run on exit)
 
 wine_env_start() {
-    local build_dir=$1 arch=${2:-win32}
+    local build_dir=$1 arch=${2:-win32} name=${3:-}
     export WINEDEBUG=-all
     # No Mono or Gecko installer prompts while a prefix is created.
     export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -73,11 +76,11 @@ wine_env_start() {
         export DISPLAY=":$(head -n1 "$fd_file")"
         rm -f "$fd_file"
     fi
-    wine_prefix_use "$build_dir" "$arch"
+    wine_prefix_use "$build_dir" "$arch" "$name"
 }
 
 wine_prefix_use() {
-    local build_dir=$1 arch=$2 prefix
+    local build_dir=$1 arch=$2 name=${3:-} prefix
     case "$arch" in
         win32) prefix="$build_dir/wineprefix" ;;
         win64) prefix="$build_dir/wineprefix64" ;;
@@ -86,6 +89,7 @@ wine_prefix_use() {
             return 1
             ;;
     esac
+    [ -n "$name" ] && prefix="$build_dir/$name"
     [ "${WINE_ENV_PREFIX:-}" = "$prefix" ] && return 0
     wine_prefix_stop
     WINE_ENV_PREFIX=$prefix
