@@ -156,9 +156,23 @@ bool waitUntilHidden(HWND window, DWORD timeoutMs)
     return waitUntil([&] { return !IsWindowVisible(window); }, timeoutMs);
 }
 
+namespace {
+
+// Shown as a user sees it: visible, and its thread free to answer. Under
+// load the main window has been seen visible while its thread still waited
+// for MAME's end.
+bool shownAndAnswering(HWND window)
+{
+    DWORD_PTR ignored = 0;
+    return IsWindowVisible(window) != FALSE &&
+           SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored) != 0;
+}
+
+} // namespace
+
 bool waitUntilShown(HWND window, DWORD timeoutMs)
 {
-    return waitUntil([&] { return IsWindowVisible(window) != FALSE; }, timeoutMs);
+    return waitUntil([&] { return shownAndAnswering(window); }, timeoutMs);
 }
 
 void press(HWND dialog, int id)
@@ -528,7 +542,7 @@ std::string HobrinTest::waitForRunEnd(HWND window, DWORD timeoutMs)
     EXPECT_TRUE(waitUntil(
         [&] {
             problem = findWindow(process_.dwProcessId, "Problem calling MAME");
-            return problem || IsWindowVisible(window);
+            return problem || shownAndAnswering(window);
         },
         timeoutMs))
         << "the run did not end";
