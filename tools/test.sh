@@ -147,25 +147,12 @@ mame_home="$build/mame-home"
 
 # What the end-to-end suites need besides the build, made while it runs.
 e2e_setup() {
-    local suite name arch prefix filter pid pids=()
-    # The Wine prefixes, made the first time (about 20 s each) side by side,
-    # each on a display of its own; a second 64-bit one is a copy of the
-    # first, which costs a moment instead of another Windows set-up.
+    local suite name arch prefix filter
+    # The Wine prefixes, made the first time (about 20 s each), each on a
+    # display of its own.
     for suite in "${suites[@]}"; do
         read -r name arch prefix filter <<<"$suite"
-        [ "$prefix" = - ] || continue
-        (unset DISPLAY && wine_env_start "$build/win" "$arch") &
-        pids+=($!)
-    done
-    for pid in ${pids[@]+"${pids[@]}"}; do
-        wait "$pid" || return 1
-    done
-    for suite in "${suites[@]}"; do
-        read -r name arch prefix filter <<<"$suite"
-        [ "$prefix" != - ] || continue
-        if ! cmp -s "$build/win/wineprefix64/.hobrin-ready" "$build/win/$prefix/.hobrin-ready"; then
-            rm -rf "${build:?}/win/$prefix" && cp -a "$build/win/wineprefix64" "$build/win/$prefix" || return 1
-        fi
+        (unset DISPLAY && wine_env_start "$build/win" "$arch" "${prefix#-}") || return 1
     done
     # https: a test authority made for this run and trusted by the test
     # prefixes alone (run_e2e_suite), and each service's TLS port beside its
