@@ -50,6 +50,19 @@ bool writeFile(const std::string& path, const std::string& content)
     return std::fclose(file) == 0 && ok;
 }
 
+std::string readAll(const char* path)
+{
+    std::string text;
+    if (std::FILE* file = std::fopen(path, "rb")) {
+        char chunk[65536];
+        std::size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+            text.append(chunk, got);
+        std::fclose(file);
+    }
+    return text;
+}
+
 long long fileSize(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;

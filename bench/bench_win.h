@@ -18,6 +18,8 @@ double median(std::vector<double> values);
 // A fresh folder below the temporary folder, emptied first.
 std::string workFolder(const std::string& name);
 bool writeFile(const std::string& path, const std::string& content);
+// The whole file, or nothing when it cannot be read.
+std::string readAll(const char* path);
 // Size of a file in bytes, or -1.
 long long fileSize(const std::string& path);
 

@@ -21,19 +21,6 @@ namespace {
 const int kRounds = 11;
 const int kFound = 197;
 
-std::string readAll(const char* path)
-{
-    std::string text;
-    if (std::FILE* file = std::fopen(path, "rb")) {
-        char chunk[65536];
-        std::size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-            text.append(chunk, got);
-        std::fclose(file);
-    }
-    return text;
-}
-
 // Every 100th system of the listing (they sort before its devices), as the
 // sets that the stand-in's audit finds.
 std::string foundNames(const std::string& listing)

@@ -101,19 +101,6 @@ double refreshMs(HWND window)
     return nowMs() < limit ? nowMs() - begin : -1.0;
 }
 
-std::string readAll(const char* path)
-{
-    std::string text;
-    if (std::FILE* file = std::fopen(path, "rb")) {
-        char chunk[65536];
-        std::size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-            text.append(chunk, got);
-        std::fclose(file);
-    }
-    return text;
-}
-
 // The listing of today's MAME: start-up and refresh, and the memory.
 bool benchTodaysListing(const char* listingPath)
 {

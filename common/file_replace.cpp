@@ -1,4 +1,4 @@
-// Replacing a small file of the program's own only once its new content is on disk whole.
+// Reading a small file of the program's own whole, and replacing one only once its new content is on disk whole.
 #include "common/file_replace.h"
 
 namespace {
@@ -84,4 +84,24 @@ DWORD replaceFileWhole(const char* path, const char* temporaryPath, const char* 
     if (error != 0)
         DeleteFileA(temporaryPath);
     return error;
+}
+
+std::vector<char> readFileWhole(const char* path, unsigned long long mostBytes)
+{
+    std::vector<char> text;
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
+        static_cast<unsigned long long>(size.QuadPart) <= mostBytes && size.QuadPart <= MAXDWORD) {
+        text.resize(static_cast<std::size_t>(size.QuadPart));
+        DWORD got = 0;
+        if (!ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
+            got = 0;
+        text.resize(got);
+    }
+    CloseHandle(file);
+    return text;
 }

@@ -1,7 +1,13 @@
-// Replacing a small file of the program's own only once its new content is on disk whole.
+// Reading a small file of the program's own whole, and replacing one only once its new content is on disk whole.
 #pragma once
 
 #include <windows.h>
+
+#include <vector>
+
+// The bytes of the file at `path`; none when it cannot be opened or read,
+// is empty, or is larger than `mostBytes` (then it is no file of ours).
+std::vector<char> readFileWhole(const char* path, unsigned long long mostBytes);
 
 // Writes `size` bytes to `temporaryPath` (beside `path`, so that the files
 // stay on one volume), then puts it in the place of `path` with ReplaceFile,

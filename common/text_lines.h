@@ -1,4 +1,4 @@
-// Walking a text in memory line by line.
+// Walking a text in memory line by line, and reading its fields.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,31 @@ inline bool startsWith(const char* text, std::size_t length, const char* prefix)
 {
     std::size_t size = std::strlen(prefix);
     return length >= size && std::memcmp(text, prefix, size) == 0;
+}
+
+// Whether the `length` bytes at `text` are `word`, no more and no less.
+inline bool spanIs(const char* text, std::size_t length, const char* word)
+{
+    return length == std::strlen(word) && std::memcmp(text, word, length) == 0;
+}
+
+// The `length` bytes at `text` as a whole unsigned decimal number that fits
+// 64 bits; false, with `value` untouched, for anything else.
+inline bool readNumber(const char* text, std::size_t length, unsigned long long& value)
+{
+    if (length == 0 || length > 20)
+        return false;
+    unsigned long long result = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        unsigned digit = static_cast<unsigned>(text[i] - '0');
+        if (result > (~0ull - digit) / 10)
+            return false;
+        result = result * 10 + digit;
+    }
+    value = result;
+    return true;
 }
 
 // The line of `text` (`length` bytes) that starts at `start` (start <

@@ -16,11 +16,6 @@ bool isBlank(char c)
     return isAsciiBlank(c) || c == '\r';
 }
 
-bool spanIs(const char* text, std::size_t length, const char* word)
-{
-    return length == std::strlen(word) && std::memcmp(text, word, length) == 0;
-}
-
 } // namespace
 
 ConfigAnswer readConfigAnswer(const char* text, std::size_t length)

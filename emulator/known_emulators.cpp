@@ -11,29 +11,6 @@ namespace {
 
 const char kSectionLine[] = "[emulator]";
 
-// A whole unsigned decimal number that fits 64 bits.
-bool readNumber(const char* text, std::size_t length, unsigned long long& value)
-{
-    if (length == 0 || length > 20)
-        return false;
-    unsigned long long result = 0;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-        unsigned digit = static_cast<unsigned>(text[i] - '0');
-        if (result > (~0ull - digit) / 10)
-            return false;
-        result = result * 10 + digit;
-    }
-    value = result;
-    return true;
-}
-
-bool spanIs(const char* text, std::size_t length, const char* word)
-{
-    return length == std::strlen(word) && std::memcmp(text, word, length) == 0;
-}
-
 // A name of one line that fits its field whole; a cut one would name
 // another, and a zero byte would end it early.
 template <std::size_t N>

@@ -84,20 +84,7 @@ void readKnownFile()
 {
     knownRead = true;
     knownCount = 0;
-    HANDLE file = CreateFileA(kKnownEmulatorsFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    LARGE_INTEGER size{};
-    std::vector<char> text;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMostFileBytes) {
-        text.resize(static_cast<std::size_t>(size.QuadPart));
-        DWORD got = 0;
-        if (!ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
-            got = 0;
-        text.resize(got);
-    }
-    CloseHandle(file);
+    const std::vector<char> text = readFileWhole(kKnownEmulatorsFile, kMostFileBytes);
     // Entries of emulators no longer listed, and a second entry of one, go;
     // the kept ones close up in place.
     int count = readKnownEmulators(text.data(), text.size(), known, kMaxKnownEmulators);

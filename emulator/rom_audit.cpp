@@ -16,11 +16,6 @@ const char kDefaultRomPath[] = "roms";
 // Names a line of "found.ini" holds, so that no line grows without end.
 const std::size_t kNamesPerLine = 64;
 
-bool spanIs(const char* text, std::size_t length, const char* word)
-{
-    return length == std::strlen(word) && std::memcmp(text, word, length) == 0;
-}
-
 // The line without its line end and trailing blanks.
 std::size_t trimmedLength(const char* line, std::size_t size)
 {
@@ -109,23 +104,6 @@ bool readClosingLine(const char* line, std::size_t size, long& setsFound)
     if (!readCount(line, size, at, good) || !spanIs(line + at, size - at, " were OK."))
         return false;
     setsFound = found;
-    return true;
-}
-
-bool readNumber(const char* text, std::size_t length, unsigned long long& value)
-{
-    if (length == 0 || length > 20)
-        return false;
-    unsigned long long result = 0;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (!isAsciiDigit(text[i]))
-            return false;
-        unsigned digit = static_cast<unsigned>(text[i] - '0');
-        if (result > (~0ull - digit) / 10)
-            return false;
-        result = result * 10 + digit;
-    }
-    value = result;
     return true;
 }
 

@@ -42,20 +42,7 @@ bool keptRead;
 void readFoundFile()
 {
     keptRead = true;
-    HANDLE file = CreateFileA(kFoundGamesFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    LARGE_INTEGER size{};
-    std::vector<char> text;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMostFoundFileBytes) {
-        text.resize(static_cast<std::size_t>(size.QuadPart));
-        DWORD got = 0;
-        if (!ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
-            got = 0;
-        text.resize(got);
-    }
-    CloseHandle(file);
+    const std::vector<char> text = readFileWhole(kFoundGamesFile, kMostFoundFileBytes);
     kept = readFoundGames(text.data(), text.size());
 }
 
