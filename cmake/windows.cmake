@@ -184,7 +184,9 @@ endif()
 add_executable(hobrin_demo_ctl tools/demo_ctl.cpp)
 
 # The stand-in emulator used by the end-to-end tests and the demo.
-add_executable(mame-standin tools/mame_standin.cpp)
+add_executable(mame-standin tools/mame_standin.cpp tools/standin.rc)
+set_property(SOURCE tools/standin.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_CURRENT_SOURCE_DIR}/tools)
+set_property(SOURCE tools/standin.rc APPEND PROPERTY OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tools/standin.manifest)
 # Today's recordings hold a zlib stream of frames, and a check saves a PNG.
 target_include_directories(mame-standin PRIVATE ${HOBRIN_ZLIB_INCLUDE})
 target_link_libraries(mame-standin PRIVATE ${HOBRIN_ZLIB_STATIC})
@@ -207,27 +209,46 @@ add_dependencies(hobrin_e2e mame-bridge)
 # stripped too.
 if(NOT MSVC)
     find_program(HOBRIN_MINGW64_CXX NAMES x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-g++)
-    if(HOBRIN_MINGW64_CXX)
+    find_program(HOBRIN_MINGW64_WINDRES NAMES x86_64-w64-mingw32-windres)
+    if(HOBRIN_MINGW64_CXX AND HOBRIN_MINGW64_WINDRES)
         set(x64_flags -std=c++17 -O2 -Wall -Wextra -static -static-libgcc -static-libstdc++ -s)
         if(CMAKE_COMPILE_WARNING_AS_ERROR)
             list(APPEND x64_flags -Werror)
         endif()
-        # hobrin_x64_program(NAME SOURCE [LINK OPTION...]) builds NAME-x64.exe.
+        # hobrin_x64_program(NAME SOURCE [LINK OPTION...] [RESOURCE RC MANIFEST])
+        # builds NAME-x64.exe, with the resources of RC (its manifest beside it).
         function(hobrin_x64_program name source)
+            cmake_parse_arguments(PARSE_ARGV 2 x64 "" "" "RESOURCE")
             set(program ${CMAKE_CURRENT_BINARY_DIR}/${name}-x64.exe)
+            set(resource_steps)
+            set(resource_objects)
+            set(resource_sources)
+            if(x64_RESOURCE)
+                list(GET x64_RESOURCE 0 rc)
+                set(object ${CMAKE_CURRENT_BINARY_DIR}/${name}-x64.res.o)
+                get_filename_component(rc_dir ${CMAKE_CURRENT_SOURCE_DIR}/${rc} DIRECTORY)
+                set(resource_steps COMMAND ${HOBRIN_MINGW64_WINDRES} -I ${rc_dir} -O coff
+                                   ${CMAKE_CURRENT_SOURCE_DIR}/${rc} -o ${object})
+                set(resource_objects ${object})
+                foreach(file IN LISTS x64_RESOURCE)
+                    list(APPEND resource_sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+                endforeach()
+            endif()
             add_custom_command(
                 OUTPUT ${program}
-                COMMAND ${HOBRIN_MINGW64_CXX} ${x64_flags} ${CMAKE_CURRENT_SOURCE_DIR}/${source} -o ${program} ${ARGN}
-                DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${source}
+                ${resource_steps}
+                COMMAND ${HOBRIN_MINGW64_CXX} ${x64_flags} ${CMAKE_CURRENT_SOURCE_DIR}/${source} ${resource_objects}
+                        -o ${program} ${x64_UNPARSED_ARGUMENTS}
+                DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${source} ${resource_sources}
                 COMMENT "Building the 64-bit ${name}"
                 VERBATIM)
             add_custom_target(${name}-x64 ALL DEPENDS ${program})
             add_dependencies(hobrin_e2e ${name}-x64)
         endfunction()
-        hobrin_x64_program(mame-standin tools/mame_standin.cpp -lz)
+        hobrin_x64_program(mame-standin tools/mame_standin.cpp -lz RESOURCE tools/standin.rc tools/standin.manifest)
         hobrin_x64_program(mame-bridge tools/mame_bridge.cpp -municode -lws2_32)
     else()
-        message(WARNING "No x86-64 mingw-w64 compiler: the 64-bit stand-in emulator and MAME bridge are not "
+        message(WARNING "No x86-64 mingw-w64 compiler or windres: the 64-bit stand-in emulator and MAME bridge are not "
                         "built. Run bash tools/setup.sh.")
     endif()
 endif()

@@ -1,6 +1,8 @@
 // Bounded copies and formats into fixed buffers.
 #include "common/bounded_text.h"
 
+#include "common/shown_text.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -14,7 +16,8 @@ bool copySpan(char* target, std::size_t size, const char* source, std::size_t le
     if (size == 0)
         return false;
     bool fits = length < size;
-    std::size_t count = fits ? length : size - 1;
+    // A cut never splits a character.
+    std::size_t count = fits ? length : wholeCharsLength(source, size - 1);
     std::memcpy(target, source, count);
     target[count] = '\0';
     return fits;
@@ -29,7 +32,11 @@ bool formatTextV(char* target, std::size_t size, const char* format, std::va_lis
         target[0] = '\0';
         return false;
     }
-    return static_cast<std::size_t>(written) < size;
+    if (static_cast<std::size_t>(written) < size)
+        return true;
+    // A cut never splits a character.
+    target[wholeCharsLength(target, size - 1)] = '\0';
+    return false;
 }
 
 bool formatText(char* target, std::size_t size, const char* format, ...)

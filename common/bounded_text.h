@@ -5,7 +5,8 @@
 #include <cstddef>
 
 // Copies `source` into `target` of `size` bytes (size > 0), always ending it
-// with a zero byte. Returns false when the text had to be cut.
+// with a zero byte. Returns false when the text had to be cut; a cut never
+// splits a character of Hobrin's code page, here and below.
 bool copyText(char* target, std::size_t size, const char* source);
 
 // Copies the first `length` bytes of `source` into `target` of `size` bytes

@@ -1,6 +1,8 @@
 // Reading a small file of the program's own whole, and replacing one only once its new content is on disk whole.
 #include "common/file_replace.h"
 
+#include "common/shown_text.h"
+
 namespace {
 
 // Returns 0, or the system's error code. A write that took nothing without
@@ -104,4 +106,16 @@ std::vector<char> readFileWhole(const char* path, unsigned long long mostBytes)
     }
     CloseHandle(file);
     return text;
+}
+
+std::string readTextFileWhole(const char* path, unsigned long long mostBytes)
+{
+    const std::vector<char> bytes = readFileWhole(path, mostBytes);
+    return programText(bytes.data(), bytes.size(), textFormOf(bytes.data(), bytes.size()));
+}
+
+DWORD replaceTextFileWhole(const char* path, const char* temporaryPath, const char* oldPath, const std::string& text)
+{
+    const std::string bytes = utf8Text(text);
+    return replaceFileWhole(path, temporaryPath, oldPath, bytes.data(), static_cast<DWORD>(bytes.size()));
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 // The bytes of the file at `path`; none when it cannot be opened or read,
@@ -18,3 +19,11 @@ std::vector<char> readFileWhole(const char* path, unsigned long long mostBytes);
 // as it was. Returns 0, or the system's error code of the step that failed;
 // a write that took nothing without saying why counts as a full disk.
 DWORD replaceFileWhole(const char* path, const char* temporaryPath, const char* oldPath, const void* bytes, DWORD size);
+
+// A text file of the program's own in Hobrin's code page, read whole as
+// readFileWhole does: UTF-8 as Hobrin writes it, or the legacy code page
+// where a player wrote it by hand.
+std::string readTextFileWhole(const char* path, unsigned long long mostBytes);
+// Replaces a text file of the program's own as replaceFileWhole does, with
+// `text`, Hobrin's, in UTF-8.
+DWORD replaceTextFileWhole(const char* path, const char* temporaryPath, const char* oldPath, const std::string& text);

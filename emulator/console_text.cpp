@@ -12,23 +12,6 @@ bool endsLine(char c)
     return c == '\r' || c == '\n';
 }
 
-// The line's form. A line that the read cut may stop inside a character; it
-// is converted without that character when what comes before is UTF-8,
-// rather than shown as another code page's letters. A whole line never is:
-// a code-page line that ends in an accented letter would lose it.
-TextForm lineForm(const char* line, std::size_t length, bool cutByTheRead)
-{
-    const Utf8Check check = checkUtf8Text(line, length);
-    if (isUtf8Text(check))
-        return TextForm::utf8;
-    if (!cutByTheRead || check.invalid || check.pending == 0)
-        return TextForm::ansi;
-    std::size_t lead = length - 1;
-    while (lead > 0 && (static_cast<unsigned char>(line[lead]) & 0xC0) == 0x80)
-        --lead;
-    return isUtf8Text(line, lead) ? TextForm::utf8 : TextForm::ansi;
-}
-
 } // namespace
 
 std::size_t convertConsoleText(const char* input, std::size_t inputLength, bool inputCut, char* output,
@@ -41,14 +24,17 @@ std::size_t convertConsoleText(const char* input, std::size_t inputLength, bool 
         inputLength = static_cast<std::size_t>(static_cast<const char*>(zero) - input);
         inputCut = false;
     }
+    // The whole output is judged at once: today's emulators write UTF-8,
+    // older ones the system's legacy code page. A read that stopped at its
+    // bound may end inside a character, left out when the rest is UTF-8.
+    const TextForm form = inputCut ? cutTextFormOf(input, inputLength) : textFormOf(input, inputLength);
     std::size_t length = 0;
     for (std::size_t start = 0; start < inputLength;) {
         std::size_t end = start;
         while (end < inputLength && !endsLine(input[end]))
             ++end;
         if (end > start) {
-            ShownCopy copy = copyShownText(output + length, outputSize - length, input + start, end - start,
-                                           lineForm(input + start, end - start, inputCut && end == inputLength));
+            ShownCopy copy = copyShownText(output + length, outputSize - length, input + start, end - start, form);
             length += copy.length;
             if (copy.cut)
                 break;

@@ -2,6 +2,7 @@
 #include "emulator/emulator_run_win.h"
 
 #include "common/bounded_text.h"
+#include "common/shown_text.h"
 
 #include <cstdio>
 
@@ -203,7 +204,11 @@ std::string takeRunOutput(const char* name, std::size_t mostBytes)
         std::fclose(file);
     }
     removeRunOutput(name);
-    return text;
+    // Today's emulators answer in UTF-8, older ones in the legacy code
+    // page; a full read may have stopped inside a character.
+    const TextForm form =
+        text.size() == mostBytes ? cutTextFormOf(text.data(), text.size()) : textFormOf(text.data(), text.size());
+    return programText(text.data(), text.size(), form);
 }
 
 void removeRunOutput(const char* name)

@@ -59,7 +59,8 @@ RunOutcome runHidden(const HiddenRun& run);
 // bound and handles no window messages.
 RunOutcome runGame(const char* commandLine, HANDLE console);
 
-// At most `mostBytes` of file `name`, which is then removed.
+// At most `mostBytes` of file `name`, which is then removed, brought into
+// Hobrin's code page from the form the emulator wrote it in.
 std::string takeRunOutput(const char* name, std::size_t mostBytes);
 
 // Removes a file that a run wrote, once the caller has read it.

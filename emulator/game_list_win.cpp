@@ -69,13 +69,16 @@ void notify(const char* text, const char* title)
 // or kListingEnded once the user has been told why nothing was listed.
 int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
 {
+    // The version's name as the messages quote it: cut, never inside a character.
+    char name[65];
+    copyText(name, sizeof name, versionTable[versionIndex].name);
     char line[512];
     if (!composeListingCommand(line, sizeof line, versionTable[versionIndex].command, sortSwitch, job.sortByDriver)) {
         char message[256];
         formatText(message, sizeof message,
-                   "The command of the emulator version \"%.64s\" is too long to list its games "
+                   "The command of the emulator version \"%s\" is too long to list its games "
                    "(at most %i characters). Shorten it in versions.ini.",
-                   versionTable[versionIndex].name, static_cast<int>(sizeof line - 23));
+                   name, static_cast<int>(sizeof line - 23));
         notify(message, "Fatal error");
         return -1;
     }
@@ -97,14 +100,14 @@ int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
         char message[512];
         if (outcome.end == RunEnd::tooLong)
             formatText(message, sizeof message,
-                       "The emulator version \"%.64s\" listed more than %lu MB of games, which no MAME lists, so "
+                       "The emulator version \"%s\" listed more than %lu MB of games, which no MAME lists, so "
                        "Hobrin ended it. No games are listed: choose another version, or remove this one.",
-                       versionTable[versionIndex].name, static_cast<unsigned long>(kMostListingBytes >> 20));
+                       name, static_cast<unsigned long>(kMostListingBytes >> 20));
         else
             formatText(message, sizeof message,
-                       "The emulator version \"%.64s\" did not finish listing its games within %lu seconds, so "
+                       "The emulator version \"%s\" did not finish listing its games within %lu seconds, so "
                        "Hobrin ended it. No games are listed: choose another version, or remove this one.",
-                       versionTable[versionIndex].name, static_cast<unsigned long>(kListingLimitMs / 1000));
+                       name, static_cast<unsigned long>(kListingLimitMs / 1000));
         notify(message, "Game list");
         return kListingEnded;
     }

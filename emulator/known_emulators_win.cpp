@@ -84,7 +84,7 @@ void readKnownFile()
 {
     knownRead = true;
     knownCount = 0;
-    const std::vector<char> text = readFileWhole(kKnownEmulatorsFile, kMostFileBytes);
+    const std::string text = readTextFileWhole(kKnownEmulatorsFile, kMostFileBytes);
     // Entries of emulators no longer listed, and a second entry of one, go;
     // the kept ones close up in place.
     int count = readKnownEmulators(text.data(), text.size(), known, kMaxKnownEmulators);
@@ -107,8 +107,7 @@ bool sameKnowledge(const KnownEmulator& a, const KnownEmulator& b)
 void writeKnownFile()
 {
     std::string text = writeKnownEmulators(known, knownCount);
-    replaceFileWhole(kKnownEmulatorsFile, kKnownEmulatorsTempFile, kKnownEmulatorsOldFile, text.data(),
-                     static_cast<DWORD>(text.size()));
+    replaceTextFileWhole(kKnownEmulatorsFile, kKnownEmulatorsTempFile, kKnownEmulatorsOldFile, text);
 }
 
 bool isVersionIndex(int versionIndex)

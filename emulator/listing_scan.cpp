@@ -50,6 +50,17 @@ void openListingFile(ListingStream& stream, std::FILE* file)
     stream.position = 0;
     stream.ended = false;
     stream.failed = false;
+    Utf8Check check;
+    const long start = std::ftell(file);
+    std::size_t got = 0;
+    while (!check.invalid && (got = std::fread(stream.buffer, 1, sizeof stream.buffer, file)) > 0) {
+        for (std::size_t i = 0; i < got && !check.invalid; ++i)
+            checkUtf8Byte(check, stream.buffer[i]);
+    }
+    stream.form = textFormOf(check);
+    // A read that failed fails again where the scan meets it.
+    std::clearerr(file);
+    stream.failed = start < 0 || std::fseek(file, start, SEEK_SET) != 0;
 }
 
 void openListingMemory(ListingStream& stream, const void* data, std::size_t length)
@@ -60,6 +71,7 @@ void openListingMemory(ListingStream& stream, const void* data, std::size_t leng
     stream.position = 0;
     stream.ended = false;
     stream.failed = false;
+    stream.form = textFormOf(static_cast<const char*>(data), length);
 }
 
 bool listingEnded(const ListingStream& stream)
@@ -108,29 +120,24 @@ ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t 
     // list titles that hold quotes of their own (MAME 0.251: cc10 "Chess
     // Challenger "10" (model CCX, rev. B)"). A line without another quote
     // carries the description on to the next line, as it always did.
-    // The description is judged whole, UTF-8 or not, and converted from this
-    // scratch, which holds more than its field can take once converted.
+    // The description is converted from this scratch, which holds more
+    // than its field can take once converted.
     char raw[kListingRawDescription];
     std::size_t rawLength = 0;
     bool quoted = false;            // a quote has come since the opening one
     std::size_t closingQuoteAt = 0; // the raw length before the last of them
-    Utf8Check utf8;
-    Utf8Check utf8AtClosingQuote;
     while (c != EOF && !(c == '\n' && quoted)) {
         if (c == '"') {
             quoted = true;
             closingQuoteAt = rawLength;
-            utf8AtClosingQuote = utf8;
         }
         if (rawLength < sizeof raw)
             raw[rawLength++] = static_cast<char>(c);
-        checkUtf8Byte(utf8, static_cast<unsigned char>(c));
         c = nextChar(stream);
     }
     if (!quoted)
         return ScanResult::notAGame;
-    copyShownText(description, descriptionSize, raw, closingQuoteAt,
-                  isUtf8Text(utf8AtClosingQuote) ? TextForm::utf8 : TextForm::ansi);
+    copyShownText(description, descriptionSize, raw, closingQuoteAt, stream.form);
 
     c = skipWhiteSpace(stream);
     if (c != EOF)

@@ -2,6 +2,8 @@
 // space and the description in double quotes; other lines are stepped over.
 #pragma once
 
+#include "common/shown_text.h"
+
 #include <cstddef>
 #include <cstdio>
 
@@ -13,9 +15,13 @@ struct ListingStream {
     std::size_t position;
     bool ended;  // the end of the input was met
     bool failed; // a read error; the scan ends as at the end
+    // How the whole listing is written, judged when it is opened: today's
+    // emulators write UTF-8, older ones the system's legacy code page.
+    TextForm form;
     unsigned char buffer[16384];
 };
 
+// Opening a file reads it through once to judge its form, then goes back.
 void openListingFile(ListingStream& stream, std::FILE* file);
 void openListingMemory(ListingStream& stream, const void* data, std::size_t length);
 
@@ -35,9 +41,8 @@ constexpr std::size_t kListingRawDescription = 1000;
 // of that line is dropped. A failed step leaves the first unmatched
 // character unread, so a heading line is consumed one word per failed scan
 // and the next line is met in step.
-// A description that is UTF-8 (today's emulators) is converted to the ANSI
-// code page, any other (older emulators write that code page) kept as it
-// is. Fields are cut to their buffers, never inside a character; a word too
+// A description is brought from the listing's form into Hobrin's code
+// page. Fields are cut to their buffers, never inside a character; a word too
 // long for `shortNameSize`, or holding a zero byte, is never a game, since a
 // cut name would run a different game.
 ScanResult scanListingEntry(ListingStream& stream, char* shortName, std::size_t shortNameSize, char* description,

@@ -42,7 +42,7 @@ bool keptRead;
 void readFoundFile()
 {
     keptRead = true;
-    const std::vector<char> text = readFileWhole(kFoundGamesFile, kMostFoundFileBytes);
+    const std::string text = readTextFileWhole(kFoundGamesFile, kMostFoundFileBytes);
     kept = readFoundGames(text.data(), text.size());
 }
 
@@ -216,6 +216,5 @@ void keepFoundGames(const FoundGames& games)
     entries.push_back(games);
     kept.swap(entries);
     std::string text = writeFoundGames(kept);
-    replaceFileWhole(kFoundGamesFile, kFoundGamesTempFile, kFoundGamesOldFile, text.data(),
-                     static_cast<DWORD>(text.size()));
+    replaceTextFileWhole(kFoundGamesFile, kFoundGamesTempFile, kFoundGamesOldFile, text);
 }

@@ -20,12 +20,14 @@ namespace {
 // A hundred records of the widest fields take about 75 KB.
 const DWORD kMostVersionsBytes = 1024 * 1024;
 
-// The file's bytes: empty when there is none.
-VersionsFileResult readVersionsFile(std::string& bytes)
+// The file's bytes: empty when there is none. A file larger than an edit
+// takes is tooLarge, or when `headOnly` read up to that size: the records
+// that the program lists lie there.
+VersionsFileResult readVersionsFile(std::string& bytes, bool headOnly = false)
 {
     VersionsFileResult result{VersionsFileChange::done, VersionsEdit::done, 0};
-    HANDLE file = CreateFileA(kVersionsFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(kVersionsFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         result.error = GetLastError();
         if (result.error != ERROR_FILE_NOT_FOUND)
@@ -35,10 +37,10 @@ VersionsFileResult readVersionsFile(std::string& bytes)
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size)) {
         result = {VersionsFileChange::failed, VersionsEdit::done, GetLastError()};
-    } else if (size.QuadPart > kMostVersionsBytes) {
+    } else if (size.QuadPart > kMostVersionsBytes && !headOnly) {
         result.change = VersionsFileChange::tooLarge;
     } else {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        bytes.resize(static_cast<std::size_t>(size.QuadPart < kMostVersionsBytes ? size.QuadPart : kMostVersionsBytes));
         DWORD got = 0;
         if (!bytes.empty() &&
             (!ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size()))
@@ -121,12 +123,11 @@ bool sameRecord(const EmulatorVersion& a, const EmulatorVersion& b)
 
 int readVersionTable()
 {
-    // Binary mode: the reader drops CR before LF itself and must not stop at a Ctrl-Z.
-    std::FILE* file = std::fopen(kVersionsFile, "rb");
-    if (!file)
+    std::string bytes;
+    VersionsFileResult read = readVersionsFile(bytes, true);
+    if (read.change != VersionsFileChange::done || read.error == ERROR_FILE_NOT_FOUND)
         return -1;
-    versionCount = readVersions(file, versionTable, kMaxVersions);
-    std::fclose(file);
+    versionCount = readVersionsText(bytes.data(), bytes.size(), versionTable, kMaxVersions, nullptr);
     return 0;
 }
 

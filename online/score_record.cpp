@@ -110,10 +110,10 @@ double decimalValue(const char* text, std::size_t length)
 
 // %[^quote]: at least one character; a longer field is cut to the buffer
 // while the scan still runs to its end, so the next literal stays in step.
-// A shown text in UTF-8 is converted to the ANSI code page; a text that
-// names something (a recording, a version) stays byte for byte, so that it
-// names the same thing.
-bool scanText(Input& in, char quote, char* target, std::size_t size, bool shown)
+// A shown text is brought from the answer's form into Hobrin's code page;
+// a text that names something (a recording, a version) stays byte for
+// byte, so that it names the same thing.
+bool scanText(Input& in, char quote, char* target, std::size_t size, bool shown, TextForm form)
 {
     const char* start = in.p;
     while (in.peek() != -1 && in.peek() != static_cast<unsigned char>(quote))
@@ -122,7 +122,7 @@ bool scanText(Input& in, char quote, char* target, std::size_t size, bool shown)
     if (length == 0)
         return false;
     if (shown) {
-        copyShownText(target, size, start, length);
+        copyShownText(target, size, start, length, form);
     } else {
         copySpan(target, size, start, length);
     }
@@ -184,11 +184,11 @@ struct Field {
     std::size_t size;
 };
 
-bool scanField(Input& in, const Field& field)
+bool scanField(Input& in, const Field& field, TextForm form)
 {
     switch (field.conversion) {
-    case Conversion::text: return scanText(in, field.quote, static_cast<char*>(field.target), field.size, false);
-    case Conversion::shownText: return scanText(in, field.quote, static_cast<char*>(field.target), field.size, true);
+    case Conversion::text: return scanText(in, field.quote, static_cast<char*>(field.target), field.size, false, form);
+    case Conversion::shownText: return scanText(in, field.quote, static_cast<char*>(field.target), field.size, true, form);
     case Conversion::integer: return scanInteger(in, *static_cast<std::int32_t*>(field.target));
     case Conversion::shortInteger: {
         std::int32_t value = 0;
@@ -204,14 +204,14 @@ bool scanField(Input& in, const Field& field)
 
 // ('f1','f2',...: stops at the first character off the pattern; what follows
 // the last field is never looked at.
-void scanFields(Input& in, const Field* fields, int count)
+void scanFields(Input& in, const Field* fields, int count, TextForm form)
 {
     if (!in.literal('('))
         return;
     for (int i = 0; i < count; ++i) {
         if (i > 0 && !(in.literal(fields[i - 1].quote) && in.literal(',')))
             return;
-        if (!in.literal(fields[i].quote) || !scanField(in, fields[i]))
+        if (!in.literal(fields[i].quote) || !scanField(in, fields[i], form))
             return;
     }
 }
@@ -247,8 +247,8 @@ double decimalScore(const char* text)
 
 } // namespace
 
-void takeScoreLine(const char* line, const char* end, FeedKind kind, ScoreRecord& record, ListLineSink sink,
-                   void* context)
+void takeScoreLine(const char* line, const char* end, FeedKind kind, TextForm form, ScoreRecord& record,
+                   ListLineSink sink, void* context)
 {
     record = ScoreRecord{};
     char scoreText[32] = {};
@@ -274,7 +274,7 @@ void takeScoreLine(const char* line, const char* end, FeedKind kind, ScoreRecord
         {'\'', Conversion::shownText, record.description, sizeof record.description},
     };
     Input in{line, end};
-    scanFields(in, fields, recent ? 13 : 12);
+    scanFields(in, fields, recent ? 13 : 12, form);
 
     char listLine[kScoreListLineSize];
     if (recent)
@@ -351,9 +351,11 @@ int walkFeed(const char* answer, std::size_t length, FeedKind kind, ScoreRecord*
     if (cursor == end)
         return 0;
 
+    // One form for the whole answer, which its bound in bytes may have cut.
+    const TextForm form = cutTextFormOf(answer, static_cast<std::size_t>(end - answer));
     int slot = 0;
     for (;;) {
-        takeScoreLine(cursor, end, kind, table[slot], sink, context);
+        takeScoreLine(cursor, end, kind, form, table[slot], sink, context);
         ++slot;
         cursor = pastLine(cursor);
         if (cursor == nullptr || cursor == end || slot == capacity)

@@ -2,6 +2,8 @@
 // scan of one feed line into a record and its score-list line.
 #pragma once
 
+#include "common/shown_text.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -65,10 +67,10 @@ using ListLineSink = void (*)(const char* listLine, void* context);
 // `end`), hands the list line to `sink`, then stores the player name,
 // converts the score and tells whether the line held one. A line that does not match keeps what was scanned up
 // to the mismatch. Shown texts (score text, player, title, game label,
-// description) that are UTF-8 are converted to the ANSI code page; the
-// others stay byte for byte. Fields longer than their widths are cut.
-void takeScoreLine(const char* line, const char* end, FeedKind kind, ScoreRecord& record, ListLineSink sink,
-                   void* context);
+// description) are brought from `form`, the whole answer's, into Hobrin's
+// code page; the others stay byte for byte. Fields longer than their widths are cut.
+void takeScoreLine(const char* line, const char* end, FeedKind kind, TextForm form, ScoreRecord& record,
+                   ListLineSink sink, void* context);
 
 // True when the answer's first 6 bytes are "<HTML>" in any letter case.
 bool isErrorPage(const char* answer, std::size_t length);
@@ -77,7 +79,8 @@ bool isErrorPage(const char* answer, std::size_t length);
 // zero byte): a high-score answer's first line is skipped, a recent-uploads
 // answer is taken from its first byte. Each line goes into the next slot of
 // `table` from slot 0; at most `capacity` lines are taken and the rest are
-// dropped. A line's end is the first LF from its second byte on. Returns the
+// dropped. A line's end is the first LF from its second byte on. The
+// answer is UTF-8 or in the legacy code page as a whole. Returns the
 // number of records taken. Never reads past `length`.
 int walkFeed(const char* answer, std::size_t length, FeedKind kind, ScoreRecord* table, int capacity, ListLineSink sink,
              void* context);

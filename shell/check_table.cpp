@@ -5,6 +5,7 @@
 #include "common/file_replace.h"
 #include "common/late_dlls.h"
 #include "common/message.h"
+#include "common/shown_text.h"
 #include "emulator/check_report.h"
 #include "emulator/recording_check.h"
 #include "shell/app.h"
@@ -306,24 +307,6 @@ void onClose(HWND window)
     EndDialog(window, 0);
 }
 
-// A text of the program's, in the system's code page, as UTF-8 for the report.
-std::string utf8Of(const std::string& text)
-{
-    if (text.empty())
-        return text;
-    int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring converted(static_cast<std::size_t>(wide > 0 ? wide : 0), L'\0');
-    if (wide <= 0 ||
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &converted[0], wide) != wide)
-        return std::string();
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, converted.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes <= 0 ||
-        WideCharToMultiByte(CP_UTF8, 0, converted.data(), wide, &result[0], bytes, nullptr, nullptr) != bytes)
-        return std::string();
-    return result;
-}
-
 std::string reportOf(const TableWindow& state)
 {
     std::vector<CheckReportRow> rows;
@@ -334,9 +317,11 @@ std::string reportOf(const TableWindow& state)
         copyText(versionUsed, sizeof versionUsed, record.versionUsed);
         char position[16];
         formatText(position, sizeof position, "%d", static_cast<int>(record.position));
-        rows.push_back(CheckReportRow{position, utf8Of(record.scoreText), utf8Of(record.playerName), versionUsed,
-                                      view.checkedWith, utf8Of(verdictCell(view, GetTickCount())), view.frames,
-                                      view.length, view.speed, utf8Of(view.picture)});
+        // The report is UTF-8 whatever Hobrin's code page.
+        rows.push_back(CheckReportRow{position, utf8Text(record.scoreText), utf8Text(record.playerName),
+                                      utf8Text(versionUsed), utf8Text(view.checkedWith),
+                                      utf8Text(verdictCell(view, GetTickCount())), view.frames, view.length,
+                                      view.speed, utf8Text(view.picture)});
     }
     return checkReportCsv(rows);
 }

@@ -17,6 +17,19 @@ need_root() {
     fi
 }
 
+# apt-get update, tried again when a mirror is caught mid-sync ("File has
+# unexpected size"); an index that still fails is left to apt, which then
+# uses the lists it has, as it says.
+update_package_lists() {
+    local try
+    for try in 1 2 3; do
+        need_root apt-get update "$@" && return 0
+        echo "setup: apt-get update failed (try $try of 3)" >&2
+        sleep $((try * 10))
+    done
+    return 0
+}
+
 packages=(
     cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config dpkg-dev
     googletest libgtest-dev libbenchmark-dev libminizip-dev zlib1g-dev
@@ -52,8 +65,19 @@ install_packages() {
         need_root dpkg --add-architecture i386
     fi
     export DEBIAN_FRONTEND=noninteractive
-    need_root apt-get update -q
-    need_root apt-get install -y -q --no-install-recommends "${missing[@]}"
+    update_package_lists -q
+    if need_root apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+        return 0
+    fi
+    # A mirror that lacks one architecture's security index offers the
+    # 32-bit libraries only at the release's versions, and the 64-bit ones
+    # newer: apt then finds no set that matches. Both from the release
+    # itself match.
+    local release
+    release=$(release_codename)
+    [ -n "$release" ] || return 1
+    echo "setup: installing again with the packages of $release itself"
+    need_root apt-get install -y -q --no-install-recommends -o APT::Default-Release="$release" "${missing[@]}"
 }
 
 # The release this machine runs, e.g. "bookworm"; empty when unknown.
@@ -157,7 +181,7 @@ ensure_deb_src() {
     fi
     echo "setup: adding source-package entries in $target"
     printf '%s\n' "$entries" | need_root tee "$target" >/dev/null
-    need_root apt-get update -qq
+    update_package_lists -qq
 }
 
 # zlib's source package, unpacked once into build/deps (ignored by git).
@@ -172,7 +196,7 @@ fetch_minizip() {
     # The log is shown only when a step fails.
     if ! (cd "$work" && apt-get source -q --download-only zlib) >"$work/log" 2>&1; then
         # The source lists may never have been downloaded.
-        need_root apt-get update -qq
+        update_package_lists -qq
         if ! (cd "$work" && apt-get source -q --download-only zlib) >"$work/log" 2>&1; then
             cat "$work/log" >&2
             rm -rf "$work"

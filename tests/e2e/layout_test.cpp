@@ -63,7 +63,7 @@ RECT rectIn(HWND dialog, HWND control)
 }
 
 // What is wrong with `dialog` at `dpi`: a label whose text does not fit its
-// control (in the dialog's font, "MS Sans Serif" 8, or the score's bold
+// control (in the dialog's font, "MS Shell Dlg 2" 8, or the score's bold
 // one), two controls that overlap (an up-down on its buddy's edge does not
 // count), a control outside the window.
 std::vector<std::string> layoutFaults(HWND dialog, int dpi)
@@ -75,7 +75,7 @@ std::vector<std::string> layoutFaults(HWND dialog, int dpi)
     }
     HDC context = CreateCompatibleDC(nullptr);
     HFONT dialogFont = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0,
-                                   0, PROOF_QUALITY, FF_DONTCARE, "MS Sans Serif");
+                                   0, PROOF_QUALITY, FF_DONTCARE, "MS Shell Dlg 2");
     HFONT scoreFont =
         CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, nullptr);
     std::vector<std::string> faults;

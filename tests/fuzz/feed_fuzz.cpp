@@ -99,19 +99,23 @@ void checkOneLine(const std::uint8_t* data, std::size_t size, FeedKind kind)
         line += std::string(i ? "," : "") + (i == 8 ? '"' + t[i] + '"' : '\'' + t[i] + '\'');
     line += ")<P>\n";
 
+    // The line stands for a whole answer, judged as the walk judges one.
+    const bool utf8 = isUtf8Input(line);
     ScoreRecord r;
     std::string listLine;
-    takeScoreLine(line.data(), line.data() + line.size(), kind, r, keepListLine, &listLine);
+    takeScoreLine(line.data(), line.data() + line.size(), kind, utf8 ? TextForm::utf8 : TextForm::legacy, r,
+                  keepListLine, &listLine);
     require(r.auxCode == t[2].substr(0, 9) && r.versionUsed == t[3].substr(0, 17) &&
             r.recordingName == t[5].substr(0, 49) && r.auxTag == t[6].substr(0, 15));
-    require(r.playerName == shownText(t[7], 64) && r.gameName == shownText(t[8], 256) &&
-            r.description == shownText(t[recent ? 12 : 11], 2048));
+    auto shown = [utf8](const std::string& raw, std::size_t size) { return shownText(raw, size, utf8); };
+    require(r.playerName == shown(t[7], 64) && r.gameName == shown(t[8], 256) &&
+            r.description == shown(t[recent ? 12 : 11], 2048));
     char expected[256];
     if (recent)
-        std::snprintf(expected, sizeof expected, "%12s|%10s - %s", shownText(t[11], 20).c_str(),
-                      shownText(t[0], 32).c_str(), shownText(t[7], 64).c_str());
+        std::snprintf(expected, sizeof expected, "%12s|%10s - %s", shown(t[11], 20).c_str(), shown(t[0], 32).c_str(),
+                      shown(t[7], 64).c_str());
     else
-        std::snprintf(expected, sizeof expected, "%10s - %s", shownText(t[0], 32).c_str(), shownText(t[7], 64).c_str());
+        std::snprintf(expected, sizeof expected, "%10s - %s", shown(t[0], 32).c_str(), shown(t[7], 64).c_str());
     require(listLine == expected);
 }
 

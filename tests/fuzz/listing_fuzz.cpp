@@ -2,7 +2,7 @@
 // scan loop must always end, every field must end within its buffer, the
 // game table fill must stay within the table, and every game's description
 // must be what the rule of shown_oracle.h makes of the bytes between its
-// quotes.
+// quotes, in the form of the whole listing.
 #include "emulator/game_list.h"
 #include "emulator/listing_scan.h"
 #include "tests/fuzz/shown_oracle.h"
@@ -58,6 +58,8 @@ std::string rawDescription(const std::uint8_t* data, std::size_t size, std::size
 // step that meets the end. From memory, each game's description is checked.
 void scanAll(ListingStream& stream, const std::uint8_t* data, std::size_t size)
 {
+    // The listing is judged UTF-8 or not as a whole.
+    const bool utf8 = isUtf8Input(std::string(reinterpret_cast<const char*>(data), size));
     std::size_t stepsTaken = 0;
     while (!listingEnded(stream)) {
         require(++stepsTaken <= size + 2);
@@ -72,7 +74,7 @@ void scanAll(ListingStream& stream, const std::uint8_t* data, std::size_t size)
         if (!stream.file) {
             require(stream.position > before || listingEnded(stream));
             if (result == ScanResult::game)
-                require(description == shownText(rawDescription(data, size, before), sizeof description));
+                require(description == shownText(rawDescription(data, size, before), sizeof description, utf8));
         }
     }
 }

@@ -41,43 +41,65 @@ inline bool decodeStrictly(const std::string& text, std::vector<std::uint32_t>& 
     return true;
 }
 
-// Code page 1252 as the C library knows it; Windows also maps bytes 81, 8D,
-// 8F, 90 and 9D to the control characters of their numbers.
-inline char inCodePage1252(std::uint32_t codePoint)
+// A byte of code page 1252 as the C library knows it, in UTF-8; Windows
+// also maps bytes 81, 8D, 8F, 90 and 9D to the control characters of their
+// numbers.
+inline std::string fromCodePage1252(std::uint8_t byte)
 {
-    if (codePoint == 0x81 || codePoint == 0x8D || codePoint == 0x8F || codePoint == 0x90 || codePoint == 0x9D)
-        return static_cast<char>(codePoint);
-    static iconv_t toCp1252 = iconv_open("CP1252", "UTF-32LE");
-    require(toCp1252 != reinterpret_cast<iconv_t>(-1));
-    char in[4] = {static_cast<char>(codePoint), static_cast<char>(codePoint >> 8), static_cast<char>(codePoint >> 16),
-                  0};
+    if (byte < 0x80)
+        return std::string(1, static_cast<char>(byte));
+    if (byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D)
+        return std::string{static_cast<char>(0xC2), static_cast<char>(byte)};
+    static iconv_t toUtf8 = iconv_open("UTF-8", "CP1252");
+    require(toUtf8 != reinterpret_cast<iconv_t>(-1));
+    char in[1] = {static_cast<char>(byte)};
     char out[4];
     char* inPointer = in;
     char* outPointer = out;
     std::size_t inLeft = sizeof in, outLeft = sizeof out;
-    iconv(toCp1252, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(toCp1252, &inPointer, &inLeft, &outPointer, &outLeft) != 0 || outLeft != 3)
-        return '?';
-    return out[0];
+    iconv(toUtf8, nullptr, nullptr, nullptr, nullptr);
+    require(iconv(toUtf8, &inPointer, &inLeft, &outPointer, &outLeft) != static_cast<std::size_t>(-1));
+    return std::string(out, sizeof out - outLeft);
 }
 
-// The rule: a text that is strict UTF-8 with a character past U+007F is
-// shown in the code page, "?" for what it lacks; any other keeps its bytes.
-// Either way as much as a field of `size` bytes holds, up to a zero byte.
-inline std::string shownText(const std::string& raw, std::size_t size)
+// The rule, for the program in its UTF-8 code page with 1252 as the legacy
+// one: a text from an input that is strict UTF-8 as a whole is kept, any
+// other is read in code page 1252. Either way as many whole characters as a
+// field of `size` bytes holds, up to a zero byte.
+inline std::string shownText(const std::string& raw, std::size_t size, bool inputIsUtf8)
+{
+    std::vector<std::string> characters;
+    if (inputIsUtf8) {
+        std::vector<std::uint32_t> codePoints;
+        require(decodeStrictly(raw, codePoints));
+        for (std::size_t i = 0; i < raw.size();) {
+            const std::uint8_t lead = static_cast<std::uint8_t>(raw[i]);
+            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            characters.push_back(raw.substr(i, length));
+            i += length;
+        }
+    } else {
+        for (char byte : raw)
+            characters.push_back(fromCodePage1252(static_cast<std::uint8_t>(byte)));
+    }
+    std::string shown;
+    for (const std::string& character : characters) {
+        if (shown.size() + character.size() > size - 1)
+            break;
+        shown += character;
+    }
+    return shown.substr(0, shown.find('\0'));
+}
+
+// Whether a whole input is strict UTF-8 with a character past U+007F.
+inline bool isUtf8Input(const std::string& text)
 {
     std::vector<std::uint32_t> codePoints;
-    std::string shown;
-    bool converted = false;
-    if (decodeStrictly(raw, codePoints)) {
-        for (std::uint32_t codePoint : codePoints)
-            converted = converted || codePoint >= 0x80;
+    if (!decodeStrictly(text, codePoints))
+        return false;
+    for (std::uint32_t codePoint : codePoints) {
+        if (codePoint >= 0x80)
+            return true;
     }
-    if (converted) {
-        for (std::uint32_t codePoint : codePoints)
-            shown += inCodePage1252(codePoint);
-    } else
-        shown = raw;
-    shown = shown.substr(0, size - 1);
-    return shown.substr(0, shown.find('\0'));
+    return false;
 }

@@ -56,33 +56,30 @@ TEST(ConvertConsoleText, AddsALineFeedAfterEveryLoneCarriageReturn)
     }
 }
 
-TEST(ConvertConsoleText, ConvertsEachUtf8LineAlone)
+TEST(ConvertConsoleText, ReadsTheWholeOutputAsUtf8OrInTheLegacyCodePage)
 {
+    const std::string e = "\xC3\xA9", legacyE = "\xC3\x83\xC2\xA9"; // é, and its bytes read in code page 1252
     const struct {
         const char* label;
         std::string input;
         std::size_t outputSize;
-        const char* expected;
+        std::string expected;
         bool inputCut = false;
     } cases[] = {
-        {"UTF-8 and code page 1252 lines",
-         "Gr\xC3\xBC\xC3\x9F"
-         "e\r\nAttach\xE9\rok\n",
-         64,
-         "Gr\xFC\xDF"
-         "e\r\nAttach\xE9\r\nok\n"},
-        {"Japanese", "\xE3\x83\x91\xE3\x83\x83\xE3\x82\xAF!\n", 64,
-         "?"
-         "?"
-         "?!\n"},
-        {"invalid line kept", "\xC3\xA9 \xC0\xAF\n\xC3\xA9", 64, "\xC3\xA9 \xC0\xAF\n\xE9"},
+        {"UTF-8 kept", "Gr\xC3\xBC\xC3\x9F" "e\r\nAttach" + e + "\rok\n", 64,
+         "Gr\xC3\xBC\xC3\x9F" "e\r\nAttach" + e + "\r\nok\n"},
+        {"code page 1252 brought in", "Gr\xFC\xDF" "e\r\nAttach\xE9\rok\n", 64,
+         "Gr\xC3\xBC\xC3\x9F" "e\r\nAttach" + e + "\r\nok\n"},
+        {"Japanese", "\xE3\x83\x91\xE3\x83\x83\xE3\x82\xAF!\n", 64, "\xE3\x83\x91\xE3\x83\x83\xE3\x82\xAF!\n"},
+        {"one invalid byte makes it all code page 1252", e + " \xC0\xAF\n" + e, 64,
+         legacyE + " \xC3\x80\xC2\xAF\n" + legacyE},
         // The read of the console file can stop inside a character.
-        {"last line cut inside a character", "ok\n\xC3\xA9t\xC3", 64, "ok\n\xE9t", true},
-        {"whole last line ending in a code-page letter", "ok\n\xC3\xA9t\xC3", 64, "ok\n\xC3\xA9t\xC3"},
-        {"code-page line cut by the read", "ok\ncaf\xE9", 64, "ok\ncaf\xE9", true},
-        {"zero byte makes the text whole", std::string("\xC3\xA9\xC3\0x", 6), 64, "\xC3\xA9\xC3", true},
-        {"converted text fits where its UTF-8 would not", "\xC3\xA9\xC3\xA9\xC3\xA9", 4, "\xE9\xE9\xE9"},
-        {"cut between characters", "\xC3\xA9\xC3\xA9\xC3\xA9", 3, "\xE9\xE9"},
+        {"last line cut inside a character", "ok\n" + e + "t\xC3", 64, "ok\n" + e + "t", true},
+        {"whole text ending in a code-page letter", "ok\n" + e + "t\xC3", 64, "ok\n" + legacyE + "t\xC3\x83"},
+        {"code-page text cut by the read", "ok\ncaf\xE9", 64, "ok\ncaf" + e, true},
+        {"zero byte makes the text whole", std::string("\xC3\xA9\xC3\0x", 6), 64, legacyE + "\xC3\x83", true},
+        {"cut between characters", e + e + e, 4, e},
+        {"two characters fit", e + e + e, 5, e + e},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);

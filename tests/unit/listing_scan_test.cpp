@@ -116,12 +116,15 @@ TEST(ScanListingEntry, OverlongFieldsAreCutAndTheStepEndsInStep)
     }
 }
 
-TEST(ScanListingEntry, Utf8DescriptionsAreConvertedOthersKept)
+TEST(ScanListingEntry, DescriptionsAreReadInTheFormOfTheWholeListing)
 {
-    // Today's emulators write UTF-8, older ones the ANSI code page (1252 here).
-    std::string eAcute600, longInvalid = std::string(1200, 'x') + "\xC3\xA9\xFF";
+    // Today's emulators write UTF-8, older ones the legacy code page (1252 here).
+    const std::string e = "\xC3\xA9";
+    std::string eAcute600, e124, longInvalid = std::string(1200, 'x') + "\xC3\xA9\xFF";
     for (int i = 0; i < 600; ++i)
-        eAcute600 += "\xC3\xA9";
+        eAcute600 += e;
+    for (int i = 0; i < 124; ++i)
+        e124 += e;
     const struct {
         const char* label;
         std::string text;
@@ -129,20 +132,20 @@ TEST(ScanListingEntry, Utf8DescriptionsAreConvertedOthersKept)
     } cases[] = {
         {"accents",
          "attache   \"Attach\xC3\xA9 Case\"\nproblem   \"Probleml\xC3\xB6sungs-Modul\"\n",
-         {{true, "attache", "Attach\xE9 Case"}, {true, "problem", "Probleml\xF6sungs-Modul"}}},
+         {{true, "attache", "Attach" + e + " Case"}, {true, "problem", "Probleml\xC3\xB6sungs-Modul"}}},
         {"Japanese title",
          "pacmanj   \"\xE3\x83\x91\xE3\x83\x83\xE3\x82\xAF\xE3\x83\x9E\xE3\x83\xB3 (Japan)\"\n",
-         {{true, "pacmanj", "????? (Japan)"}}},
-        {"code page 1252", "attache   \"Attach\xE9 Case\"\n", {{true, "attache", "Attach\xE9 Case"}}},
-        {"invalid UTF-8", "odd       \"Odd \xC0\xAF \xC3\xA9\"\n", {{true, "odd", "Odd \xC0\xAF \xC3\xA9"}}},
-        {"judged up to the closing quote", "a \"\xC3\xA9\" \xFF\n", {{true, "a", "\xE9"}}},
-        {"249 characters cut inside a multi-byte one",
+         {{true, "pacmanj", "\xE3\x83\x91\xE3\x83\x83\xE3\x82\xAF\xE3\x83\x9E\xE3\x83\xB3 (Japan)"}}},
+        {"code page 1252", "attache   \"Attach\xE9 Case\"\n", {{true, "attache", "Attach" + e + " Case"}}},
+        {"one line of code page 1252 makes the whole listing so",
+         "a \"Caf\xC3\xA9\"\nb \"Attach\xE9\"\n",
+         {{true, "a", "Caf\xC3\x83\xC2\xA9"}, {true, "b", "Attach" + e}}},
+        {"judged as a whole, past the closing quote", "a \"\xC3\xA9\" \xFF\n", {{true, "a", "\xC3\x83\xC2\xA9"}}},
+        {"249 bytes cut before a multi-byte character",
          "long \"" + std::string(248, 'a') + "\xC3\xA9\xC3\xA9\"",
-         {{true, "long", std::string(248, 'a') + "\xE9"}}},
-        {"longer than the scratch, converted",
-         "long \"" + eAcute600 + "\"",
-         {{true, "long", std::string(249, '\xE9')}}},
-        {"longer than the scratch, invalid past it",
+         {{true, "long", std::string(248, 'a')}}},
+        {"longer than the scratch", "long \"" + eAcute600 + "\"", {{true, "long", e124}}},
+        {"longer than the scratch, in code page 1252",
          "long \"" + longInvalid + "\"",
          {{true, "long", std::string(249, 'x')}}},
     };

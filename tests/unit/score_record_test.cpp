@@ -43,7 +43,8 @@ Taken take(const std::string& line, FeedKind kind = FeedKind::highScores)
     ScoreRecord r;
     std::memset(&r, 0x5A, sizeof r);
     Taken t{"", 0, {}, &r};
-    takeScoreLine(buffer.data(), buffer.data() + buffer.size(), kind, r, collect, &t);
+    takeScoreLine(buffer.data(), buffer.data() + buffer.size(), kind, textFormOf(line.data(), line.size()), r, collect,
+                  &t);
     std::ostringstream out;
     out << r.score << '|' << r.confirmed << '|' << text(r.auxCode) << '|' << text(r.versionUsed) << '|' << r.uploadTime
         << '|' << text(r.recordingName) << '|' << text(r.auxTag) << '|' << text(r.playerName) << '|' << text(r.gameName)
@@ -100,30 +101,43 @@ TEST(TakeScoreLine, KeepsTheFieldsScannedUpToTheFirstMismatch)
     });
 }
 
-TEST(TakeScoreLine, ShownTextsInUtf8AreConvertedNamedTextsKept)
+TEST(TakeScoreLine, ShownTextsComeIntoTheProgramsCodePageNamedTextsKept)
 {
     const std::string e = "\xC3\xA9", fullwidth = "\xEF\xBC\xBC\xEF\xBC\x82"; // é, fullwidth \\ and "
-    std::string eAcute70;
+    const std::string yama = "\xE5\xB1\xB1";                                    // 山
+    std::string eAcute70, yama25;
     for (int i = 0; i < 70; ++i)
         eAcute70 += e;
+    for (int i = 0; i < 25; ++i)
+        yama25 += yama;
     const Taken t = take(feedLine({"9" + e, "1", "a" + e, "0.2" + e, "5", "r" + e + fullwidth, "b" + e, "Ren" + e + "e",
                                    "Pok" + e + "mon " + fullwidth, "3", "4", "Caf" + e + " \xE3\x83\x91"}));
-    EXPECT_EQ(t.fields, "9|1|a" + e + "|0.2" + e + "|5|r" + e + fullwidth + "|b" + e +
-                            "|Ren\xE9"
-                            "e|Pok\xE9mon ??|3|4|Caf\xE9 ?");
-    EXPECT_EQ(t.listLines, std::vector<std::string>{"        9\xE9 - Ren\xE9"
-                                                    "e"});
+    EXPECT_EQ(t.fields, "9|1|a" + e + "|0.2" + e + "|5|r" + e + fullwidth + "|b" + e + "|Ren" + e + "e|Pok" + e + "mon " +
+                            fullwidth + "|3|4|Caf" + e + " \xE3\x83\x91");
+    EXPECT_EQ(t.listLines, std::vector<std::string>{"       9" + e + " - Ren" + e + "e"});
 
     const Taken recent = take(line(11, "Pok" + e, true), FeedKind::recentUploads);
-    EXPECT_EQ(recent.listLines, std::vector<std::string>{"        Pok\xE9|         9 - P"});
-    // A field keeps its width in converted characters; code page 1252 stays as it is.
-    EXPECT_EQ(take(line(7, eAcute70)).listLines, std::vector<std::string>{"         9 - " + std::string(63, '\xE9')});
-    EXPECT_EQ(take(line(7,
-                        "Ren\xE9"
-                        "e"))
-                  .listLines,
-              std::vector<std::string>{"         9 - Ren\xE9"
-                                       "e"});
+    EXPECT_EQ(recent.listLines, std::vector<std::string>{"       Pok" + e + "|         9 - P"});
+    // A field keeps its width in bytes, cut between characters: 64 bytes
+    // hold 31 accented letters, or 21 Japanese ones; the legacy code page's
+    // letters come into UTF-8.
+    const struct {
+        std::string player, shown;
+    } players[] = {
+        {eAcute70, std::string()},
+        {yama25, std::string()},
+        {"Ren\xE9"
+         "e",
+         "Ren" + e + "e"},
+    };
+    std::string e31, yama21;
+    for (int i = 0; i < 31; ++i)
+        e31 += e;
+    for (int i = 0; i < 21; ++i)
+        yama21 += yama;
+    const std::string expected[] = {e31, yama21, players[2].shown};
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(take(line(7, players[i].player)).listLines, std::vector<std::string>{"         9 - " + expected[i]});
 }
 
 TEST(TakeScoreLine, IntegersReadTheirBaseFromThePrefixAndWrapTo32Bits)
@@ -205,7 +219,8 @@ TEST(ScoreTable, LineShowsOnlyAScoreOfTheLastAnswer)
     auto scan = [](const std::string& text) {
         ScoreRecord record;
         takeScoreLine(
-            text.data(), text.data() + text.size(), FeedKind::highScores, record, [](const char*, void*) {}, nullptr);
+            text.data(), text.data() + text.size(), FeedKind::highScores, TextForm::utf8, record,
+            [](const char*, void*) {}, nullptr);
         return record;
     };
     const std::vector<ScoreRecord> taken = {scan(line(0, "1")), scan(line(0, "2")), scan(line(0, "3"))};

@@ -1,4 +1,5 @@
 // Reading "versions.ini" records and looking versions up by identifier.
+#include "common/shown_text_posix.h"
 #include "emulator/versions.h"
 #include "emulator/versions_edit.h"
 
@@ -47,19 +48,13 @@ bool terminated(const char (&field)[N])
 
 // Reads `text` with room for `capacity` records; one canary slot follows the
 // capacity and must never be written.
-std::vector<Record> read(const std::string& text, int capacity = kMaxVersions)
+std::vector<Record> read(const std::string& text, int capacity = kMaxVersions,
+                         const CodePages& codePages = programCodePages())
 {
-    std::FILE* file = std::tmpfile();
-    EXPECT_NE(file, nullptr);
-    if (!file)
-        return {};
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::rewind(file);
-
+    std::vector<char> bytes(text.begin(), text.end());
     std::vector<EmulatorVersion> table(static_cast<std::size_t>(capacity) + 1);
     std::memset(table.data(), kCanaryByte, table.size() * sizeof(EmulatorVersion));
-    int count = readVersions(file, table.data(), capacity);
-    std::fclose(file);
+    int count = readVersionsText(bytes.data(), bytes.size(), table.data(), capacity, nullptr, codePages);
 
     EXPECT_GE(count, 0);
     EXPECT_LE(count, capacity);
@@ -142,8 +137,8 @@ TEST(ReadVersions, VeryFirstLineKeepsItsLeadingBlanks)
               (std::vector<Record>{{"  MAME 0.36", "mame36.exe", "036"}}))
         << "after a byte-order mark";
     EXPECT_EQ(read("\xEF\xBBMAME 0.36\nmame36.exe\n036\nnotes\n"),
-              (std::vector<Record>{{"\xEF\xBBMAME 0.36", "mame36.exe", "036"}}))
-        << "only the whole mark is one";
+              (std::vector<Record>{{"\xC3\xAF\xC2\xBBMAME 0.36", "mame36.exe", "036"}}))
+        << "only the whole mark is one: the rest reads in the legacy code page";
 }
 
 TEST(ReadVersions, LoneCarriageReturnInsideALineIsText)
@@ -339,6 +334,55 @@ TEST(EditVersions, KeepsTheBytesOfEveryOtherRecord)
         std::string file = a;
         EXPECT_EQ(appendVersion(file, {name, "m.exe", "1", "Win32"}), VersionsEdit::badField) << name;
         EXPECT_EQ(appendVersion(file, {"M", "m.exe", name, "Win32"}), VersionsEdit::badField) << name;
+    }
+}
+
+// Notepad saves UTF-8 without a mark today, with one before; a file of the
+// 2000s is in the legacy code page. Each reads as the same names, and an
+// edit keeps every letter of each.
+TEST(EditVersions, NothingIsLostWhateverFormTheFileIsWrittenIn)
+{
+    const std::string e = "\xC3\xA9", lodz = "\xC5\x81\xC3\xB3" "d\xC5\xBA"; // é, Łódź
+    const std::string utf8 = "MAME\r\n\"C:\\" + e + "mulateurs\\mame.exe\"\r\n0.106\r\nWin32\r\n";
+    const std::string legacy = "MAME\r\n\"C:\\\xE9mulateurs\\mame.exe\"\r\n0.106\r\nWin32\r\n";
+    const Record read1 = {"MAME", "\"C:\\" + e + "mulateurs\\mame.exe\"", "0.106"};
+    for (const std::string& file : {utf8, "\xEF\xBB\xBF" + utf8, legacy})
+        EXPECT_EQ(read(file), std::vector<Record>{read1}) << file;
+
+    const CodePages oldProgram = codePage1252Program();
+    const NewVersion polish = {lodz.c_str(), "g.exe", "0.251", "Win64"}, plain = {"Plain", "p.exe", "1", "Win32"},
+                     western = {"Caf\xE9", "c.exe", "2", "Win32"};
+    const struct {
+        const char* label;
+        std::string file;
+        const NewVersion* added; // null: remove the first record
+        const CodePages* codePages;
+        std::string after;
+    } cases[] = {
+        {"a Polish name turns a legacy file into UTF-8", legacy, &polish, &programCodePages(),
+         utf8 + lodz + "\r\ng.exe\r\n0.251\r\nWin64\r\n"},
+        {"an ASCII record keeps a legacy file so", legacy, &plain, &programCodePages(),
+         legacy + "Plain\r\np.exe\r\n1\r\nWin32\r\n"},
+        {"a legacy program writes a legacy file's letters as they are", legacy, &western, &oldProgram,
+         legacy + "Caf\xE9\r\nc.exe\r\n2\r\nWin32\r\n"},
+        {"a legacy program writes UTF-8 into a UTF-8 file", utf8, &western, &oldProgram,
+         utf8 + "Caf" + e + "\r\nc.exe\r\n2\r\nWin32\r\n"},
+        {"what is left reads as before, not as UTF-8 by chance", legacy + "A\xC3\xA9\r\na.exe\r\n1\r\nx\r\n", nullptr,
+         &programCodePages(), "A\xC3\x83\xC2\xA9\r\na.exe\r\n1\r\nx\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::vector<Record> expected = read(c.file, kMaxVersions, *c.codePages);
+        std::string file = c.file;
+        if (c.added) {
+            ASSERT_EQ(appendVersion(file, *c.added, *c.codePages), VersionsEdit::done);
+            expected.push_back({c.added->name, c.added->command, c.added->versionId});
+        } else {
+            ASSERT_TRUE(removeVersion(file, 0, *c.codePages));
+            expected.erase(expected.begin());
+        }
+        EXPECT_EQ(file, c.after);
+        EXPECT_EQ(read(file, kMaxVersions, *c.codePages), expected);
     }
 }
 
