@@ -170,6 +170,8 @@ add_executable(hobrin_e2e
     tests/e2e/layout_test.cpp
     tests/e2e/check_test.cpp
     tests/e2e/check_table_test.cpp
+    # UTF-8 as its code page, as the program's: its texts and folder names in any script.
+    tools/utf8_code_page.rc
 )
 target_include_directories(hobrin_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_compile_definitions(hobrin_e2e PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501
@@ -184,9 +186,9 @@ endif()
 add_executable(hobrin_demo_ctl tools/demo_ctl.cpp)
 
 # The stand-in emulator used by the end-to-end tests and the demo.
-add_executable(mame-standin tools/mame_standin.cpp tools/standin.rc)
-set_property(SOURCE tools/standin.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_CURRENT_SOURCE_DIR}/tools)
-set_property(SOURCE tools/standin.rc APPEND PROPERTY OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tools/standin.manifest)
+add_executable(mame-standin tools/mame_standin.cpp tools/utf8_code_page.rc)
+set_property(SOURCE tools/utf8_code_page.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_CURRENT_SOURCE_DIR}/tools)
+set_property(SOURCE tools/utf8_code_page.rc APPEND PROPERTY OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tools/utf8_code_page.manifest)
 # Today's recordings hold a zlib stream of frames, and a check saves a PNG.
 target_include_directories(mame-standin PRIVATE ${HOBRIN_ZLIB_INCLUDE})
 target_link_libraries(mame-standin PRIVATE ${HOBRIN_ZLIB_STATIC})
@@ -245,7 +247,7 @@ if(NOT MSVC)
             add_custom_target(${name}-x64 ALL DEPENDS ${program})
             add_dependencies(hobrin_e2e ${name}-x64)
         endfunction()
-        hobrin_x64_program(mame-standin tools/mame_standin.cpp -lz RESOURCE tools/standin.rc tools/standin.manifest)
+        hobrin_x64_program(mame-standin tools/mame_standin.cpp -lz RESOURCE tools/utf8_code_page.rc tools/utf8_code_page.manifest)
         hobrin_x64_program(mame-bridge tools/mame_bridge.cpp -municode -lws2_32)
     else()
         message(WARNING "No x86-64 mingw-w64 compiler or windres: the 64-bit stand-in emulator and MAME bridge are not "

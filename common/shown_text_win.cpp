@@ -8,7 +8,7 @@ namespace {
 // GetLocaleInfoEx came with Windows Vista: looked up, so that the program
 // still loads where it is missing.
 using GetLocaleInfoExFunction = int(WINAPI*)(LPCWSTR, LCTYPE, LPWSTR, int);
-const LCTYPE kReturnNumber = 0x20000000;  // LOCALE_RETURN_NUMBER
+const LCTYPE kReturnNumber = 0x20000000;    // LOCALE_RETURN_NUMBER
 const LCTYPE kDefaultAnsiCodePage = 0x1004; // LOCALE_IDEFAULTANSICODEPAGE
 
 // The system's ANSI code page whatever the process's own: the one older
@@ -101,8 +101,8 @@ std::size_t decodeLegacy(const unsigned char* text, std::size_t length, std::uin
     if (length < 2)
         return 0;
     WCHAR wide[2];
-    int units = MultiByteToWideChar(page.codePage, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(text), 2,
-                                    wide, 2);
+    int units =
+        MultiByteToWideChar(page.codePage, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(text), 2, wide, 2);
     if (units <= 0) {
         // A lead byte without its trail: the next byte, a line end perhaps,
         // is read for itself.

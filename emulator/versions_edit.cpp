@@ -46,8 +46,8 @@ void convertToUtf8(std::string& file, const CodePages& codePages)
 {
     const std::size_t start = versionsTextStart(file.data(), file.size());
     const std::size_t end = versionsTextEnd(file.data(), file.size());
-    const std::string text = programText(file.data() + start, end - start, TextForm::legacy,
-                                         CodePages{true, codePages.legacy});
+    const std::string text =
+        programText(file.data() + start, end - start, TextForm::legacy, CodePages{true, codePages.legacy});
     file.replace(start, end - start, text);
 }
 

@@ -26,8 +26,8 @@ const DWORD kMostVersionsBytes = 1024 * 1024;
 VersionsFileResult readVersionsFile(std::string& bytes, bool headOnly = false)
 {
     VersionsFileResult result{VersionsFileChange::done, VersionsEdit::done, 0};
-    HANDLE file = CreateFileA(kVersionsFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(kVersionsFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         result.error = GetLastError();
         if (result.error != ERROR_FILE_NOT_FOUND)

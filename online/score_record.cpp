@@ -188,7 +188,8 @@ bool scanField(Input& in, const Field& field, TextForm form)
 {
     switch (field.conversion) {
     case Conversion::text: return scanText(in, field.quote, static_cast<char*>(field.target), field.size, false, form);
-    case Conversion::shownText: return scanText(in, field.quote, static_cast<char*>(field.target), field.size, true, form);
+    case Conversion::shownText:
+        return scanText(in, field.quote, static_cast<char*>(field.target), field.size, true, form);
     case Conversion::integer: return scanInteger(in, *static_cast<std::int32_t*>(field.target));
     case Conversion::shortInteger: {
         std::int32_t value = 0;

@@ -320,8 +320,8 @@ std::string reportOf(const TableWindow& state)
         // The report is UTF-8 whatever Hobrin's code page.
         rows.push_back(CheckReportRow{position, utf8Text(record.scoreText), utf8Text(record.playerName),
                                       utf8Text(versionUsed), utf8Text(view.checkedWith),
-                                      utf8Text(verdictCell(view, GetTickCount())), view.frames, view.length,
-                                      view.speed, utf8Text(view.picture)});
+                                      utf8Text(verdictCell(view, GetTickCount())), view.frames, view.length, view.speed,
+                                      utf8Text(view.picture)});
     }
     return checkReportCsv(rows);
 }

@@ -37,6 +37,8 @@ packages=(
     # The 64-bit stand-in emulator, and Wine for the 64-bit prefix.
     g++-mingw-w64-x86-64 file
     wine wine32:i386 wine64 fonts-wine
+    # Japanese and Greek letters for the test prefixes' dialog and list fonts.
+    fonts-wqy-microhei
     xvfb xauth imagemagick x11-utils
     python3 curl openssl
     # The real emulator of today, which the end-to-end tests drive through tools/mame_bridge.

@@ -97,7 +97,7 @@ wine_prefix_use() {
     export WINEARCH=$arch
 
     # Bump when the prefix set-up below changes, so old prefixes are set up again.
-    local prefix_version=4
+    local prefix_version=5
     if [ "$(cat "$WINEPREFIX/.hobrin-ready" 2>/dev/null)" != "$prefix_version" ]; then
         echo "wine-env: creating the Wine prefix in $WINEPREFIX (once, about 20 s)"
         mkdir -p "$WINEPREFIX"
@@ -147,6 +147,27 @@ wine_env_link_fonts() {
         return 0
     fi
     ln -sf "$(dirname "$marlett")"/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    wine_env_link_script_fonts
+}
+
+# Windows links Tahoma, the dialogs' font, to its fonts for other scripts
+# (MS UI Gothic in msgothic.ttc first), and Tahoma itself has Greek; Wine's
+# Tahoma has neither, and Wine writes that list of links anew whenever a
+# program of another code page starts. So WenQuanYi Micro Hei (Japanese,
+# Chinese, Greek) plays MS UI Gothic under its file name. The score list's
+# Courier New, whose gaps Windows fills from a fallback font, is linked to
+# its fixed-pitch face.
+wine_env_link_script_fonts() {
+    local wqy=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+    if [ ! -f "$wqy" ]; then
+        echo "wine-env: fonts-wqy-microhei is not installed; Japanese and Greek names will show as boxes" >&2
+        return 0
+    fi
+    ln -sf "$wqy" "$WINEPREFIX/drive_c/windows/Fonts/msgothic.ttc"
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ \
+        /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'Courier New' \
+        /t REG_MULTI_SZ /d 'msgothic.ttc,WenQuanYi Micro Hei Mono' /f >/dev/null 2>&1 || true
 }
 
 service_start() {

@@ -42,6 +42,12 @@ std::vector<std::vector<std::string>> readCsv(std::string text)
     return rows;
 }
 
+// Players of four scripts: the report holds their names as they wrote them.
+const char kWhole[] = "Whole \xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E"; // 山田太郎
+const char kCut[] = "Cut \xC5\x81ukasz";
+const char kNotes[] = "Notes \xCE\x95\xCE\xBB\xCE\xAD\xCE\xBD\xCE\xB7";
+const char kMissing[] = "Missing J\xC3\xBCrgen";
+
 class CheckTableTest : public HobrinTest {
 protected:
     // Lists pacman's table of six scores, each recording as named, with the
@@ -51,10 +57,10 @@ protected:
         writeFile("versions.ini", "Today\n" + standinCommand(0) + " -kind today -version 0.251\n0.251\nWin32\n");
         writeFile("standin-control.txt", control);
         resetYorlData();
-        writeYorlFile("scores/pacman.txt", "header\n" + scoreLine(1, "3333360", "0.251", "pacman_whole", "Whole") +
-                                               scoreLine(2, "3000000", "0.251", "pacman_cut", "Cut") +
-                                               scoreLine(3, "2000000", "0.251", "pacman_notes", "Notes") +
-                                               scoreLine(4, "1000000", "0.251", "pacman_missing", "Missing") +
+        writeYorlFile("scores/pacman.txt", "header\n" + scoreLine(1, "3333360", "0.251", "pacman_whole", kWhole) +
+                                               scoreLine(2, "3000000", "0.251", "pacman_cut", kCut) +
+                                               scoreLine(3, "2000000", "0.251", "pacman_notes", kNotes) +
+                                               scoreLine(4, "1000000", "0.251", "pacman_missing", kMissing) +
                                                scoreLine(5, "900000", "0.251", "galaga_other", "Other") +
                                                scoreLine(6, "800000", "0.999", "pacman_elsewhere", "Elsewhere"));
         serveRecording("table-whole.zip", "pacman_whole");
@@ -104,10 +110,10 @@ TEST_F(CheckTableTest, EveryRecordingOfTheTableGetsItsVerdict)
         const char* checkedWith;
         bool picture;
     } rows[] = {
-        {"Whole", "Plays to its end: 120 of 120 frames, 0:01", "0.251", true},
-        {"Cut", "Cut short: the file ends inside its data; MAME played ", "0.251", true},
-        {"Notes", "Fatal error: Input file is corrupt or invalid (missing header)", "0.251", false},
-        {"Missing", "Can't download: Cannot retrieve data from URL", "0.251", false},
+        {kWhole, "Plays to its end: 120 of 120 frames, 0:01", "0.251", true},
+        {kCut, "Cut short: the file ends inside its data; MAME played ", "0.251", true},
+        {kNotes, "Fatal error: Input file is corrupt or invalid (missing header)", "0.251", false},
+        {kMissing, "Can't download: Cannot retrieve data from URL", "0.251", false},
         {"Other", "The recording is of \"galaga\", not of this score's game \"pacman\"; it was not checked.", "0.251",
          false},
         {"Elsewhere", "Plays to its end: 60 of 60 frames, 0:00", "0.251", true},

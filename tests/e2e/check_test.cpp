@@ -69,8 +69,9 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
     EXPECT_EQ(whole.verdict, "Plays to its end: 61 of 61 frames, 0:01");
     EXPECT_TRUE(whole.picture);
     EXPECT_EQ(readFile("checks\\pacman.png").substr(1, 3), "PNG");
-    EXPECT_NE(emulatorCalls().back().find(" pacman -input_directory " + path("inp") +
-                                          " -playback \"pacman.inp\" -video none -sound none -nothrottle "
+    // The folder, named in another script with a blank, is quoted.
+    EXPECT_NE(emulatorCalls().back().find(" pacman -input_directory \"" + path("inp") +
+                                          "\" -playback \"pacman.inp\" -video none -sound none -nothrottle "
                                           "-seconds_to_run 2 -snapshot_directory checks\\snapshot.tmp "
                                           "-nvram_directory NUL -cfg_directory NUL -noplugins -nocheat"),
               std::string::npos)

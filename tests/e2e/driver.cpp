@@ -467,11 +467,18 @@ std::string realMameCommand()
 
 void HobrinTest::SetUp()
 {
+    // Each test works in a folder named in another script, as players'
+    // folders are: Greek, Polish, Japanese, French.
+    static const char* const kScripts[] = {"\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",
+                                           "Gry \xC5\x81\xC3\xB3"
+                                           "d\xC5\xBA",
+                                           "\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0", "\xC3\x89mulateurs"};
     static int counter = 0;
     char temp[MAX_PATH] = "";
     GetTempPathA(sizeof temp, temp);
     std::ostringstream name;
-    name << temp << "hobrin-e2e-" << GetCurrentProcessId() << "-" << ++counter;
+    ++counter;
+    name << temp << "hobrin-e2e-" << GetCurrentProcessId() << "-" << counter << " " << kScripts[counter % 4];
     directory_ = name.str();
     removeTree(directory_);
     ASSERT_TRUE(CreateDirectoryA(directory_.c_str(), nullptr)) << "cannot create " << directory_;
@@ -735,28 +742,17 @@ std::vector<std::string> yorlCredentials()
     return yorlLogLines("credentials.log");
 }
 
-std::wstring shownInCodePage(const std::wstring& text)
-{
-    std::wstring shown;
-    for (std::size_t i = 0; i < text.size();) {
-        // A character past U+FFFF is a pair of UTF-16 units.
-        std::size_t units = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() ? 2 : 1;
-        char bytes[8];
-        BOOL usedDefault = FALSE;
-        int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str() + i, static_cast<int>(units), bytes,
-                                       sizeof bytes, "?", &usedDefault);
-        shown += size > 0 && !usedDefault ? text.substr(i, units) : L"?";
-        i += units;
-    }
-    return shown;
-}
-
 std::wstring fromCodePage(const std::string& bytes)
 {
-    int size = MultiByteToWideChar(CP_ACP, 0, bytes.c_str(), static_cast<int>(bytes.size()), nullptr, 0);
+    // The driver itself runs in UTF-8, as the program does.
+    DWORD codePage = 0;
+    if (!GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                        reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(WCHAR)))
+        codePage = 1252;
+    int size = MultiByteToWideChar(codePage, 0, bytes.c_str(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
     if (size > 0)
-        MultiByteToWideChar(CP_ACP, 0, bytes.c_str(), static_cast<int>(bytes.size()), &wide[0], size);
+        MultiByteToWideChar(codePage, 0, bytes.c_str(), static_cast<int>(bytes.size()), &wide[0], size);
     return wide;
 }
 

@@ -182,10 +182,9 @@ std::vector<std::string> yorlCredentials();
 // recording `recordingName`.
 void serveRecording(const std::string& archive, const std::string& recordingName);
 
-// Texts in the system's ANSI code page, as the program shows them: `text`
-// with "?" for each character that the code page lacks (never a look-alike),
-// and what bytes in that code page stand for. utf8 gives a text's UTF-8.
-std::wstring shownInCodePage(const std::wstring& text);
+// What bytes in the system's legacy ANSI code page stand for. The driver,
+// as the program, runs in UTF-8: its narrow texts and paths are UTF-8.
+// utf8 gives a text's UTF-8.
 std::wstring fromCodePage(const std::string& bytes);
 std::string utf8(const std::wstring& text);
 

@@ -17,7 +17,7 @@ namespace {
 struct ListedGame {
     std::string shortName;
     std::wstring shown; // the title as the list shows it
-    std::string key;    // what "sort by name" compares, in the ANSI code page
+    std::string key;    // what "sort by name" compares, in UTF-8 as the program holds it
 };
 
 std::string capturedText(const char* variable)
@@ -55,13 +55,9 @@ std::vector<ListedGame> capturedListing()
         std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
         MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, title.c_str(), -1, &wide[0], size);
         wide.resize(wide.size() - 1);
-        game.shown = shownInCodePage(wide);
-        int ansiSize = WideCharToMultiByte(CP_ACP, 0, game.shown.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        std::string ansi(static_cast<std::size_t>(ansiSize > 0 ? ansiSize : 1), '\0');
-        WideCharToMultiByte(CP_ACP, 0, game.shown.c_str(), -1, &ansi[0], ansiSize, nullptr, nullptr);
-        ansi.resize(ansi.size() - 1);
-        ansi = ansi.substr(0, ansi.find(" ("));
-        game.key = ansi.size() > 4 && ansi.compare(0, 4, "The ") == 0 ? ansi.substr(4) + ", The" : ansi;
+        game.shown = wide;
+        const std::string name = title.substr(0, title.find(" ("));
+        game.key = name.size() > 4 && name.compare(0, 4, "The ") == 0 ? name.substr(4) + ", The" : name;
         games.push_back(game);
     }
     return games;

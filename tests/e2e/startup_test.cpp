@@ -58,6 +58,40 @@ TEST_F(MainWindowTest, ReadsAVersionsFileWithCrLfIndentsAndBlankLines)
     EXPECT_EQ(comboLines(window, IDC_MAIN_VERSION), (std::vector<std::string>{"First build  ", "Second build"}));
 }
 
+// Notepad saves UTF-8 without a mark today, with one before; a file of the
+// 2000s is in the legacy code page. Each names its emulator in a folder of
+// its player's language, and Hobrin lists that emulator's games.
+TEST_F(MainWindowTest, VersionsFileInEachFormNamesEmulatorsInAnyFolder)
+{
+    const std::string polish =
+                          "Gry \xC5\x81\xC3\xB3"
+                          "d\xC5\xBA",
+                      japanese = "\xE3\x82\xA8\xE3\x83\x9F\xE3\x83\xA5",
+                      greek = "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1";
+    const struct {
+        const char* form;
+        std::string mark, folder, written; // the folder, and as the file writes it
+    } cases[] = {
+        {"UTF-8", "", polish + "\\" + japanese, polish + "\\" + japanese},
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF", greek, greek},
+        {"code page 1252", "", "\xC3\x89mulateurs", "\xC9mulateurs"},
+    };
+    makeDirectory(polish);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.form);
+        makeDirectory(c.folder);
+        ASSERT_TRUE(CopyFileA((moduleDirectory() + "\\mame-standin.exe").c_str(),
+                              path(c.folder + "\\mame-standin.exe").c_str(), FALSE));
+        writeFile("versions.ini",
+                  c.mark + "MAME (" + c.written + ")\r\n\"" + c.written + "\\mame-standin.exe\"\r\n0.106\r\nWin32\r\n");
+        HWND window = start();
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(comboLines(window, IDC_MAIN_VERSION), std::vector<std::string>{"MAME (" + c.folder + ")"});
+        EXPECT_GT(listLines(window, IDC_MAIN_GAME_LIST).size(), 10u);
+        EXPECT_EQ(emulatorCalls().back(), "\"" + c.folder + "\\mame-standin.exe\" -listfull -sortname");
+    }
+}
+
 TEST_F(MainWindowTest, EscapeDoesNothing)
 {
     HWND window = start();

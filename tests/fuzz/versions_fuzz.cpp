@@ -89,8 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const CodePages utf8Program = programCodePages(), oldProgram = codePage1252Program();
     checkEdits(bytes, utf8Program, {"MAME 0.251", "mame.exe -x", "0.251", "Win64"});
-    checkEdits(bytes, utf8Program, {"MAME \xC5\x81\xC3\xB3" "d\xC5\xBA", "\"C:\\\xE3\x82\xA8\\mame.exe\"", "0.251",
-                                    "Win64"});
+    checkEdits(bytes, utf8Program,
+               {"MAME \xC5\x81\xC3\xB3"
+                "d\xC5\xBA",
+                "\"C:\\\xE3\x82\xA8\\mame.exe\"", "0.251", "Win64"});
     checkEdits(bytes, oldProgram, {"MAME \xC9mulateurs", "\"C:\\\xC9mulateurs\\mame.exe\"", "0.106", "Win32"});
     return 0;
 }

@@ -66,10 +66,21 @@ TEST(ConvertConsoleText, ReadsTheWholeOutputAsUtf8OrInTheLegacyCodePage)
         std::string expected;
         bool inputCut = false;
     } cases[] = {
-        {"UTF-8 kept", "Gr\xC3\xBC\xC3\x9F" "e\r\nAttach" + e + "\rok\n", 64,
-         "Gr\xC3\xBC\xC3\x9F" "e\r\nAttach" + e + "\r\nok\n"},
-        {"code page 1252 brought in", "Gr\xFC\xDF" "e\r\nAttach\xE9\rok\n", 64,
-         "Gr\xC3\xBC\xC3\x9F" "e\r\nAttach" + e + "\r\nok\n"},
+        {"UTF-8 kept",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e\r\nAttach" +
+             e + "\rok\n",
+         64,
+         "Gr\xC3\xBC\xC3\x9F"
+         "e\r\nAttach" +
+             e + "\r\nok\n"},
+        {"code page 1252 brought in",
+         "Gr\xFC\xDF"
+         "e\r\nAttach\xE9\rok\n",
+         64,
+         "Gr\xC3\xBC\xC3\x9F"
+         "e\r\nAttach" +
+             e + "\r\nok\n"},
         {"Japanese", "\xE3\x83\x91\xE3\x83\x83\xE3\x82\xAF!\n", 64, "\xE3\x83\x91\xE3\x83\x83\xE3\x82\xAF!\n"},
         {"one invalid byte makes it all code page 1252", e + " \xC0\xAF\n" + e, 64,
          legacyE + " \xC3\x80\xC2\xAF\n" + legacyE},

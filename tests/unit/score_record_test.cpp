@@ -104,7 +104,7 @@ TEST(TakeScoreLine, KeepsTheFieldsScannedUpToTheFirstMismatch)
 TEST(TakeScoreLine, ShownTextsComeIntoTheProgramsCodePageNamedTextsKept)
 {
     const std::string e = "\xC3\xA9", fullwidth = "\xEF\xBC\xBC\xEF\xBC\x82"; // é, fullwidth \\ and "
-    const std::string yama = "\xE5\xB1\xB1";                                    // 山
+    const std::string yama = "\xE5\xB1\xB1";                                  // 山
     std::string eAcute70, yama25;
     for (int i = 0; i < 70; ++i)
         eAcute70 += e;
@@ -112,8 +112,8 @@ TEST(TakeScoreLine, ShownTextsComeIntoTheProgramsCodePageNamedTextsKept)
         yama25 += yama;
     const Taken t = take(feedLine({"9" + e, "1", "a" + e, "0.2" + e, "5", "r" + e + fullwidth, "b" + e, "Ren" + e + "e",
                                    "Pok" + e + "mon " + fullwidth, "3", "4", "Caf" + e + " \xE3\x83\x91"}));
-    EXPECT_EQ(t.fields, "9|1|a" + e + "|0.2" + e + "|5|r" + e + fullwidth + "|b" + e + "|Ren" + e + "e|Pok" + e + "mon " +
-                            fullwidth + "|3|4|Caf" + e + " \xE3\x83\x91");
+    EXPECT_EQ(t.fields, "9|1|a" + e + "|0.2" + e + "|5|r" + e + fullwidth + "|b" + e + "|Ren" + e + "e|Pok" + e +
+                            "mon " + fullwidth + "|3|4|Caf" + e + " \xE3\x83\x91");
     EXPECT_EQ(t.listLines, std::vector<std::string>{"       9" + e + " - Ren" + e + "e"});
 
     const Taken recent = take(line(11, "Pok" + e, true), FeedKind::recentUploads);

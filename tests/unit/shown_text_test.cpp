@@ -95,8 +95,8 @@ std::size_t decodeLike932(const unsigned char* text, std::size_t length, std::ui
 }
 
 const LegacyCodePage kLike932 = {encodeLike932, decodeLike932};
-const CodePages kUtf8Program = {true, &kCodePage1252}, kOld1252 = {false, &kCodePage1252},
-                kOld932 = {false, &kLike932}, kUtf8With932 = {true, &kLike932};
+const CodePages kUtf8Program = {true, &kCodePage1252}, kOld1252 = {false, &kCodePage1252}, kOld932 = {false, &kLike932},
+                kUtf8With932 = {true, &kLike932};
 
 // Titles, console lines and feeds in tables of their own: listing_scan_test.cpp, console_text_test.cpp,
 // score_record_test.cpp.
@@ -128,7 +128,10 @@ TEST(CopyShownText, BringsUtf8AndLegacyTextIntoTheProgramsCodePageCutWithinAChar
         {"cut before a character", a249 + "\xC3\xA9", utf8, 250, a249, true, &kUtf8Program},
         {"cut of a long Japanese title", longJapanese, utf8, 250, japanese83, true, &kUtf8Program},
         {"a read cut inside the last character", "Caf\xC3", utf8, 250, "Caf", false, &kUtf8Program},
-        {"bytes that are no UTF-8, said to be", "a\xFF" "b", utf8, 250, "a?b", false, &kUtf8Program},
+        {"bytes that are no UTF-8, said to be",
+         "a\xFF"
+         "b",
+         utf8, 250, "a?b", false, &kUtf8Program},
         {"legacy double-byte letters", "\x83\x70\x83\x62", legacy, 250, "\xE3\x83\x91\xE3\x83\x83", false,
          &kUtf8With932},
         {"legacy text ending in a lead byte", "a\x83", legacy, 250, "a", false, &kUtf8With932},
@@ -141,8 +144,7 @@ TEST(CopyShownText, BringsUtf8AndLegacyTextIntoTheProgramsCodePageCutWithinAChar
         {"legacy kept", "Attach\xE9", legacy, 250, "Attach\xE9", false, &kOld1252},
         {"cut of a long Japanese title as marks", longJapanese, utf8, 250, std::string(249, '?'), true, &kOld1252},
         {"double-byte characters whole", kPacMan, utf8, 6, "\x83\x70\x83\x62", true, &kOld932},
-        {"double-byte text kept, cut before a lead byte", "a\x83\x50\x83\x62", legacy, 5, "a\x83\x50", true,
-         &kOld932},
+        {"double-byte text kept, cut before a lead byte", "a\x83\x50\x83\x62", legacy, 5, "a\x83\x50", true, &kOld932},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -167,9 +169,11 @@ TEST(WholeCharsLength, LeavesOutACharacterThatTheTextEndsInside)
         std::size_t length;
         const CodePages* codePages;
     } cases[] = {
-        {"ab\xE3\x83", 2, &kUtf8Program},   {"ab\xE3\x83\x91", 5, &kUtf8Program}, {"a\xC3", 1, &kUtf8Program},
-        {"\xF0\x9F\x98", 0, &kUtf8Program}, {"", 0, &kUtf8Program},               {"\x80\x80\x80\x80", 4, &kUtf8Program},
-        {"a\x83", 1, &kOld932},             {"a\x83\x50", 3, &kOld932},           {"a\xE9", 2, &kOld1252},
+        {"ab\xE3\x83", 2, &kUtf8Program}, {"ab\xE3\x83\x91", 5, &kUtf8Program},
+        {"a\xC3", 1, &kUtf8Program},      {"\xF0\x9F\x98", 0, &kUtf8Program},
+        {"", 0, &kUtf8Program},           {"\x80\x80\x80\x80", 4, &kUtf8Program},
+        {"a\x83", 1, &kOld932},           {"a\x83\x50", 3, &kOld932},
+        {"a\xE9", 2, &kOld1252},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.text));

@@ -342,7 +342,9 @@ TEST(EditVersions, KeepsTheBytesOfEveryOtherRecord)
 // edit keeps every letter of each.
 TEST(EditVersions, NothingIsLostWhateverFormTheFileIsWrittenIn)
 {
-    const std::string e = "\xC3\xA9", lodz = "\xC5\x81\xC3\xB3" "d\xC5\xBA"; // é, Łódź
+    const std::string e = "\xC3\xA9", lodz =
+                                          "\xC5\x81\xC3\xB3"
+                                          "d\xC5\xBA"; // é, Łódź
     const std::string utf8 = "MAME\r\n\"C:\\" + e + "mulateurs\\mame.exe\"\r\n0.106\r\nWin32\r\n";
     const std::string legacy = "MAME\r\n\"C:\\\xE9mulateurs\\mame.exe\"\r\n0.106\r\nWin32\r\n";
     const Record read1 = {"MAME", "\"C:\\" + e + "mulateurs\\mame.exe\"", "0.106"};
