@@ -68,6 +68,7 @@ add_library(hobrin_objects OBJECT
     shell/settings_file.cpp
     shell/splash.cpp
     shell/working_folder.cpp
+    common/dialog_text.cpp
     common/message.cpp
     common/list_fill.cpp
     common/file_replace.cpp

@@ -175,15 +175,17 @@ std::size_t wholeCharsLength(const char* text, std::size_t length, const CodePag
 {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
     if (codePages.programUtf8) {
-        // The last character's lead byte is at most three bytes back.
-        std::size_t lead = length;
-        while (lead > 0 && length - lead < 4 && (bytes[lead - 1] & 0xC0) == 0x80)
-            --lead;
-        if (lead == 0 || bytes[lead - 1] < 0xC0)
-            return length;
-        --lead;
-        const std::size_t size = bytes[lead] >= 0xF0 ? 4 : bytes[lead] >= 0xE0 ? 3 : 2;
-        return length - lead < size ? lead : length;
+        // Only a sequence that UTF-8 begins there and the text ends inside
+        // is left out; bytes that begin none are kept as they are.
+        const std::size_t from = length > 3 ? length - 3 : 0;
+        for (std::size_t lead = length; lead > from; --lead) {
+            Utf8Check check;
+            for (std::size_t i = lead - 1; i < length && !check.invalid; ++i)
+                checkUtf8Byte(check, bytes[i]);
+            if (bytes[lead - 1] >= 0xC0)
+                return !check.invalid && check.pending > 0 ? lead - 1 : length;
+        }
+        return length;
     }
     std::size_t end = 0;
     while (end < length) {
@@ -194,6 +196,13 @@ std::size_t wholeCharsLength(const char* text, std::size_t length, const CodePag
         end += size;
     }
     return end;
+}
+
+bool isProgramText(const char* text, std::size_t length, const CodePages& codePages)
+{
+    if (codePages.programUtf8)
+        return isWholeUtf8(text, length);
+    return wholeCharsLength(text, length, codePages) == length;
 }
 
 std::string programText(const char* text, std::size_t length, TextForm form, const CodePages& codePages)

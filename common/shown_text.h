@@ -135,6 +135,11 @@ ShownCopy copyShownText(char* field, std::size_t size, const char* text, std::si
 // so as not to split one.
 std::size_t wholeCharsLength(const char* text, std::size_t length, const CodePages& codePages = programCodePages());
 
+// Whether `text` is whole text of Hobrin's code page: valid UTF-8, or in a
+// legacy code page not ending inside a character. A name that is not would
+// reach a file call as broken bytes.
+bool isProgramText(const char* text, std::size_t length, const CodePages& codePages = programCodePages());
+
 // The whole of a text from outside in Hobrin's code page.
 std::string programText(const char* text, std::size_t length, TextForm form,
                         const CodePages& codePages = programCodePages());

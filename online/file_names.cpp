@@ -1,6 +1,8 @@
 // Which names from outside (archive members, recording names) may become file names here.
 #include "online/file_names.h"
 
+#include "common/shown_text.h"
+
 #include <cstring>
 #include <initializer_list>
 
@@ -22,11 +24,17 @@ bool equalsIgnoringCase(const char* text, std::size_t length, const char* word)
     return true;
 }
 
-// The digits that follow COM and LPT: 0-9 and the code page's superscripts.
-bool isPortDigit(char c)
+// The length of the digit that follows COM and LPT at `digit` (`length`
+// bytes to the stem's end): 0-9, or a superscript 1-3 in code page 1252 or
+// in UTF-8; 0 for any other.
+std::size_t portDigitLength(const char* digit, std::size_t length)
 {
-    unsigned char byte = static_cast<unsigned char>(c);
-    return (c >= '0' && c <= '9') || byte == 0xB9 || byte == 0xB2 || byte == 0xB3;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(digit);
+    if (length == 1)
+        return (bytes[0] >= '0' && bytes[0] <= '9') || bytes[0] == 0xB9 || bytes[0] == 0xB2 || bytes[0] == 0xB3;
+    if (length == 2 && bytes[0] == 0xC2 && (bytes[1] == 0xB9 || bytes[1] == 0xB2 || bytes[1] == 0xB3))
+        return 2;
+    return 0;
 }
 
 } // namespace
@@ -45,7 +53,7 @@ bool isDeviceName(const char* name)
         if (equalsIgnoringCase(name, stem, word))
             return true;
     }
-    if (stem == 4 && isPortDigit(name[3]))
+    if (stem > 3 && portDigitLength(name + 3, stem - 3) > 0)
         return equalsIgnoringCase(name, 3, "com") || equalsIgnoringCase(name, 3, "lpt");
     return false;
 }
@@ -59,8 +67,9 @@ bool isSafeFileName(const char* baseName)
         if (byte < 0x20 || std::strchr("<>:\"/\\|?*", *c))
             return false;
     }
-    char last = baseName[std::strlen(baseName) - 1];
-    if (last == '.' || last == ' ')
+    const std::size_t length = std::strlen(baseName);
+    char last = baseName[length - 1];
+    if (last == '.' || last == ' ' || !isProgramText(baseName, length))
         return false;
     return !isDeviceName(baseName);
 }

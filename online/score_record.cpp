@@ -124,7 +124,10 @@ bool scanText(Input& in, char quote, char* target, std::size_t size, bool shown,
     if (shown) {
         copyShownText(target, size, start, length, form);
     } else {
-        copySpan(target, size, start, length);
+        // Byte for byte, cut or not: it names something.
+        const std::size_t kept = length < size ? length : size - 1;
+        std::memcpy(target, start, kept);
+        target[kept] = '\0';
     }
     return true;
 }

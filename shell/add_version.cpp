@@ -1,5 +1,6 @@
 // The "Add MAME version" dialog, and the main window's "Add..." and "Remove" of emulator versions.
 #include "shell/add_version.h"
+#include "common/dialog_text.h"
 #include "common/late_dlls.h"
 
 #include "common/ascii.h"
@@ -35,7 +36,7 @@ struct VersionFields {
 // when read back, and an identifier's would match no score.
 void readTrimmed(HWND dialog, int id, char* text, int size)
 {
-    GetDlgItemTextA(dialog, id, text, size);
+    readDialogText(dialog, id, text, static_cast<std::size_t>(size));
     std::size_t length = std::strlen(text), start = 0;
     while (length > 0 && isAsciiWhiteSpace(static_cast<unsigned char>(text[length - 1])))
         --length;

@@ -1,5 +1,6 @@
 // The main window: game list, options, emulator launches and the score list.
 #include "shell/main_window.h"
+#include "common/dialog_text.h"
 #include "common/late_dlls.h"
 
 #include "emulator/command_line.h"
@@ -425,7 +426,7 @@ void launchBracket(HWND window, void (*launch)(HWND), const char* title)
 {
     if (!checkLaunchTarget(selectedGame(window), selectedVersion(window), title))
         return;
-    GetDlgItemTextA(window, IDC_MAIN_ADDITIONAL_PARAMETERS, additionalParameters, sizeof additionalParameters);
+    readDialogText(window, IDC_MAIN_ADDITIONAL_PARAMETERS, additionalParameters, sizeof additionalParameters);
     captureControlValues(window);
     ShowWindow(window, SW_HIDE);
     enableControls(window, kLaunchButtons, false);
@@ -589,7 +590,7 @@ void onCheckAll(HWND window)
 void onFind(HWND window)
 {
     char text[kDescriptionSize];
-    GetDlgItemTextA(window, IDC_MAIN_GOTO, text, sizeof text);
+    readDialogText(window, IDC_MAIN_GOTO, text, sizeof text);
     int line = findLine(text, selectedLine(window));
     SendDlgItemMessageA(window, IDC_MAIN_GAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
 }
@@ -642,7 +643,7 @@ void onHighScores(HWND window)
     }
     feedRequest = FeedRequest{window, "", ""};
     copyText(feedRequest.shortName, sizeof feedRequest.shortName, gameTable[game].shortName);
-    GetWindowTextA(splitEditWindow, feedRequest.split, sizeof feedRequest.split);
+    readDialogText(window, IDC_MAIN_SPLIT, feedRequest.split, sizeof feedRequest.split);
     startFeedWorker(fetchHighScores, &feedRequest);
     char label[512];
     formatText(label, sizeof label, "YORL High scores for '%s':", feedRequest.shortName);

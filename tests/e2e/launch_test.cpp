@@ -68,11 +68,14 @@ TEST_F(LaunchTest, PlayShowsAndRunsTheExactCommandLine)
     // Each version runs its own emulator: on 64-bit Windows, one is a 32-bit
     // program and the other a 64-bit one.
     const char* const banners[] = {"MAME stand-in 0.106\n", "MAME stand-in 0.251\n"};
+    // Additional parameters reach the emulator as typed, in any script.
+    const char* const parameters[] = {"", "-snapname \"\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0 %g\""};
     for (int version : {0, 1}) {
         SCOPED_TRACE(version);
         selectComboItem(window, IDC_MAIN_VERSION, version);
+        setText(window, IDC_MAIN_ADDITIONAL_PARAMETERS, parameters[version]);
         std::string line = launchAndConfirm(window, IDC_MAIN_PLAY);
-        EXPECT_EQ(line, standinCommand(version) + " galaga" + kDefaultSwitches + " ");
+        EXPECT_EQ(line, standinCommand(version) + " galaga" + kDefaultSwitches + " " + parameters[version]);
         expectWindowBack(window);
         EXPECT_EQ(lastCall(), line);
         std::string output = readFile("mame.out");

@@ -495,13 +495,15 @@ TEST(ExtractNames, SafeFileNames)
         // clang-format off
         {"pacman.inp", true}, {"a", true}, {".inp", true}, {" a.inp", true}, {"a b.inp", true},
         {"console.inp", true}, {"com10.inp", true}, {"lpt.inp", true}, {"x.con", true}, {" con.inp", true},
-        {"a\x7f.inp", true}, {"\xc3\xa9t\xc3\xa9.inp", true}, {"COM\xb4.inp", true}, {"conin.inp", true},
+        {"a\x7f.inp", true}, {"\xc3\xa9t\xc3\xa9.inp", true}, {"COM\xc2\xb4.inp", true}, {"conin.inp", true},
         {nullptr, false}, {"", false}, {".", false}, {"..", false}, {"a.", false}, {"a ", false},
         {"CON", false}, {"con.inp", false}, {"Aux.txt", false}, {"nul.tar.gz", false}, {"PRN", false},
         {"com1", false}, {"COM9.x", false}, {"lpt1.cap", false}, {"LpT9", false}, {"com0.inp", false},
         {"COM1 .inp", false}, {"nul  .tar.gz", false}, {"lpt1. .inp", false}, {"CON .x", false},
         {"COM\xb9.inp", false}, {"lpt\xb2", false}, {"Com\xb3.cap", false}, {"CONIN$.inp", false},
-        {"conout$", false}, {"conout$ .txt", false},
+        {"conout$", false}, {"conout$ .txt", false}, {"COM\xc2\xb9.inp", false}, {"lpt\xc2\xb2", false},
+        // Bytes that are no UTF-8, the program's code page, would reach the file system broken.
+        {"caf\xe9.inp", false}, {"\xe3\x83.inp", false},
         {"a:b", false}, {"a/b", false}, {"a\\b", false}, {"a<b", false}, {"a>b", false}, {"a\"b", false},
         {"a|b", false}, {"a?b", false}, {"a*b", false}, {"a\x01", false}, {"\x1f", false}, {"a\tb", false},
         // clang-format on
