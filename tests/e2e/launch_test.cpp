@@ -69,7 +69,7 @@ TEST_F(LaunchTest, PlayShowsAndRunsTheExactCommandLine)
     // program and the other a 64-bit one.
     const char* const banners[] = {"MAME stand-in 0.106\n", "MAME stand-in 0.251\n"};
     // Additional parameters reach the emulator as typed, in any script.
-    const char* const parameters[] = {"", "-snapname \"\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0 %g\""};
+    const char* const parameters[] = {"", "-snapshot_directory \"\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0 snap\""};
     for (int version : {0, 1}) {
         SCOPED_TRACE(version);
         selectComboItem(window, IDC_MAIN_VERSION, version);
