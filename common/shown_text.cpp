@@ -108,6 +108,15 @@ ShownCopy copyAsIs(char* field, std::size_t room, const unsigned char* text, std
     return {end, cut};
 }
 
+bool hasHighByte(const unsigned char* text, std::size_t length)
+{
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] >= 0x80)
+            return true;
+    }
+    return false;
+}
+
 // Valid UTF-8 to its end, ASCII included.
 bool isWholeUtf8(const char* text, std::size_t length)
 {
@@ -122,11 +131,30 @@ Decode decoderOf(TextForm form, const CodePages& codePages)
 
 } // namespace
 
+void checkUtf8Bytes(Utf8Check& check, const unsigned char* bytes, std::size_t length)
+{
+    std::size_t i = 0;
+    while (i < length && !check.invalid) {
+        if (check.pending == 0) {
+            // Titles and answers are mostly ASCII: eight bytes at a time.
+            while (i + 8 <= length) {
+                std::uint64_t word;
+                std::memcpy(&word, bytes + i, sizeof word);
+                if (word & 0x8080808080808080u)
+                    break;
+                i += 8;
+            }
+            if (i == length)
+                break;
+        }
+        checkUtf8Byte(check, bytes[i++]);
+    }
+}
+
 Utf8Check checkUtf8Text(const char* text, std::size_t length)
 {
     Utf8Check check;
-    for (std::size_t i = 0; i < length && !check.invalid; ++i)
-        checkUtf8Byte(check, static_cast<unsigned char>(text[i]));
+    checkUtf8Bytes(check, reinterpret_cast<const unsigned char*>(text), length);
     return check;
 }
 
@@ -152,7 +180,7 @@ ShownCopy copyShownText(char* field, std::size_t size, const char* text, std::si
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
     const bool same = (form == TextForm::utf8) == codePages.programUtf8;
     ShownCopy copy{};
-    if (!same) {
+    if (!same && hasHighByte(bytes, length)) {
         copy = copyConverted(field, room, bytes, length, decoderOf(form, codePages),
                              codePages.programUtf8 ? encodeUtf8 : codePages.legacy->encode);
     } else if (form == TextForm::utf8 && !isWholeUtf8(text, length)) {

@@ -95,6 +95,10 @@ inline bool isCutUtf8Text(const Utf8Check& check)
     return !check.invalid && check.multiByte;
 }
 
+// Feeds `length` bytes to the check, runs of ASCII eight at a time; it
+// stops at the first invalid byte.
+void checkUtf8Bytes(Utf8Check& check, const unsigned char* bytes, std::size_t length);
+
 // The check over a whole text; it stops at the first invalid byte.
 Utf8Check checkUtf8Text(const char* text, std::size_t length);
 bool isUtf8Text(const char* text, std::size_t length);

@@ -53,10 +53,8 @@ void openListingFile(ListingStream& stream, std::FILE* file)
     Utf8Check check;
     const long start = std::ftell(file);
     std::size_t got = 0;
-    while (!check.invalid && (got = std::fread(stream.buffer, 1, sizeof stream.buffer, file)) > 0) {
-        for (std::size_t i = 0; i < got && !check.invalid; ++i)
-            checkUtf8Byte(check, stream.buffer[i]);
-    }
+    while (!check.invalid && (got = std::fread(stream.buffer, 1, sizeof stream.buffer, file)) > 0)
+        checkUtf8Bytes(check, stream.buffer, got);
     stream.form = textFormOf(check);
     // A read that failed fails again where the scan meets it.
     std::clearerr(file);
