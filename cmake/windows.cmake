@@ -69,6 +69,7 @@ add_library(hobrin_objects OBJECT
     shell/splash.cpp
     shell/working_folder.cpp
     common/dialog_text.cpp
+    common/program_folder_win.cpp
     common/message.cpp
     common/list_fill.cpp
     common/file_replace.cpp

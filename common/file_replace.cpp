@@ -1,6 +1,7 @@
 // Reading a small file of the program's own whole, and replacing one only once its new content is on disk whole.
 #include "common/file_replace.h"
 
+#include "common/program_folder.h"
 #include "common/shown_text.h"
 
 namespace {
@@ -71,8 +72,12 @@ DWORD putInPlace(const char* path, const char* temporaryPath, const char* oldPat
 
 } // namespace
 
-DWORD replaceFileWhole(const char* path, const char* temporaryPath, const char* oldPath, const void* bytes, DWORD size)
+DWORD replaceFileWhole(const char* name, const char* temporaryName, const char* oldName, const void* bytes, DWORD size)
 {
+    const std::string wholePath = ownFile(name), wholeTemporary = ownFile(temporaryName), wholeOld = ownFile(oldName);
+    const char* path = wholePath.c_str();
+    const char* temporaryPath = wholeTemporary.c_str();
+    const char* oldPath = wholeOld.c_str();
     HANDLE file = CreateFileA(temporaryPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return GetLastError();
@@ -91,8 +96,8 @@ DWORD replaceFileWhole(const char* path, const char* temporaryPath, const char* 
 std::vector<char> readFileWhole(const char* path, unsigned long long mostBytes)
 {
     std::vector<char> text;
-    HANDLE file =
-        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(ownFile(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return text;
     LARGE_INTEGER size{};

@@ -1,4 +1,5 @@
 // Reading a small file of the program's own whole, and replacing one only once its new content is on disk whole.
+// A path relative to the program's folder is taken from there (ownFile), a whole one as it is.
 #pragma once
 
 #include <windows.h>

@@ -17,6 +17,13 @@ constexpr DWORD kQuestionLimitMs = 10000;
 // "-showconfig" with about 15 KB and prints a few hundred bytes in a check.
 constexpr std::size_t kMostAnswerBytes = 256 * 1024;
 
+// The program file that CreateProcess starts for `command`, whole: a bare
+// name beside this program, in the program's folder or along the search
+// path; a relative path from the program's folder (never from the current
+// directory, which an open common dialog may change); ".exe" added where
+// the file name has none. Empty when there is no such file.
+std::string programFileOf(const char* command);
+
 // Opens a file or device whose handle the emulator inherits as a standard handle.
 HANDLE openInheritable(const char* name, DWORD access, DWORD share, DWORD disposition);
 
@@ -40,14 +47,16 @@ struct RunOutcome {
 // standard output (and error) in files of the program's own, created anew.
 struct HiddenRun {
     const char* commandLine; // whole; the first word is resolved as any command line is
-    const char* outputFile;
-    const char* errorFile; // null: its errors go nowhere
-    DWORD limitMs;         // INFINITE for none
-    std::size_t mostBytes; // the bound of each file
-    HANDLE cancel;         // an event that ends the run when set; may be null
+    const char* outputFile;  // files of the program's own, relative to its folder
+    const char* errorFile;   // null: its errors go nowhere
+    DWORD limitMs;           // INFINITE for none
+    std::size_t mostBytes;   // the bound of each file
+    HANDLE cancel;           // an event that ends the run when set; may be null
+    const char* folder;      // the folder it runs in, whole; null: the program's folder
 };
 
-// Starts the run in a job of its own and waits for it. Whatever way it
+// Starts the run in a job of its own, with exactly its own standard
+// handles, and waits for it. Whatever way it
 // ends, the job's whole tree is ended before this returns, so nothing it
 // started holds its files: they stay for the caller to read
 // (takeRunOutput).
@@ -57,9 +66,9 @@ RunOutcome runHidden(const HiddenRun& run);
 // `console`. It joins the program's one game job, so that a game left
 // running ends when the program ends, however it ends; the wait has no
 // bound and handles no window messages.
-RunOutcome runGame(const char* commandLine, HANDLE console);
+RunOutcome runGame(const char* commandLine, HANDLE console, const char* folder = nullptr);
 
-// At most `mostBytes` of file `name`, which is then removed, brought into
+// At most `mostBytes` of the program's own file `name`, which is then removed, brought into
 // Hobrin's code page from the form the emulator wrote it in.
 std::string takeRunOutput(const char* name, std::size_t mostBytes);
 

@@ -1,6 +1,7 @@
 // Builds the game list by running the emulator's listing into "gamelist.tmp".
 #include "emulator/game_list_win.h"
 
+#include "common/program_folder.h"
 #include "common/program_files.h"
 #include "emulator/emulator_answers.h"
 #include "emulator/emulator_forms.h"
@@ -84,7 +85,7 @@ int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
     }
     DWORD spent = GetTickCount() - job.started;
     DWORD left = spent < kListingLimitMs ? kListingLimitMs - spent : 0;
-    RunOutcome outcome = runHidden(HiddenRun{line, kListingFile, nullptr, left, kMostListingBytes, nullptr});
+    RunOutcome outcome = runHidden(HiddenRun{line, kListingFile, nullptr, left, kMostListingBytes, nullptr, nullptr});
     exitCode = outcome.exitCode;
     switch (outcome.end) {
     case RunEnd::ended: return 0;
@@ -119,7 +120,7 @@ int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
 // Returns what fillGameTable returns, or -2 when the file cannot be opened.
 int readListing()
 {
-    std::FILE* file = std::fopen(kListingFile, "rb");
+    std::FILE* file = std::fopen(ownFile(kListingFile).c_str(), "rb");
     if (!file) {
         notify("Cannot open MAME game list", "Fatal Error");
         return -2;

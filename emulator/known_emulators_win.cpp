@@ -1,4 +1,5 @@
 // Keeps what the program learns of each emulator in "emulators.ini", so that a start asks it nothing twice.
+#include "emulator/emulator_run_win.h"
 #include "emulator/known_emulators_win.h"
 
 #include "common/bounded_text.h"
@@ -34,23 +35,14 @@ struct ProgramKey {
 bool recalled[kMaxVersions];
 ProgramKey keys[kMaxVersions];
 
-// The program file that the command runs, found as CreateProcess finds it:
-// a path with ".exe" added when its file name has no extension, a bare
-// name beside this program first, then along the search path.
+// The program file that the command runs, found as CreateProcess finds it.
 ProgramKey programKey(const char* command)
 {
     ProgramKey key{false, 0, 0};
-    char program[MAX_PATH];
-    if (!commandProgram(command, program, sizeof program))
+    const std::string file = programFileOf(command);
+    const char* found = file.c_str();
+    if (file.empty())
         return key;
-    char found[MAX_PATH];
-    if (!std::strpbrk(program, "\\/:")) {
-        DWORD length = SearchPathA(nullptr, program, ".exe", sizeof found, found, nullptr);
-        if (length == 0 || length >= sizeof found)
-            return key;
-    } else if (!programFile(program, found, sizeof found)) {
-        return key;
-    }
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(found, GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))

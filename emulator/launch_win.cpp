@@ -6,6 +6,7 @@
 #include "emulator/emulator_run_win.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
+#include "common/program_folder.h"
 #include "common/bounded_text.h"
 #include "common/message.h"
 #include "common/program_files.h"
@@ -35,7 +36,7 @@ const char* titleFor(LaunchMode mode)
 HANDLE createConsoleFile()
 {
     for (int attempt = 1;; ++attempt) {
-        HANDLE file = openInheritable(kConsoleFile, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+        HANDLE file = openInheritable(ownFile(kConsoleFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION || attempt == 40)
             return file;
         Sleep(50);

@@ -1,6 +1,7 @@
 // Checking a recording on a thread of its own: reading it, asking the emulator, and its run without a screen.
 #include "emulator/recording_check_win.h"
 
+#include "common/program_folder.h"
 #include "common/bounded_text.h"
 #include "common/program_files.h"
 #include "emulator/command_line.h"
@@ -95,7 +96,7 @@ std::vector<unsigned char> readRecording(const char* path, bool& tooLarge, const
 {
     std::vector<unsigned char> bytes;
     tooLarge = false;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileA(ownFile(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return bytes;
     LARGE_INTEGER size{};
@@ -125,6 +126,7 @@ std::vector<unsigned char> readRecording(const char* path, bool& tooLarge, const
 struct FolderEntry {
     std::string path;
     bool folder;
+    bool link; // a junction or symbolic link: never entered, only removed
 };
 
 // What a folder holds, "." and ".." left out.
@@ -137,8 +139,9 @@ std::vector<FolderEntry> folderEntries(const std::string& folder)
         return entries;
     do {
         if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
-            entries.push_back(
-                {folder + "\\" + found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+            entries.push_back({folder + "\\" + found.cFileName,
+                               (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                               (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return entries;
@@ -153,10 +156,11 @@ bool isPicture(const std::string& path)
 // name later, so whatever PNG is there, one level deep at most.
 std::string findPicture(const char* folder)
 {
-    for (const FolderEntry& entry : folderEntries(folder)) {
+    for (const FolderEntry& entry : folderEntries(ownFile(folder))) {
         if (!entry.folder && isPicture(entry.path))
             return entry.path;
-        for (const FolderEntry& inner : entry.folder ? folderEntries(entry.path) : std::vector<FolderEntry>()) {
+        for (const FolderEntry& inner :
+             entry.folder && !entry.link ? folderEntries(entry.path) : std::vector<FolderEntry>()) {
             if (!inner.folder && isPicture(inner.path))
                 return inner.path;
         }
@@ -279,13 +283,18 @@ unsigned __stdcall checkOnThread(void* argument)
 
 void removeCheckFolder(const char* folder)
 {
-    for (const FolderEntry& entry : folderEntries(folder)) {
-        if (entry.folder)
+    const std::string whole = ownFile(folder);
+    for (const FolderEntry& entry : folderEntries(whole)) {
+        // A link to a folder is removed as the link: what it points at is
+        // no file of the check's.
+        if (entry.folder && !entry.link)
             removeCheckFolder(entry.path.c_str());
+        else if (entry.folder)
+            RemoveDirectoryA(entry.path.c_str());
         else
             DeleteFileA(entry.path.c_str());
     }
-    RemoveDirectoryA(folder);
+    RemoveDirectoryA(whole.c_str());
 }
 
 bool prepareCheck(const CheckOrder& order, const CheckStop& stop, CheckPlan& plan, CheckFileReport& file, char* verdict,
@@ -359,10 +368,10 @@ void runCheckedMame(const CheckOrder& order, const CheckPlan& plan, const CheckP
         return;
     }
     removeCheckFolder(place.snapshotFolder);
-    CreateDirectoryA(kChecksFolder, nullptr);
-    CreateDirectoryA(place.snapshotFolder, nullptr);
+    CreateDirectoryA(ownFile(kChecksFolder).c_str(), nullptr);
+    CreateDirectoryA(ownFile(place.snapshotFolder).c_str(), nullptr);
     RunOutcome outcome =
-        runHidden(HiddenRun{line, place.outputFile, place.errorFile, INFINITE, kMostAnswerBytes, cancel});
+        runHidden(HiddenRun{line, place.outputFile, place.errorFile, INFINITE, kMostAnswerBytes, cancel, nullptr});
     std::string output = takeRunOutput(place.outputFile, kMostAnswerBytes);
     std::string errors = takeRunOutput(place.errorFile, kMostAnswerBytes);
     std::string found = findPicture(place.snapshotFolder);
@@ -376,7 +385,7 @@ void runCheckedMame(const CheckOrder& order, const CheckPlan& plan, const CheckP
     char kept[MAX_PATH];
     if (outcome.end == RunEnd::ended && !found.empty() &&
         formatText(kept, sizeof kept, "%s\\%s.png", kChecksFolder, pictureName) &&
-        MoveFileExA(found.c_str(), kept, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        MoveFileExA(found.c_str(), ownFile(kept).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
         copyText(end.picture, sizeof end.picture, kept);
     removeCheckFolder(place.snapshotFolder);
 

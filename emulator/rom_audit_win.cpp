@@ -1,6 +1,7 @@
 // Looks for an emulator's ROMs with its own audit ("-verifyroms"), on a thread of its own.
 #include "emulator/rom_audit_win.h"
 
+#include "common/program_folder.h"
 #include "common/bounded_text.h"
 #include "common/file_replace.h"
 #include "common/program_files.h"
@@ -58,7 +59,7 @@ bool isListedCommand(const std::string& command)
 unsigned long long writeTime(const std::string& folder)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(folder.c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExA(ownFile(folder.c_str()).c_str(), GetFileExInfoStandard, &data))
         return 0;
     return static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32 |
            data.ftLastWriteTime.dwLowDateTime;
@@ -90,7 +91,7 @@ bool readAuditKey(AuditResult& result)
 std::string readAnswerFile()
 {
     std::string text;
-    if (std::FILE* file = std::fopen(kAuditAnswerFile, "rb")) {
+    if (std::FILE* file = std::fopen(ownFile(kAuditAnswerFile).c_str(), "rb")) {
         std::vector<char> chunk(64 * 1024);
         std::size_t got;
         while (text.size() < kMostAuditBytes && (got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0)
@@ -108,7 +109,7 @@ AuditEnd runAudit(AuditResult& result)
         return AuditEnd::noAnswer;
     // Its percentages on standard error (the releases of 2006) are not read.
     RunOutcome outcome =
-        runHidden(HiddenRun{line, kAuditAnswerFile, nullptr, kAuditLimitMs, kMostAuditBytes, job.cancel});
+        runHidden(HiddenRun{line, kAuditAnswerFile, nullptr, kAuditLimitMs, kMostAuditBytes, job.cancel, nullptr});
     switch (outcome.end) {
     case RunEnd::ended: break;
     case RunEnd::cancelled: removeRunOutput(kAuditAnswerFile); return AuditEnd::cancelled;

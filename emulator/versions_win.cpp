@@ -1,6 +1,8 @@
 // Loads "versions.ini" into the version table and the main window's version combo box, and edits it.
+#include "emulator/emulator_run_win.h"
 #include "emulator/versions_win.h"
 
+#include "common/program_folder.h"
 #include "common/bounded_text.h"
 #include "common/file_replace.h"
 #include "common/message.h"
@@ -26,8 +28,8 @@ const DWORD kMostVersionsBytes = 1024 * 1024;
 VersionsFileResult readVersionsFile(std::string& bytes, bool headOnly = false)
 {
     VersionsFileResult result{VersionsFileChange::done, VersionsEdit::done, 0};
-    HANDLE file = CreateFileA(kVersionsFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(ownFile(kVersionsFile).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         result.error = GetLastError();
         if (result.error != ERROR_FILE_NOT_FOUND)
@@ -53,7 +55,7 @@ VersionsFileResult readVersionsFile(std::string& bytes, bool headOnly = false)
 VersionsFileResult writeVersionsFile(const std::string& bytes)
 {
     // Windows refuses to move a file over a read-only one; Wine would not.
-    DWORD attributes = GetFileAttributesA(kVersionsFile);
+    DWORD attributes = GetFileAttributesA(ownFile(kVersionsFile).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return {VersionsFileChange::readOnly, VersionsEdit::done, ERROR_ACCESS_DENIED};
     DWORD error = replaceFileWhole(kVersionsFile, kVersionsTempFile, kVersionsOldFile, bytes.data(),
@@ -67,25 +69,19 @@ struct StartedProgram {
     CommandParts parts;
 };
 
-// The full path of the program file: a bare name found where CreateProcess
-// looks for one (one found nowhere is kept as it is), a path made full from
-// the working folder, ".exe" added where the file name has no extension;
-// in its long form when the file is there. False when it does not fit.
+// The full path of the program file that CreateProcess starts, in its long
+// form (a program found nowhere is kept as the command names it, ".exe"
+// added where its file name has no extension). False when it does not fit.
 bool startedProgram(const char* command, StartedProgram& started)
 {
     char program[MAX_PATH];
     if (!splitCommand(command, started.parts) ||
         !copySpan(program, sizeof program, started.parts.program, started.parts.programLength))
         return false;
-    char file[MAX_PATH];
-    if (!std::strpbrk(program, "\\/:")) {
-        DWORD length = SearchPathA(nullptr, program, ".exe", sizeof file, file, nullptr);
-        if (length == 0 || length >= sizeof file)
-            return programFile(program, started.path, sizeof started.path);
-    } else if (!programFile(program, file, sizeof file)) {
-        return false;
-    }
-    DWORD length = GetFullPathNameA(file, sizeof started.path, started.path, nullptr);
+    const std::string file = programFileOf(command);
+    if (file.empty())
+        return programFile(program, started.path, sizeof started.path);
+    DWORD length = GetFullPathNameA(file.c_str(), sizeof started.path, started.path, nullptr);
     if (length == 0 || length >= sizeof started.path)
         return false;
     char longPath[MAX_PATH];

@@ -1,7 +1,9 @@
 // Checking every recording of a score table: downloads one at a time, MAME runs side by side, on a thread that hands
 // out the work.
+#include "online/disk_files.h"
 #include "online/check_table_win.h"
 
+#include "common/program_folder.h"
 #include "common/bounded_text.h"
 #include "common/program_files.h"
 #include "emulator/versions.h"
@@ -117,10 +119,11 @@ bool prepareRow(CheckTable& table, int row, Run& run)
     char folder[MAX_PATH];
     formatText(folder, sizeof folder, "%s\\run%d", kChecksFolder, row + 1);
     removeCheckFolder(folder);
-    CreateDirectoryA(kChecksFolder, nullptr);
+    CreateDirectoryA(ownFile(kChecksFolder).c_str(), nullptr);
     char archive[MAX_PATH + 1];
-    HANDLE file = CreateDirectoryA(folder, nullptr) ? createTemporaryHandle(folder, archive, sizeof archive)
-                                                    : INVALID_HANDLE_VALUE;
+    HANDLE file = CreateDirectoryA(ownFile(folder).c_str(), nullptr)
+                      ? createTemporaryHandle(folder, archive, sizeof archive)
+                      : INVALID_HANDLE_VALUE;
     if (file == INVALID_HANDLE_VALUE) {
         postVerdict(table, row, run.checkedWith, "Can't save recording: Cannot create file (disk full?)");
         removeCheckFolder(folder);
@@ -137,7 +140,7 @@ bool prepareRow(CheckTable& table, int row, Run& run)
     char words[512];
     if (fetched.end == FetchEnd::complete) {
         extracted = extractInputLog(archive, folder);
-        DeleteFileA(archive);
+        removeFile(archive);
     }
     if (fetched.end == FetchEnd::stopped || table.stop.load()) {
         copyText(verdict, sizeof verdict, kNotCheckedVerdict);

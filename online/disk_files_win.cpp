@@ -1,8 +1,10 @@
-// Files from outside on Windows: every handle is checked to be a disk file before it is used.
+// Files from outside on Windows: every handle is checked to be a disk file before it is used; a relative
+// path is taken from the program's folder.
 #include "online/disk_files.h"
 #include "online/disk_files_win.h"
 
 #include "common/bounded_text.h"
+#include "common/program_folder.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -40,17 +42,19 @@ std::FILE* streamOf(HANDLE file, int flags, const char* mode)
 
 std::FILE* openDiskFile(const char* path)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(ownFile(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (!keepOnlyDiskFile(file))
         return nullptr;
     return streamOf(file, _O_RDONLY | _O_BINARY, "rb");
 }
 
-HANDLE createTemporaryHandle(const char* directory, char* path, std::size_t pathSize)
+HANDLE createTemporaryHandle(const char* folder, char* path, std::size_t pathSize)
 {
     static unsigned counter;
-    std::size_t directoryLength = std::strlen(directory);
+    const std::string whole = ownFile(folder);
+    const char* directory = whole.c_str();
+    std::size_t directoryLength = whole.size();
     // As many hex digits as the path limit leaves room for, at most four.
     std::size_t room = MAX_PATH - 1 > directoryLength + 2 ? MAX_PATH - 1 - directoryLength - 2 : 0;
     int digits = room < 4 ? static_cast<int>(room) : 4;
@@ -89,8 +93,10 @@ std::FILE* createTemporaryFile(const char* directory, char* path, std::size_t pa
     return stream;
 }
 
-PathKind pathKind(const char* path)
+PathKind pathKind(const char* name)
 {
+    const std::string whole = ownFile(name);
+    const char* path = whole.c_str();
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
@@ -109,10 +115,10 @@ PathKind pathKind(const char* path)
 
 bool moveFile(const char* from, const char* to, bool replace)
 {
-    return MoveFileExA(from, to, replace ? MOVEFILE_REPLACE_EXISTING : 0) != FALSE;
+    return MoveFileExA(ownFile(from).c_str(), ownFile(to).c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0) != FALSE;
 }
 
 bool removeFile(const char* path)
 {
-    return DeleteFileA(path) != FALSE;
+    return DeleteFileA(ownFile(path).c_str()) != FALSE;
 }

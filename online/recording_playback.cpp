@@ -139,7 +139,7 @@ bool prepareDownloadedRecording(const ScoreRecord& record, int fallbackVersion, 
     recordingPath(recording, path, sizeof path);
     if (findPlayback(path, record, fallbackVersion, recording.game, recording.version))
         return true;
-    DeleteFileA(path);
+    removeFile(path);
     return false;
 }
 
@@ -147,5 +147,5 @@ void removeDownloadedRecording(const DownloadedRecording& recording)
 {
     char path[512];
     recordingPath(recording, path, sizeof path);
-    DeleteFileA(path);
+    removeFile(path);
 }

@@ -2,6 +2,7 @@
 #include "shell/console_output.h"
 
 #include "emulator/console_text.h"
+#include "common/program_folder.h"
 #include "common/program_files.h"
 #include "shell/app.h"
 #include "resource.h"
@@ -23,8 +24,8 @@ char displayBuffer[20960];
 HANDLE openConsoleFile()
 {
     for (int retries = 0;;) {
-        HANDLE file =
-            CreateFileA(kConsoleFile, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = CreateFileA(ownFile(kConsoleFile).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE)
             return file;
         Sleep(kRetryMs);
@@ -55,7 +56,7 @@ void onOpen(HWND window)
     SetDlgItemTextA(window, IDC_CONSOLE_TEXT, displayBuffer);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
-    DeleteFileA(kConsoleFile);
+    DeleteFileA(ownFile(kConsoleFile).c_str());
 }
 
 INT_PTR CALLBACK consoleOutputProc(HWND window, UINT message, WPARAM wParam, LPARAM)

@@ -3,6 +3,7 @@
 #include "common/bounded_text.h"
 #include "shell/main_window.h"
 #include "common/message.h"
+#include "common/program_folder.h"
 #include "common/settings.h"
 #include "shell/settings_file.h"
 #include "shell/working_folder.h"
@@ -23,6 +24,8 @@ const int kFolderNotWritable = 2;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // Its folder, named once: no thread depends on the current directory.
+    rememberProgramFolder();
     // A second copy in the same folder ends before it touches a file, and
     // one that could keep nothing before it starts anything.
     if (!claimWorkingFolder())

@@ -2,6 +2,7 @@
 #include "shell/picture.h"
 
 #include "common/late_dlls.h"
+#include "common/program_folder.h"
 
 #include <wincodec.h>
 
@@ -9,8 +10,9 @@
 
 HBITMAP loadPicture(const char* path, int width, int height)
 {
+    // Named relative to the program's folder, a picture of a check's.
     wchar_t widePath[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) <= 0)
+    if (MultiByteToWideChar(CP_ACP, 0, ownFile(path).c_str(), -1, widePath, MAX_PATH) <= 0)
         return nullptr;
     IWICImagingFactory* factory = nullptr;
     if (FAILED(late::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,

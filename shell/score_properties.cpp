@@ -1,6 +1,7 @@
 // The Score Properties window: every field of one score, and the download of its recording.
 #include "shell/score_properties.h"
 
+#include "common/program_folder.h"
 #include "common/bounded_text.h"
 #include "online/recording_playback.h"
 #include "online/score_record.h"
@@ -100,7 +101,7 @@ void onDownloadAndCheck(HWND window)
     runRecordingCheck(window, ".", fileName, CheckFallback{selectedGame, scoreVersion(shownScore, selectedVersion)});
     char path[MAX_PATH];
     formatText(path, sizeof path, ".\\%s", fileName);
-    DeleteFileA(path);
+    DeleteFileA(ownFile(path).c_str());
 }
 
 INT_PTR CALLBACK scorePropertiesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,6 +1,7 @@
 // Reading and writing the settings record as "hobrin.cfg" in the working directory.
 #include "shell/settings_file.h"
 
+#include "common/program_folder.h"
 #include "common/file_replace.h"
 #include "common/program_files.h"
 #include "common/settings.h"
@@ -17,7 +18,7 @@ MoreSettings moreSettingsRead{false};
 
 void loadSettings()
 {
-    HANDLE file = CreateFileA(kSettingsFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileA(ownFile(kSettingsFile).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
@@ -36,7 +37,7 @@ void loadSettings()
 unsigned long saveSettings()
 {
     // Windows refuses to move a file over a read-only one anyway; Wine would not.
-    DWORD attributes = GetFileAttributesA(kSettingsFile);
+    DWORD attributes = GetFileAttributesA(ownFile(kSettingsFile).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return 0;
 
@@ -47,7 +48,7 @@ unsigned long saveSettings()
 
 void loadMoreSettings()
 {
-    HANDLE file = CreateFileA(kMoreSettingsFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileA(ownFile(kMoreSettingsFile).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;

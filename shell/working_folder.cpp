@@ -1,6 +1,7 @@
 // The working folder, where the program keeps every file of its own: one copy at a time, and writable.
 #include "shell/working_folder.h"
 
+#include "common/program_folder.h"
 #include "common/bounded_text.h"
 #include "common/message.h"
 #include "common/program_files.h"
@@ -68,8 +69,7 @@ void bringToFront(HWND window)
 
 void folderPath(char* path, DWORD size)
 {
-    DWORD length = GetCurrentDirectoryA(size, path);
-    if (length == 0 || length >= size)
+    if (programFolder().empty() || !copyText(path, size, programFolder().c_str()))
         copyText(path, size, ".");
 }
 
@@ -114,7 +114,7 @@ void announceMainWindow(HWND window)
 
 bool checkWorkingFolderWritable()
 {
-    HANDLE probe = CreateFileA(kWriteCheckFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE probe = CreateFileA(ownFile(kWriteCheckFile).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (probe != INVALID_HANDLE_VALUE) {
         CloseHandle(probe);
