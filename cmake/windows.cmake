@@ -70,6 +70,7 @@ add_library(hobrin_objects OBJECT
     shell/working_folder.cpp
     common/dialog_text.cpp
     common/program_folder_win.cpp
+    common/window_post_win.cpp
     common/message.cpp
     common/list_fill.cpp
     common/file_replace.cpp

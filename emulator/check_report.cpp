@@ -1,11 +1,17 @@
 // The report of a table of checks, as a CSV file that spreadsheets read.
 #include "emulator/check_report.h"
 
+#include <cstring>
+
 namespace {
 
 void appendField(std::string& text, const std::string& field, bool last)
 {
     text += '"';
+    // A text that a spreadsheet would take for a formula (a player named
+    // "=HYPERLINK(...)") is marked as text, as OWASP advises.
+    if (!field.empty() && field[0] != '\0' && std::strchr("=+-@\t\r", field[0]))
+        text += '\'';
     for (char c : field) {
         if (c == '"')
             text += '"';

@@ -11,5 +11,7 @@ struct CheckReportRow {
 
 // The whole file (RFC 4180): a UTF-8 byte-order mark, so that spreadsheets
 // read accents, a header row, then a row per score; every field in double
-// quotes with a quote in it doubled, every row ended by CR LF.
+// quotes with a quote in it doubled, every row ended by CR LF. A field that
+// begins with =, +, -, @, a tab or a carriage return gets an apostrophe
+// first, so that a spreadsheet takes it as text, never as a formula.
 std::string checkReportCsv(const std::vector<CheckReportRow>& rows);

@@ -248,7 +248,7 @@ RunOutcome watch(const Child& child, const HiddenRun& run, HANDLE output, HANDLE
         if (result == WAIT_OBJECT_0 + 1)
             return {RunEnd::cancelled, 0, kUnknownExitCode};
         if (result == WAIT_FAILED)
-            return {RunEnd::cancelled, GetLastError(), kUnknownExitCode};
+            return {RunEnd::waitFailed, GetLastError(), kUnknownExitCode};
         if (fileSize(output) > run.mostBytes || fileSize(errors) > run.mostBytes)
             return {RunEnd::tooLong, 0, kUnknownExitCode};
         if (run.limitMs != INFINITE && GetTickCount() - start >= run.limitMs)
@@ -342,7 +342,10 @@ RunOutcome runGame(const char* commandLine, HANDLE console, const char* folder)
         if (result == WAIT_OBJECT_0 && GetExitCodeProcess(child.process, &exitCode))
             outcome = {RunEnd::ended, 0, exitCode};
         else
-            outcome = {RunEnd::cancelled, GetLastError(), kUnknownExitCode};
+            outcome = {RunEnd::waitFailed, GetLastError(), kUnknownExitCode};
+        // A game that Hobrin can no longer follow is ended, not left to run unseen.
+        if (outcome.end == RunEnd::waitFailed)
+            TerminateProcess(child.process, kUnknownExitCode);
         CloseHandle(child.process);
     }
     if (nul != INVALID_HANDLE_VALUE)

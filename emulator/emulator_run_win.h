@@ -35,6 +35,7 @@ enum class RunEnd {
     timedOut,   // it ran past its time, and was ended with all it started
     tooLong,    // its output grew past its bound, and it was ended so
     cancelled,  // the run's cancel event was set, and it was ended so
+    waitFailed, // the wait for it failed: `error` holds the system's reason; it was ended so
 };
 
 struct RunOutcome {

@@ -94,6 +94,16 @@ int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
         removeRunOutput(kListingFile);
         notify("Cannot call MAME", "Fatal error");
         return -1;
+    case RunEnd::waitFailed: {
+        removeRunOutput(kListingFile);
+        char message[512];
+        formatText(message, sizeof message,
+                   "Hobrin could not wait for the emulator version \"%s\" to list its games (system error %lu), "
+                   "so it ended it. No games are listed: refresh the game list to try again.",
+                   name, static_cast<unsigned long>(outcome.error));
+        notify(message, "Game list");
+        return kListingEnded;
+    }
     case RunEnd::timedOut:
     case RunEnd::tooLong:
     case RunEnd::cancelled: {

@@ -95,6 +95,11 @@ int launch(int gameIndex, int versionIndex, LaunchMode mode, const char* inputDi
     if (outcome.end == RunEnd::notStarted) {
         formatText(message, sizeof message, "Cannot call MAME - [%i]", static_cast<int>(outcome.error));
         showMessage(message, "Fatal error");
+    } else if (outcome.end == RunEnd::waitFailed) {
+        // Not the emulator's error: its end could not be seen.
+        formatText(message, sizeof message, "Hobrin could not wait for MAME to end (system error %lu).",
+                   static_cast<unsigned long>(outcome.error));
+        showMessage(message, "Problem calling MAME");
     } else if (outcome.exitCode != 0) {
         formatText(message, sizeof message, "MAME returned an error [code %i]", static_cast<int>(outcome.exitCode));
         showMessage(message, "Problem calling MAME");

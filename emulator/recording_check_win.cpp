@@ -1,6 +1,7 @@
 // Checking a recording on a thread of its own: reading it, asking the emulator, and its run without a screen.
 #include "emulator/recording_check_win.h"
 
+#include "common/window_post.h"
 #include "common/program_folder.h"
 #include "common/bounded_text.h"
 #include "common/program_files.h"
@@ -275,7 +276,7 @@ unsigned __stdcall checkOnThread(void* argument)
     // that the cancel caused.
     if (check.stop.load() && !check.ran)
         copyText(check.end.verdict, sizeof check.end.verdict, kNotCheckedVerdict);
-    PostMessageA(check.window, kCheckEndMessage, 0, 0);
+    postToWindow(check.window, kCheckEndMessage, 0, 0);
     return 0;
 }
 
@@ -421,6 +422,11 @@ void runCheckedMame(const CheckOrder& order, const CheckPlan& plan, const CheckP
     case RunEnd::noFile:
     case RunEnd::notStarted:
         copyText(end.verdict, sizeof end.verdict, "MAME could not be started to check the recording.");
+        break;
+    case RunEnd::waitFailed:
+        formatText(end.verdict, sizeof end.verdict,
+                   "Hobrin could not wait for MAME (system error %lu) and ended it; the recording was not checked.",
+                   static_cast<unsigned long>(outcome.error));
         break;
     }
 }

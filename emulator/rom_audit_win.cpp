@@ -1,10 +1,11 @@
 // Looks for an emulator's ROMs with its own audit ("-verifyroms"), on a thread of its own.
 #include "emulator/rom_audit_win.h"
 
-#include "common/program_folder.h"
 #include "common/bounded_text.h"
 #include "common/file_replace.h"
 #include "common/program_files.h"
+#include "common/program_folder.h"
+#include "common/window_post.h"
 #include "emulator/emulator_run_win.h"
 #include "emulator/known_emulators_win.h"
 #include "emulator/versions.h"
@@ -22,7 +23,8 @@ const std::size_t kMostAuditBytes = 32u * 1024 * 1024;
 
 // The one audit: the user-interface thread fills it while no thread runs,
 // the thread fills `result`, posts it and ends; the user-interface thread
-// reads it after waiting for that end.
+// reads it after waiting for that end. Made once and never freed, so that a
+// thread still ending as the program exits never meets it destroyed.
 struct AuditJob {
     HANDLE thread;
     HANDLE cancel; // made once, reset at each start
@@ -32,7 +34,7 @@ struct AuditJob {
     AuditKey known;
     AuditResult result;
 };
-AuditJob job;
+AuditJob& job = *new AuditJob{};
 
 // A few hundred KB for an emulator with every set; a larger file is not ours.
 const DWORD kMostFoundFileBytes = 16u * 1024 * 1024;
@@ -116,7 +118,8 @@ AuditEnd runAudit(AuditResult& result)
     case RunEnd::timedOut:
     case RunEnd::tooLong: removeRunOutput(kAuditAnswerFile); return AuditEnd::unfinished;
     case RunEnd::notStarted:
-    case RunEnd::noFile: removeRunOutput(kAuditAnswerFile); return AuditEnd::noAnswer;
+    case RunEnd::noFile:
+    case RunEnd::waitFailed: removeRunOutput(kAuditAnswerFile); return AuditEnd::noAnswer;
     }
     std::string text = readAnswerFile();
     AuditAnswer answer = readAuditAnswer(text.data(), text.size());
@@ -137,7 +140,7 @@ unsigned __stdcall auditOnThread(void*)
         PostMessageA(job.window, kAuditLookingMessage, 0, 0);
         result.end = runAudit(result);
     }
-    PostMessageA(job.window, kAuditAnswerMessage, 0, reinterpret_cast<LPARAM>(&result));
+    postToWindow(job.window, kAuditAnswerMessage, 0, reinterpret_cast<LPARAM>(&result));
     return 0;
 }
 
@@ -187,8 +190,9 @@ void endRomAuditBeforeExit()
     if (!job.thread)
         return;
     cancelRomAudit();
-    // The run ends its tree at once and removes its files.
-    if (WaitForSingleObject(job.thread, 5000) == WAIT_OBJECT_0) {
+    // The run ends its tree at once and removes its files; only a folder
+    // that does not answer (a network's) could hold the thread longer.
+    if (WaitForSingleObject(job.thread, 15000) == WAIT_OBJECT_0) {
         CloseHandle(job.thread);
         job.thread = nullptr;
     }

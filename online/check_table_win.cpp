@@ -3,6 +3,7 @@
 #include "online/disk_files.h"
 #include "online/check_table_win.h"
 
+#include "common/window_post.h"
 #include "common/program_folder.h"
 #include "common/bounded_text.h"
 #include "common/program_files.h"
@@ -26,12 +27,17 @@
 class CheckTable {
 public:
     TableOrder order;
-    HWND window = nullptr;
+    // Where news goes; null once the window has left the work to end alone.
+    std::atomic<HWND> window{nullptr};
     HANDLE coordinator = nullptr;
     // Set by Cancel: the event ends the MAME runs and questions, the flag a
     // download, a read or a count between blocks.
     HANDLE cancel = nullptr;
     std::atomic<bool> stop{false};
+    // Set by whichever comes second of the coordinator's end and the
+    // window's leaving: the window then frees the table (finishCheckTable),
+    // or the coordinator frees it itself once it was left.
+    std::atomic<bool> endOrLeft{false};
 };
 
 namespace {
@@ -79,7 +85,8 @@ TableRowNews* news(int row, RowState state, const char* checkedWith)
 // The window takes each piece of news; what cannot be posted is not kept.
 void post(const CheckTable& table, TableRowNews* made)
 {
-    if (made && !PostMessageA(table.window, kTableRowMessage, 0, reinterpret_cast<LPARAM>(made)))
+    HWND window = table.window.load();
+    if (made && (!window || !postToWindow(window, kTableRowMessage, 0, reinterpret_cast<LPARAM>(made))))
         delete made;
 }
 
@@ -200,7 +207,10 @@ void reapRuns(std::vector<std::unique_ptr<Run>>& running, DWORD waitMs)
         threads.push_back(run->thread);
     if (threads.empty())
         return;
-    WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), FALSE, waitMs);
+    // A wait that fails returns at once: a short sleep instead keeps the
+    // loop from spinning, and each thread is looked at alone below.
+    if (WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), FALSE, waitMs) == WAIT_FAILED)
+        Sleep(50);
     for (std::size_t i = running.size(); i-- > 0;) {
         if (WaitForSingleObject(running[i]->thread, 0) == WAIT_OBJECT_0) {
             CloseHandle(running[i]->thread);
@@ -243,7 +253,15 @@ unsigned __stdcall coordinate(void* argument)
     }
     while (!running.empty())
         reapRuns(running, INFINITE);
-    PostMessageA(table.window, kTableEndMessage, 0, 0);
+    if (table.endOrLeft.exchange(true)) {
+        // The window has gone: nothing waits for this table but its end.
+        CloseHandle(table.coordinator);
+        CloseHandle(table.cancel);
+        delete &table;
+        return 0;
+    }
+    if (HWND window = table.window.load())
+        postToWindow(window, kTableEndMessage, 0, 0);
     return 0;
 }
 
@@ -253,7 +271,10 @@ int checkSlots()
 {
     SYSTEM_INFO system{};
     GetSystemInfo(&system);
-    return system.dwNumberOfProcessors > 0 ? static_cast<int>(system.dwNumberOfProcessors) : 1;
+    // One wait can watch at most MAXIMUM_WAIT_OBJECTS threads.
+    DWORD processors =
+        system.dwNumberOfProcessors < MAXIMUM_WAIT_OBJECTS ? system.dwNumberOfProcessors : MAXIMUM_WAIT_OBJECTS;
+    return processors > 0 ? static_cast<int>(processors) : 1;
 }
 
 CheckTable* startCheckTable(const TableOrder& order, HWND window)
@@ -278,6 +299,17 @@ void cancelCheckTable(CheckTable& table)
 {
     table.stop = true;
     SetEvent(table.cancel);
+}
+
+void leaveCheckTable(CheckTable* table)
+{
+    if (!table)
+        return;
+    table->window = nullptr;
+    cancelCheckTable(*table);
+    // Ended already: its end message, if any, goes nowhere now.
+    if (table->endOrLeft.exchange(true))
+        finishCheckTable(table);
 }
 
 void finishCheckTable(CheckTable* table)

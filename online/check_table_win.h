@@ -57,3 +57,8 @@ void cancelCheckTable(CheckTable& table);
 
 // Once kTableEndMessage has arrived: waits for the threads' exit and frees it.
 void finishCheckTable(CheckTable* table);
+
+// Cancels the work and leaves it to end alone, at once, without waiting for
+// a download whose read is blocked: no news reaches the window any more,
+// and the work frees itself (its files gone) when its last thread ends.
+void leaveCheckTable(CheckTable* table);

@@ -1,6 +1,7 @@
 // Downloading a score's zipped recording: the worker that fetches it into a temporary file beside the chosen path.
 #include "online/download.h"
 
+#include "common/window_post.h"
 #include "common/bounded_text.h"
 #include "common/late_dlls.h"
 #include "common/message.h"
@@ -60,7 +61,11 @@ void discardPartFile()
 
 void report(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (HWND window = progressWindow.load())
+    HWND window = progressWindow.load();
+    // Progress may be dropped when the queue is full; the end may not.
+    if (window && message == kDownloadEndMessage)
+        postToWindow(window, message, wParam, lParam);
+    else if (window)
         PostMessageA(window, message, wParam, lParam);
 }
 

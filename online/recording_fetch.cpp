@@ -56,6 +56,8 @@ FetchOutcome fetchRecording(const char* downloadName, HANDLE file, FetchWatcher&
     DWORD lengthSize = sizeof length;
     bool known = late::HttpQueryInfoA(session.answer, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
                                       &lengthSize, nullptr) != FALSE;
+    if (known && length > kMostArchiveBytes)
+        return failure(kArchiveTooLarge, "Can't download");
     watcher.announced(length, known);
     char block[kBlockSize];
     // The answer's first bytes, which tell an error page from an archive
@@ -77,6 +79,8 @@ FetchOutcome fetchRecording(const char* downloadName, HANDLE file, FetchWatcher&
         if (got > 0 && !writeAll(file, block, got))
             return failure("Cannot write file to disk (disk full?)", "Can't save recording");
         received += got;
+        if (received > kMostArchiveBytes)
+            return failure(kArchiveTooLarge, "Can't download");
         watcher.received(received, got == 0);
         // A read may return less than a block before the end: only a read
         // of nothing ends the data.

@@ -17,6 +17,11 @@ protected:
     ~FetchWatcher() = default;
 };
 
+// The most an archive may hold, and the failure's words past it (256 MB;
+// a test build's is smaller): online/service.cpp, compiled for each program.
+extern const unsigned long long kMostArchiveBytes;
+extern const char kArchiveTooLarge[];
+
 enum class FetchEnd { complete, stopped, failed };
 
 // A failure's words: the message and its title, as a download shows them.
@@ -29,6 +34,7 @@ struct FetchOutcome {
 // Fetches the recording `downloadName` (its name and ".zip") into `file`,
 // 1 kB at a time, each read bounded by the request's timeout. An answer
 // that is an error page (it begins with "<HTML>" in any letter case), that
-// fails or that ends short of the length announced fails; the file then
-// holds what arrived, for the caller to remove.
+// fails, that ends short of the length announced, or that holds more than
+// 256 MB (no recording's archive does; it would fill the disk) fails; the
+// file then holds what arrived, for the caller to remove.
 FetchOutcome fetchRecording(const char* downloadName, HANDLE file, FetchWatcher& watcher);

@@ -50,8 +50,8 @@ struct RowView {
 struct TableWindow {
     const TableOrder* order;
     std::vector<RowView> rows;
-    CheckTable* work; // null once its end has come
-    bool closeWhenEnded;
+    CheckTable* work; // null once its end has come, or once it was left to end alone
+    DWORD cancelled;  // when Cancel was pressed; 0 before
     DWORD started;
     DWORD ended;
     int checked;
@@ -246,9 +246,21 @@ void onRowNews(HWND window, TableRowNews* news)
     delete news;
 }
 
+void showEnd(HWND window);
+
+// A second after Cancel, work that has not ended is waiting for a download
+// whose read is blocked: it is left to end alone, and the window is free.
+const DWORD kCancelWaitMs = 1000;
+
 void onTick(HWND window)
 {
     TableWindow& state = stateOf(window);
+    if (state.work && state.cancelled && GetTickCount() - state.cancelled >= kCancelWaitMs) {
+        leaveCheckTable(state.work);
+        state.work = nullptr;
+        showEnd(window);
+        return;
+    }
     for (std::size_t row = 0; row < state.rows.size(); ++row) {
         if (state.rows[row].state == RowState::checking)
             setCell(window, static_cast<int>(row), kVerdict, verdictCell(state.rows[row], GetTickCount()).c_str());
@@ -265,12 +277,14 @@ void onEnd(HWND window)
         return;
     finishCheckTable(state.work);
     state.work = nullptr;
+    showEnd(window);
+}
+
+void showEnd(HWND window)
+{
+    TableWindow& state = stateOf(window);
     state.ended = GetTickCount();
     KillTimer(window, kTickTimer);
-    if (state.closeWhenEnded) {
-        EndDialog(window, 0);
-        return;
-    }
     for (std::size_t row = 0; row < state.rows.size(); ++row) {
         RowView& view = state.rows[row];
         if (view.state != RowState::checked) {
@@ -294,16 +308,15 @@ void onCancel(HWND window)
         return;
     EnableWindow(GetDlgItem(window, IDC_TABLE_CANCEL), FALSE);
     cancelCheckTable(*state.work);
+    state.cancelled = GetTickCount() | 1;
 }
 
 void onClose(HWND window)
 {
     TableWindow& state = stateOf(window);
-    if (state.work) {
-        state.closeWhenEnded = true;
-        cancelCheckTable(*state.work);
-        return;
-    }
+    // Closed at once, even with a download's read blocked: the work ends alone.
+    leaveCheckTable(state.work);
+    state.work = nullptr;
     EndDialog(window, 0);
 }
 
@@ -326,6 +339,33 @@ std::string reportOf(const TableWindow& state)
     return checkReportCsv(rows);
 }
 
+// Writes `text` at `path`, the player's choice, through a new file and a
+// place for the old one that bear names no file there has (GetTempFileName
+// makes each), so that no file of the player's is overwritten or removed
+// but the one chosen. Returns 0, or the system's error code.
+DWORD saveBesidePlayersFiles(const char* path, const std::string& text)
+{
+    std::string folder(path);
+    std::size_t slash = folder.find_last_of("\\/");
+    folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash == 2 ? 3 : slash);
+    char temporary[MAX_PATH], old[MAX_PATH];
+    if (!GetTempFileNameA(folder.c_str(), "~rp", 0, temporary))
+        return GetLastError();
+    if (!GetTempFileNameA(folder.c_str(), "~rp", 0, old)) {
+        DWORD error = GetLastError();
+        DeleteFileA(temporary);
+        return error;
+    }
+    DWORD error = replaceFileWhole(path, temporary, old, text.data(), static_cast<DWORD>(text.size()));
+    // The place made for the old file is still empty where the save failed
+    // before the replace; where the replace itself failed it may hold the
+    // old report, which stays.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExA(old, GetFileExInfoStandard, &data) && data.nFileSizeLow == 0 && data.nFileSizeHigh == 0)
+        DeleteFileA(old);
+    return error;
+}
+
 // "Save report...": the table as a CSV file where the player chooses.
 void onSave(HWND window)
 {
@@ -337,10 +377,7 @@ void onSave(HWND window)
     if (!late::GetSaveFileNameA(&fileDialog))
         return;
     const std::string report = reportOf(stateOf(window));
-    char temporary[sizeof path + 8], old[sizeof path + 8];
-    DWORD error = ERROR_FILENAME_EXCED_RANGE;
-    if (formatText(temporary, sizeof temporary, "%s.tmp", path) && formatText(old, sizeof old, "%s.old", path))
-        error = replaceFileWhole(path, temporary, old, report.data(), static_cast<DWORD>(report.size()));
+    DWORD error = saveBesidePlayersFiles(path, report);
     if (error != 0) {
         char reason[256], message[1024];
         systemErrorText(error, reason, sizeof reason);
@@ -389,7 +426,7 @@ void runCheckTable(HWND owner, const TableOrder& order)
     (void)comReady;
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
-    TableWindow state{&order, {}, nullptr, false, 0, 0, 0, nullptr};
+    TableWindow state{&order, {}, nullptr, 0, 0, 0, 0, nullptr};
     DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_CHECK_TABLE), owner, checkTableProc,
                     reinterpret_cast<LPARAM>(&state));
 }

@@ -31,6 +31,8 @@ request and holds words that change how the answer is sent:
                  byte every MS milliseconds
   cookie=TEXT    add the header "Set-Cookie: TEXT; Path=/"
   auth           answer 401 with "WWW-Authenticate: Basic realm="YORL""
+  endless        after the body, send zeros without end and without a
+                 Content-Length, until the client closes the connection
 
 A stalled connection is held until the client closes it or the server stops.
 
@@ -104,7 +106,7 @@ def parse_mode(path):
                 mode["trickle"] = max(0, int(value)) / 1000.0
             elif name == "cookie" and value:
                 mode["cookie"] = value
-            elif name in ("nolength", "reset", "hang", "auth") and not value:
+            elif name in ("nolength", "reset", "hang", "auth", "endless") and not value:
                 mode[name] = True
         except ValueError:
             pass
@@ -247,6 +249,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.flush()
         if "stall" in mode:
             self.hold_connection()
+        if mode.get("endless"):
+            zeros = bytes(64 * 1024)
+            try:
+                while True:
+                    self.wfile.write(zeros)
+            except OSError:
+                pass
 
     def send_answer_headers(self, answer, mode, body):
         """Queues the headers after the status line; end_headers sends them."""
@@ -257,7 +266,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if "cookie" in mode:
             self.send_header("Set-Cookie", mode["cookie"] + "; Path=/")
         self.send_header("Content-Type", "text/html" if mode.get("auth") else answer.content_type)
-        if not mode.get("nolength"):
+        if not mode.get("nolength") and not mode.get("endless"):
             self.send_header("Content-Length", str(len(body)))
         self.send_header("Connection", "close")
         if "trickle" in mode:

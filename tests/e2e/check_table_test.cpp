@@ -46,7 +46,8 @@ std::vector<std::vector<std::string>> readCsv(std::string text)
 const char kWhole[] = "Whole \xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E"; // 山田太郎
 const char kCut[] = "Cut \xC5\x81ukasz";
 const char kNotes[] = "Notes \xCE\x95\xCE\xBB\xCE\xAD\xCE\xBD\xCE\xB7";
-const char kMissing[] = "Missing J\xC3\xBCrgen";
+// A name that a spreadsheet would run as a formula.
+const char kMissing[] = "=HYPERLINK(\"x\") J\xC3\xBCrgen";
 
 class CheckTableTest : public HobrinTest {
 protected:
@@ -79,11 +80,19 @@ protected:
     }
 
     // The rows of the report saved from the table window `table`.
+    // Files of the player's own beside it, whose names a careless save
+    // would take, are kept.
     std::vector<std::vector<std::string>> savedReport(HWND table)
     {
+        writeFile("report.csv.tmp", "the player's own");
+        writeFile("report.csv.old", "the player's own too");
         press(table, IDC_TABLE_SAVE);
         chooseFile(processId(), "Save report", path("report.csv"));
         EXPECT_TRUE(waitUntil([&] { return fileExists("report.csv"); }));
+        EXPECT_EQ(readFile("report.csv.tmp"), "the player's own");
+        EXPECT_EQ(readFile("report.csv.old"), "the player's own too");
+        for (const std::string& name : directoryEntries(directory()))
+            EXPECT_NE(name.compare(0, 3, "~rp"), 0) << name << " was left behind";
         return readCsv(readFile("report.csv"));
     }
 };
@@ -123,7 +132,7 @@ TEST_F(CheckTableTest, EveryRecordingOfTheTableGetsItsVerdict)
         const std::vector<std::string>& row = report[i + 1];
         ASSERT_EQ(row.size(), 10u);
         EXPECT_EQ(row[0], std::to_string(i + 1));
-        EXPECT_EQ(row[2], rows[i].player);
+        EXPECT_EQ(row[2], (rows[i].player[0] == '=' ? "'" : "") + std::string(rows[i].player)) << "text, no formula";
         EXPECT_EQ(row[4], rows[i].checkedWith);
         EXPECT_EQ(row[5].rfind(rows[i].verdict, 0), 0u) << row[5];
         EXPECT_EQ(!row[9].empty(), rows[i].picture) << row[9];
@@ -174,6 +183,35 @@ TEST_F(CheckTableTest, ChecksRunSideBySideWithinTheProcessorsAndCancelEndsThem)
     EXPECT_EQ(report[1][5], "Cancelled: MAME was ended before the recording's end.");
     press(table, IDC_TABLE_CLOSE);
     EXPECT_TRUE(waitUntilGone(table));
+}
+
+// A download whose read is blocked holds neither Cancel nor Close: the
+// window is free at once, and the read, ending by itself, leaves no file.
+TEST_F(CheckTableTest, CancelAndCloseDoNotWaitForABlockedDownload)
+{
+    for (bool close : {false, true}) {
+        SCOPED_TRACE(close ? "Close" : "Cancel");
+        HWND window = listTable("run_ms=300\n");
+        ASSERT_NE(window, nullptr);
+        writeYorlFile("inp\\pacman_whole.mode", "stall=100");
+        press(window, IDC_MAIN_CHECK_ALL);
+        HWND table = waitForWindow(processId(), "Recording checks");
+        ASSERT_NE(table, nullptr);
+        ASSERT_TRUE(waitUntil([] {
+            const std::vector<std::string> requests = yorlRequests();
+            return !requests.empty() && requests.back() == "/yorl/inp/pacman_whole.zip";
+        }));
+        if (close) {
+            PostMessageA(table, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(waitUntilGone(table, 3000));
+            EXPECT_TRUE(waitUntil([&] { return isEnabled(window, IDC_MAIN_CHECK_ALL); }, 3000));
+        } else {
+            press(table, IDC_TABLE_CANCEL);
+            EXPECT_TRUE(waitUntil([&] { return isEnabled(table, IDC_TABLE_CLOSE); }, 3000));
+            EXPECT_EQ(savedReport(table).at(1).at(5), "Cancelled: the recording was not checked.");
+        }
+        EXPECT_TRUE(waitUntil([&] { return !fileExists("checks\\run1"); }, 30000)) << "the read's file goes";
+    }
 }
 
 // MAME 0.251 itself: a table of a whole Pong recording, the same cut in

@@ -236,6 +236,28 @@ TEST(CheckReport, EveryFieldReadsBackWhole)
     }
 }
 
+TEST(CheckReport, FieldsThatASpreadsheetWouldRunAreText)
+{
+    const struct {
+        std::string field, written;
+    } cases[] = {
+        {"=HYPERLINK(\"x\") Eve", "'=HYPERLINK(\"x\") Eve"},
+        {"+1", "'+1"},
+        {"-1", "'-1"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\tTab", "'\tTab"},
+        {"\rReturn", "'\rReturn"},
+        {"Eve =1", "Eve =1"},
+        {"", ""},
+        {std::string(1, '\0'), std::string(1, '\0')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        CheckReportRow row{"1", "9", c.field, "0.251", "0.251", "v", "", "", "", ""};
+        EXPECT_EQ(readCsv(checkReportCsv({row}).substr(3)).at(1).at(2), c.written);
+    }
+}
+
 TEST(RecordingCheck, OrdersVersionsAsMameNumberedThem)
 {
     const char* ascending[] = {"0.37b5", "0.37", "0.106", "0.106u2", "0.120rc2", "0.120", "0.125", "0.171", "0.251"};
