@@ -40,6 +40,14 @@ void appendDirectory(TextBuilder& builder, const char* directory)
     appendText(builder, "\"");
 }
 
+// A folder or file name goes in quotes (or as it is): one that a quote
+// would break out of, or that is empty, would add, join or drop an
+// argument. Windows names hold no quote, and a file name no backslash.
+bool isQuotable(const char* text, bool fileName)
+{
+    return text && *text && !std::strchr(text, '"') && !(fileName && std::strchr(text, '\\'));
+}
+
 } // namespace
 
 bool isMameSystemName(const char* name)
@@ -83,7 +91,10 @@ void appendOptionSwitches(TextBuilder& line, const Settings& options, const Comm
 
 bool composeLaunchLine(char* line, std::size_t size, const LaunchRequest& request)
 {
-    if (!isMameSystemName(request.shortName)) {
+    const bool playback = request.mode == LaunchMode::playback;
+    if (!isMameSystemName(request.shortName) ||
+        (playback && request.inputDirectory && !isQuotable(request.inputDirectory, false)) ||
+        (playback && request.fileName && !isQuotable(request.fileName, true))) {
         copyText(line, size, "");
         return false;
     }
@@ -120,7 +131,9 @@ bool composeLaunchLine(char* line, std::size_t size, const LaunchRequest& reques
 
 bool composeCheckLine(char* line, std::size_t size, const CheckRequest& request)
 {
-    if (!isMameSystemName(request.shortName)) {
+    if (!isMameSystemName(request.shortName) || !isQuotable(request.inputDirectory, false) ||
+        !isQuotable(request.fileName, true) ||
+        (request.secondsToRun > 0 && !isQuotable(request.snapshotDirectory, false))) {
         copyText(line, size, "");
         return false;
     }

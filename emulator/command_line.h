@@ -67,7 +67,9 @@ struct CheckRequest {
     CommandForms forms;
 };
 
-// False when the line does not fit or the short name is no system name.
+// False when the line does not fit, the short name is no system name, or a
+// folder or the file name is empty or holds a quote (a file name a
+// backslash too): none of them may add or drop an argument.
 bool composeCheckLine(char* line, std::size_t size, const CheckRequest& request);
 
 // Appends the eight option switches, each with its leading space, in the
@@ -75,6 +77,7 @@ bool composeCheckLine(char* line, std::size_t size, const CheckRequest& request)
 void appendOptionSwitches(TextBuilder& line, const Settings& options, const CommandForms& forms = CommandForms());
 
 // Writes the whole command line into `line` of `size` bytes. False when it
-// does not fit, or the short name is no system name: the caller must not
-// run a cut command.
+// does not fit, the short name is no system name, or a playback's folder or
+// file name is refused as composeCheckLine refuses them: the caller must
+// not run a cut command.
 bool composeLaunchLine(char* line, std::size_t size, const LaunchRequest& request);

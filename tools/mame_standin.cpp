@@ -145,6 +145,7 @@ struct Control {
     std::vector<std::string> found; // what -verifyroms finds
     AuditWords auditWords = AuditWords::byKind;
     DWORD auditMs = 0;
+    DWORD frameMs = 0; // a check lasts run_ms and this long for each frame more
 };
 
 // The front-end reads these logs line by line while we run, so each call is one
@@ -319,6 +320,11 @@ void readControlFile(Control& control)
                 control.auditWords = AuditWords::oldest;
             else
                 std::fprintf(stderr, "Warning: %s: audit is today, 2006 or oldest\n", kControlFile);
+        } else if (key == "frame_ms") {
+            if (parseInteger(valueText, 0, 60000, value))
+                control.frameMs = static_cast<DWORD>(value);
+            else
+                std::fprintf(stderr, "Warning: %s: bad frame_ms\n", kControlFile);
         } else if (key == "audit_ms") {
             if (parseInteger(valueText, 0, 0xFFFFFFFELL, value))
                 control.auditMs = static_cast<DWORD>(value);
@@ -935,6 +941,8 @@ int runGame(const Options& options, const Control& control)
         std::fflush(stdout);
         if (result == 0 && control.runMs > 0)
             Sleep(control.runMs);
+        if (result == 0 && control.frameMs > 0)
+            Sleep(static_cast<DWORD>(countFrames(data.substr(64)) * control.frameMs));
         logCheckRun("end");
         return result != 0 ? result : static_cast<int>(static_cast<unsigned>(control.exitCode & 0xFFFFFFFFLL));
     }

@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes as the system that a recording's head names to
-// what composes command lines: a check's run, a playback and the
-// "-listxml" question. Each line is refused, or splits, by the rules that
+// Feeds arbitrary bytes as the system that a recording's head names, the
+// folder and the archive member's name to what composes command lines: a
+// check's run, a playback and the "-listxml" question. Each line is refused, or splits, by the rules that
 // MAME's C runtime (and CommandLineToArgvW) split a line by, into exactly
 // the arguments intended: nothing in a name adds, joins or drops one.
 #include "emulator/command_line.h"
@@ -79,10 +79,22 @@ std::vector<std::string> splitLine(const std::string& line)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // The name as a head gives it: its bytes up to the first zero.
-    std::string name(reinterpret_cast<const char*>(data), size);
-    name = name.substr(0, name.find('\0'));
+    // The name as a head gives it (its bytes up to the first zero), then,
+    // after byte 01 each, the folder and the archive member's name.
+    std::string parts[3];
+    std::size_t part = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 1 && part < 2)
+            ++part;
+        else
+            parts[part] += static_cast<char>(data[i]);
+    }
+    std::string name = parts[0].substr(0, parts[0].find('\0'));
+    const std::string folder = parts[1].substr(0, parts[1].find('\0'));
+    const std::string file = parts[2].empty() ? std::string("best.inp") : parts[2].substr(0, parts[2].find('\0'));
     const bool plain = isMameSystemName(name.c_str());
+    const bool folderWhole = !folder.empty() && folder.find('"') == std::string::npos;
+    const bool fileWhole = !file.empty() && file.find_first_of("\"\\") == std::string::npos;
 
     char question[64];
     require(composeMachineQuestion(question, sizeof question, name.c_str()) == plain);
@@ -90,27 +102,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(splitLine(std::string("mame.exe ") + question) ==
                 std::vector<std::string>{"mame.exe", "-listxml", name});
 
-    char line[1024];
+    // Every argument a folder holds or a file names is itself, whatever
+    // blanks or backslashes it holds; what would break out is refused.
+    char line[4096];
     const CheckRequest check{
-        "\"C:\\Program Files\\MAME\\mame.exe\"", name.c_str(), "C:\\My Files\\", "best.inp", 12, "checks\\snapshot.tmp",
+        "\"C:\\Program Files\\MAME\\mame.exe\"", name.c_str(), folder.c_str(), file.c_str(), 12, "checks\\snapshot.tmp",
         CommandForms{false, true, true}};
-    require(composeCheckLine(line, sizeof line, check) == plain);
-    if (plain)
-        require(splitLine(line) ==
-                std::vector<std::string>{"C:\\Program Files\\MAME\\mame.exe", name, "-input_directory",
-                                         "C:\\My Files\\", "-playback", "best.inp", "-video", "none", "-sound", "none",
-                                         "-nothrottle", "-seconds_to_run", "12", "-snapshot_directory",
-                                         "checks\\snapshot.tmp", "-nvram_directory", "NUL", "-cfg_directory", "NUL"});
+    const bool checked = composeCheckLine(line, sizeof line, check);
+    require(checked == (plain && folderWhole && fileWhole));
+    if (checked)
+        require(splitLine(line) == std::vector<std::string>{"C:\\Program Files\\MAME\\mame.exe", name,
+                                                            "-input_directory", folder, "-playback", file, "-video",
+                                                            "none", "-sound", "none", "-nothrottle", "-seconds_to_run",
+                                                            "12", "-snapshot_directory", "checks\\snapshot.tmp",
+                                                            "-nvram_directory", "NUL", "-cfg_directory", "NUL"});
 
     Settings options;
     setSettingsDefaults(options);
-    const LaunchRequest playback{"mame.exe",           name.c_str(), &options,   "",
-                                 LaunchMode::playback, "inp",        "best.inp", CommandForms{false, true, true}};
-    require(composeLaunchLine(line, sizeof line, playback) == plain);
-    if (plain) {
+    const LaunchRequest playback{"mame.exe",           name.c_str(),   &options,     "",
+                                 LaunchMode::playback, folder.c_str(), file.c_str(), CommandForms{false, true, true}};
+    const bool composed = composeLaunchLine(line, sizeof line, playback);
+    require(composed == (plain && folderWhole && fileWhole));
+    if (composed) {
         std::vector<std::string> words = splitLine(line);
-        require(words.size() > 2 && words[1] == name && words[words.size() - 2] == "-playback" &&
-                words.back() == "best.inp");
+        require(words.size() > 4 && words[1] == name && words[words.size() - 4] == "-input_directory" &&
+                words[words.size() - 3] == folder && words[words.size() - 2] == "-playback" && words.back() == file);
     }
     return 0;
 }
