@@ -240,7 +240,9 @@ TEST_F(CheckTableTest, ManyRunsAtOnceEachWithOnlyItsOwnFiles)
     EXPECT_GE(most, std::min(slots, 2)) << "side by side";
     press(table, IDC_TABLE_CLOSE);
     ASSERT_TRUE(waitUntilGone(table));
+    // The refresh audits anew (for 2 s); the old total stays until it looks.
     press(window, IDC_MAIN_REFRESH);
+    EXPECT_TRUE(waitUntil([&] { return text(window, IDC_MAIN_TOTAL) == "Looking for ROMs..."; }, 30000));
     EXPECT_TRUE(waitUntil([&] { return text(window, IDC_MAIN_TOTAL).rfind("Games found: 1 of ", 0) == 0; }, 30000))
         << text(window, IDC_MAIN_TOTAL);
     for (const char* left : {"verifyroms.tmp", "audit-showconfig.tmp", "gamelist.tmp", "check.out", "check.err"})
