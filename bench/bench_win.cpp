@@ -93,6 +93,19 @@ std::string prepareProgramFolder(const std::string& name, int games)
     return prepareProgramFolder(name, names);
 }
 
+const char* baselineProgram()
+{
+    const char* path = std::getenv("HOBRIN_BENCH_BASELINE");
+    if (!path || !*path)
+        return nullptr;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        std::fprintf(stderr, "HOBRIN_BENCH_BASELINE names no program: %s\n", path);
+        return nullptr;
+    }
+    return path;
+}
+
 Program::~Program()
 {
     end();

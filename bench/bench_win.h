@@ -29,6 +29,10 @@ long long fileSize(const std::string& path);
 std::string prepareProgramFolder(const std::string& name, int games);
 std::string prepareProgramFolder(const std::string& name, const std::vector<std::string>& names);
 
+// The hobrin.exe of another build that HOBRIN_BENCH_BASELINE names, timed
+// beside this one in the same run; null when none is named or it is missing.
+const char* baselineProgram();
+
 // A started program; ended by force when it goes out of scope.
 class Program {
 public:

@@ -137,11 +137,33 @@ int main()
         std::fprintf(stderr, "check: the first check did not end\n");
         return 1;
     }
-    std::vector<double> mame, checked, added;
+    // The baseline build, when given, checks the same file in the same
+    // folder, in turns with this one, each check alone.
+    Program baseline;
+    HWND baseWindow = nullptr;
+    std::string baseVerdict;
+    if (const char* path = baselineProgram()) {
+        if (baseline.start(path, folder))
+            baseWindow = waitForWindow(baseline.id(), "Hobrin", 120000, 10);
+        if (!baseWindow || checkMs(baseline.id(), baseWindow, file, baseVerdict) < 0) {
+            std::fprintf(stderr, "check: the baseline's first check did not end\n");
+            return 1;
+        }
+    }
+    std::vector<double> mame, checked, added, base, overBase;
     for (int round = 0; round < kRounds; ++round) {
         mame.push_back(mameMs(folder));
         checked.push_back(checkMs(hobrin.id(), window, file, verdict));
         added.push_back(checked.back() - mame.back());
+        if (baseWindow) {
+            base.push_back(checkMs(baseline.id(), baseWindow, file, baseVerdict));
+            overBase.push_back(checked.back() - base.back());
+        }
+    }
+    if (baseWindow) {
+        std::fprintf(stderr, "check: the baseline's verdict: %s\n", baseVerdict.c_str());
+        printFigure("check.baseline_ms", median(base));
+        printFigure("check.over_baseline_ms", median(overBase));
     }
     std::fprintf(stderr, "check: %s\n", verdict.c_str());
     // "Plays to its end: N of N frames, m:ss": the recording's length.
@@ -167,5 +189,7 @@ int main()
     printFigure("check.table_ms", tableMs(hobrin.id(), window, kTableRows, progress, slowestAnswerMs));
     printFigure("check.table_answer_ms", slowestAnswerMs);
     std::fprintf(stderr, "check: %s\n", progress.c_str());
+    if (baseWindow)
+        printFigure("check.table_baseline_ms", tableMs(baseline.id(), baseWindow, kTableRows, progress, slowestAnswerMs));
     return 0;
 }

@@ -121,25 +121,38 @@ bool benchTodaysListing(const char* listingPath)
         previous = name;
         ++games;
     }
-    std::string folder = prepareProgramFolder("hobrin-bench-today", 0);
-    if (folder.empty() || listing.empty() || !writeFile(folder + "\\standin-listing.txt", listing) ||
-        !writeFile(folder + "\\standin-control.txt", "kind=today\n") ||
-        !writeFile(folder + "\\bare-listings.txt", standinCommand() + " -listfull\n")) {
-        std::fprintf(stderr, "cannot prepare the listing of %s\n", listingPath);
-        return false;
+    // The baseline build, when given, starts in a folder of its own, so
+    // that neither learns the emulator from the other's emulators.ini.
+    const char* baseline = baselineProgram();
+    std::string folders[2];
+    for (int i = 0; i < (baseline ? 2 : 1); ++i) {
+        folders[i] = prepareProgramFolder(i == 0 ? "hobrin-bench-today" : "hobrin-bench-today-baseline", 0);
+        if (folders[i].empty() || listing.empty() || !writeFile(folders[i] + "\\standin-listing.txt", listing) ||
+            !writeFile(folders[i] + "\\standin-control.txt", "kind=today\n") ||
+            !writeFile(folders[i] + "\\bare-listings.txt", standinCommand() + " -listfull\n")) {
+            std::fprintf(stderr, "cannot prepare the listing of %s\n", listingPath);
+            return false;
+        }
     }
+    const std::string& folder = folders[0];
     std::string binaries = moduleDirectory();
     {
         // The player's first start, which learns the emulator.
         Memory memory{};
         startMs(binaries + "\\hobrin.exe", folder, "Hobrin", memory);
+        if (baseline)
+            startMs(baseline, folders[1], "Hobrin", memory);
     }
     std::vector<double> bare, bareThemed, hobrin, added, addedThemed, refresh, refreshFloor, refreshAdded,
-        hobrinPrivate, hobrinWorking;
+        hobrinPrivate, hobrinWorking, base, overBase;
     for (int round = 0; round < kTodayRounds; ++round) {
         Memory memory{};
         bare.push_back(startMs(binaries + "\\bench_bare_dialog.exe", folder, "Bare dialog", memory));
         bareThemed.push_back(startMs(binaries + "\\bench_bare_dialog_themed.exe", folder, "Bare dialog", memory));
+        // Within the round, in turns that change sides: both builds meet
+        // the same load from the rest of the machine.
+        if (baseline && round % 2 == 1)
+            base.push_back(startMs(baseline, folders[1], "Hobrin", memory));
         Program program;
         HWND window = nullptr;
         hobrin.push_back(startMs(program, binaries + "\\hobrin.exe", folder, "Hobrin", memory, window));
@@ -150,6 +163,17 @@ bool benchTodaysListing(const char* listingPath)
         refreshFloor.push_back(emulatorListingMs(folder, " -listfull", true));
         refresh.push_back(window ? refreshMs(window) : -1.0);
         refreshAdded.push_back(refresh.back() - refreshFloor.back());
+        program.end();
+        if (baseline && round % 2 == 0) {
+            Memory baseMemory{};
+            base.push_back(startMs(baseline, folders[1], "Hobrin", baseMemory));
+        }
+        if (baseline)
+            overBase.push_back(hobrin.back() - base.back());
+    }
+    if (baseline) {
+        printFigure("today.baseline_ms", median(base));
+        printFigure("today.over_baseline_ms", median(overBase));
     }
     printFigure("today.games", games);
     printFigure("today.bare_ms", median(bare));

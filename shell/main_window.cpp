@@ -50,6 +50,9 @@ HWND splitEditWindow;
 // The feed worker started last. Only this thread starts workers and reads the
 // handle; the worker never touches it.
 HANDLE feedWorkerHandle;
+// Its answer was handed over: the worker reads nothing shared after that,
+// so a press in the moment before its thread has ended starts the next one.
+bool feedWorkerAnswered;
 
 HFONT scoreListFont;
 
@@ -618,7 +621,8 @@ void showOnlyScoreLine(const char* line)
 bool feedWorkerRunning()
 {
     DWORD exitCode = 0;
-    return feedWorkerHandle && GetExitCodeThread(feedWorkerHandle, &exitCode) && exitCode == STILL_ACTIVE;
+    return feedWorkerHandle && !feedWorkerAnswered && GetExitCodeThread(feedWorkerHandle, &exitCode) &&
+           exitCode == STILL_ACTIVE;
 }
 
 // The worker's handle stays valid until the next worker replaces it, so the
@@ -627,6 +631,7 @@ void startFeedWorker(unsigned(__stdcall* worker)(void*), void* argument)
 {
     if (feedWorkerHandle)
         CloseHandle(feedWorkerHandle);
+    feedWorkerAnswered = false;
     feedWorkerHandle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, worker, argument, 0, nullptr));
 }
 
@@ -669,6 +674,7 @@ void onFeedAnswer(const FeedAnswer* answer)
 {
     if (!answer)
         return;
+    feedWorkerAnswered = true;
     const ScoreLines& lines = answer->lines;
     int count = lines.count < kMaxScores ? lines.count : kMaxScores;
     replaceScores(scoreTable, answer->table, answer->records < count ? answer->records : count, answer->game);

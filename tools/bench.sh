@@ -9,6 +9,7 @@
 # reads. Goals are printed, never enforced: it exits non-zero only when a
 # measurement could not be made.
 #   tools/bench.sh [native] [startup] [scores] [downloads] [check]   (default: all of them)
+#   HOBRIN_BENCH_BASE=REVISION tools/bench.sh ...   also times that revision's hobrin.exe
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,6 +42,23 @@ cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DHOBRIN_SERVICE_URL="$base/" >/dev/null || exit 1
 cmake --build "$build/win" >/dev/null || exit 1
+# HOBRIN_BENCH_BASE=REVISION: that revision's hobrin.exe, built here with
+# the same settings, is timed beside this one in the start-up and check
+# figures (".baseline_ms", and ".over_baseline_ms" this build's difference).
+if [ -n "${HOBRIN_BENCH_BASE:-}" ]; then
+    rev=$(git -C "$root" rev-parse --verify "${HOBRIN_BENCH_BASE}^{commit}") || exit 1
+    progress "the baseline build, ${rev:0:10}"
+    base_src="$out/baseline-src"
+    if [ "$(cat "$base_src/.revision" 2>/dev/null)" != "$rev" ]; then
+        rm -rf "$base_src" "$out/baseline-win" && mkdir -p "$base_src"
+        git -C "$root" archive "$rev" | tar -x -C "$base_src" || exit 1
+        echo "$rev" > "$base_src/.revision"
+    fi
+    cmake -S "$base_src" -B "$out/baseline-win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$base_src/cmake/mingw-i686.cmake" -DHOBRIN_SERVICE_URL="$base/" \
+        -DHOBRIN_MINIZIP_DIR="$build/deps/zlib-src/contrib/minizip" >/dev/null || exit 1
+    cmake --build "$out/baseline-win" --target hobrin >/dev/null || exit 1
+fi
 source "$root/tools/wine-env.sh"
 wine_env_start "$build/win" || exit 1
 data="$build/bench-yorl"
@@ -75,6 +93,10 @@ bare_wininet() {
     wine "$build/win/bench_wininet.exe" "$@" 2>/dev/null
 }
 
+if [ -n "${HOBRIN_BENCH_BASE:-}" ]; then
+    export HOBRIN_BENCH_BASELINE
+    HOBRIN_BENCH_BASELINE=$(winepath -w "$out/baseline-win/hobrin.exe")
+fi
 if want startup; then
     progress "start-up"
     # MAME 0.251's listing, captured here from the installed MAME and

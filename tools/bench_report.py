@@ -77,6 +77,17 @@ def rows(f):
                "hobrin adds %.0f / %.0f ms"
                % (f["today.bare_themed_ms"], f["today.bare_ms"], f["today.added_themed_ms"], f["today.added_ms"]),
                "adds <= 60 ms (aim 0)", f["today.added_themed_ms"] <= 60)
+    for name, label in (("today", "start to visible main window, MAME 0.251's listing"),
+                        ("check", "check of the Pong recording")):
+        if have(name + ".baseline_ms", name + ".over_baseline_ms", name + ".hobrin_ms"):
+            base, over = f[name + ".baseline_ms"], f[name + ".over_baseline_ms"]
+            yield (label + ", against the baseline build", "%.0f ms" % f[name + ".hobrin_ms"],
+                   "the baseline build %.0f ms; this build's difference, round by round, %+.0f ms" % (base, over),
+                   "no slower (within 2%)", over <= 0.02 * base)
+    if have("check.table_baseline_ms", "check.table_ms"):
+        yield ("check all, against the baseline build", "%.0f ms" % f["check.table_ms"],
+               "the baseline build %.0f ms" % f["check.table_baseline_ms"], "no slower (within 2%)",
+               f["check.table_ms"] <= 1.02 * f["check.table_baseline_ms"])
     if have("today.refresh_ms", "today.refresh_emulator_ms", "today.refresh_added_ms", "today.games"):
         yield ('"Refresh game list" to the shown window, %d games' % f["today.games"], "%.0f ms" % f["today.refresh_ms"],
                "emulator listing %.0f ms; hobrin adds %.0f ms"
