@@ -190,6 +190,7 @@ int main()
     printFigure("check.table_answer_ms", slowestAnswerMs);
     std::fprintf(stderr, "check: %s\n", progress.c_str());
     if (baseWindow)
-        printFigure("check.table_baseline_ms", tableMs(baseline.id(), baseWindow, kTableRows, progress, slowestAnswerMs));
+        printFigure("check.table_baseline_ms",
+                    tableMs(baseline.id(), baseWindow, kTableRows, progress, slowestAnswerMs));
     return 0;
 }
