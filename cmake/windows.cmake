@@ -54,8 +54,13 @@ target_link_libraries(hobrin_core PUBLIC ${HOBRIN_ZLIB_STATIC})
 # Everything but the service's address, compiled once for every program
 # below: each program compiles only online/service.cpp with its address.
 add_library(hobrin_objects OBJECT
+    shell/app.cpp
     shell/main.cpp
     shell/main_window.cpp
+    shell/main_games.cpp
+    shell/main_launches.cpp
+    shell/main_options.cpp
+    shell/main_scores.cpp
     shell/recording_check.cpp
     shell/check_table.cpp
     shell/picture.cpp

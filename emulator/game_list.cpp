@@ -14,10 +14,6 @@ std::vector<GameEntry> gameTable;
 
 namespace {
 
-// The table's indices of the lines shown, when not all are.
-std::vector<int> shownLines;
-bool allShown = true;
-
 // The texts of the table, in blocks that never move, so that the entries can
 // point into them while the table grows.
 const std::size_t kTextBlockSize = 64 * 1024;
@@ -113,7 +109,6 @@ void sortByShortName()
 
 void clearGameTable()
 {
-    showAllGames();
     gameTable.clear();
     textBlocks.clear();
     textBlockUsed = kTextBlockSize;
@@ -138,13 +133,11 @@ int fillGameTable(ListingStream& listing, GameOrder order)
         full = gameTable.size() == static_cast<std::size_t>(kMaxGames);
     }
     sortGameTable(order);
-    showAllGames();
     return full ? kGameListFull : static_cast<int>(gameTable.size());
 }
 
 void sortGameTable(GameOrder order)
 {
-    showAllGames();
     switch (order) {
     case GameOrder::asListed: break;
     case GameOrder::byName: sortByName(); break;
@@ -154,7 +147,6 @@ void sortGameTable(GameOrder order)
 
 void cutGameTable(std::size_t count)
 {
-    showAllGames();
     if (count < gameTable.size())
         gameTable.resize(count);
 }
@@ -179,51 +171,53 @@ int findGame(const char* text)
     return -1;
 }
 
-void showAllGames()
+void showAllGames(ShownGames& shown)
 {
-    allShown = true;
-    shownLines.clear();
+    shown.all = true;
+    shown.games.clear();
 }
 
-int showGamesNamed(const std::vector<std::string>& sortedNames)
+int showGamesNamed(ShownGames& shown, const std::vector<std::string>& sortedNames)
 {
-    allShown = false;
-    shownLines.clear();
+    shown.all = false;
+    shown.games.clear();
     for (std::size_t i = 0; i < gameTable.size(); ++i) {
         const char* name = gameTable[i].shortName;
         auto at = std::lower_bound(sortedNames.begin(), sortedNames.end(), name,
                                    [](const std::string& a, const char* b) { return std::strcmp(a.c_str(), b) < 0; });
         if (at != sortedNames.end() && std::strcmp(at->c_str(), name) == 0)
-            shownLines.push_back(static_cast<int>(i));
+            shown.games.push_back(static_cast<int>(i));
     }
-    return static_cast<int>(shownLines.size());
+    return static_cast<int>(shown.games.size());
 }
 
-bool showingAllGames()
+bool showingAllGames(const ShownGames& shown)
 {
-    return allShown;
+    return shown.all;
 }
 
-int shownGameCount()
+int shownGameCount(const ShownGames& shown)
 {
-    return static_cast<int>(allShown ? gameTable.size() : shownLines.size());
+    return static_cast<int>(shown.all ? gameTable.size() : shown.games.size());
 }
 
-int gameOfLine(int line)
+int gameOfLine(const ShownGames& shown, int line)
 {
-    if (line < 0 || line >= shownGameCount())
+    if (line < 0 || line >= shownGameCount(shown))
         return -1;
-    return allShown ? line : shownLines[static_cast<std::size_t>(line)];
+    int game = shown.all ? line : shown.games[static_cast<std::size_t>(line)];
+    // A view kept past a refill of the table never names a game beyond it.
+    return isGameIndex(game) ? game : -1;
 }
 
-int lineOfGame(int game)
+int lineOfGame(const ShownGames& shown, int game)
 {
     if (!isGameIndex(game))
         return -1;
-    if (allShown)
+    if (shown.all)
         return game;
-    auto at = std::lower_bound(shownLines.begin(), shownLines.end(), game);
-    return at != shownLines.end() && *at == game ? static_cast<int>(at - shownLines.begin()) : -1;
+    auto at = std::lower_bound(shown.games.begin(), shown.games.end(), game);
+    return at != shown.games.end() && *at == game ? static_cast<int>(at - shown.games.begin()) : -1;
 }
 
 namespace {
@@ -284,13 +278,14 @@ bool titleHasWords(const char* title, const char* words)
     return !search.empty() && holdsWords(title, search);
 }
 
-int findLine(const char* text, int after)
+int findLine(const ShownGames& shown, const char* text, int after)
 {
     if (text[0] == '\0')
         return -1;
-    const int count = shownGameCount();
+    const int count = shownGameCount(shown);
     for (int line = 0; line < count; ++line) {
-        if (std::strcmp(gameTable[static_cast<std::size_t>(gameOfLine(line))].shortName, text) == 0)
+        int game = gameOfLine(shown, line);
+        if (game >= 0 && std::strcmp(gameTable[static_cast<std::size_t>(game)].shortName, text) == 0)
             return line;
     }
     std::vector<std::string> words = searchWords(text);
@@ -299,7 +294,8 @@ int findLine(const char* text, int after)
     int start = after >= 0 && after < count - 1 ? after + 1 : 0;
     for (int step = 0; step < count; ++step) {
         int line = (start + step) % count;
-        if (holdsWords(gameTable[static_cast<std::size_t>(gameOfLine(line))].description, words))
+        int game = gameOfLine(shown, line);
+        if (game >= 0 && holdsWords(gameTable[static_cast<std::size_t>(game)].description, words))
             return line;
     }
     return -1;

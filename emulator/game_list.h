@@ -60,25 +60,29 @@ std::vector<const char*> gameTableNames();
 // empty text names no game.
 int findGame(const char* text);
 
-// The games the list box shows: every game of the table, or only those of
+// The games a list box shows: every game of the table, or only those of
 // some names ("Only games I have"). Line i of the list box is game
-// gameOfLine(i). Filling, cutting or clearing the table shows every game.
-// Only the user-interface thread touches it.
-void showAllGames();
+// gameOfLine(shown, i). The window that shows the list keeps it, and shows
+// every game again whenever the table is filled, cut, sorted or cleared.
+struct ShownGames {
+    bool all = true;
+    std::vector<int> games; // the table's indices of the lines shown, in order, when not all are
+};
+void showAllGames(ShownGames& shown);
 // Shows the games whose short names are in `sortedNames` (sorted, as
 // strcmp orders them), in the table's order; returns how many.
-int showGamesNamed(const std::vector<std::string>& sortedNames);
-bool showingAllGames();
-int shownGameCount();
+int showGamesNamed(ShownGames& shown, const std::vector<std::string>& sortedNames);
+bool showingAllGames(const ShownGames& shown);
+int shownGameCount(const ShownGames& shown);
 // The game of a list line, -1 for none; the line of a game, -1 when it is not shown.
-int gameOfLine(int line);
-int lineOfGame(int game);
+int gameOfLine(const ShownGames& shown, int line);
+int lineOfGame(const ShownGames& shown, int game);
 
-// What "Find" selects for `text`: the first shown line whose short name is
-// exactly `text`; else the first shown line after `after` (wrapping round,
-// -1 to start at the top) whose title holds every word of `text`. -1 when
-// none does, or the text has no word.
-int findLine(const char* text, int after);
+// What "Find" selects for `text` among the games `shown`: the first line
+// whose short name is exactly `text`; else the first line after `after`
+// (wrapping round, -1 to start at the top) whose title holds every word of
+// `text`. -1 when none does, or the text has no word.
+int findLine(const ShownGames& shown, const char* text, int after);
 
 // Whether `title` holds every blank-separated word of `words`, anywhere and
 // in any order, ignoring the case of ASCII letters; other bytes (accents)

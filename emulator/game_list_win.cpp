@@ -246,19 +246,26 @@ int listInOrder(int versionIndex)
     return count;
 }
 
+// The description of a line shown; "" for a line that names no game.
+const char* shownTitle(const ShownGames& shown, int line)
+{
+    int game = gameOfLine(shown, line);
+    return game >= 0 ? gameTable[static_cast<std::size_t>(game)].description : "";
+}
+
 // The list box keeps its lines in UTF-16: converted in one block, rather
 // than by the ANSI message into a block of its own for each of 40,000
 // lines. A description never has more characters than bytes.
-void convertTitles()
+void convertTitles(const ShownGames& shown)
 {
-    const int lines = shownGameCount();
+    const int lines = shownGameCount(shown);
     std::size_t bytes = 0;
     for (int line = 0; line < lines; ++line)
-        bytes += std::strlen(gameTable[static_cast<std::size_t>(gameOfLine(line))].description) + 1;
+        bytes += std::strlen(shownTitle(shown, line)) + 1;
     job.titles.assign(bytes, L'\0');
     std::size_t at = 0;
     for (int line = 0; line < lines; ++line) {
-        const char* description = gameTable[static_cast<std::size_t>(gameOfLine(line))].description;
+        const char* description = shownTitle(shown, line);
         int length =
             MultiByteToWideChar(CP_ACP, 0, description, -1, &job.titles[at], static_cast<int>(job.titles.size() - at));
         // A title that cannot be converted shows empty, and the next one
@@ -271,9 +278,9 @@ void convertTitles()
     }
 }
 
-void showGames(HWND listBox, FillMode mode)
+void showGames(HWND listBox, FillMode mode, const ShownGames& shown)
 {
-    const int lines = shownGameCount();
+    const int lines = shownGameCount(shown);
     beginListFill(listBox, mode, lines, static_cast<DWORD>(job.titles.size() * sizeof(wchar_t)));
     const wchar_t* title = job.titles.c_str();
     for (int line = 0; line < lines; ++line) {
@@ -288,7 +295,7 @@ void listGamesForJob()
 {
     job.count = listInOrder(job.versionIndex);
     if (!listingFailed(job.count))
-        convertTitles();
+        convertTitles(ShownGames{});
 }
 
 unsigned __stdcall listOnThread(void*)
@@ -334,7 +341,7 @@ int finishGameList(HWND listBox)
         clearGameTable();
         return count;
     }
-    showGames(listBox, FillMode::append);
+    showGames(listBox, FillMode::append, ShownGames{});
     if (count == kGameListFull)
         showMessage("Game list limit exceeded :/", "Error");
     return count;
@@ -346,8 +353,8 @@ int buildGameList(HWND listBox, int versionIndex, int sortByDriver)
     return finishGameList(listBox);
 }
 
-void showGameLines(HWND listBox)
+void showGameLines(HWND listBox, const ShownGames& shown)
 {
-    convertTitles();
-    showGames(listBox, FillMode::replace);
+    convertTitles(shown);
+    showGames(listBox, FillMode::replace, shown);
 }

@@ -1,6 +1,8 @@
 // Builds the game list by running the emulator's listing.
 #pragma once
 
+#include "emulator/game_list.h"
+
 #include <windows.h>
 
 // How long an emulator has, in all, to list its games and answer what is
@@ -18,6 +20,7 @@ constexpr int kListingEnded = -3;
 // games, or -1 (no listing could be started), -2 (the listing file cannot be
 // opened), kListingEnded, -10 (the table limit was reached).
 // The order is the settings' sortByDriver: 1 by short name, else by name.
+// The list box then shows every game: the caller's ShownGames is to say so.
 int buildGameList(HWND listBox, int versionIndex, int sortByDriver);
 
 // The same in two steps, so that the emulator lists while the window is
@@ -29,6 +32,5 @@ int buildGameList(HWND listBox, int versionIndex, int sortByDriver);
 void startGameList(int versionIndex, int sortByDriver);
 int finishGameList(HWND listBox);
 
-// Fills `listBox` anew with the games the table shows (showAllGames,
-// showGamesNamed), painted once.
-void showGameLines(HWND listBox);
+// Fills `listBox` anew with the games `shown`, painted once.
+void showGameLines(HWND listBox, const ShownGames& shown);

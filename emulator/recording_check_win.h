@@ -1,6 +1,7 @@
 // Checking a recording on a thread of its own: reading it, asking the emulator, and its run without a screen.
 #pragma once
 
+#include "common/app_messages.h"
 #include "common/program_files.h"
 #include "emulator/command_line.h"
 #include "emulator/game_list.h"
@@ -35,9 +36,7 @@ struct CheckOrder {
 // the file and its head are read (checkFileReport); MAME runs (the check's
 // elapsed time counts from here); the check has ended (checkEndReport),
 // the last message.
-constexpr UINT kCheckFileMessage = WM_APP + 4;
-constexpr UINT kCheckRunMessage = WM_APP + 5;
-constexpr UINT kCheckEndMessage = WM_APP + 6;
+// (kCheckFileMessage, kCheckRunMessage, kCheckEndMessage: common/app_messages.h)
 
 struct CheckFileReport {
     RecordingHeader header;

@@ -1,6 +1,7 @@
 // Looks for an emulator's ROMs with its own audit ("-verifyroms"), on a thread of its own.
 #pragma once
 
+#include "common/app_messages.h"
 #include "emulator/rom_audit.h"
 
 #include <windows.h>
@@ -12,11 +13,9 @@
 // on Windows. Compiled for each program, so that a test build waits less.
 extern const DWORD kAuditLimitMs;
 
-// Posted to the window that asked, with lParam an AuditResult.
-constexpr UINT kAuditAnswerMessage = WM_APP + 9;
-// Posted to it when MAME itself starts looking, after the check of what
-// was kept: only then does the search take long.
-constexpr UINT kAuditLookingMessage = WM_APP + 10;
+// kAuditAnswerMessage is posted to the window that asked, with lParam an
+// AuditResult; kAuditLookingMessage to it when MAME itself starts looking,
+// after the check of what was kept: only then does the search take long.
 
 enum class AuditEnd {
     found,      // `games` holds what MAME found

@@ -2,6 +2,7 @@
 // out the work.
 #pragma once
 
+#include "common/app_messages.h"
 #include "emulator/recording_check_win.h"
 #include "online/score_record.h"
 
@@ -36,9 +37,7 @@ struct TableRowNews {
     bool lengthKnown;
 };
 
-constexpr UINT kTableRowMessage = WM_APP + 7;
-// The last message: every row is checked or was cancelled.
-constexpr UINT kTableEndMessage = WM_APP + 8;
+// (kTableRowMessage, and kTableEndMessage, the last: common/app_messages.h)
 
 class CheckTable;
 

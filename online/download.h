@@ -1,6 +1,8 @@
 // Downloading a score's zipped recording: the worker that fetches it into a temporary file beside the chosen path.
 #pragma once
 
+#include "common/app_messages.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -18,13 +20,12 @@ extern char savePath[512];
 // The worker's exit code for every failure and cancel; 0 means complete.
 constexpr int kDownloadFailed = 50;
 
-// Posted to the window that watches the download: the progress, wParam
-// the blocks counted so far, lParam 1 once the data has ended; then the
-// end, wParam 0 once the archive is at savePath whole, else kDownloadFailed
-// once the failure's box (if one was shown) has been answered: the worker
-// then has only its exit left.
-constexpr UINT kDownloadProgressMessage = WM_APP + 2;
-constexpr UINT kDownloadEndMessage = WM_APP + 3;
+// Posted to the window that watches the download: the progress
+// (kDownloadProgressMessage), wParam the blocks counted so far, lParam 1
+// once the data has ended; then the end (kDownloadEndMessage), wParam 0
+// once the archive is at savePath whole, else kDownloadFailed once the
+// failure's box (if one was shown) has been answered: the worker then has
+// only its exit left.
 
 // Creates the temporary file beside savePath (its file name starts at
 // `nameOffset`) before anything is asked of the service: false when that

@@ -1,6 +1,7 @@
 // The two score feeds, each run as a worker thread that hands its answer to the main window.
 #pragma once
 
+#include "common/app_messages.h"
 #include "online/score_record.h"
 
 #include <windows.h>
@@ -29,7 +30,7 @@ struct ScoreLines {
 
 // A feed's answer, walked into the worker's own table: `records` records
 // (none after a failure) and the lines to show. The worker sends it to the
-// request's window in one message (lParam points to it), which returns once
+// request's window in one message (kFeedAnswerMessage, lParam points to it), which returns once
 // the window has taken it: the window's thread owns the score table and
 // replaces its first `records` slots with these.
 struct FeedAnswer {
@@ -38,4 +39,3 @@ struct FeedAnswer {
     ScoreLines lines;
     const char* game; // high scores: the game asked for; recent uploads: ""
 };
-constexpr UINT kFeedAnswerMessage = WM_APP + 1;

@@ -15,10 +15,6 @@
 
 #include <commctrl.h>
 
-HINSTANCE appInstance;
-Settings settings;
-MoreSettings moreSettings;
-
 // The exit code of a copy that cannot keep its files in its folder.
 const int kFolderNotWritable = 2;
 

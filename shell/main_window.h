@@ -1,4 +1,4 @@
-// The main window: game list, options, emulator launches and the score list.
+// The main window: the games, the scores, the options and the launches, each a part of its own (shell/main_*.h).
 #pragma once
 
 #include <windows.h>

@@ -9,8 +9,8 @@
 #include "shell/app.h"
 #include "shell/console_output.h"
 #include "shell/download_window.h"
+#include "shell/main_games.h"
 #include "shell/recording_check.h"
-#include "emulator/game_list.h"
 #include "emulator/versions.h"
 #include "resource.h"
 
@@ -72,9 +72,8 @@ void onDownload(HWND window)
     if (runDownloadWindow(window, shownScore) != 0)
         return;
     HWND mainWindow = GetWindow(window, GW_OWNER);
-    int selectedVersion = static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_VERSION, CB_GETCURSEL, 0, 0));
     DownloadedRecording recording;
-    if (!prepareDownloadedRecording(shownScore, selectedVersion, recording))
+    if (!prepareDownloadedRecording(shownScore, selectedVersion(mainWindow), recording))
         return;
     ShowWindow(window, SW_HIDE);
     ShowWindow(mainWindow, SW_HIDE);
@@ -95,10 +94,8 @@ void onDownloadAndCheck(HWND window)
     if (!extractDownloadedRecording(fileName, sizeof fileName))
         return;
     HWND mainWindow = GetWindow(window, GW_OWNER);
-    int selectedVersion = static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_VERSION, CB_GETCURSEL, 0, 0));
-    int selectedGame =
-        gameOfLine(static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_MAIN_GAME_LIST, LB_GETCURSEL, 0, 0)));
-    runRecordingCheck(window, ".", fileName, CheckFallback{selectedGame, scoreVersion(shownScore, selectedVersion)});
+    CheckFallback fallback{selectedGame(mainWindow), scoreVersion(shownScore, selectedVersion(mainWindow))};
+    runRecordingCheck(window, ".", fileName, fallback);
     char path[MAX_PATH];
     formatText(path, sizeof path, ".\\%s", fileName);
     DeleteFileA(ownFile(path).c_str());

@@ -262,18 +262,19 @@ TEST(FindLine, ShortNameFirstThenTitlesAfterTheSelectionAmongTheShown)
         {true, "street fighter", 2, 0},
         {true, "pac", -1, 3},
     };
+    ShownGames shown;
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " after " + std::to_string(c.after) + (c.onlySome ? ", some" : ""));
         if (c.onlySome)
-            EXPECT_EQ(showGamesNamed({"galaga", "sf2ce", "sf2hf", "street"}), 4);
+            EXPECT_EQ(showGamesNamed(shown, {"galaga", "sf2ce", "sf2hf", "street"}), 4);
         else
-            showAllGames();
-        EXPECT_EQ(findLine(c.text, c.after), c.line);
+            showAllGames(shown);
+        EXPECT_EQ(findLine(shown, c.text, c.after), c.line);
     }
-    EXPECT_EQ(gameOfLine(1), 3);
-    EXPECT_EQ(lineOfGame(0), -1);
-    EXPECT_EQ(lineOfGame(4), 2);
-    EXPECT_EQ(gameOfLine(4), -1);
+    EXPECT_EQ(gameOfLine(shown, 1), 3);
+    EXPECT_EQ(lineOfGame(shown, 0), -1);
+    EXPECT_EQ(lineOfGame(shown, 4), 2);
+    EXPECT_EQ(gameOfLine(shown, 4), -1);
 }
 
 constexpr char kGuardByte = '#';
