@@ -58,6 +58,8 @@ add_library(hobrin_objects OBJECT
     shell/main_window.cpp
     shell/recording_check.cpp
     shell/check_table.cpp
+    shell/check_table_rows.cpp
+    shell/check_window.cpp
     shell/picture.cpp
     shell/long_text.cpp
     shell/about.cpp
@@ -71,6 +73,7 @@ add_library(hobrin_objects OBJECT
     common/dialog_text.cpp
     common/program_folder_win.cpp
     common/window_post_win.cpp
+    common/worker_win.cpp
     common/message.cpp
     common/list_fill.cpp
     common/file_replace.cpp
@@ -81,6 +84,8 @@ add_library(hobrin_objects OBJECT
     emulator/game_list_win.cpp
     emulator/known_emulators_win.cpp
     emulator/launch_win.cpp
+    emulator/check_plan_win.cpp
+    emulator/check_run_win.cpp
     emulator/recording_check_win.cpp
     emulator/rom_audit_win.cpp
     emulator/versions_win.cpp
