@@ -6,6 +6,7 @@
 #include "common/shown_text.h"
 #include "emulator/known_emulators.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -353,15 +354,25 @@ RunOutcome runGame(const char* commandLine, HANDLE console, const char* folder)
     return outcome;
 }
 
-std::string takeRunOutput(const char* name, std::size_t mostBytes)
+std::string takeRunBytes(const char* name, std::size_t mostBytes)
 {
-    std::string text;
+    std::string bytes;
     if (std::FILE* file = std::fopen(ownFile(name).c_str(), "rb")) {
-        text.resize(mostBytes);
-        text.resize(std::fread(&text[0], 1, text.size(), file));
+        // In blocks, so that a large bound costs only what the file holds.
+        std::vector<char> block(64 * 1024);
+        std::size_t got;
+        while (bytes.size() < mostBytes &&
+               (got = std::fread(block.data(), 1, std::min(block.size(), mostBytes - bytes.size()), file)) > 0)
+            bytes.append(block.data(), got);
         std::fclose(file);
     }
     removeRunOutput(name);
+    return bytes;
+}
+
+std::string takeRunOutput(const char* name, std::size_t mostBytes)
+{
+    const std::string text = takeRunBytes(name, mostBytes);
     // Today's emulators answer in UTF-8, older ones in the legacy code
     // page; a full read may have stopped inside a character.
     const TextForm form =
@@ -374,11 +385,7 @@ void removeRunOutput(const char* name)
     // Nothing of the run holds the file any longer; the delete is tried
     // again a moment only for a scanner that opened it meanwhile.
     const std::string path = ownFile(name);
-    for (int attempt = 0; attempt < 40; ++attempt) {
-        if (DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND)
-            return;
-        Sleep(50);
-    }
+    retryForTwoSeconds([&path] { return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; });
 }
 
 EmulatorAnswer askEmulator(const char* command, const char* question, const char* answerFile, HANDLE cancel)
