@@ -81,6 +81,7 @@ add_library(hobrin_objects OBJECT
     emulator/emulator_forms_win.cpp
     emulator/emulator_identity_win.cpp
     emulator/emulator_run_win.cpp
+    emulator/run_output_win.cpp
     emulator/game_list_win.cpp
     emulator/known_emulators_win.cpp
     emulator/launch_win.cpp

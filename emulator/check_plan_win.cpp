@@ -110,10 +110,10 @@ bool chooseRun(const CheckOrder& order, HANDLE cancel, CheckPlan& plan, char* ve
     const RecordingHeader& header = plan.header;
     bool fromHead = header.present && header.system[0] != '\0';
     copyText(plan.system, sizeof plan.system, fromHead ? header.system : order.fallbackSystem);
-    char made[20];
+    char makerId[20];
     plan.version = order.forcedVersion;
-    if (plan.version < 0 && header.present && makerVersion(header.madeBy, made, sizeof made))
-        plan.version = findVersion(made);
+    if (plan.version < 0 && header.present && makerVersion(header.madeBy, makerId, sizeof makerId))
+        plan.version = findVersion(makerId);
     if (plan.version < 0)
         plan.version = order.fallbackVersion;
     if (plan.system[0] == '\0') {

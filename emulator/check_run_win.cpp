@@ -5,6 +5,7 @@
 #include "common/program_files.h"
 #include "common/program_folder.h"
 #include "emulator/emulator_run_win.h"
+#include "emulator/run_output_win.h"
 
 #include <cstring>
 #include <string>
@@ -22,16 +23,16 @@ struct FolderEntry {
 std::vector<FolderEntry> folderEntries(const std::string& folder)
 {
     std::vector<FolderEntry> entries;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    WIN32_FIND_DATAA findData;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &findData);
     if (search == INVALID_HANDLE_VALUE)
         return entries;
     do {
-        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
-            entries.push_back({folder + "\\" + found.cFileName,
-                               (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                               (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-    } while (FindNextFileA(search, &found));
+        if (std::strcmp(findData.cFileName, ".") != 0 && std::strcmp(findData.cFileName, "..") != 0)
+            entries.push_back({folder + "\\" + findData.cFileName,
+                               (findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                               (findData.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    } while (FindNextFileA(search, &findData));
     FindClose(search);
     return entries;
 }

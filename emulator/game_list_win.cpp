@@ -8,6 +8,7 @@
 #include "emulator/game_list.h"
 #include "emulator/known_emulators_win.h"
 #include "emulator/emulator_run_win.h"
+#include "emulator/run_output_win.h"
 #include "emulator/command_line.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"

@@ -4,6 +4,7 @@
 #include "emulator/emulator_forms_win.h"
 #include "emulator/game_list.h"
 #include "emulator/emulator_run_win.h"
+#include "emulator/run_output_win.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
 #include "common/program_folder.h"

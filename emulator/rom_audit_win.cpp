@@ -8,6 +8,7 @@
 #include "common/program_folder.h"
 #include "common/window_post.h"
 #include "emulator/emulator_run_win.h"
+#include "emulator/run_output_win.h"
 #include "emulator/known_emulators_win.h"
 #include "emulator/versions.h"
 
