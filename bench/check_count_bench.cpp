@@ -2,7 +2,7 @@
 // end (8 GiB of zeros and more): counting stops at a day of frames of a
 // machine of one port at 60 Hz, so the time is that of inflating 124 MB,
 // whatever the file's size.
-#include "emulator/recording_check.h"
+#include "emulator/recording_frames.h"
 #include "tests/endless_zeros.h"
 
 #include <benchmark/benchmark.h>

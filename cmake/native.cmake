@@ -40,6 +40,7 @@ add_executable(hobrin_unit
     tests/unit/known_emulators_test.cpp
     tests/unit/listing_scan_test.cpp
     tests/unit/recording_check_test.cpp
+    tests/unit/recording_frames_test.cpp
     tests/unit/recording_path_test.cpp
     tests/unit/redirect_test.cpp
     tests/unit/rom_audit_test.cpp

@@ -63,6 +63,8 @@ add_library(hobrin_objects OBJECT
     shell/main_scores.cpp
     shell/recording_check.cpp
     shell/check_table.cpp
+    shell/check_table_rows.cpp
+    shell/check_window.cpp
     shell/picture.cpp
     shell/long_text.cpp
     shell/about.cpp
@@ -76,6 +78,7 @@ add_library(hobrin_objects OBJECT
     common/dialog_text.cpp
     common/program_folder_win.cpp
     common/window_post_win.cpp
+    common/worker_win.cpp
     common/message.cpp
     common/list_fill.cpp
     common/file_replace.cpp
@@ -83,9 +86,12 @@ add_library(hobrin_objects OBJECT
     emulator/emulator_forms_win.cpp
     emulator/emulator_identity_win.cpp
     emulator/emulator_run_win.cpp
+    emulator/run_output_win.cpp
     emulator/game_list_win.cpp
     emulator/known_emulators_win.cpp
     emulator/launch_win.cpp
+    emulator/check_plan_win.cpp
+    emulator/check_run_win.cpp
     emulator/recording_check_win.cpp
     emulator/rom_audit_win.cpp
     emulator/versions_win.cpp

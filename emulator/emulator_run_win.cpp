@@ -3,11 +3,10 @@
 
 #include "common/bounded_text.h"
 #include "common/program_folder.h"
-#include "common/shown_text.h"
 #include "emulator/known_emulators.h"
+#include "emulator/run_output_win.h"
 
 #include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -351,34 +350,6 @@ RunOutcome runGame(const char* commandLine, HANDLE console, const char* folder)
     if (nul != INVALID_HANDLE_VALUE)
         CloseHandle(nul);
     return outcome;
-}
-
-std::string takeRunOutput(const char* name, std::size_t mostBytes)
-{
-    std::string text;
-    if (std::FILE* file = std::fopen(ownFile(name).c_str(), "rb")) {
-        text.resize(mostBytes);
-        text.resize(std::fread(&text[0], 1, text.size(), file));
-        std::fclose(file);
-    }
-    removeRunOutput(name);
-    // Today's emulators answer in UTF-8, older ones in the legacy code
-    // page; a full read may have stopped inside a character.
-    const TextForm form =
-        text.size() == mostBytes ? cutTextFormOf(text.data(), text.size()) : textFormOf(text.data(), text.size());
-    return programText(text.data(), text.size(), form);
-}
-
-void removeRunOutput(const char* name)
-{
-    // Nothing of the run holds the file any longer; the delete is tried
-    // again a moment only for a scanner that opened it meanwhile.
-    const std::string path = ownFile(name);
-    for (int attempt = 0; attempt < 40; ++attempt) {
-        if (DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND)
-            return;
-        Sleep(50);
-    }
 }
 
 EmulatorAnswer askEmulator(const char* command, const char* question, const char* answerFile, HANDLE cancel)

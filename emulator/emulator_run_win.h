@@ -69,13 +69,6 @@ RunOutcome runHidden(const HiddenRun& run);
 // bound and handles no window messages.
 RunOutcome runGame(const char* commandLine, HANDLE console, const char* folder = nullptr);
 
-// At most `mostBytes` of the program's own file `name`, which is then removed, brought into
-// Hobrin's code page from the form the emulator wrote it in.
-std::string takeRunOutput(const char* name, std::size_t mostBytes);
-
-// Removes a file that a run wrote, once the caller has read it.
-void removeRunOutput(const char* name);
-
 // An emulator's answer to a question.
 struct EmulatorAnswer {
     bool started;           // the program could be started

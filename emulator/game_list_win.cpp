@@ -8,6 +8,7 @@
 #include "emulator/game_list.h"
 #include "emulator/known_emulators_win.h"
 #include "emulator/emulator_run_win.h"
+#include "emulator/run_output_win.h"
 #include "emulator/command_line.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
@@ -41,7 +42,7 @@ struct Notice {
 // The one list build under way: the listing runs, and the table is filled,
 // cut and sorted, on a thread of its own while the window is made. Only
 // that thread touches the tables until finishGameList has waited for it.
-struct ListJob {
+struct ListBuild {
     HANDLE thread; // null when it ran on the caller's thread
     DWORD started; // the whole build, listings and questions, ends by kListingLimitMs
     int versionIndex;
@@ -53,13 +54,13 @@ struct ListJob {
     // zero: converted beside the making of the window too.
     std::wstring titles;
 };
-ListJob job;
+ListBuild build;
 
 void notify(const char* text, const char* title)
 {
-    if (job.noticeCount == static_cast<int>(sizeof job.notices / sizeof job.notices[0]))
+    if (build.noticeCount == static_cast<int>(sizeof build.notices / sizeof build.notices[0]))
         return;
-    Notice& notice = job.notices[job.noticeCount++];
+    Notice& notice = build.notices[build.noticeCount++];
     copyText(notice.text, sizeof notice.text, text);
     notice.title = title;
 }
@@ -74,7 +75,7 @@ int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
     char name[65];
     copyText(name, sizeof name, versionTable[versionIndex].name);
     char line[512];
-    if (!composeListingCommand(line, sizeof line, versionTable[versionIndex].command, sortSwitch, job.sortByDriver)) {
+    if (!composeListingCommand(line, sizeof line, versionTable[versionIndex].command, sortSwitch, build.sortByDriver)) {
         char message[256];
         formatText(message, sizeof message,
                    "The command of the emulator version \"%s\" is too long to list its games "
@@ -83,7 +84,7 @@ int runListing(int versionIndex, bool sortSwitch, DWORD& exitCode)
         notify(message, "Fatal error");
         return -1;
     }
-    DWORD spent = GetTickCount() - job.started;
+    DWORD spent = GetTickCount() - build.started;
     DWORD left = spent < kListingLimitMs ? kListingLimitMs - spent : 0;
     RunOutcome outcome = runHidden(HiddenRun{line, kListingFile, nullptr, left, kMostListingBytes, nullptr, nullptr});
     exitCode = outcome.exitCode;
@@ -160,7 +161,7 @@ int listGames(int versionIndex, bool sortSwitch, DWORD& exitCode)
 MachineKind askMachineKind(const char* command, const char* name)
 {
     char question[kShortNameSize + 16];
-    if (GetTickCount() - job.started >= kListingLimitMs || !composeMachineQuestion(question, sizeof question, name))
+    if (GetTickCount() - build.started >= kListingLimitMs || !composeMachineQuestion(question, sizeof question, name))
         return MachineKind::unknown;
     EmulatorAnswer answer = askEmulator(command, question, kMachineAnswerFile);
     if (!answer.ended)
@@ -240,7 +241,7 @@ int listInOrder(int versionIndex)
         keepSystemsOnly(versionIndex, forms);
         if (count != kGameListFull)
             count = static_cast<int>(gameTable.size());
-        sortGameTable(job.sortByDriver == 1 ? GameOrder::byShortName : GameOrder::byName);
+        sortGameTable(build.sortByDriver == 1 ? GameOrder::byShortName : GameOrder::byName);
     }
     rememberEmulatorForms(versionIndex);
     return count;
@@ -262,16 +263,16 @@ void convertTitles(const ShownGames& shown)
     std::size_t bytes = 0;
     for (int line = 0; line < lines; ++line)
         bytes += std::strlen(shownTitle(shown, line)) + 1;
-    job.titles.assign(bytes, L'\0');
+    build.titles.assign(bytes, L'\0');
     std::size_t at = 0;
     for (int line = 0; line < lines; ++line) {
         const char* description = shownTitle(shown, line);
         int length =
-            MultiByteToWideChar(CP_ACP, 0, description, -1, &job.titles[at], static_cast<int>(job.titles.size() - at));
+            MultiByteToWideChar(CP_ACP, 0, description, -1, &build.titles[at], static_cast<int>(build.titles.size() - at));
         // A title that cannot be converted shows empty, and the next one
         // still starts after it.
         if (length <= 0) {
-            job.titles[at] = L'\0';
+            build.titles[at] = L'\0';
             length = 1;
         }
         at += static_cast<std::size_t>(length);
@@ -281,26 +282,26 @@ void convertTitles(const ShownGames& shown)
 void showGames(HWND listBox, FillMode mode, const ShownGames& shown)
 {
     const int lines = shownGameCount(shown);
-    beginListFill(listBox, mode, lines, static_cast<DWORD>(job.titles.size() * sizeof(wchar_t)));
-    const wchar_t* title = job.titles.c_str();
+    beginListFill(listBox, mode, lines, static_cast<DWORD>(build.titles.size() * sizeof(wchar_t)));
+    const wchar_t* title = build.titles.c_str();
     for (int line = 0; line < lines; ++line) {
         SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title));
         title += std::wcslen(title) + 1;
     }
     endListFill(listBox);
-    job.titles = std::wstring();
+    build.titles = std::wstring();
 }
 
-void listGamesForJob()
+void listGamesForBuild()
 {
-    job.count = listInOrder(job.versionIndex);
-    if (!listingFailed(job.count))
+    build.count = listInOrder(build.versionIndex);
+    if (!listingFailed(build.count))
         convertTitles(ShownGames{});
 }
 
 unsigned __stdcall listOnThread(void*)
 {
-    listGamesForJob();
+    listGamesForBuild();
     return 0;
 }
 
@@ -308,34 +309,34 @@ unsigned __stdcall listOnThread(void*)
 
 void startGameList(int versionIndex, int sortByDriver)
 {
-    job = ListJob{};
-    job.started = GetTickCount();
-    job.versionIndex = versionIndex;
-    job.sortByDriver = sortByDriver;
+    build = ListBuild{};
+    build.started = GetTickCount();
+    build.versionIndex = versionIndex;
+    build.sortByDriver = sortByDriver;
     if (versionIndex < 0 || versionIndex >= versionCount) {
-        job.count = -1;
+        build.count = -1;
         return;
     }
-    job.thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, listOnThread, nullptr, 0, nullptr));
-    if (!job.thread)
-        listGamesForJob();
+    build.thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, listOnThread, nullptr, 0, nullptr));
+    if (!build.thread)
+        listGamesForBuild();
 }
 
 int finishGameList(HWND listBox)
 {
-    if (job.thread) {
-        WaitForSingleObject(job.thread, INFINITE);
-        CloseHandle(job.thread);
-        job.thread = nullptr;
+    if (build.thread) {
+        WaitForSingleObject(build.thread, INFINITE);
+        CloseHandle(build.thread);
+        build.thread = nullptr;
     }
-    for (int i = 0; i < job.noticeCount; ++i)
-        showMessage(job.notices[i].text, job.notices[i].title);
-    job.noticeCount = 0;
-    if (!checkVersionIndex(job.versionIndex, "Error")) {
+    for (int i = 0; i < build.noticeCount; ++i)
+        showMessage(build.notices[i].text, build.notices[i].title);
+    build.noticeCount = 0;
+    if (!checkVersionIndex(build.versionIndex, "Error")) {
         clearGameTable();
         return -1;
     }
-    int count = job.count;
+    int count = build.count;
     if (listingFailed(count)) {
         // The list box shows no game now, so no index may name one.
         clearGameTable();

@@ -4,6 +4,7 @@
 
 #include "common/bounded_text.h"
 #include "common/file_replace.h"
+#include "common/file_time.h"
 #include "common/program_files.h"
 #include "emulator/emulator_forms.h"
 #include "emulator/known_emulators.h"
@@ -40,17 +41,15 @@ ProgramKey programKey(const char* command)
 {
     ProgramKey key{false, 0, 0};
     const std::string file = programFileOf(command);
-    const char* found = file.c_str();
     if (file.empty())
         return key;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(found, GetFileExInfoStandard, &data) ||
+    if (!GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return key;
     key.found = true;
     key.size = static_cast<unsigned long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
-    key.written =
-        static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+    key.written = fileTimeNumber(data.ftLastWriteTime);
     return key;
 }
 
@@ -63,15 +62,6 @@ int findEntry(const char* command)
     return -1;
 }
 
-bool isListed(const char* command)
-{
-    for (int i = 0; i < versionCount && i < kMaxVersions; ++i) {
-        if (std::strcmp(versionTable[i].command, command) == 0)
-            return true;
-    }
-    return false;
-}
-
 void readKnownFile()
 {
     knownRead = true;
@@ -81,7 +71,7 @@ void readKnownFile()
     // the kept ones close up in place.
     int count = readKnownEmulators(text.data(), text.size(), known, kMaxKnownEmulators);
     for (int i = 0; i < count; ++i) {
-        if (isListed(known[i].command) && findEntry(known[i].command) < 0)
+        if (isListedCommand(known[i].command) && findEntry(known[i].command) < 0)
             known[knownCount++] = known[i];
     }
 }

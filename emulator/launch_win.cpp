@@ -4,6 +4,7 @@
 #include "emulator/emulator_forms_win.h"
 #include "emulator/game_list.h"
 #include "emulator/emulator_run_win.h"
+#include "emulator/run_output_win.h"
 #include "emulator/versions.h"
 #include "emulator/versions_win.h"
 #include "common/program_folder.h"
@@ -35,12 +36,12 @@ const char* titleFor(LaunchMode mode)
 // elsewhere is tried again for up to two seconds.
 HANDLE createConsoleFile()
 {
-    for (int attempt = 1;; ++attempt) {
-        HANDLE file = openInheritable(ownFile(kConsoleFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION || attempt == 40)
-            return file;
-        Sleep(50);
-    }
+    HANDLE file = INVALID_HANDLE_VALUE;
+    retryForTwoSeconds([&file] {
+        file = openInheritable(ownFile(kConsoleFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+        return file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION;
+    });
+    return file;
 }
 
 // A cut command line would run a different command than the one shown, so

@@ -4,26 +4,12 @@
 #include "common/ascii.h"
 #include "common/bounded_text.h"
 #include "common/text_lines.h"
-#include "emulator/emulator_answers.h"
 #include "emulator/recording_game.h"
 
-#include <zlib.h>
-
-#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <string>
-#include <vector>
 
 namespace {
-
-std::uint64_t littleEndian(const unsigned char* bytes, std::size_t count)
-{
-    std::uint64_t value = 0;
-    for (std::size_t i = count; i > 0; --i)
-        value = value << 8 | bytes[i - 1];
-    return value;
-}
 
 // A field of the head: its bytes up to the first zero.
 template <std::size_t N>
@@ -121,171 +107,6 @@ bool makerVersion(const char* madeBy, char* versionId, std::size_t size)
         return false;
     }
     return true;
-}
-
-namespace {
-
-// The number in the attribute `name` of the element that starts at `at`,
-// or 0 when it has none.
-double attributeNumber(const std::string& text, std::size_t at, const char* name)
-{
-    std::size_t end = text.find('>', at);
-    std::size_t found = text.find(name, at);
-    if (found == std::string::npos || found > end)
-        return 0;
-    double value = 0, scale = 0;
-    for (std::size_t i = found + std::strlen(name); i < end && i < found + 64; ++i) {
-        char c = text[i];
-        if (c == '.' && scale == 0) {
-            scale = 1;
-        } else if (isAsciiDigit(c)) {
-            value = value * 10 + (c - '0');
-            scale *= 10;
-        } else {
-            break;
-        }
-    }
-    return scale > 1 ? value / scale : value;
-}
-
-} // namespace
-
-MachineInputs readMachineInputs(const char* text, std::size_t length)
-{
-    MachineInputs inputs{false, 0, 0, 0.0};
-    std::size_t machine = findMachineElement(text, length);
-    if (machine == length)
-        return inputs;
-    std::string whole(text, length);
-    std::size_t end = whole.find("</machine>", machine);
-    std::size_t endGame = whole.find("</game>", machine);
-    if (endGame < end)
-        end = endGame;
-    if (end == std::string::npos)
-        end = whole.size();
-    bool controls = false;
-    for (std::size_t at = whole.find('<', machine + 1); at < end; at = whole.find('<', at + 1)) {
-        if (whole.compare(at, 6, "<port ") == 0)
-            ++inputs.ports;
-        else if (whole.compare(at, 8, "<analog ") == 0 || whole.compare(at, 9, "<analog/>") == 0)
-            ++inputs.analogs;
-        else if (whole.compare(at, 7, "<input ") == 0 || whole.compare(at, 7, "<input>") == 0)
-            controls = true;
-        else if (whole.compare(at, 9, "<display ") == 0)
-            inputs.refresh = std::max(inputs.refresh, attributeNumber(whole, at, " refresh=\""));
-    }
-    // Listings before <port> elements describe a game's controls without
-    // them: its frames' size is then not known.
-    if (inputs.ports == 0 && controls)
-        return MachineInputs{false, 0, 0, 0.0};
-    inputs.known = true;
-    return inputs;
-}
-
-std::size_t frameBytes(const MachineInputs& inputs)
-{
-    return 16 + 8 * static_cast<std::size_t>(inputs.ports) + 13 * static_cast<std::size_t>(inputs.analogs);
-}
-
-std::uint64_t mostRecordingFrames(const MachineInputs& inputs)
-{
-    // A rate below one frame a second or past a thousand is no game's screen.
-    double rate = inputs.refresh >= 1 && inputs.refresh <= 1000 ? inputs.refresh : 60;
-    return static_cast<std::uint64_t>(std::ceil(kMostPlaySeconds * rate));
-}
-
-bool playLengthKnown(const RecordingFrames& frames)
-{
-    return frames.readable && !frames.damaged && !frames.pastBound && !frames.stopped && frames.lastFrameSeconds >= 0 &&
-           frames.lastFrameSeconds <= kMostPlaySeconds;
-}
-
-unsigned secondsToRunFor(double lastFrameSeconds)
-{
-    if (!(lastFrameSeconds >= 0))
-        return 1;
-    if (!(lastFrameSeconds <= kMostPlaySeconds))
-        return static_cast<unsigned>(kMostPlaySeconds) + 1;
-    return static_cast<unsigned>(std::ceil(lastFrameSeconds)) + 1;
-}
-
-RecordingFrames countRecordingFrames(const unsigned char* data, std::size_t length, std::size_t frameSize,
-                                     const FrameBounds& bounds)
-{
-    RecordingFrames frames{false, false, 0, 0, 0.0, false, 0, false, false};
-    if (frameSize < 16)
-        return frames;
-    // A head and nothing after it: a recording cut before its first frame.
-    if (length == 0) {
-        frames.readable = true;
-        return frames;
-    }
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK)
-        return frames;
-    std::vector<unsigned char> out(64 * 1024);
-    // The first 12 bytes of the frame being filled: its seconds and attoseconds.
-    unsigned char time[12] = {};
-    std::size_t inFrame = 0;
-    const unsigned char* next = data;
-    std::size_t left = length;
-    int result = Z_OK;
-    while (result == Z_OK) {
-        if (bounds.stop && bounds.stop->load()) {
-            frames.stopped = true;
-            break;
-        }
-        // zlib counts its input in 32 bits.
-        uInt chunk = left > 0x40000000u ? 0x40000000u : static_cast<uInt>(left);
-        stream.next_in = const_cast<Bytef*>(next);
-        stream.avail_in = chunk;
-        stream.next_out = out.data();
-        stream.avail_out = static_cast<uInt>(out.size());
-        result = inflate(&stream, Z_NO_FLUSH);
-        std::size_t used = chunk - stream.avail_in;
-        next += used;
-        left -= used;
-        std::size_t produced = out.size() - stream.avail_out;
-        if (result == Z_OK || result == Z_STREAM_END || produced > 0)
-            frames.readable = true;
-        // Only a frame's time is read; the rest of it is stepped over.
-        for (std::size_t i = 0; i < produced;) {
-            std::size_t want = inFrame < sizeof time ? sizeof time - inFrame : frameSize - inFrame;
-            std::size_t step = want < produced - i ? want : produced - i;
-            if (inFrame < sizeof time)
-                std::memcpy(time + inFrame, out.data() + i, step);
-            inFrame += step;
-            i += step;
-            if (inFrame == frameSize) {
-                inFrame = 0;
-                if (frames.frames == bounds.mostFrames) {
-                    frames.pastBound = true;
-                    break;
-                }
-                ++frames.frames;
-                double seconds = static_cast<double>(static_cast<std::int32_t>(littleEndian(time, 4)));
-                double attoseconds = static_cast<double>(static_cast<std::int64_t>(littleEndian(time + 4, 8)));
-                frames.lastFrameSeconds = seconds + attoseconds / 1e18;
-            }
-        }
-        frames.bytes += produced;
-        if (frames.pastBound)
-            break;
-        // Nothing more can come: the input is used up and the output not full.
-        if (result == Z_OK && left == 0 && produced < out.size() && stream.avail_in == 0)
-            break;
-        if (result == Z_BUF_ERROR && produced > 0)
-            result = Z_OK;
-    }
-    frames.complete = result == Z_STREAM_END && !frames.pastBound && !frames.stopped;
-    // An error of the stream after some of it was read: the data is
-    // damaged there, which is not the same as a file cut short.
-    if (frames.readable && result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
-        frames.damaged = true;
-        frames.damagedAt = stream.total_in;
-    }
-    inflateEnd(&stream);
-    return frames;
 }
 
 PlaybackReport readPlaybackReport(const char* text, std::size_t length)

@@ -1,25 +1,11 @@
 // Checking a recording on a thread of its own: reading it, asking the emulator, and its run without a screen.
 #include "emulator/recording_check_win.h"
 
-#include "common/window_post.h"
-#include "common/program_folder.h"
 #include "common/bounded_text.h"
-#include "common/program_files.h"
-#include "emulator/command_line.h"
-#include "emulator/emulator_forms_win.h"
-#include "emulator/emulator_identity_win.h"
-#include "emulator/emulator_run_win.h"
-#include "emulator/known_emulators_win.h"
-#include "emulator/versions.h"
+#include "common/window_post.h"
+#include "common/worker.h"
 
-#include <process.h>
-
-#include <atomic>
-#include <cstring>
-#include <ctime>
 #include <new>
-#include <string>
-#include <vector>
 
 // The check's state. The window's thread makes it, may cancel it, and
 // frees it once the check's thread has posted its end. The reports are the
@@ -28,12 +14,7 @@ class RecordingCheck {
 public:
     CheckOrder order;
     HWND window;
-    HANDLE thread = nullptr;
-    // Set by Cancel: the event ends an emulator run or question, the flag
-    // a read or a count between blocks.
-    HANDLE cancel = nullptr;
-    std::atomic<bool> stop{false};
-    CheckStop stopper() const { return CheckStop{cancel, &stop}; }
+    Worker worker;    // stopped by Cancel
     bool ran = false; // MAME was run: its verdict tells how it ended
     CheckFileReport file{};
     CheckEndReport end{};
@@ -41,395 +22,28 @@ public:
 
 namespace {
 
-// The first release whose recordings carry today's head, and which plays
-// one without a screen and saves a picture by itself (-seconds_to_run).
-const char kFirstCheckingVersion[] = "0.125";
-// The first release that ends by itself at a recording's end.
-const char kFirstEndingVersion[] = "0.171";
-// A recording of an hour takes a few MB; a larger file is no recording.
-const long long kMostRecordingBytes = 256ll * 1024 * 1024;
-// The file is read in blocks of this size, so that Cancel ends a read soon.
-const DWORD kReadBlockBytes = 4 * 1024 * 1024;
-
-enum class Support { yes, tooOld, unknown };
-
-// Whether a version's MAME can check recordings: it must play one without
-// a screen and save a picture by itself, which MAME does from 0.125 (the
-// recordings' format of today). Its version is the one its "-help" banner
-// names, asked once and kept in emulators.ini.
-Support checkSupport(int versionIndex, char* versionId, std::size_t size, HANDLE cancel)
-{
-    copyText(versionId, size, "");
-    if (versionIndex < 0 || versionIndex >= versionCount)
-        return Support::unknown;
-    recallEmulatorForms(versionIndex);
-    const char* known = emulatorForms[versionIndex].helpVersion;
-    if (known[0] == '\0') {
-        EmulatorIdentity identity = identifyEmulator(versionTable[versionIndex].command, cancel);
-        if (identity.answer != HelpAnswer::mame)
-            return Support::unknown;
-        rememberHelpVersion(versionIndex, identity.versionId);
-    }
-    copyText(versionId, size, known);
-    return compareVersions(known, kFirstCheckingVersion) >= 0 ? Support::yes : Support::tooOld;
-}
-
-bool endsAfterPlayback(int versionIndex)
-{
-    return compareVersions(emulatorForms[versionIndex].helpVersion, kFirstEndingVersion) >= 0;
-}
-
-// The inputs of `system` as version `versionIndex` describes them
-// ("-listxml NAME"); `known` is false when it did not.
-MachineInputs askMachineInputs(int versionIndex, const char* system, HANDLE cancel)
-{
-    MachineInputs none{false, 0, 0, 0.0};
-    char question[64];
-    if (!composeMachineQuestion(question, sizeof question, system))
-        return none;
-    EmulatorAnswer answer = askEmulator(versionTable[versionIndex].command, question, kMachineAnswerFile, cancel);
-    return answer.ended ? readMachineInputs(answer.text.data(), answer.text.size()) : none;
-}
-
-// The whole file, or nothing with `tooLarge` set when it is larger than a
-// recording can be, or than this 32-bit program can hold.
-std::vector<unsigned char> readRecording(const char* path, bool& tooLarge, const std::atomic<bool>& stop)
-{
-    std::vector<unsigned char> bytes;
-    tooLarge = false;
-    HANDLE file = CreateFileA(ownFile(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    LARGE_INTEGER size{};
-    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size)) {
-        tooLarge = size.QuadPart > kMostRecordingBytes;
-        try {
-            if (!tooLarge)
-                bytes.resize(static_cast<std::size_t>(size.QuadPart));
-        } catch (const std::bad_alloc&) {
-            tooLarge = true;
-        }
-        std::size_t got = 0;
-        while (got < bytes.size() && !stop.load()) {
-            DWORD block =
-                bytes.size() - got < kReadBlockBytes ? static_cast<DWORD>(bytes.size() - got) : kReadBlockBytes;
-            DWORD read = 0;
-            if (!ReadFile(file, bytes.data() + got, block, &read, nullptr) || read == 0)
-                break;
-            got += read;
-        }
-        bytes.resize(got);
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
-struct FolderEntry {
-    std::string path;
-    bool folder;
-    bool link; // a junction or symbolic link: never entered, only removed
-};
-
-// What a folder holds, "." and ".." left out.
-std::vector<FolderEntry> folderEntries(const std::string& folder)
-{
-    std::vector<FolderEntry> entries;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return entries;
-    do {
-        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
-            entries.push_back({folder + "\\" + found.cFileName,
-                               (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                               (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return entries;
-}
-
-bool isPicture(const std::string& path)
-{
-    return path.size() > 4 && lstrcmpiA(path.c_str() + path.size() - 4, ".png") == 0;
-}
-
-// The PNG that MAME saved: "final.png" up to 0.219, the next free "%g/%i"
-// name later, so whatever PNG is there, one level deep at most.
-std::string findPicture(const char* folder)
-{
-    for (const FolderEntry& entry : folderEntries(ownFile(folder))) {
-        if (!entry.folder && isPicture(entry.path))
-            return entry.path;
-        for (const FolderEntry& inner :
-             entry.folder && !entry.link ? folderEntries(entry.path) : std::vector<FolderEntry>()) {
-            if (!inner.folder && isPicture(inner.path))
-                return inner.path;
-        }
-    }
-    return std::string();
-}
-
-// The system and the version to run, from the file's head when it names
-// them, else the fallback; false with the verdict set when there is none
-// that can check.
-bool chooseRun(const CheckOrder& order, const CheckStop& stop, CheckPlan& plan, char* verdict, std::size_t size)
-{
-    const RecordingHeader& header = plan.header;
-    bool fromHead = header.present && header.system[0] != '\0';
-    copyText(plan.system, sizeof plan.system, fromHead ? header.system : order.fallbackSystem);
-    char made[20];
-    plan.version = order.forcedVersion;
-    if (plan.version < 0 && header.present && makerVersion(header.madeBy, made, sizeof made))
-        plan.version = findVersion(made);
-    if (plan.version < 0)
-        plan.version = order.fallbackVersion;
-    if (plan.system[0] == '\0') {
-        copyText(verdict, size, "The recording names no game: select its game in the list and check it again.");
-        return false;
-    }
-    // Anyone may upload a recording: what its head names goes on MAME's
-    // command line only when it is a system's name.
-    if (!isMameSystemName(plan.system)) {
-        formatText(verdict, size,
-                   fromHead ? "The recording names its system \"%s\", which is no MAME system name; it was not "
-                              "checked."
-                            : "The selected game's short name \"%s\" is no MAME system name; the recording was not "
-                              "checked.",
-                   plan.system);
-        return false;
-    }
-    // A score's recording of another game than the score's proves nothing of it.
-    if (fromHead && order.expectedSystem[0] != '\0' && std::strcmp(plan.system, order.expectedSystem) != 0) {
-        formatText(verdict, size, "The recording is of \"%s\", not of this score's game \"%s\"; it was not checked.",
-                   plan.system, order.expectedSystem);
-        return false;
-    }
-    switch (checkSupport(plan.version, plan.versionId, sizeof plan.versionId, stop.event)) {
-    case Support::yes: return true;
-    case Support::tooOld:
-        formatText(verdict, size,
-                   "MAME %s cannot check recordings: playing one to its end without a screen, and saving the "
-                   "picture of its last frame, takes MAME 0.125 or later.",
-                   plan.versionId);
-        return false;
-    case Support::unknown: break;
-    }
-    copyText(verdict, size,
-             plan.version < 0 ? "No emulator version is listed to check it with."
-                              : "This emulator version did not tell its version when asked \"-help\", so it is not "
-                                "known to check recordings.");
-    return false;
-}
-
-// What the head's fields and the frames tell, for the window; false with
-// the verdict set when the frames refuse the check.
-bool describeFrames(const CheckPlan& plan, bool inputsKnown, CheckFileReport& file, char* verdict,
-                    std::size_t verdictSize)
-{
-    char* text = file.frames;
-    std::size_t size = sizeof file.frames;
-    const RecordingFrames& frames = plan.frames;
-    if (!plan.header.present) {
-        copyText(text, size, "The file has no head of a recording of MAME 0.125 or later.");
-    } else if (!inputsKnown) {
-        formatText(text, size, "The frames could not be counted: MAME %s does not list the inputs of %s.",
-                   plan.versionId, plan.system);
-    } else if (frames.pastBound) {
-        copyText(text, size, "The frames could not be counted: there are too many.");
-        copyText(verdict, verdictSize,
-                 "The recording's data runs past 24 hours of frames: it is not a recording that MAME made, and was "
-                 "not checked.");
-        return false;
-    } else if (frames.damaged) {
-        formatText(text, size, "The frames could not be counted past frame %llu.",
-                   static_cast<unsigned long long>(frames.frames));
-        formatText(verdict, verdictSize, "The file's data is damaged %llu bytes into the frames.",
-                   static_cast<unsigned long long>(frames.damagedAt));
-        return false;
-    } else if (!frames.readable) {
-        copyText(text, size, "The frames could not be counted: the data after the head is no zlib stream.");
-    } else if (!plan.lengthKnown) {
-        copyText(text, size, "The frames could not be counted: the time of the last frame is no recording's.");
-    } else {
-        char length[32];
-        formatPlayLength(frames.lastFrameSeconds, length, sizeof length);
-        formatText(text, size, "The file holds %llu frames, %s%s", static_cast<unsigned long long>(frames.frames),
-                   length, frames.complete ? "" : ", and ends inside its data");
-    }
-    return true;
-}
-
 unsigned __stdcall checkOnThread(void* argument)
 {
     RecordingCheck& check = *static_cast<RecordingCheck*>(argument);
     CheckPlan plan{};
     bool planned =
-        prepareCheck(check.order, check.stopper(), plan, check.file, check.end.verdict, sizeof check.end.verdict);
+        prepareCheck(check.order, check.worker, plan, check.file, check.end.verdict, sizeof check.end.verdict);
     if (plan.fileRead)
         PostMessageA(check.window, kCheckFileMessage, 0, 0);
-    if (planned && !check.stop.load()) {
+    if (planned && !check.worker.stop.load()) {
         PostMessageA(check.window, kCheckRunMessage, 0, 0);
         check.ran = true;
-        runCheckedMame(check.order, plan, kSingleCheckPlace, check.cancel, check.end);
+        runCheckedMame(check.order, plan, kSingleCheckPlace, check.worker.cancel, check.end);
     }
     // Broken off before MAME ran, the work's last word would be a refusal
     // that the cancel caused.
-    if (check.stop.load() && !check.ran)
+    if (check.worker.stop.load() && !check.ran)
         copyText(check.end.verdict, sizeof check.end.verdict, kNotCheckedVerdict);
     postToWindow(check.window, kCheckEndMessage, 0, 0);
     return 0;
 }
 
 } // namespace
-
-void removeCheckFolder(const char* folder)
-{
-    const std::string whole = ownFile(folder);
-    for (const FolderEntry& entry : folderEntries(whole)) {
-        // A link to a folder is removed as the link: what it points at is
-        // no file of the check's.
-        if (entry.folder && !entry.link)
-            removeCheckFolder(entry.path.c_str());
-        else if (entry.folder)
-            RemoveDirectoryA(entry.path.c_str());
-        else
-            DeleteFileA(entry.path.c_str());
-    }
-    RemoveDirectoryA(whole.c_str());
-}
-
-bool prepareCheck(const CheckOrder& order, const CheckStop& stop, CheckPlan& plan, CheckFileReport& file, char* verdict,
-                  std::size_t verdictSize)
-{
-    char path[sizeof order.directory + sizeof order.fileName + 2];
-    formatText(path, sizeof path, "%s\\%s", order.directory, order.fileName);
-    bool tooLarge = false;
-    std::vector<unsigned char> bytes = readRecording(path, tooLarge, *stop.flag);
-    if (tooLarge) {
-        formatText(verdict, verdictSize,
-                   "The file is larger than %lld MB: too large to be a recording, and not checked.",
-                   kMostRecordingBytes / (1024 * 1024));
-        return false;
-    }
-    if (stop.flag->load())
-        return false;
-    plan.header = readRecordingHeader(bytes.data(), bytes.size());
-    file.header = plan.header;
-    bool chosen = chooseRun(order, stop, plan, verdict, verdictSize);
-    MachineInputs inputs{false, 0, 0, 0.0};
-    if (chosen && plan.header.present)
-        inputs = askMachineInputs(plan.version, plan.system, stop.event);
-    if (chosen && inputs.known) {
-        plan.frames = countRecordingFrames(bytes.data() + kRecordingHeadBytes, bytes.size() - kRecordingHeadBytes,
-                                           frameBytes(inputs), FrameBounds{mostRecordingFrames(inputs), stop.flag});
-        plan.lengthKnown = playLengthKnown(plan.frames);
-    }
-    if (stop.flag->load())
-        return false;
-    bool counted = chosen ? describeFrames(plan, inputs.known, file, verdict, verdictSize) : true;
-    if (!chosen && !plan.header.present)
-        copyText(file.frames, sizeof file.frames, "The file has no head of a recording of MAME 0.125 or later.");
-    plan.fileRead = true;
-    if (!chosen || !counted)
-        return false;
-    // MAME saves its picture and ends a second after the recording's last
-    // frame. Without its length, a MAME that ends by itself plays it to its
-    // end; an older one could only be stopped at a guess. A file without a
-    // head is refused at once.
-    if (plan.lengthKnown)
-        plan.secondsToRun = secondsToRunFor(plan.frames.lastFrameSeconds);
-    else if (endsAfterPlayback(plan.version))
-        plan.secondsToRun = 0;
-    else if (!plan.header.present)
-        plan.secondsToRun = 1;
-    else {
-        formatText(verdict, verdictSize,
-                   "MAME %s cannot check this recording: without its frames counted, only MAME 0.171 or later can "
-                   "play it to its end by itself.",
-                   plan.versionId);
-        return false;
-    }
-    // What the run needs of the shared tables is taken now, so that the run
-    // itself, on a thread of its own, reads none of them.
-    plan.forms = commandForms(learnEmulatorForms(plan.version, stop.event));
-    copyText(plan.command, sizeof plan.command, versionTable[plan.version].command);
-    return !stop.flag->load();
-}
-
-void runCheckedMame(const CheckOrder& order, const CheckPlan& plan, const CheckPlace& place, HANDLE cancel,
-                    CheckEndReport& end)
-{
-    end.playedFrames = -1;
-    end.speed = -1;
-    char line[1024];
-    const CheckRequest request{plan.command,      plan.system,          order.directory, order.fileName,
-                               plan.secondsToRun, place.snapshotFolder, plan.forms};
-    if (!composeCheckLine(line, sizeof line, request)) {
-        copyText(end.verdict, sizeof end.verdict, "MAME could not be started to check the recording.");
-        return;
-    }
-    removeCheckFolder(place.snapshotFolder);
-    CreateDirectoryA(ownFile(kChecksFolder).c_str(), nullptr);
-    CreateDirectoryA(ownFile(place.snapshotFolder).c_str(), nullptr);
-    RunOutcome outcome =
-        runHidden(HiddenRun{line, place.outputFile, place.errorFile, INFINITE, kMostAnswerBytes, cancel, nullptr});
-    std::string output = takeRunOutput(place.outputFile, kMostAnswerBytes);
-    std::string errors = takeRunOutput(place.errorFile, kMostAnswerBytes);
-    std::string found = findPicture(place.snapshotFolder);
-    char pictureName[sizeof order.fileName];
-    const char* dot = std::strrchr(order.fileName, '.');
-    if (order.pictureName[0] != '\0')
-        copyText(pictureName, sizeof pictureName, order.pictureName);
-    else
-        copySpan(pictureName, sizeof pictureName, order.fileName,
-                 dot ? static_cast<std::size_t>(dot - order.fileName) : std::strlen(order.fileName));
-    char kept[MAX_PATH];
-    if (outcome.end == RunEnd::ended && !found.empty() &&
-        formatText(kept, sizeof kept, "%s\\%s.png", kChecksFolder, pictureName) &&
-        MoveFileExA(found.c_str(), ownFile(kept).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-        copyText(end.picture, sizeof end.picture, kept);
-    removeCheckFolder(place.snapshotFolder);
-
-    PlaybackReport report = readPlaybackReport(output.data(), output.size());
-    end.playedFrames = report.playedFrames;
-    end.speed = report.speed;
-    if (report.playedFrames >= 0)
-        formatText(end.played, sizeof end.played,
-                   report.speed >= 0 ? "Total playback frames: %lld, average recorded speed %d%%"
-                                     : "Total playback frames: %lld",
-                   report.playedFrames, report.speed);
-    switch (outcome.end) {
-    case RunEnd::ended: {
-        char words[sizeof end.verdict];
-        mameWords(errors.data(), errors.size(), words, sizeof words);
-        RecordingFrames file = plan.frames;
-        file.readable = plan.lengthKnown;
-        formatVerdict(CheckOutcome{true, outcome.exitCode, file, report, words}, end.verdict, sizeof end.verdict);
-        if (end.picture[0] == '\0' && outcome.exitCode == 0 && plan.secondsToRun == 0)
-            copyText(end.status, sizeof end.status, "No picture: the recording's length is not known.");
-        break;
-    }
-    case RunEnd::tooLong:
-        formatText(end.verdict, sizeof end.verdict,
-                   "MAME printed more than %lu KB while it played the recording, which is not a check's report, "
-                   "and was ended.",
-                   static_cast<unsigned long>(kMostAnswerBytes / 1024));
-        break;
-    case RunEnd::cancelled:
-    case RunEnd::timedOut:
-        copyText(end.verdict, sizeof end.verdict, "Cancelled: MAME was ended before the recording's end.");
-        break;
-    case RunEnd::noFile:
-    case RunEnd::notStarted:
-        copyText(end.verdict, sizeof end.verdict, "MAME could not be started to check the recording.");
-        break;
-    case RunEnd::waitFailed:
-        formatText(end.verdict, sizeof end.verdict,
-                   "Hobrin could not wait for MAME (system error %lu) and ended it; the recording was not checked.",
-                   static_cast<unsigned long>(outcome.error));
-        break;
-    }
-}
 
 RecordingCheck* startRecordingCheck(const CheckOrder& order, HWND window)
 {
@@ -438,12 +52,7 @@ RecordingCheck* startRecordingCheck(const CheckOrder& order, HWND window)
         return nullptr;
     check->order = order;
     check->window = window;
-    check->cancel = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (check->cancel)
-        check->thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, checkOnThread, check, 0, nullptr));
-    if (!check->thread) {
-        if (check->cancel)
-            CloseHandle(check->cancel);
+    if (!startWorker(check->worker, checkOnThread, check)) {
         delete check;
         return nullptr;
     }
@@ -452,8 +61,7 @@ RecordingCheck* startRecordingCheck(const CheckOrder& order, HWND window)
 
 void cancelRecordingCheck(RecordingCheck& check)
 {
-    check.stop = true;
-    SetEvent(check.cancel);
+    stopWorker(check.worker);
 }
 
 const CheckFileReport& checkFileReport(const RecordingCheck& check)
@@ -470,8 +78,6 @@ void finishRecordingCheck(RecordingCheck* check)
 {
     if (!check)
         return;
-    WaitForSingleObject(check->thread, INFINITE);
-    CloseHandle(check->thread);
-    CloseHandle(check->cancel);
+    finishWorker(check->worker);
     delete check;
 }

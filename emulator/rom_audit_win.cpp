@@ -2,17 +2,18 @@
 #include "emulator/rom_audit_win.h"
 
 #include "common/bounded_text.h"
+#include "common/file_time.h"
 #include "common/file_replace.h"
 #include "common/program_files.h"
 #include "common/program_folder.h"
 #include "common/window_post.h"
 #include "emulator/emulator_run_win.h"
+#include "emulator/run_output_win.h"
 #include "emulator/known_emulators_win.h"
 #include "emulator/versions.h"
 
 #include <process.h>
 
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -25,7 +26,7 @@ const std::size_t kMostAuditBytes = 32u * 1024 * 1024;
 // the thread fills `result`, posts it and ends; the user-interface thread
 // reads it after waiting for that end. Made once and never freed, so that a
 // thread still ending as the program exits never meets it destroyed.
-struct AuditJob {
+struct Audit {
     HANDLE thread;
     HANDLE cancel; // made once, reset at each start
     HWND window;
@@ -34,28 +35,20 @@ struct AuditJob {
     AuditKey known;
     AuditResult result;
 };
-AuditJob& job = *new AuditJob{};
+Audit& audit = *new Audit{};
 
 // A few hundred KB for an emulator with every set; a larger file is not ours.
 const DWORD kMostFoundFileBytes = 16u * 1024 * 1024;
 
-std::vector<FoundGames> kept;
-bool keptRead;
+// The entries of found.ini, read at the first need.
+std::vector<FoundGames> foundEntries;
+bool foundEntriesRead;
 
 void readFoundFile()
 {
-    keptRead = true;
+    foundEntriesRead = true;
     const std::string text = readTextFileWhole(kFoundGamesFile, kMostFoundFileBytes);
-    kept = readFoundGames(text.data(), text.size());
-}
-
-bool isListedCommand(const std::string& command)
-{
-    for (int i = 0; i < versionCount && i < kMaxVersions; ++i) {
-        if (command == versionTable[i].command)
-            return true;
-    }
-    return false;
+    foundEntries = readFoundGames(text.data(), text.size());
 }
 
 unsigned long long writeTime(const std::string& folder)
@@ -63,8 +56,7 @@ unsigned long long writeTime(const std::string& folder)
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(ownFile(folder.c_str()).c_str(), GetFileExInfoStandard, &data))
         return 0;
-    return static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32 |
-           data.ftLastWriteTime.dwLowDateTime;
+    return fileTimeNumber(data.ftLastWriteTime);
 }
 
 // What the audit holds for: the program file, the folders that MAME's
@@ -74,9 +66,9 @@ unsigned long long writeTime(const std::string& folder)
 bool readAuditKey(AuditResult& result)
 {
     AuditKey& key = result.games.key;
-    key.command = job.command;
-    result.keyKnown = emulatorProgramFile(job.command.c_str(), key.size, key.written);
-    EmulatorAnswer config = askEmulator(job.command.c_str(), "-showconfig", kAuditConfigFile, job.cancel);
+    key.command = audit.command;
+    result.keyKnown = emulatorProgramFile(audit.command.c_str(), key.size, key.written);
+    EmulatorAnswer config = askEmulator(audit.command.c_str(), "-showconfig", kAuditConfigFile, audit.cancel);
     if (config.cancelled)
         return false;
     char romPath[512];
@@ -89,29 +81,14 @@ bool readAuditKey(AuditResult& result)
     return true;
 }
 
-// The answer file, whole: its size is bounded by the run.
-std::string readAnswerFile()
-{
-    std::string text;
-    if (std::FILE* file = std::fopen(ownFile(kAuditAnswerFile).c_str(), "rb")) {
-        std::vector<char> chunk(64 * 1024);
-        std::size_t got;
-        while (text.size() < kMostAuditBytes && (got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0)
-            text.append(chunk.data(), got);
-        std::fclose(file);
-    }
-    removeRunOutput(kAuditAnswerFile);
-    return text;
-}
-
 AuditEnd runAudit(AuditResult& result)
 {
     char line[1024];
-    if (!formatText(line, sizeof line, "%s -verifyroms", job.command.c_str()))
+    if (!formatText(line, sizeof line, "%s -verifyroms", audit.command.c_str()))
         return AuditEnd::noAnswer;
     // Its percentages on standard error (the releases of 2006) are not read.
     RunOutcome outcome =
-        runHidden(HiddenRun{line, kAuditAnswerFile, nullptr, kAuditLimitMs, kMostAuditBytes, job.cancel, nullptr});
+        runHidden(HiddenRun{line, kAuditAnswerFile, nullptr, kAuditLimitMs, kMostAuditBytes, audit.cancel, nullptr});
     switch (outcome.end) {
     case RunEnd::ended: break;
     case RunEnd::cancelled: removeRunOutput(kAuditAnswerFile); return AuditEnd::cancelled;
@@ -121,7 +98,8 @@ AuditEnd runAudit(AuditResult& result)
     case RunEnd::noFile:
     case RunEnd::waitFailed: removeRunOutput(kAuditAnswerFile); return AuditEnd::noAnswer;
     }
-    std::string text = readAnswerFile();
+    // As MAME wrote it: only its sets' short names, ASCII, are taken from it.
+    std::string text = takeRunBytes(kAuditAnswerFile, kMostAuditBytes);
     AuditAnswer answer = readAuditAnswer(text.data(), text.size());
     if (!answer.closed && answer.found.empty())
         return AuditEnd::noAnswer;
@@ -131,16 +109,16 @@ AuditEnd runAudit(AuditResult& result)
 
 unsigned __stdcall auditOnThread(void*)
 {
-    AuditResult& result = job.result;
+    AuditResult& result = audit.result;
     if (!readAuditKey(result)) {
         result.end = AuditEnd::cancelled;
-    } else if (job.hasKnown && result.keyKnown && result.games.key == job.known) {
+    } else if (audit.hasKnown && result.keyKnown && result.games.key == audit.known) {
         result.end = AuditEnd::unchanged;
     } else {
-        PostMessageA(job.window, kAuditLookingMessage, 0, 0);
+        PostMessageA(audit.window, kAuditLookingMessage, 0, 0);
         result.end = runAudit(result);
     }
-    postToWindow(job.window, kAuditAnswerMessage, 0, reinterpret_cast<LPARAM>(&result));
+    postToWindow(audit.window, kAuditAnswerMessage, 0, reinterpret_cast<LPARAM>(&result));
     return 0;
 }
 
@@ -148,61 +126,61 @@ unsigned __stdcall auditOnThread(void*)
 
 bool startRomAudit(HWND window, const char* command, const AuditKey* known)
 {
-    if (job.thread)
+    if (audit.thread)
         return false;
-    if (!job.cancel)
-        job.cancel = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (job.cancel)
-        ResetEvent(job.cancel);
-    job.window = window;
-    job.command = command;
-    job.hasKnown = known != nullptr;
-    job.known = known ? *known : AuditKey();
-    job.result = AuditResult{AuditEnd::cancelled, FoundGames(), false};
-    job.thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, auditOnThread, nullptr, 0, nullptr));
-    return job.thread != nullptr;
+    if (!audit.cancel)
+        audit.cancel = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (audit.cancel)
+        ResetEvent(audit.cancel);
+    audit.window = window;
+    audit.command = command;
+    audit.hasKnown = known != nullptr;
+    audit.known = known ? *known : AuditKey();
+    audit.result = AuditResult{AuditEnd::cancelled, FoundGames(), false};
+    audit.thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, auditOnThread, nullptr, 0, nullptr));
+    return audit.thread != nullptr;
 }
 
 const AuditResult& takeRomAuditResult()
 {
     // It posted its result and is ending.
-    if (job.thread) {
-        WaitForSingleObject(job.thread, INFINITE);
-        CloseHandle(job.thread);
-        job.thread = nullptr;
+    if (audit.thread) {
+        WaitForSingleObject(audit.thread, INFINITE);
+        CloseHandle(audit.thread);
+        audit.thread = nullptr;
     }
-    return job.result;
+    return audit.result;
 }
 
 bool romAuditRunning()
 {
-    return job.thread != nullptr;
+    return audit.thread != nullptr;
 }
 
 void cancelRomAudit()
 {
-    if (job.thread && job.cancel)
-        SetEvent(job.cancel);
+    if (audit.thread && audit.cancel)
+        SetEvent(audit.cancel);
 }
 
 void endRomAuditBeforeExit()
 {
-    if (!job.thread)
+    if (!audit.thread)
         return;
     cancelRomAudit();
     // The run ends its tree at once and removes its files; only a folder
     // that does not answer (a network's) could hold the thread longer.
-    if (WaitForSingleObject(job.thread, 15000) == WAIT_OBJECT_0) {
-        CloseHandle(job.thread);
-        job.thread = nullptr;
+    if (WaitForSingleObject(audit.thread, 15000) == WAIT_OBJECT_0) {
+        CloseHandle(audit.thread);
+        audit.thread = nullptr;
     }
 }
 
 const FoundGames* keptFoundGames(const char* command)
 {
-    if (!keptRead)
+    if (!foundEntriesRead)
         readFoundFile();
-    for (const FoundGames& entry : kept) {
+    for (const FoundGames& entry : foundEntries) {
         if (entry.key.command == command)
             return &entry;
     }
@@ -211,15 +189,15 @@ const FoundGames* keptFoundGames(const char* command)
 
 void keepFoundGames(const FoundGames& games)
 {
-    if (!keptRead)
+    if (!foundEntriesRead)
         readFoundFile();
     std::vector<FoundGames> entries;
-    for (FoundGames& entry : kept) {
-        if (entry.key.command != games.key.command && isListedCommand(entry.key.command))
+    for (FoundGames& entry : foundEntries) {
+        if (entry.key.command != games.key.command && isListedCommand(entry.key.command.c_str()))
             entries.push_back(std::move(entry));
     }
     entries.push_back(games);
-    kept.swap(entries);
-    std::string text = writeFoundGames(kept);
+    foundEntries.swap(entries);
+    std::string text = writeFoundGames(foundEntries);
     replaceTextFileWhole(kFoundGamesFile, kFoundGamesTempFile, kFoundGamesOldFile, text);
 }

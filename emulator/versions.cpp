@@ -157,3 +157,13 @@ int findVersion(const char* text)
     }
     return -1;
 }
+
+bool isListedCommand(const char* command)
+{
+    int count = versionCount < kMaxVersions ? versionCount : kMaxVersions;
+    for (int i = 0; i < count; ++i) {
+        if (std::strcmp(versionTable[i].command, command) == 0)
+            return true;
+    }
+    return false;
+}

@@ -54,3 +54,7 @@ TextForm versionsTextForm(const char* bytes, std::size_t length);
 // Index of the first of the first `versionCount` records whose versionId is
 // exactly `text` (case-sensitive), or -1.
 int findVersion(const char* text);
+
+// Whether one of the first `versionCount` records runs exactly `command`
+// (case-sensitive).
+bool isListedCommand(const char* command);

@@ -7,6 +7,9 @@
 #include "common/program_folder.h"
 #include "common/bounded_text.h"
 #include "common/program_files.h"
+#include "common/worker.h"
+#include "emulator/check_plan_win.h"
+#include "emulator/check_run_win.h"
 #include "emulator/versions.h"
 #include "online/disk_files_win.h"
 #include "online/extract.h"
@@ -27,13 +30,11 @@
 class CheckTable {
 public:
     TableOrder order;
-    // Where news goes; null once the window has left the work to end alone.
+    // Where row updates go; null once the window has left the work to end alone.
     std::atomic<HWND> window{nullptr};
-    HANDLE coordinator = nullptr;
-    // Set by Cancel: the event ends the MAME runs and questions, the flag a
-    // download, a read or a count between blocks.
-    HANDLE cancel = nullptr;
-    std::atomic<bool> stop{false};
+    // The thread that hands out the work. Cancel stops it, and with it
+    // every download, MAME run and question.
+    Worker coordinator;
     // Set by whichever comes second of the coordinator's end and the
     // window's leaving: the window then frees the table (finishCheckTable),
     // or the coordinator frees it itself once it was left.
@@ -69,37 +70,38 @@ private:
     const std::atomic<bool>& stop_;
 };
 
-TableRowNews* news(int row, RowState state, const char* checkedWith)
+// A new update of `row`, or null when there is no memory for it.
+RowUpdate* newRowUpdate(int row, RowState state, const char* checkedWith)
 {
-    TableRowNews* made = new (std::nothrow) TableRowNews();
-    if (!made)
+    RowUpdate* update = new (std::nothrow) RowUpdate();
+    if (!update)
         return nullptr;
-    made->row = row;
-    made->state = state;
-    copyText(made->checkedWith, sizeof made->checkedWith, checkedWith);
-    made->end.playedFrames = -1;
-    made->end.speed = -1;
-    return made;
+    update->row = row;
+    update->state = state;
+    copyText(update->checkedWith, sizeof update->checkedWith, checkedWith);
+    update->end.playedFrames = -1;
+    update->end.speed = -1;
+    return update;
 }
 
-// The window takes each piece of news; what cannot be posted is not kept.
-void post(const CheckTable& table, TableRowNews* made)
+// The window takes each update; what cannot be posted is not kept.
+void postRowUpdate(const CheckTable& table, RowUpdate* update)
 {
     HWND window = table.window.load();
-    if (made && (!window || !postToWindow(window, kTableRowMessage, 0, reinterpret_cast<LPARAM>(made))))
-        delete made;
+    if (update && (!window || !postToWindow(window, kTableRowMessage, 0, reinterpret_cast<LPARAM>(update))))
+        delete update;
 }
 
 void postState(const CheckTable& table, int row, RowState state, const char* checkedWith = "")
 {
-    post(table, news(row, state, checkedWith));
+    postRowUpdate(table, newRowUpdate(row, state, checkedWith));
 }
 
 void postVerdict(const CheckTable& table, int row, const char* checkedWith, const char* verdict)
 {
-    if (TableRowNews* made = news(row, RowState::checked, checkedWith)) {
-        copyText(made->end.verdict, sizeof made->end.verdict, verdict);
-        post(table, made);
+    if (RowUpdate* update = newRowUpdate(row, RowState::checked, checkedWith)) {
+        copyText(update->end.verdict, sizeof update->end.verdict, verdict);
+        postRowUpdate(table, update);
     }
 }
 
@@ -139,7 +141,7 @@ bool prepareRow(CheckTable& table, int row, Run& run)
     postState(table, row, RowState::downloading, run.checkedWith);
     char downloadName[64];
     formatText(downloadName, sizeof downloadName, "%s.zip", name);
-    StopWatcher watcher(table.stop);
+    StopWatcher watcher(table.coordinator.stop);
     FetchOutcome fetched = fetchRecording(downloadName, file, watcher);
     CloseHandle(file);
     ExtractResult extracted{};
@@ -149,7 +151,7 @@ bool prepareRow(CheckTable& table, int row, Run& run)
         extracted = extractInputLog(archive, folder);
         removeFile(archive);
     }
-    if (fetched.end == FetchEnd::stopped || table.stop.load()) {
+    if (fetched.end == FetchEnd::stopped || table.coordinator.stop.load()) {
         copyText(verdict, sizeof verdict, kNotCheckedVerdict);
     } else if (fetched.end == FetchEnd::failed) {
         formatText(verdict, sizeof verdict, "%s: %s", fetched.title, fetched.text);
@@ -168,13 +170,13 @@ bool prepareRow(CheckTable& table, int row, Run& run)
         // two archives may hold recordings of one name.
         copyText(order.pictureName, sizeof order.pictureName, name);
         CheckFileReport fileReport{};
-        if (prepareCheck(order, CheckStop{table.cancel, &table.stop}, run.plan, fileReport, verdict, sizeof verdict)) {
+        if (prepareCheck(order, table.coordinator, run.plan, fileReport, verdict, sizeof verdict)) {
             formatText(run.snapshot, sizeof run.snapshot, "%s\\snapshot", folder);
             formatText(run.output, sizeof run.output, "%s\\check.out", folder);
             formatText(run.errors, sizeof run.errors, "%s\\check.err", folder);
             return true;
         }
-        if (table.stop.load())
+        if (table.coordinator.stop.load())
             copyText(verdict, sizeof verdict, kNotCheckedVerdict);
     }
     postVerdict(table, row, run.checkedWith, verdict);
@@ -186,16 +188,17 @@ unsigned __stdcall runRow(void* argument)
 {
     Run& run = *static_cast<Run*>(argument);
     CheckTable& table = *run.table;
-    TableRowNews* made = news(run.row, RowState::checked, run.checkedWith);
+    RowUpdate* update = newRowUpdate(run.row, RowState::checked, run.checkedWith);
     CheckEndReport end{};
-    runCheckedMame(run.order, run.plan, CheckPlace{run.snapshot, run.output, run.errors}, table.cancel, end);
+    runCheckedMame(run.order, run.plan, CheckPlace{run.snapshot, run.output, run.errors}, table.coordinator.cancel,
+                   end);
     removeCheckFolder(run.order.directory);
-    if (made) {
-        made->end = end;
-        made->frames = run.plan.frames;
-        made->lengthKnown = run.plan.lengthKnown;
+    if (update) {
+        update->end = end;
+        update->frames = run.plan.frames;
+        update->lengthKnown = run.plan.lengthKnown;
     }
-    post(table, made);
+    postRowUpdate(table, update);
     return 0;
 }
 
@@ -227,7 +230,7 @@ unsigned __stdcall coordinate(void* argument)
     CheckTable& table = *static_cast<CheckTable*>(argument);
     const std::size_t slots = static_cast<std::size_t>(checkSlots());
     std::vector<std::unique_ptr<Run>> running;
-    for (std::size_t row = 0; row < table.order.scores.size() && !table.stop.load(); ++row) {
+    for (std::size_t row = 0; row < table.order.scores.size() && !table.coordinator.stop.load(); ++row) {
         std::unique_ptr<Run> run(new (std::nothrow) Run());
         if (!run)
             break;
@@ -235,9 +238,9 @@ unsigned __stdcall coordinate(void* argument)
         run->row = static_cast<int>(row);
         if (!prepareRow(table, run->row, *run))
             continue;
-        while (running.size() >= slots && !table.stop.load())
+        while (running.size() >= slots && !table.coordinator.stop.load())
             reapRuns(running, INFINITE);
-        if (table.stop.load()) {
+        if (table.coordinator.stop.load()) {
             postVerdict(table, run->row, run->checkedWith, kNotCheckedVerdict);
             removeCheckFolder(run->order.directory);
             break;
@@ -255,8 +258,7 @@ unsigned __stdcall coordinate(void* argument)
         reapRuns(running, INFINITE);
     if (table.endOrLeft.exchange(true)) {
         // The window has gone: nothing waits for this table but its end.
-        CloseHandle(table.coordinator);
-        CloseHandle(table.cancel);
+        closeWorker(table.coordinator);
         delete &table;
         return 0;
     }
@@ -284,21 +286,14 @@ CheckTable* startCheckTable(const TableOrder& order, HWND window)
         return nullptr;
     table->order = order;
     table->window = window;
-    table->cancel = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!table->cancel)
+    if (!startWorker(table->coordinator, coordinate, table.get()))
         return nullptr;
-    table->coordinator = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, coordinate, table.get(), 0, nullptr));
-    if (!table->coordinator) {
-        CloseHandle(table->cancel);
-        return nullptr;
-    }
     return table.release();
 }
 
 void cancelCheckTable(CheckTable& table)
 {
-    table.stop = true;
-    SetEvent(table.cancel);
+    stopWorker(table.coordinator);
 }
 
 void leaveCheckTable(CheckTable* table)
@@ -316,8 +311,6 @@ void finishCheckTable(CheckTable* table)
 {
     if (!table)
         return;
-    WaitForSingleObject(table->coordinator, INFINITE);
-    CloseHandle(table->coordinator);
-    CloseHandle(table->cancel);
+    finishWorker(table->coordinator);
     delete table;
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/app_messages.h"
-#include "emulator/recording_check_win.h"
+#include "emulator/check_run_win.h"
 #include "online/score_record.h"
 
 #include <windows.h>
@@ -26,8 +26,8 @@ struct TableOrder {
 enum class RowState { waiting, downloading, checking, checked };
 
 // What became of one row, posted to the window (kTableRowMessage, lParam a
-// TableRowNews that the window takes and deletes).
-struct TableRowNews {
+// RowUpdate that the window takes and deletes).
+struct RowUpdate {
     int row;
     RowState state;
     char checkedWith[20]; // the version identifier that checks it, once known
@@ -58,6 +58,6 @@ void cancelCheckTable(CheckTable& table);
 void finishCheckTable(CheckTable* table);
 
 // Cancels the work and leaves it to end alone, at once, without waiting for
-// a download whose read is blocked: no news reaches the window any more,
+// a download whose read is blocked: no update reaches the window any more,
 // and the work frees itself (its files gone) when its last thread ends.
 void leaveCheckTable(CheckTable* table);

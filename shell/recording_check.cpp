@@ -2,12 +2,12 @@
 #include "shell/recording_check.h"
 
 #include "common/bounded_text.h"
-#include "common/late_dlls.h"
 #include "common/message.h"
 #include "emulator/game_list.h"
 #include "emulator/recording_check.h"
 #include "emulator/recording_check_win.h"
 #include "shell/app.h"
+#include "shell/check_window.h"
 #include "shell/long_text.h"
 #include "shell/picture.h"
 #include "resource.h"
@@ -20,8 +20,7 @@ namespace {
 
 const UINT_PTR kElapsedTimer = 1;
 
-// The state of one check window, its own (DWLP_USER): made by the caller,
-// changed only by this window's procedure.
+// The state of one check window, its own (keepWindowState).
 struct CheckWindow {
     CheckOrder order;
     RecordingCheck* work; // the check under way, null once it has ended
@@ -30,17 +29,12 @@ struct CheckWindow {
     HBITMAP picture;
 };
 
-CheckWindow& stateOf(HWND window)
-{
-    return *reinterpret_cast<CheckWindow*>(GetWindowLongPtrA(window, DWLP_USER));
-}
+constexpr auto stateOf = windowState<CheckWindow>;
 
 void showCheckPicture(HWND window, CheckWindow& state, const char* path)
 {
     HWND control = GetDlgItem(window, IDC_CHECK_PICTURE);
-    RECT room;
-    GetClientRect(control, &room);
-    if (HBITMAP bitmap = loadPicture(path, room.right - 4, room.bottom - 4))
+    if (HBITMAP bitmap = pictureToFit(control, path))
         showPicture(control, bitmap, state.picture);
 }
 
@@ -75,7 +69,7 @@ void onRun(HWND window)
 void onElapsed(HWND window)
 {
     char elapsed[32];
-    formatPlayLength((GetTickCount() - stateOf(window).started) / 1000.0, elapsed, sizeof elapsed);
+    formatElapsed(GetTickCount() - stateOf(window).started, elapsed, sizeof elapsed);
     setDlgItemFormat(window, IDC_CHECK_STATUS, "Checking... %s", elapsed);
 }
 
@@ -85,10 +79,7 @@ void finish(HWND window, const char* verdict)
     KillTimer(window, kElapsedTimer);
     // Read-only, so that MAME's longest words show whole.
     showLongText(window, IDC_CHECK_VERDICT, verdict);
-    EnableWindow(GetDlgItem(window, IDC_CHECK_CANCEL), FALSE);
-    EnableWindow(GetDlgItem(window, IDC_CHECK_CLOSE), TRUE);
-    SendMessageA(window, DM_SETDEFID, IDC_CHECK_CLOSE, 0);
-    SetFocus(GetDlgItem(window, IDC_CHECK_CLOSE));
+    offerClose(window, IDC_CHECK_CANCEL, IDC_CHECK_CLOSE);
 }
 
 void onEnd(HWND window)
@@ -116,7 +107,7 @@ void onEnd(HWND window)
 // reading, the questions and MAME's run go on on the check's own thread.
 void onOpen(HWND window, CheckWindow* state)
 {
-    SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    keepWindowState(window, state);
     setDlgItemFormat(window, IDC_CHECK_RECORDING, "Recording: %s\\%s", state->order.directory, state->order.fileName);
     for (int id :
          {IDC_CHECK_SYSTEM, IDC_CHECK_MADE_BY, IDC_CHECK_CREATED, IDC_CHECK_FILE, IDC_CHECK_PLAYED, IDC_CHECK_VERDICT})
@@ -162,7 +153,7 @@ INT_PTR CALLBACK recordingCheckProc(HWND window, UINT message, WPARAM wParam, LP
         }
         return TRUE;
     case WM_CLOSE: onClose(window); return TRUE;
-    case WM_DESTROY: showPicture(GetDlgItem(window, IDC_CHECK_PICTURE), nullptr, stateOf(window).picture); return TRUE;
+    case WM_DESTROY: forgetPicture(window, IDC_CHECK_PICTURE, stateOf(window).picture); return TRUE;
     }
     return FALSE;
 }
@@ -171,9 +162,7 @@ INT_PTR CALLBACK recordingCheckProc(HWND window, UINT message, WPARAM wParam, LP
 
 void runRecordingCheck(HWND owner, const char* directory, const char* fileName, const CheckFallback& fallback)
 {
-    // The imaging component is a COM one.
-    static bool comReady = SUCCEEDED(late::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    (void)comReady;
+    readyPictures();
     CheckWindow state{};
     if (!copyText(state.order.directory, sizeof state.order.directory, directory) ||
         !copyText(state.order.fileName, sizeof state.order.fileName, fileName)) {

@@ -96,6 +96,9 @@ protected:
         press(table, IDC_TABLE_SAVE);
         chooseFile(processId(), "Save report", path("report.csv"));
         EXPECT_TRUE(waitUntil([&] { return fileExists("report.csv"); }));
+        // The save ends on the window's thread: once it answers, its spare file is gone.
+        DWORD_PTR answer = 0;
+        EXPECT_NE(SendMessageTimeoutA(table, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer), 0);
         EXPECT_EQ(readFile("report.csv.tmp"), "the player's own");
         EXPECT_EQ(readFile("report.csv.old"), "the player's own too");
         for (const std::string& name : directoryEntries(directory()))

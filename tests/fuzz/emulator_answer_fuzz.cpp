@@ -8,6 +8,7 @@
 #include "emulator/emulator_answers.h"
 #include "emulator/emulator_forms.h"
 #include "emulator/recording_check.h"
+#include "emulator/recording_frames.h"
 #include "emulator/recording_game.h"
 #include "tests/fuzz/shown_oracle.h"
 

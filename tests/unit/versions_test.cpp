@@ -274,6 +274,16 @@ TEST_F(FindVersion, EmptyTableFindsNothing)
     EXPECT_EQ(findVersion(""), -1);
 }
 
+TEST_F(FindVersion, ListsTheCommandsOfCountedRecordsOnly)
+{
+    std::strcpy(versionTable[0].command, "C:\\mame\\mame.exe");
+    std::strcpy(versionTable[5].command, "hidden.exe");
+    EXPECT_TRUE(isListedCommand("C:\\mame\\mame.exe"));
+    EXPECT_FALSE(isListedCommand("c:\\mame\\mame.exe")) << "case-sensitive";
+    EXPECT_FALSE(isListedCommand("C:\\mame\\mame.exe "));
+    EXPECT_FALSE(isListedCommand("hidden.exe")) << "past versionCount";
+}
+
 // Adding and removing a record keeps every byte of the others, and the file
 // then reads as the same records with that one added or gone.
 TEST(EditVersions, KeepsTheBytesOfEveryOtherRecord)
