@@ -267,8 +267,8 @@ void convertTitles(const ShownGames& shown)
     std::size_t at = 0;
     for (int line = 0; line < lines; ++line) {
         const char* description = shownTitle(shown, line);
-        int length =
-            MultiByteToWideChar(CP_ACP, 0, description, -1, &build.titles[at], static_cast<int>(build.titles.size() - at));
+        int length = MultiByteToWideChar(CP_ACP, 0, description, -1, &build.titles[at],
+                                         static_cast<int>(build.titles.size() - at));
         // A title that cannot be converted shows empty, and the next one
         // still starts after it.
         if (length <= 0) {
