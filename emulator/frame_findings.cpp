@@ -28,6 +28,14 @@ constexpr double kLeastPauseSeconds = 1.0;
 // rule. Two frames, and never less than 50 ms, leave room for a machine
 // whose frames follow a slower screen than its fastest.
 constexpr double kLeastJumpSeconds = 0.05;
+// MAME's own pause (its P key) leaves no stand-still, since its speed is
+// measured anew after it, but it writes one frame off the grid of the
+// machine's frames: Pong's come 16.641716 ms apart, or within 12 µs of the
+// one before, and a pause put one frame 0.889 ms past its grid point, the
+// next frame falling on the grid again. A step that repeats to within 1 µs
+// is the grid's period; 50 µs off it is off the grid.
+constexpr double kSamePeriodSeconds = 1e-6;
+constexpr double kOffGridSeconds = 50e-6;
 // After this many frames the sums stop growing, so they never overflow.
 constexpr std::uint64_t kMostFramesSummed = 1ull << 32;
 // A stand-still from a speed of 0 is taken as a day.
@@ -57,6 +65,58 @@ double standStill(double span, std::uint32_t speed, std::uint32_t reference)
         return kLongestStandStill;
     double seconds = span * (double(kFullSpeed) / speed - double(kFullSpeed) / reference);
     return seconds < kLongestStandStill ? seconds : kLongestStandStill;
+}
+
+double secondsBetween(std::int32_t seconds, std::int64_t attoseconds, std::int32_t fromSeconds,
+                      std::int64_t fromAttoseconds)
+{
+    // In floating point: a damaged frame's attoseconds may be anything.
+    return (double(seconds) - double(fromSeconds)) + (double(attoseconds) - double(fromAttoseconds)) / 1e18;
+}
+
+// Follows the grid of the machine's frames, learns its period from two equal
+// steps, and names a pause where one frame stood off the grid and the next
+// was back on it. `step` is the time from the frame before; a jump starts
+// the grid anew.
+void followFrameGrid(FrameFindings& f, std::int32_t seconds, std::int64_t attoseconds, double step, bool jump)
+{
+    FrameGrid& grid = f.grid;
+    if (jump || !grid.anchored) {
+        grid = FrameGrid{true, seconds, attoseconds, grid.period, 0.0, false, 0, 0, 0.0};
+        return;
+    }
+    if (step > kOffGridSeconds) {
+        if (std::fabs(step - grid.lastStep) < kSamePeriodSeconds)
+            grid.period = step;
+        grid.lastStep = step;
+    }
+    if (grid.period <= 0) {
+        grid.seconds = seconds;
+        grid.attoseconds = attoseconds;
+        return;
+    }
+    double sinceAnchor = secondsBetween(seconds, attoseconds, grid.seconds, grid.attoseconds);
+    double offGrid = sinceAnchor - std::floor(sinceAnchor / grid.period + 0.5) * grid.period;
+    if (std::fabs(offGrid) <= kOffGridSeconds) {
+        if (grid.pending)
+            addFinding(f.pauses, PlayFinding{grid.pendingAt, 0.0, 0});
+        grid.pending = false;
+        grid.seconds = seconds;
+        grid.attoseconds = attoseconds;
+        return;
+    }
+    if (!grid.pending) {
+        grid = FrameGrid{true, grid.seconds, grid.attoseconds, grid.period,  grid.lastStep,
+                         true, seconds,      attoseconds,      f.playSeconds};
+        return;
+    }
+    // A frame again with the one off the grid: the grid itself moved, as
+    // when the machine's screen changed its rate.
+    if (secondsBetween(seconds, attoseconds, grid.pendingSeconds, grid.pendingAttoseconds) > kOffGridSeconds) {
+        grid.pending = false;
+        grid.seconds = seconds;
+        grid.attoseconds = attoseconds;
+    }
 }
 
 void closeSlowStretch(FrameFindings& f)
@@ -204,17 +264,28 @@ void appendList(TextBuilder& text, const FindingList& list, void (*item)(TextBui
     appendText(text, ".");
 }
 
-void pauseItem(TextBuilder& text, const PlayFinding& pause)
+void stretchItem(TextBuilder& text, const PlayFinding& stretch)
 {
     appendText(text, "at ");
-    appendPosition(text, pause.at);
+    appendPosition(text, stretch.at);
     appendText(text, " for ");
-    appendDuration(text, pause.seconds);
+    appendDuration(text, stretch.seconds);
+}
+
+void pauseItem(TextBuilder& text, const PlayFinding& pause)
+{
+    if (pause.seconds > 0) {
+        stretchItem(text, pause);
+        return;
+    }
+    appendText(text, "at ");
+    appendPosition(text, pause.at);
+    appendText(text, " for a time not recorded");
 }
 
 void slowItem(TextBuilder& text, const PlayFinding& stretch)
 {
-    pauseItem(text, stretch);
+    stretchItem(text, stretch);
     appendFormat(text, " (%llu%%)", percentDown(stretch.speed));
 }
 
@@ -267,35 +338,36 @@ void startFrameFindings(FrameFindings& f, double frameRate)
     f.slowOpen = false;
     f.slow = PlayFinding{};
     f.slowSpeedSum = 0;
+    f.grid = FrameGrid{};
 }
 
 void addFrame(FrameFindings& f, std::int32_t seconds, std::int64_t attoseconds, std::uint32_t speed)
 {
     if (f.finished)
         return;
-    // In floating point: a damaged frame's attoseconds may be anything.
     double step = 0;
+    bool jump = false;
     if (f.started) {
-        double moved =
-            (double(seconds) - double(f.lastSeconds)) + (double(attoseconds) - double(f.lastAttoseconds)) / 1e18;
+        double moved = secondsBetween(seconds, attoseconds, f.lastSeconds, f.lastAttoseconds);
+        jump = moved < 0 || moved > f.jumpSeconds;
         // The frame after a jump is still a frame of play.
-        step = f.frameSeconds;
-        if (moved < 0 || moved > f.jumpSeconds)
+        step = jump ? f.frameSeconds : moved;
+        if (jump)
             addFinding(f.loadedStates, PlayFinding{f.playSeconds, moved, speed});
-        else
-            step = moved;
     }
     f.started = true;
     f.lastSeconds = seconds;
     f.lastAttoseconds = attoseconds;
     f.playSeconds += step;
     ++f.frames;
+    followFrameGrid(f, seconds, attoseconds, jump ? 0.0 : step, jump);
 
     // A new measurement: the one before it can now be judged beside both
     // of its neighbours.
-    // MAME's first measurement comes a quarter of a second in, even when it
-    // happens to read exactly the 100% that the frames before it carry.
-    bool firstMeasurement = f.runs == 1 && !f.latest.measured && f.playSeconds - f.latest.start > f.measureSeconds;
+    // MAME's first measurement comes a quarter of a second in (later after
+    // a pause there, which starts it anew), even when it happens to read
+    // exactly the 100% that the frames before it carry.
+    bool firstMeasurement = f.runs == 1 && !f.latest.measured && f.playSeconds - f.latest.start > 2 * f.measureSeconds;
     if (f.runs == 0 || speed != f.latest.speed || firstMeasurement) {
         SpeedRun run{f.playSeconds, 0.0, speed, f.runs > 0 || speed != kFullSpeed};
         if (f.runs > 0) {

@@ -1,5 +1,5 @@
 // What a recording's frames tell of the way it was played: its speed second
-// by second, and the stand-stills, slow play and loaded states they show.
+// by second, and the pauses, slow play and loaded states they show.
 #pragma once
 
 #include <cstddef>
@@ -19,8 +19,9 @@ constexpr std::size_t kFindingsKept = 16;
 
 struct PlayFinding {
     double at; // seconds of play where it was found
-    // A pause: how long the emulation stood still. Slow play: how long it
-    // lasted. A loaded state: how far the time moved, negative when back.
+    // A pause: how long the emulation stood still, 0 when the recording
+    // does not tell (MAME's own pause). Slow play: how long it lasted. A
+    // loaded state: how far the time moved, negative when back.
     double seconds;
     std::uint32_t speed; // the speed that showed a pause; slow play's average
 };
@@ -37,6 +38,19 @@ struct SpeedRun {
     double span;  // seconds of play its frames cover, once the next run began
     std::uint32_t speed;
     bool measured; // false for the frames before MAME's first measurement
+};
+
+// Where the machine's frames fall: every frame period from an anchor.
+struct FrameGrid {
+    bool anchored;
+    std::int32_t seconds; // the anchor: the last frame on the grid
+    std::int64_t attoseconds;
+    double period;   // 0 until two steps alike have shown it
+    double lastStep; // the last step longer than a repeat of a frame's time
+    bool pending;    // a frame off the grid, waiting for the next one
+    std::int32_t pendingSeconds;
+    std::int64_t pendingAttoseconds;
+    double pendingAt;
 };
 
 struct FrameFindings {
@@ -72,6 +86,7 @@ struct FrameFindings {
     bool slowOpen;                         // a stretch of slow play is open
     PlayFinding slow;                      // it, and the speed summed over its play
     double slowSpeedSum;
+    FrameGrid grid;
 };
 
 // `frameRate` is the machine's screen rate in frames a second (0 when not

@@ -81,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(findings.perSecond.size() <= kMostSecondsKept && findings.perSecond.capacity() == reserved);
     require(findings.measurements == 0 || findings.lowestSpeed <= findings.highestSpeed);
     for (std::size_t i = 0; i < findings.pauses.keptCount; ++i)
-        require(findings.pauses.kept[i].seconds >= 1 && findings.pauses.kept[i].seconds <= 24 * 60 * 60);
+        require(findings.pauses.kept[i].seconds == 0 ||
+                (findings.pauses.kept[i].seconds >= 1 && findings.pauses.kept[i].seconds <= 24 * 60 * 60));
     for (std::size_t i = 0; i < findings.slowPlay.keptCount; ++i)
         require(findings.slowPlay.kept[i].seconds >= 1 && findings.slowPlay.kept[i].speed < kFullSpeed);
     checkText(formatPauses, findings);
