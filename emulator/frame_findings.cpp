@@ -12,15 +12,20 @@ constexpr std::uint64_t kSlowSpeed = kFullSpeed * 9ull / 10;
 // Slow play is a stretch of at least a second: a single measurement, a
 // quarter of a second, may fall below 90% on a busy machine.
 constexpr double kLeastSlowSeconds = 1.0;
+// MAME's start is slow, not the player: in most runs here its first
+// measurements fell below 90% (to 62% on a quiet machine) for up to 2 s
+// while the rest kept up. They count in the average and the series only.
+constexpr double kStartSeconds = 2.0;
 // A stand-still shows as one measurement far below those beside it, since
 // MAME measures a quarter of a second of emulated time and the real time it
 // took: a stop of 5 s (the emulator's process held still) turned one
-// measurement of about 20% into 4%. Beside full speed, a clean run's
-// measurements fell to a quarter only for under a second; on a machine too
-// busy for full speed they fell as far for 3 s, which cannot be told from a
-// pause, so a stand-still is named only beside play at full speed, and the
-// slow play is named anyway.
+// measurement into 5%, beside 83% and beside 101%. On a machine too busy
+// for such speeds, measurements beside 56% and less fell to a quarter for
+// up to 3 s of real time, which cannot be told from a pause: a stand-still
+// is named only beside play at three quarters of full speed or more, and
+// the slow play is named anyway.
 constexpr std::uint64_t kStandStillFactor = 4;
+constexpr std::uint64_t kLeastPaceBeside = kFullSpeed * 3ull / 4;
 // A shorter stop is a hitch of the machine, not a pause worth naming.
 constexpr double kLeastPauseSeconds = 1.0;
 // MAME steps a frame at a time (Pong: 16.64 ms, never more); a loaded state
@@ -149,13 +154,17 @@ void decideRun(FrameFindings& f, const SpeedRun& run, const SpeedRun* previous, 
         reference = next->speed;
     if (reference == 0 || reference > kFullSpeed)
         reference = kFullSpeed;
-    if (!isSlow(reference) && std::uint64_t(run.speed) * kStandStillFactor < reference) {
+    if (reference >= kLeastPaceBeside && std::uint64_t(run.speed) * kStandStillFactor < reference) {
         double seconds = standStill(measured, run.speed, reference);
         if (seconds >= kLeastPauseSeconds) {
             closeSlowStretch(f);
             addFinding(f.pauses, PlayFinding{at, seconds, run.speed});
             return;
         }
+    }
+    if (run.start + run.span <= kStartSeconds) {
+        closeSlowStretch(f);
+        return;
     }
     if (f.measurements == 0 || run.speed < f.lowestSpeed)
         f.lowestSpeed = run.speed;
@@ -500,7 +509,7 @@ bool formatFrameVerdict(const FrameFindings& f, char* buffer, std::size_t size)
     }
     appendText(text, noneAbsent ? (text.length > 0 ? " Speed " : "Speed ") : "; speed ");
     if (f.measurements == 0) {
-        appendText(text, "not measured: the recording ends before MAME's first measurement.");
+        appendText(text, "not known: the recording is too short.");
         return finishText(text);
     }
     unsigned long long lowest = percentDown(f.lowestSpeed), highest = percentNear(f.highestSpeed);

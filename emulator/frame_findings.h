@@ -55,7 +55,8 @@ struct FrameGrid {
 
 struct FrameFindings {
     std::uint64_t frames;
-    // MAME's measurements, stand-stills left out, and the extremes among them.
+    // MAME's measurements after its start, stand-stills left out, and the
+    // extremes among them.
     std::uint64_t measurements;
     std::uint32_t lowestSpeed;
     std::uint32_t highestSpeed;
