@@ -111,8 +111,10 @@ void followFrameGrid(FrameFindings& f, std::int32_t seconds, std::int64_t attose
         return;
     }
     if (!grid.pending) {
-        grid = FrameGrid{true, grid.seconds, grid.attoseconds, grid.period,  grid.lastStep,
-                         true, seconds,      attoseconds,      f.playSeconds};
+        grid.pending = true;
+        grid.pendingSeconds = seconds;
+        grid.pendingAttoseconds = attoseconds;
+        grid.pendingAt = f.playSeconds;
         return;
     }
     // A frame again with the one off the grid: the grid itself moved, as
