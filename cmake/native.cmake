@@ -36,6 +36,7 @@ add_executable(hobrin_unit
     tests/unit/emulator_forms_test.cpp
     tests/unit/extract_test.cpp
     tests/unit/feed_walk_test.cpp
+    tests/unit/frame_findings_test.cpp
     tests/unit/game_list_test.cpp
     tests/unit/known_emulators_test.cpp
     tests/unit/listing_scan_test.cpp
@@ -136,17 +137,19 @@ hobrin_fuzzer(emulator_answer_fuzz tests/fuzz/emulator_answer_fuzz.cpp tests/fuz
 hobrin_fuzzer(command_line_fuzz tests/fuzz/command_line_fuzz.cpp tests/fuzz/command_line_corpus MAX_LEN 64)
 hobrin_fuzzer(known_emulators_fuzz tests/fuzz/known_emulators_fuzz.cpp tests/fuzz/known_emulators_corpus)
 hobrin_fuzzer(audit_fuzz tests/fuzz/audit_fuzz.cpp tests/fuzz/audit_corpus)
+# Fewer test runs: each input feeds up to 1364 frames and formats every verdict five times.
+hobrin_fuzzer(frame_findings_fuzz tests/fuzz/frame_findings_fuzz.cpp tests/fuzz/frame_findings_corpus RUNS 10000)
 hobrin_extract_fuzzer(extract_fuzz tests/fuzz/extract_fuzz.cpp tests/fuzz/extract_corpus)
 get_property(fuzz_targets GLOBAL PROPERTY hobrin_fuzz_targets)
 file(GENERATE OUTPUT ${fuzz_work}/targets.txt CONTENT "${fuzz_targets}")
 
-# Timings of the listing scan and the feed walk, run by hand and not a test.
+# Timings of the listing scan, the feed walk and the frames' analysis, run by hand and not a test.
 # The core is compiled in again, optimised and without the sanitizers
 # hobrin_core carries.
 find_package(benchmark QUIET)
 if(benchmark_FOUND)
     add_executable(hobrin_bench bench/listing_bench.cpp bench/feed_bench.cpp bench/check_count_bench.cpp
-                                bench/title_search_bench.cpp ${HOBRIN_CORE_SOURCES})
+                                bench/title_search_bench.cpp bench/frame_findings_bench.cpp ${HOBRIN_CORE_SOURCES})
     target_include_directories(hobrin_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_options(hobrin_bench PRIVATE -O2)
     target_compile_definitions(hobrin_bench PRIVATE NDEBUG)

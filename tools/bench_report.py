@@ -58,6 +58,9 @@ def rows(f):
     if have("native.BM_CountRefusesEndlessData"):
         ms = f["native.BM_CountRefusesEndlessData"]
         yield ("check refuses data that inflates without end (native)", "%.0f ms" % ms, "-", "-", None)
+    if have("native.BM_FrameFindingsTwoMinutes"):
+        ms = f["native.BM_FrameFindingsTwoMinutes"]
+        yield ("analysis of two minutes of frames with its verdict (native)", "%.2f ms" % ms, "-", "< 50 ms", ms < 50)
     if have("native.BM_WalkRecentUploadsFeed"):
         us = 1000 * f["native.BM_WalkRecentUploadsFeed"]
         yield ("recent-uploads walk, 20480 bytes (native)", "%.0f µs" % us, "-", "< 200 µs", us < 200)

@@ -1,0 +1,535 @@
+// What a recording's frames tell of the way it was played.
+#include "emulator/frame_findings.h"
+
+#include "common/bounded_text.h"
+
+#include <cmath>
+
+namespace {
+
+// Below 90% is slow play: the least average speed that MARP accepts.
+constexpr std::uint64_t kSlowSpeed = kFullSpeed * 9ull / 10;
+// Slow play is a stretch of at least a second: a single measurement, a
+// quarter of a second, may fall below 90% on a busy machine.
+constexpr double kLeastSlowSeconds = 1.0;
+// MAME's start is slow, not the player: in most runs here its first
+// measurements fell below 90% (to 62% on a quiet machine) for up to 2 s
+// while the rest kept up. They count in the average and the series only.
+constexpr double kStartSeconds = 2.0;
+// A stand-still shows as one measurement far below those beside it, since
+// MAME measures a quarter of a second of emulated time and the real time it
+// took: a stop of 5 s (the emulator's process held still) turned one
+// measurement into 5%, beside 83% and beside 101%. On a machine too busy
+// for such speeds, measurements beside 56% and less fell to a quarter for
+// up to 3 s of real time, which cannot be told from a pause: a stand-still
+// is named only beside play at three quarters of full speed or more, and
+// the slow play is named anyway.
+constexpr std::uint64_t kStandStillFactor = 4;
+constexpr std::uint64_t kLeastPaceBeside = kFullSpeed * 3ull / 4;
+// A shorter stop is a hitch of the machine, not a pause worth naming.
+constexpr double kLeastPauseSeconds = 1.0;
+// MAME steps a frame at a time (Pong: 16.64 ms, never more); a loaded state
+// moves the time by the distance between two moments of play, seconds as a
+// rule. Two frames, and never less than 50 ms, leave room for a machine
+// whose frames follow a slower screen than its fastest.
+constexpr double kLeastJumpSeconds = 0.05;
+// MAME's own pause (its P key) leaves no stand-still, since its speed is
+// measured anew after it, but it writes one frame off the grid of the
+// machine's frames: Pong's come 16.641716 ms apart, or within 12 µs of the
+// one before, and a pause put one frame 0.889 ms past its grid point, the
+// next frame falling on the grid again. A step that repeats to within 1 µs
+// is the grid's period; 50 µs off it is off the grid.
+constexpr double kSamePeriodSeconds = 1e-6;
+constexpr double kOffGridSeconds = 50e-6;
+// After this many frames the sums stop growing, so they never overflow.
+constexpr std::uint64_t kMostFramesSummed = 1ull << 32;
+// A stand-still from a speed of 0 is taken as a day.
+constexpr double kLongestStandStill = 24.0 * 60 * 60;
+// The findings of each kind that a text names.
+constexpr std::size_t kFindingsShown = 3;
+
+constexpr const char* kEnDash = "\xE2\x80\x93";
+
+void addFinding(FindingList& list, const PlayFinding& finding)
+{
+    if (list.keptCount < kFindingsKept)
+        list.kept[list.keptCount++] = finding;
+    ++list.count;
+}
+
+bool isSlow(std::uint32_t speed)
+{
+    return speed < kSlowSpeed;
+}
+
+// How long the emulation stood still while it ran `span` seconds at `speed`
+// where `reference` was its pace.
+double standStill(double span, std::uint32_t speed, std::uint32_t reference)
+{
+    if (speed == 0)
+        return kLongestStandStill;
+    double seconds = span * (double(kFullSpeed) / speed - double(kFullSpeed) / reference);
+    return seconds < kLongestStandStill ? seconds : kLongestStandStill;
+}
+
+double secondsBetween(std::int32_t seconds, std::int64_t attoseconds, std::int32_t fromSeconds,
+                      std::int64_t fromAttoseconds)
+{
+    // In floating point: a damaged frame's attoseconds may be anything.
+    return (double(seconds) - double(fromSeconds)) + (double(attoseconds) - double(fromAttoseconds)) / 1e18;
+}
+
+// Follows the grid of the machine's frames, learns its period from two equal
+// steps, and names a pause where one frame stood off the grid and the next
+// was back on it. `step` is the time from the frame before; a jump starts
+// the grid anew.
+void followFrameGrid(FrameFindings& f, std::int32_t seconds, std::int64_t attoseconds, double step, bool jump)
+{
+    FrameGrid& grid = f.grid;
+    if (jump || !grid.anchored) {
+        grid = FrameGrid{true, seconds, attoseconds, grid.period, 0.0, false, 0, 0, 0.0};
+        return;
+    }
+    if (step > kOffGridSeconds) {
+        if (std::fabs(step - grid.lastStep) < kSamePeriodSeconds)
+            grid.period = step;
+        grid.lastStep = step;
+    }
+    if (grid.period <= 0) {
+        grid.seconds = seconds;
+        grid.attoseconds = attoseconds;
+        return;
+    }
+    double sinceAnchor = secondsBetween(seconds, attoseconds, grid.seconds, grid.attoseconds);
+    double offGrid = sinceAnchor - std::floor(sinceAnchor / grid.period + 0.5) * grid.period;
+    if (std::fabs(offGrid) <= kOffGridSeconds) {
+        if (grid.pending)
+            addFinding(f.pauses, PlayFinding{grid.pendingAt, 0.0, 0});
+        grid.pending = false;
+        grid.seconds = seconds;
+        grid.attoseconds = attoseconds;
+        return;
+    }
+    if (!grid.pending) {
+        grid.pending = true;
+        grid.pendingSeconds = seconds;
+        grid.pendingAttoseconds = attoseconds;
+        grid.pendingAt = f.playSeconds;
+        return;
+    }
+    // A frame again with the one off the grid: the grid itself moved, as
+    // when the machine's screen changed its rate.
+    if (secondsBetween(seconds, attoseconds, grid.pendingSeconds, grid.pendingAttoseconds) > kOffGridSeconds) {
+        grid.pending = false;
+        grid.seconds = seconds;
+        grid.attoseconds = attoseconds;
+    }
+}
+
+void closeSlowStretch(FrameFindings& f)
+{
+    if (f.slowOpen && f.slow.seconds >= kLeastSlowSeconds) {
+        f.slow.speed = static_cast<std::uint32_t>(f.slowSpeedSum / f.slow.seconds);
+        addFinding(f.slowPlay, f.slow);
+    }
+    f.slowOpen = false;
+}
+
+// Decides what one measurement shows, once the one after it (`next`, or
+// none at the end) is known. Its value measures the quarter of a second
+// before it, which the run before it (`previous`) covers.
+void decideRun(FrameFindings& f, const SpeedRun& run, const SpeedRun* previous, const SpeedRun* next)
+{
+    if (!run.measured) {
+        closeSlowStretch(f);
+        return;
+    }
+    // Runs of equal values are one: only the last quarter of a second of
+    // one was measured by the value after it.
+    double span = previous ? previous->span : run.span;
+    double measured = span < f.measureSeconds ? span : f.measureSeconds;
+    double at = run.start - measured;
+    std::uint32_t reference = 0;
+    if (previous && previous->measured)
+        reference = previous->speed;
+    if (next && next->speed > reference)
+        reference = next->speed;
+    if (reference == 0 || reference > kFullSpeed)
+        reference = kFullSpeed;
+    if (reference >= kLeastPaceBeside && std::uint64_t(run.speed) * kStandStillFactor < reference) {
+        double seconds = standStill(measured, run.speed, reference);
+        if (seconds >= kLeastPauseSeconds) {
+            closeSlowStretch(f);
+            addFinding(f.pauses, PlayFinding{at, seconds, run.speed});
+            return;
+        }
+    }
+    if (run.start + run.span <= kStartSeconds) {
+        closeSlowStretch(f);
+        return;
+    }
+    if (f.measurements == 0 || run.speed < f.lowestSpeed)
+        f.lowestSpeed = run.speed;
+    if (f.measurements == 0 || run.speed > f.highestSpeed)
+        f.highestSpeed = run.speed;
+    ++f.measurements;
+    if (!isSlow(run.speed)) {
+        closeSlowStretch(f);
+        return;
+    }
+    if (!f.slowOpen) {
+        f.slowOpen = true;
+        f.slow = PlayFinding{at, 0.0, 0};
+        f.slowSpeedSum = 0;
+    }
+    f.slow.seconds += run.span;
+    f.slowSpeedSum += double(run.speed) * run.span;
+}
+
+std::uint16_t tenthsOfPercent(std::uint64_t speed)
+{
+    std::uint64_t tenths = speed * 1000 >> 20;
+    return static_cast<std::uint16_t>(tenths < 65535 ? tenths : 65535);
+}
+
+// Stores the second being summed and starts the one at `second`, the
+// seconds between them taking its value.
+void advanceSecond(FrameFindings& f, std::uint64_t second)
+{
+    std::uint16_t value = f.secondFrames > 0 ? tenthsOfPercent(f.secondSum / f.secondFrames) : 0;
+    while (f.perSecond.size() < second && f.perSecond.size() < kMostSecondsKept)
+        f.perSecond.push_back(value);
+    f.secondSum = 0;
+    f.secondFrames = 0;
+    if (second >= kMostSecondsKept)
+        f.seriesFull = true;
+}
+
+unsigned long long percentDown(std::uint64_t speed)
+{
+    return speed * 100 >> 20;
+}
+
+unsigned long long percentNear(std::uint64_t speed)
+{
+    return (speed * 100 + (kFullSpeed >> 1)) >> 20;
+}
+
+void appendPosition(TextBuilder& text, double seconds)
+{
+    // A millisecond more, so that the sums of frames' steps that fall a hair
+    // short of a whole second name it.
+    unsigned long long whole = seconds > 0 ? static_cast<unsigned long long>(seconds + 0.001) : 0;
+    appendFormat(text, "%llu:%02llu", whole / 60, whole % 60);
+}
+
+void appendDuration(TextBuilder& text, double seconds)
+{
+    if (seconds >= kLongestStandStill) {
+        appendText(text, "a day or more");
+        return;
+    }
+    unsigned long long whole = static_cast<unsigned long long>(std::floor(seconds + 0.5));
+    if (whole < 60)
+        appendFormat(text, "%llu s", whole);
+    else if (whole < 3600)
+        appendFormat(text, "%llu min %llu s", whole / 60, whole % 60);
+    else
+        appendFormat(text, "%llu h %llu min", whole / 3600, whole / 60 % 60);
+}
+
+// How far a loaded state moved the time: tenths of a second below a minute.
+void appendDistance(TextBuilder& text, double seconds)
+{
+    if (seconds < 0.05)
+        appendText(text, "less than 0.1 s");
+    else if (seconds < 59.95)
+        appendFormat(text, "%.1f s", seconds);
+    else
+        appendDuration(text, seconds);
+}
+
+void appendCount(TextBuilder& text, std::uint64_t count)
+{
+    if (count == 1)
+        appendText(text, "once");
+    else if (count == 2)
+        appendText(text, "twice");
+    else
+        appendFormat(text, "%llu times", static_cast<unsigned long long>(count));
+}
+
+// ": A, B and C." for the first findings of a list, "and N more" for the rest.
+void appendList(TextBuilder& text, const FindingList& list, void (*item)(TextBuilder&, const PlayFinding&))
+{
+    std::size_t shown = list.keptCount < kFindingsShown ? list.keptCount : kFindingsShown;
+    std::uint64_t more = list.count - shown;
+    appendText(text, ": ");
+    for (std::size_t i = 0; i < shown; ++i) {
+        if (i > 0)
+            appendText(text, i + 1 == shown && more == 0 ? " and " : ", ");
+        item(text, list.kept[i]);
+    }
+    if (more > 0)
+        appendFormat(text, " and %llu more", static_cast<unsigned long long>(more));
+    appendText(text, ".");
+}
+
+void stretchItem(TextBuilder& text, const PlayFinding& stretch)
+{
+    appendText(text, "at ");
+    appendPosition(text, stretch.at);
+    appendText(text, " for ");
+    appendDuration(text, stretch.seconds);
+}
+
+void pauseItem(TextBuilder& text, const PlayFinding& pause)
+{
+    if (pause.seconds > 0) {
+        stretchItem(text, pause);
+        return;
+    }
+    appendText(text, "at ");
+    appendPosition(text, pause.at);
+    appendText(text, " for a time not recorded");
+}
+
+void slowItem(TextBuilder& text, const PlayFinding& stretch)
+{
+    stretchItem(text, stretch);
+    appendFormat(text, " (%llu%%)", percentDown(stretch.speed));
+}
+
+void stateItem(TextBuilder& text, const PlayFinding& state)
+{
+    appendText(text, "at ");
+    appendPosition(text, state.at);
+    appendText(text, state.seconds < 0 ? " (time back " : " (time ahead ");
+    appendDistance(text, std::fabs(state.seconds));
+    appendText(text, ")");
+}
+
+bool finishText(const TextBuilder& text)
+{
+    return !text.overflowed;
+}
+
+} // namespace
+
+void startFrameFindings(FrameFindings& f, double frameRate)
+{
+    f.frames = 0;
+    f.measurements = 0;
+    f.lowestSpeed = 0;
+    f.highestSpeed = 0;
+    f.speedSum = 0;
+    f.framesSummed = 0;
+    f.playSeconds = 0;
+    f.slowSeconds = 0;
+    f.perSecond.clear();
+    f.perSecond.reserve(kMostSecondsKept);
+    f.seriesFull = false;
+    f.pauses = FindingList{};
+    f.slowPlay = FindingList{};
+    f.loadedStates = FindingList{};
+    // A rate below one frame a second or past a thousand is no game's screen.
+    double rate = frameRate >= 1 && frameRate <= 1000 ? frameRate : 60;
+    f.frameSeconds = 1 / rate;
+    f.jumpSeconds = 2 / rate > kLeastJumpSeconds ? 2 / rate : kLeastJumpSeconds;
+    // MAME measures a quarter of a second, up to the next frame.
+    f.measureSeconds = 0.25 + 1 / rate;
+    f.started = false;
+    f.finished = false;
+    f.lastSeconds = 0;
+    f.lastAttoseconds = 0;
+    f.secondSum = 0;
+    f.secondFrames = 0;
+    f.before = f.current = f.latest = SpeedRun{};
+    f.runs = 0;
+    f.slowOpen = false;
+    f.slow = PlayFinding{};
+    f.slowSpeedSum = 0;
+    f.grid = FrameGrid{};
+}
+
+void addFrame(FrameFindings& f, std::int32_t seconds, std::int64_t attoseconds, std::uint32_t speed)
+{
+    if (f.finished)
+        return;
+    double step = 0;
+    bool jump = false;
+    if (f.started) {
+        double moved = secondsBetween(seconds, attoseconds, f.lastSeconds, f.lastAttoseconds);
+        jump = moved < 0 || moved > f.jumpSeconds;
+        // The frame after a jump is still a frame of play.
+        step = jump ? f.frameSeconds : moved;
+        if (jump)
+            addFinding(f.loadedStates, PlayFinding{f.playSeconds, moved, speed});
+    }
+    f.started = true;
+    f.lastSeconds = seconds;
+    f.lastAttoseconds = attoseconds;
+    f.playSeconds += step;
+    ++f.frames;
+    followFrameGrid(f, seconds, attoseconds, jump ? 0.0 : step, jump);
+
+    // A new measurement: the one before it can now be judged beside both
+    // of its neighbours.
+    // MAME's first measurement comes a quarter of a second in (later after
+    // a pause there, which starts it anew), even when it happens to read
+    // exactly the 100% that the frames before it carry.
+    bool firstMeasurement = f.runs == 1 && !f.latest.measured && f.playSeconds - f.latest.start > 2 * f.measureSeconds;
+    if (f.runs == 0 || speed != f.latest.speed || firstMeasurement) {
+        SpeedRun run{f.playSeconds, 0.0, speed, f.runs > 0 || speed != kFullSpeed};
+        if (f.runs > 0) {
+            f.latest.span = f.playSeconds - f.latest.start;
+            f.before = f.current;
+            f.current = f.latest;
+        }
+        f.latest = run;
+        if (f.runs < 3)
+            ++f.runs;
+        if (f.runs >= 2)
+            decideRun(f, f.current, f.runs == 3 ? &f.before : nullptr, &f.latest);
+    }
+    if (f.latest.measured && isSlow(speed))
+        f.slowSeconds += step;
+
+    if (f.framesSummed < kMostFramesSummed) {
+        f.speedSum += speed;
+        ++f.framesSummed;
+        if (!f.seriesFull) {
+            auto second = static_cast<std::uint64_t>(f.playSeconds);
+            if (second > f.perSecond.size())
+                advanceSecond(f, second);
+            f.secondSum += speed;
+            ++f.secondFrames;
+        }
+    }
+}
+
+void finishFrameFindings(FrameFindings& f)
+{
+    if (f.finished)
+        return;
+    f.finished = true;
+    if (f.runs > 0) {
+        f.latest.span = f.playSeconds - f.latest.start;
+        decideRun(f, f.latest, f.runs >= 2 ? &f.current : nullptr, nullptr);
+    }
+    closeSlowStretch(f);
+    if (f.secondFrames > 0 && !f.seriesFull)
+        advanceSecond(f, f.perSecond.size() + 1);
+}
+
+std::uint64_t averageSpeedPercent(const FrameFindings& f)
+{
+    return f.framesSummed > 0 ? percentDown(f.speedSum / f.framesSummed) : 0;
+}
+
+bool formatPauses(const FrameFindings& f, char* buffer, std::size_t size)
+{
+    TextBuilder text = startText(buffer, size);
+    if (f.pauses.count == 0)
+        return true;
+    if (f.pauses.count == 1) {
+        appendText(text, "Paused ");
+        pauseItem(text, f.pauses.kept[0]);
+        appendText(text, ".");
+        return finishText(text);
+    }
+    appendText(text, "Paused ");
+    appendCount(text, f.pauses.count);
+    appendList(text, f.pauses, pauseItem);
+    return finishText(text);
+}
+
+bool formatSlowPlay(const FrameFindings& f, char* buffer, std::size_t size)
+{
+    TextBuilder text = startText(buffer, size);
+    if (f.slowPlay.count == 0)
+        return true;
+    if (f.slowPlay.count == 1) {
+        appendText(text, "Played slow ");
+        slowItem(text, f.slowPlay.kept[0]);
+        appendText(text, ".");
+        return finishText(text);
+    }
+    appendText(text, "Played slow ");
+    appendCount(text, f.slowPlay.count);
+    appendList(text, f.slowPlay, slowItem);
+    return finishText(text);
+}
+
+bool formatLoadedStates(const FrameFindings& f, char* buffer, std::size_t size)
+{
+    TextBuilder text = startText(buffer, size);
+    if (f.loadedStates.count == 0)
+        return true;
+    if (f.loadedStates.count == 1) {
+        const PlayFinding& state = f.loadedStates.kept[0];
+        appendText(text, "A saved state was loaded at ");
+        appendPosition(text, state.at);
+        appendText(text, state.seconds < 0 ? ": the time runs back " : ": the time jumps ahead ");
+        appendDistance(text, std::fabs(state.seconds));
+        appendText(text, " there.");
+        return finishText(text);
+    }
+    appendText(text, "Saved states were loaded ");
+    appendCount(text, f.loadedStates.count);
+    appendList(text, f.loadedStates, stateItem);
+    return finishText(text);
+}
+
+bool formatFrameVerdict(const FrameFindings& f, char* buffer, std::size_t size)
+{
+    TextBuilder text = startText(buffer, size);
+    // The gravest first: a playback stops where a state was loaded.
+    bool (*const sentences[])(const FrameFindings&, char*, std::size_t) = {formatLoadedStates, formatPauses,
+                                                                           formatSlowPlay};
+    for (auto sentence : sentences) {
+        char piece[512];
+        if (!sentence(f, piece, sizeof piece))
+            text.overflowed = true;
+        if (piece[0] != '\0') {
+            if (text.length > 0)
+                appendText(text, " ");
+            appendText(text, piece);
+        }
+    }
+    const struct {
+        std::uint64_t count;
+        const char* name;
+    } kinds[] = {{f.pauses.count, "pause"}, {f.slowPlay.count, "slow play"}, {f.loadedStates.count, "loaded state"}};
+    bool noneAbsent = true;
+    for (const auto& kind : kinds) {
+        if (kind.count > 0)
+            continue;
+        appendText(text, noneAbsent ? (text.length > 0 ? " No " : "No ") : ", no ");
+        appendText(text, kind.name);
+        noneAbsent = false;
+    }
+    appendText(text, noneAbsent ? (text.length > 0 ? " Speed " : "Speed ") : "; speed ");
+    if (f.measurements == 0) {
+        appendText(text, "not known: the recording is too short.");
+        return finishText(text);
+    }
+    unsigned long long lowest = percentDown(f.lowestSpeed), highest = percentNear(f.highestSpeed);
+    if (highest < lowest)
+        highest = lowest;
+    if (lowest == highest)
+        appendFormat(text, "%llu%%", lowest);
+    else
+        appendFormat(text, "%llu%s%llu%%", lowest, kEnDash, highest);
+    std::uint64_t average = averageSpeedPercent(f);
+    if (f.slowPlay.count > 0 || average < 90) {
+        appendFormat(text, ", average %llu%%", static_cast<unsigned long long>(average));
+        if (f.slowSeconds >= 0.5) {
+            appendText(text, ", ");
+            appendDuration(text, f.slowSeconds);
+            appendText(text, " below 90%");
+        }
+    }
+    appendText(text, ".");
+    return finishText(text);
+}
