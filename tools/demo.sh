@@ -20,11 +20,25 @@ demo="$build/demo"
 # the MAME bridge's with it.
 port=${HOBRIN_TEST_PORT:-8380}
 
+# Each step says how long it took, counted from the start.
+started=$SECONDS
+step_done() { echo "demo: $1 ($((SECONDS - started)) s)"; }
+
 bash "$root/tools/setup.sh" || exit 1
+step_done "set up"
+source "$root/tools/wine-env.sh"
+# The Wine prefix (made once, about 20 s) is made while the programs build,
+# on a display of its own.
+mkdir -p "$build"
+(unset DISPLAY && wine_env_start "$build/win") >"$build/demo-prefix.log" 2>&1 &
+prefix_pid=$!
 cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DHOBRIN_SERVICE_URL="http://127.0.0.1:$port/yorl/" >/dev/null || exit 1
-cmake --build "$build/win" || exit 1
+# Only what the demo runs: not the test driver, GoogleTest or the benches.
+cmake --build "$build/win" --target hobrin mame-standin mame-bridge hobrin_demo_ctl || exit 1
+step_done "built hobrin.exe, the stand-in emulator, the MAME bridge and the demo's driver"
+wait "$prefix_pid" || cat "$build/demo-prefix.log" >&2
 
 mkdir -p "$demo"
 cp "$build/win/hobrin.exe" "$build/win/mame-standin.exe" "$demo/"
@@ -43,7 +57,6 @@ else
 fi
 
 interactive=${DISPLAY:+yes}
-source "$root/tools/wine-env.sh"
 wine_env_start "$build/win" || exit 1
 # The stand-in YORL service with sample scores, at the address Hobrin is built for.
 rm -rf "$demo/yorl" && cp -r "$root/tools/demo/yorl" "$demo/yorl"
@@ -86,6 +99,7 @@ add_version() {
 wine hobrin.exe &
 status=0
 if ctl wait Hobrin; then
+    step_done "Hobrin's first window is on screen"
     sleep 1  # let the first paint finish before the screenshot
     import -window root "$demo/first-start.png" && frame first-start Hobrin || status=1
     # The stand-in as a MAME of 2006, which made the best Pac-Man score, then

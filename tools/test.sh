@@ -146,13 +146,16 @@ source "$root/tools/wine-env.sh"
 mame_home="$build/mame-home"
 
 # What the end-to-end suites need besides the build, made while it runs.
+# Each part of it says when it ended, counted from its start, since the
+# suites wait for the whole of it.
 e2e_setup() {
-    local suite name arch prefix filter
+    local suite name arch prefix filter started=$SECONDS
     # The Wine prefixes, made the first time (about 20 s each), each on a
     # display of its own.
     for suite in "${suites[@]}"; do
         read -r name arch prefix filter <<<"$suite"
         (unset DISPLAY && wine_env_start "$build/win" "$arch" "${prefix#-}") || return 1
+        echo "set-up: the prefix of the suite $name ($((SECONDS - started)) s)"
     done
     # https: a test authority made for this run and trusted by the test
     # prefixes alone (run_e2e_suite), and each service's TLS port beside its
@@ -162,13 +165,16 @@ e2e_setup() {
     # the test run's own capture of its listing is what the tests of its game
     # list expect.
     mame_listing_capture "$build/mame-listfull.txt" "$mame_home" "$build/mame-systems.txt" || return 1
+    echo "set-up: the test authority and MAME's listing ($((SECONDS - started)) s)"
     mame_audit_capture "$build/mame-verifyroms.txt" "$mame_home" || return 1
+    echo "set-up: MAME's audit ($((SECONDS - started)) s)"
     # The archives that the download tests serve, and a recording of Pong that
     # the installed MAME makes here, as a leaderboard's player would have.
     python3 "$root/tests/e2e/make_test_zips.py" "$build/e2e-zips" || return 1
     mame_record_archive pong best_pong "$build/e2e-zips/pong-0251.zip" "$mame_home" || return 1
     python3 "$root/tests/e2e/make_test_zips.py" --half "$build/e2e-zips/pong-0251.zip" "$build/e2e-zips/pong-0251-half.zip" ||
         return 1
+    echo "set-up: the archives and MAME's recording of Pong ($((SECONDS - started)) s)"
 }
 
 # What runs in the background, each in a process group of its own, ends
