@@ -14,6 +14,8 @@ constexpr std::uint32_t kFullSpeed = 1u << 20;
 
 // A day of play, one entry a second: the per-second series never grows past it.
 constexpr std::size_t kMostSecondsKept = 24 * 60 * 60;
+// A stand-still from a speed of 0 is taken as a day; the texts name it so.
+constexpr double kLongestStandStill = 24.0 * 60 * 60;
 // Each kind of finding keeps its first 16 and counts the rest.
 constexpr std::size_t kFindingsKept = 16;
 
@@ -97,6 +99,8 @@ void startFrameFindings(FrameFindings& findings, double frameRate);
 void addFrame(FrameFindings& findings, std::int32_t seconds, std::int64_t attoseconds, std::uint32_t speed);
 // After the last frame: decides on the last measurement and closes what is open.
 void finishFrameFindings(FrameFindings& findings);
+
+// The texts below are in frame_findings_text.cpp.
 
 // The average speed over all frames in whole percents, as MAME reports it.
 std::uint64_t averageSpeedPercent(const FrameFindings& findings);
