@@ -153,6 +153,7 @@ void decideRun(FrameFindings& f, const SpeedRun& run, const SpeedRun* previous, 
         if (seconds >= kLeastPauseSeconds) {
             closeSlowStretch(f);
             addFinding(f.pauses, PlayFinding{at, seconds, run.speed});
+            f.pausedSeconds += seconds;
             return;
         }
     }
@@ -215,6 +216,7 @@ void startFrameFindings(FrameFindings& f, double frameRate)
     f.pauses = FindingList{};
     f.slowPlay = FindingList{};
     f.loadedStates = FindingList{};
+    f.pausedSeconds = 0;
     // A rate below one frame a second or past a thousand is no game's screen.
     double rate = frameRate >= 1 && frameRate <= 1000 ? frameRate : 60;
     f.frameSeconds = 1 / rate;
@@ -303,4 +305,12 @@ void finishFrameFindings(FrameFindings& f)
     closeSlowStretch(f);
     if (f.secondFrames > 0 && !f.seriesFull)
         advanceSecond(f, f.perSecond.size() + 1);
+}
+
+FindingFigures findingFigures(const FrameFindings& f)
+{
+    return FindingFigures{
+        f.frames > 0,         f.measurements > 0 ? static_cast<int>(std::uint64_t(f.lowestSpeed) * 100 >> 20) : -1,
+        f.pauses.count,       f.slowPlay.count,
+        f.loadedStates.count, f.pausedSeconds};
 }

@@ -234,3 +234,37 @@ bool formatFrameVerdict(const FrameFindings& f, char* buffer, std::size_t size)
     appendText(text, ".");
     return finishText(text);
 }
+
+FindingCells findingCells(const FindingFigures& figures)
+{
+    FindingCells cells{};
+    if (!figures.known)
+        return cells;
+    if (figures.lowestPercent >= 0)
+        formatText(cells.lowest, sizeof cells.lowest, "%d%%", figures.lowestPercent);
+    TextBuilder paused = startText(cells.paused, sizeof cells.paused);
+    appendFormat(paused, "%llu", static_cast<unsigned long long>(figures.pauses));
+    if (figures.pauses > 0 && figures.pausedSeconds >= 0.5)
+        appendFormat(paused, ", %llu s", static_cast<unsigned long long>(std::floor(figures.pausedSeconds + 0.5)));
+    formatText(cells.states, sizeof cells.states, "%llu", static_cast<unsigned long long>(figures.loadedStates));
+    return cells;
+}
+
+void formatFindingMark(const FindingFigures& figures, char* buffer, std::size_t size)
+{
+    TextBuilder text = startText(buffer, size);
+    const struct {
+        std::uint64_t count;
+        const char *first, *next; // named first, or after another
+    } kinds[] = {{figures.loadedStates, "Loaded state", "loaded state"},
+                 {figures.pauses, "Paused", "paused"},
+                 {figures.slowStretches, "Slow", "slow"}};
+    for (const auto& kind : kinds) {
+        if (kind.count > 0) {
+            appendText(text, text.length == 0 ? "[" : ", ");
+            appendText(text, text.length == 1 ? kind.first : kind.next);
+        }
+    }
+    if (text.length > 0)
+        appendText(text, "] ");
+}

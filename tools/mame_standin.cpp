@@ -6,7 +6,10 @@
 //                        makes the line a device, which only kind=today lists, after its systems
 //   standin-listing.txt  when present, -listfull prints exactly these bytes instead
 //   standin-console.txt  when present, a game run prints exactly these bytes after its own lines
-//   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N, sort_needed=1 (a
+//   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N, slow_ms=N (a
+//                        recording's frames from N ms on carry 80% for 2 s, else 100%),
+//                        back_ms=N (from N ms on their time reads a second less, as after
+//                        a loaded state), sort_needed=1 (a
 //                        -listfull without -sortname or -sortdriver lists nothing and ends with
 //                        exit code 1), and kind=K (or the
 //                        switch -kind K, which a versions.ini can give one version), the
@@ -53,6 +56,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -145,7 +149,8 @@ struct Control {
     std::vector<std::string> found; // what -verifyroms finds
     AuditWords auditWords = AuditWords::byKind;
     DWORD auditMs = 0;
-    DWORD frameMs = 0; // a check lasts run_ms and this long for each frame more
+    DWORD frameMs = 0;                  // a check lasts run_ms and this long for each frame more
+    long long slowMs = -1, backMs = -1; // a recording's slow play and time back, -1 for none
 };
 
 // The front-end reads these logs line by line while we run, so each call is one
@@ -320,6 +325,11 @@ void readControlFile(Control& control)
                 control.auditWords = AuditWords::oldest;
             else
                 std::fprintf(stderr, "Warning: %s: audit is today, 2006 or oldest\n", kControlFile);
+        } else if (key == "slow_ms" || key == "back_ms") {
+            if (parseInteger(valueText, 0, 0xFFFFFFFELL, value))
+                (key == "slow_ms" ? control.slowMs : control.backMs) = value;
+            else
+                std::fprintf(stderr, "Warning: %s: bad %s\n", kControlFile, key.c_str());
         } else if (key == "frame_ms") {
             if (parseInteger(valueText, 0, 60000, value))
                 control.frameMs = static_cast<DWORD>(value);
@@ -765,7 +775,8 @@ std::string todaysRecordingHeader(const Options& options)
 }
 
 // Today's frames: 16 bytes of time and speed and 8 for the one port, 60 a
-// second for as long as the run lasts, one zlib stream.
+// second for as long as the run lasts, one zlib stream. Their speed is
+// 100% (1 << 20) but where slow_ms makes it 80%.
 const std::size_t kFrameBytes = 24;
 
 std::string todaysFrames(const Control& control)
@@ -773,10 +784,16 @@ std::string todaysFrames(const Control& control)
     std::size_t count = control.runMs * 60 / 1000 + 1;
     std::string frames(count * kFrameBytes, '\0');
     for (std::size_t i = 0; i < count; ++i) {
-        std::int32_t seconds = static_cast<std::int32_t>(i / 60);
-        std::int64_t attoseconds = static_cast<std::int64_t>(i % 60) * 16666666666666667LL;
+        const long long ms = static_cast<long long>(i) * 1000 / 60;
+        const std::size_t shown = control.backMs >= 0 && ms >= control.backMs && i >= 60 ? i - 60 : i;
+        std::int32_t seconds = static_cast<std::int32_t>(shown / 60);
+        std::int64_t attoseconds = static_cast<std::int64_t>(shown % 60) * 16666666666666667LL;
+        std::uint32_t speed = control.slowMs >= 0 && ms >= control.slowMs && ms < control.slowMs + 2000
+                                  ? (1u << 20) * 4 / 5 + 1
+                                  : 1u << 20;
         std::memcpy(&frames[i * kFrameBytes], &seconds, 4);
         std::memcpy(&frames[i * kFrameBytes + 4], &attoseconds, 8);
+        std::memcpy(&frames[i * kFrameBytes + 12], &speed, 4);
         frames[i * kFrameBytes + 16] = static_cast<char>(i);
     }
     uLongf size = compressBound(static_cast<uLong>(frames.size()));

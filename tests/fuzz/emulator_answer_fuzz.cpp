@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(secondsToRunFor(bounded.lastFrameSeconds) <= kMostPlaySeconds + 1);
     MachineInputs inputs = readMachineInputs(text.data(), text.size());
     require(inputs.known || (inputs.ports == 0 && inputs.analogs == 0));
-    require(mostRecordingFrames(inputs) >= 86400ull && mostRecordingFrames(inputs) <= 86400ull * 1000);
+    require(mostRecordingFrames(inputs) >= 2 * 86400ull && mostRecordingFrames(inputs) <= 2 * 86400ull * 1000);
     PlaybackReport report = readPlaybackReport(text.data(), text.size());
     char words[64], verdict[128];
     mameWords(text.data(), text.size(), words, sizeof words);
