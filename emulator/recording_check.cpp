@@ -184,7 +184,9 @@ void appendFindings(char* verdict, std::size_t size, const char* lead, const cha
         return;
     std::size_t length = static_cast<std::size_t>(end - verdict);
     // Whole or not at all: a sentence cut short would mislead.
-    std::string added = length == 0 ? "" : verdict[length - 1] == '.' ? " " : ". ";
+    // A verdict that ends a sentence (MAME's words may end in any mark)
+    // needs no full stop of its own.
+    std::string added = length == 0 ? "" : std::strchr(".;!?", verdict[length - 1]) ? " " : ". ";
     added += lead;
     added += findings;
     if (added.size() < size - length)
