@@ -4,6 +4,7 @@
 #include "common/bounded_text.h"
 #include "common/program_files.h"
 #include "common/program_folder.h"
+#include "common/shown_text.h"
 #include "emulator/emulator_forms_win.h"
 #include "emulator/emulator_identity_win.h"
 #include "emulator/emulator_run_win.h"
@@ -14,6 +15,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -178,6 +180,7 @@ bool describeFrames(const CheckPlan& plan, bool inputsKnown, CheckFileReport& fi
                    static_cast<unsigned long long>(frames.frames));
         formatText(verdict, verdictSize, "The file's data is damaged %llu bytes into the frames.",
                    static_cast<unsigned long long>(frames.damagedAt));
+        appendFindings(verdict, verdictSize, "Up to there: ", plan.findings);
         return false;
     } else if (!frames.readable) {
         copyText(text, size, "The frames could not be counted: the data after the head is no zlib stream.");
@@ -190,6 +193,34 @@ bool describeFrames(const CheckPlan& plan, bool inputsKnown, CheckFileReport& fi
                    length, frames.complete ? "" : ", and ends inside its data");
     }
     return true;
+}
+
+// Counts the recording's frames and, as they go by, what they tell of the
+// play, into `plan`. The findings hold a day's series: they live on the heap
+// for the count only, and without memory for them the frames are counted
+// alone.
+void countFrames(const std::vector<unsigned char>& bytes, const MachineInputs& inputs, const Worker& worker,
+                 CheckPlan& plan)
+{
+    std::unique_ptr<FrameFindings> findings(new (std::nothrow) FrameFindings());
+    try {
+        if (findings)
+            startFrameFindings(*findings, inputs.refresh);
+    } catch (const std::bad_alloc&) {
+        findings.reset();
+    }
+    plan.frames =
+        countRecordingFrames(bytes.data() + kRecordingHeadBytes, bytes.size() - kRecordingHeadBytes, frameBytes(inputs),
+                             FrameBounds{mostRecordingFrames(inputs), &worker.stop}, findings.get());
+    plan.lengthKnown = playLengthKnown(plan.frames);
+    if (findings && findings->frames > 0) {
+        plan.figures = findingFigures(*findings);
+        // Written in UTF-8 (its dash), shown in Hobrin's code page.
+        char words[sizeof plan.findings];
+        if (formatFrameVerdict(*findings, words, sizeof words) &&
+            copyShownText(plan.findings, sizeof plan.findings, words, std::strlen(words), TextForm::utf8).cut)
+            plan.findings[0] = '\0';
+    }
 }
 
 } // namespace
@@ -215,11 +246,8 @@ bool prepareCheck(const CheckOrder& order, const Worker& worker, CheckPlan& plan
     MachineInputs inputs{false, 0, 0, 0.0};
     if (chosen && plan.header.present)
         inputs = askMachineInputs(plan.version, plan.system, worker.cancel);
-    if (chosen && inputs.known) {
-        plan.frames = countRecordingFrames(bytes.data() + kRecordingHeadBytes, bytes.size() - kRecordingHeadBytes,
-                                           frameBytes(inputs), FrameBounds{mostRecordingFrames(inputs), &worker.stop});
-        plan.lengthKnown = playLengthKnown(plan.frames);
-    }
+    if (chosen && inputs.known)
+        countFrames(bytes, inputs, worker, plan);
     if (worker.stop.load())
         return false;
     bool counted = chosen ? describeFrames(plan, inputs.known, file, verdict, verdictSize) : true;

@@ -42,6 +42,10 @@ struct CheckPlan {
     char versionId[20];
     RecordingFrames frames;
     bool lengthKnown;
+    // What the frames tell of the play: a few figures, and the sentence of
+    // the verdict ("" when no frame was read).
+    FindingFigures figures;
+    char findings[1024];
     unsigned secondsToRun; // 0: to the recording's end, without a picture
     char command[512];
     CommandForms forms;

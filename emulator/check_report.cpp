@@ -23,7 +23,8 @@ void appendField(std::string& text, const std::string& field, bool last)
 void appendRow(std::string& text, const CheckReportRow& row)
 {
     const std::string* fields[] = {&row.position, &row.score,  &row.player, &row.version, &row.checkedWith,
-                                   &row.verdict,  &row.frames, &row.length, &row.speed,   &row.picture};
+                                   &row.verdict,  &row.frames, &row.length, &row.speed,   &row.lowest,
+                                   &row.paused,   &row.states, &row.picture};
     const std::size_t count = sizeof fields / sizeof fields[0];
     for (std::size_t i = 0; i < count; ++i)
         appendField(text, *fields[i], i + 1 == count);
@@ -35,7 +36,7 @@ std::string checkReportCsv(const std::vector<CheckReportRow>& rows)
 {
     std::string text = "\xEF\xBB\xBF";
     appendRow(text, CheckReportRow{"Position", "Score", "Player", "Version", "Checked with", "Verdict", "Frames",
-                                   "Length", "Speed", "Picture"});
+                                   "Length", "Speed", "Lowest", "Paused", "States", "Picture"});
     for (const CheckReportRow& row : rows)
         appendRow(text, row);
     return text;

@@ -6,7 +6,9 @@
 
 // One checked score, its texts in UTF-8.
 struct CheckReportRow {
-    std::string position, score, player, version, checkedWith, verdict, frames, length, speed, picture;
+    std::string position, score, player, version, checkedWith, verdict, frames, length, speed;
+    std::string lowest, paused, states; // the lowest speed recorded, the pauses, the loaded states
+    std::string picture;
 };
 
 // The whole file (RFC 4180): a UTF-8 byte-order mark, so that spreadsheets

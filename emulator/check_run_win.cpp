@@ -81,6 +81,7 @@ void runCheckedMame(const CheckOrder& order, const CheckPlan& plan, const CheckP
 {
     end.playedFrames = -1;
     end.speed = -1;
+    end.figures = plan.figures;
     char line[1024];
     const CheckRequest request{plan.command,      plan.system,          order.directory, order.fileName,
                                plan.secondsToRun, place.snapshotFolder, plan.forms};
@@ -125,7 +126,8 @@ void runCheckedMame(const CheckOrder& order, const CheckPlan& plan, const CheckP
         mameWords(errors.data(), errors.size(), words, sizeof words);
         RecordingFrames file = plan.frames;
         file.readable = plan.lengthKnown;
-        formatVerdict(CheckOutcome{true, outcome.exitCode, file, report, words}, end.verdict, sizeof end.verdict);
+        formatVerdict(CheckOutcome{true, outcome.exitCode, file, report, words, plan.findings}, end.verdict,
+                      sizeof end.verdict);
         if (end.picture[0] == '\0' && outcome.exitCode == 0 && plan.secondsToRun == 0)
             copyText(end.status, sizeof end.status, "No picture: the recording's length is not known.");
         break;

@@ -13,6 +13,7 @@ struct CheckEndReport {
     char verdict[1024];     // whole: the window gives it room
     char picture[512];      // checks\NAME.png when MAME saved one, else ""
     char status[128];       // why there is no picture, or ""
+    FindingFigures figures; // what the frames tell of the play, for a table's columns
 };
 
 // Where one MAME run of a check keeps its files, so that runs side by side

@@ -1,8 +1,6 @@
 // What a recording's frames tell of the way it was played.
 #include "emulator/frame_findings.h"
 
-#include "common/bounded_text.h"
-
 #include <cmath>
 
 namespace {
@@ -43,12 +41,6 @@ constexpr double kSamePeriodSeconds = 1e-6;
 constexpr double kOffGridSeconds = 50e-6;
 // After this many frames the sums stop growing, so they never overflow.
 constexpr std::uint64_t kMostFramesSummed = 1ull << 32;
-// A stand-still from a speed of 0 is taken as a day.
-constexpr double kLongestStandStill = 24.0 * 60 * 60;
-// The findings of each kind that a text names.
-constexpr std::size_t kFindingsShown = 3;
-
-constexpr const char* kEnDash = "\xE2\x80\x93";
 
 void addFinding(FindingList& list, const PlayFinding& finding)
 {
@@ -161,6 +153,7 @@ void decideRun(FrameFindings& f, const SpeedRun& run, const SpeedRun* previous, 
         if (seconds >= kLeastPauseSeconds) {
             closeSlowStretch(f);
             addFinding(f.pauses, PlayFinding{at, seconds, run.speed});
+            f.pausedSeconds += seconds;
             return;
         }
     }
@@ -205,115 +198,6 @@ void advanceSecond(FrameFindings& f, std::uint64_t second)
         f.seriesFull = true;
 }
 
-unsigned long long percentDown(std::uint64_t speed)
-{
-    return speed * 100 >> 20;
-}
-
-unsigned long long percentNear(std::uint64_t speed)
-{
-    return (speed * 100 + (kFullSpeed >> 1)) >> 20;
-}
-
-void appendPosition(TextBuilder& text, double seconds)
-{
-    // A millisecond more, so that the sums of frames' steps that fall a hair
-    // short of a whole second name it.
-    unsigned long long whole = seconds > 0 ? static_cast<unsigned long long>(seconds + 0.001) : 0;
-    appendFormat(text, "%llu:%02llu", whole / 60, whole % 60);
-}
-
-void appendDuration(TextBuilder& text, double seconds)
-{
-    if (seconds >= kLongestStandStill) {
-        appendText(text, "a day or more");
-        return;
-    }
-    unsigned long long whole = static_cast<unsigned long long>(std::floor(seconds + 0.5));
-    if (whole < 60)
-        appendFormat(text, "%llu s", whole);
-    else if (whole < 3600)
-        appendFormat(text, "%llu min %llu s", whole / 60, whole % 60);
-    else
-        appendFormat(text, "%llu h %llu min", whole / 3600, whole / 60 % 60);
-}
-
-// How far a loaded state moved the time: tenths of a second below a minute.
-void appendDistance(TextBuilder& text, double seconds)
-{
-    if (seconds < 0.05)
-        appendText(text, "less than 0.1 s");
-    else if (seconds < 59.95)
-        appendFormat(text, "%.1f s", seconds);
-    else
-        appendDuration(text, seconds);
-}
-
-void appendCount(TextBuilder& text, std::uint64_t count)
-{
-    if (count == 1)
-        appendText(text, "once");
-    else if (count == 2)
-        appendText(text, "twice");
-    else
-        appendFormat(text, "%llu times", static_cast<unsigned long long>(count));
-}
-
-// ": A, B and C." for the first findings of a list, "and N more" for the rest.
-void appendList(TextBuilder& text, const FindingList& list, void (*item)(TextBuilder&, const PlayFinding&))
-{
-    std::size_t shown = list.keptCount < kFindingsShown ? list.keptCount : kFindingsShown;
-    std::uint64_t more = list.count - shown;
-    appendText(text, ": ");
-    for (std::size_t i = 0; i < shown; ++i) {
-        if (i > 0)
-            appendText(text, i + 1 == shown && more == 0 ? " and " : ", ");
-        item(text, list.kept[i]);
-    }
-    if (more > 0)
-        appendFormat(text, " and %llu more", static_cast<unsigned long long>(more));
-    appendText(text, ".");
-}
-
-void stretchItem(TextBuilder& text, const PlayFinding& stretch)
-{
-    appendText(text, "at ");
-    appendPosition(text, stretch.at);
-    appendText(text, " for ");
-    appendDuration(text, stretch.seconds);
-}
-
-void pauseItem(TextBuilder& text, const PlayFinding& pause)
-{
-    if (pause.seconds > 0) {
-        stretchItem(text, pause);
-        return;
-    }
-    appendText(text, "at ");
-    appendPosition(text, pause.at);
-    appendText(text, " for a time not recorded");
-}
-
-void slowItem(TextBuilder& text, const PlayFinding& stretch)
-{
-    stretchItem(text, stretch);
-    appendFormat(text, " (%llu%%)", percentDown(stretch.speed));
-}
-
-void stateItem(TextBuilder& text, const PlayFinding& state)
-{
-    appendText(text, "at ");
-    appendPosition(text, state.at);
-    appendText(text, state.seconds < 0 ? " (time back " : " (time ahead ");
-    appendDistance(text, std::fabs(state.seconds));
-    appendText(text, ")");
-}
-
-bool finishText(const TextBuilder& text)
-{
-    return !text.overflowed;
-}
-
 } // namespace
 
 void startFrameFindings(FrameFindings& f, double frameRate)
@@ -332,6 +216,7 @@ void startFrameFindings(FrameFindings& f, double frameRate)
     f.pauses = FindingList{};
     f.slowPlay = FindingList{};
     f.loadedStates = FindingList{};
+    f.pausedSeconds = 0;
     // A rate below one frame a second or past a thousand is no game's screen.
     double rate = frameRate >= 1 && frameRate <= 1000 ? frameRate : 60;
     f.frameSeconds = 1 / rate;
@@ -422,114 +307,10 @@ void finishFrameFindings(FrameFindings& f)
         advanceSecond(f, f.perSecond.size() + 1);
 }
 
-std::uint64_t averageSpeedPercent(const FrameFindings& f)
+FindingFigures findingFigures(const FrameFindings& f)
 {
-    return f.framesSummed > 0 ? percentDown(f.speedSum / f.framesSummed) : 0;
-}
-
-bool formatPauses(const FrameFindings& f, char* buffer, std::size_t size)
-{
-    TextBuilder text = startText(buffer, size);
-    if (f.pauses.count == 0)
-        return true;
-    if (f.pauses.count == 1) {
-        appendText(text, "Paused ");
-        pauseItem(text, f.pauses.kept[0]);
-        appendText(text, ".");
-        return finishText(text);
-    }
-    appendText(text, "Paused ");
-    appendCount(text, f.pauses.count);
-    appendList(text, f.pauses, pauseItem);
-    return finishText(text);
-}
-
-bool formatSlowPlay(const FrameFindings& f, char* buffer, std::size_t size)
-{
-    TextBuilder text = startText(buffer, size);
-    if (f.slowPlay.count == 0)
-        return true;
-    if (f.slowPlay.count == 1) {
-        appendText(text, "Played slow ");
-        slowItem(text, f.slowPlay.kept[0]);
-        appendText(text, ".");
-        return finishText(text);
-    }
-    appendText(text, "Played slow ");
-    appendCount(text, f.slowPlay.count);
-    appendList(text, f.slowPlay, slowItem);
-    return finishText(text);
-}
-
-bool formatLoadedStates(const FrameFindings& f, char* buffer, std::size_t size)
-{
-    TextBuilder text = startText(buffer, size);
-    if (f.loadedStates.count == 0)
-        return true;
-    if (f.loadedStates.count == 1) {
-        const PlayFinding& state = f.loadedStates.kept[0];
-        appendText(text, "A saved state was loaded at ");
-        appendPosition(text, state.at);
-        appendText(text, state.seconds < 0 ? ": the time runs back " : ": the time jumps ahead ");
-        appendDistance(text, std::fabs(state.seconds));
-        appendText(text, " there.");
-        return finishText(text);
-    }
-    appendText(text, "Saved states were loaded ");
-    appendCount(text, f.loadedStates.count);
-    appendList(text, f.loadedStates, stateItem);
-    return finishText(text);
-}
-
-bool formatFrameVerdict(const FrameFindings& f, char* buffer, std::size_t size)
-{
-    TextBuilder text = startText(buffer, size);
-    // The gravest first: a playback stops where a state was loaded.
-    bool (*const sentences[])(const FrameFindings&, char*, std::size_t) = {formatLoadedStates, formatPauses,
-                                                                           formatSlowPlay};
-    for (auto sentence : sentences) {
-        char piece[512];
-        if (!sentence(f, piece, sizeof piece))
-            text.overflowed = true;
-        if (piece[0] != '\0') {
-            if (text.length > 0)
-                appendText(text, " ");
-            appendText(text, piece);
-        }
-    }
-    const struct {
-        std::uint64_t count;
-        const char* name;
-    } kinds[] = {{f.pauses.count, "pause"}, {f.slowPlay.count, "slow play"}, {f.loadedStates.count, "loaded state"}};
-    bool noneAbsent = true;
-    for (const auto& kind : kinds) {
-        if (kind.count > 0)
-            continue;
-        appendText(text, noneAbsent ? (text.length > 0 ? " No " : "No ") : ", no ");
-        appendText(text, kind.name);
-        noneAbsent = false;
-    }
-    appendText(text, noneAbsent ? (text.length > 0 ? " Speed " : "Speed ") : "; speed ");
-    if (f.measurements == 0) {
-        appendText(text, "not known: the recording is too short.");
-        return finishText(text);
-    }
-    unsigned long long lowest = percentDown(f.lowestSpeed), highest = percentNear(f.highestSpeed);
-    if (highest < lowest)
-        highest = lowest;
-    if (lowest == highest)
-        appendFormat(text, "%llu%%", lowest);
-    else
-        appendFormat(text, "%llu%s%llu%%", lowest, kEnDash, highest);
-    std::uint64_t average = averageSpeedPercent(f);
-    if (f.slowPlay.count > 0 || average < 90) {
-        appendFormat(text, ", average %llu%%", static_cast<unsigned long long>(average));
-        if (f.slowSeconds >= 0.5) {
-            appendText(text, ", ");
-            appendDuration(text, f.slowSeconds);
-            appendText(text, " below 90%");
-        }
-    }
-    appendText(text, ".");
-    return finishText(text);
+    return FindingFigures{
+        f.frames > 0,         f.measurements > 0 ? static_cast<int>(std::uint64_t(f.lowestSpeed) * 100 >> 20) : -1,
+        f.pauses.count,       f.slowPlay.count,
+        f.loadedStates.count, f.pausedSeconds};
 }

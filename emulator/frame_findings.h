@@ -14,6 +14,8 @@ constexpr std::uint32_t kFullSpeed = 1u << 20;
 
 // A day of play, one entry a second: the per-second series never grows past it.
 constexpr std::size_t kMostSecondsKept = 24 * 60 * 60;
+// A stand-still from a speed of 0 is taken as a day; the texts name it so.
+constexpr double kLongestStandStill = 24.0 * 60 * 60;
 // Each kind of finding keeps its first 16 and counts the rest.
 constexpr std::size_t kFindingsKept = 16;
 
@@ -72,6 +74,7 @@ struct FrameFindings {
     std::vector<std::uint16_t> perSecond;
     bool seriesFull;
     FindingList pauses, slowPlay, loadedStates;
+    double pausedSeconds; // of all pauses whose length is recorded
 
     // The walk's own state.
     double frameSeconds;   // one frame at the machine's rate
@@ -97,6 +100,29 @@ void startFrameFindings(FrameFindings& findings, double frameRate);
 void addFrame(FrameFindings& findings, std::int32_t seconds, std::int64_t attoseconds, std::uint32_t speed);
 // After the last frame: decides on the last measurement and closes what is open.
 void finishFrameFindings(FrameFindings& findings);
+
+// The findings in a few figures, small enough to hand to a window.
+struct FindingFigures {
+    bool known;        // frames were read
+    int lowestPercent; // the lowest speed measured, whole percent; -1 when none was
+    std::uint64_t pauses, slowStretches, loadedStates;
+    double pausedSeconds;
+};
+FindingFigures findingFigures(const FrameFindings& findings);
+
+// The texts below are in frame_findings_text.cpp.
+
+// A table's cells: "62%"; "2, 8 s", "1" (a pause whose length is not
+// recorded) or "0"; the count of loaded states. All empty when not known.
+struct FindingCells {
+    char lowest[8];
+    char paused[48];
+    char states[24];
+};
+FindingCells findingCells(const FindingFigures& figures);
+// A mark for a table's verdict, "[Loaded state, paused, slow] ", of the
+// kinds found; empty when none.
+void formatFindingMark(const FindingFigures& figures, char* text, std::size_t size);
 
 // The average speed over all frames in whole percents, as MAME reports it.
 std::uint64_t averageSpeedPercent(const FrameFindings& findings);

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -174,7 +175,27 @@ void formatPlayLength(double seconds, char* text, std::size_t size)
     formatText(text, size, "%llu:%02llu", whole / 60, whole % 60);
 }
 
-void formatVerdict(const CheckOutcome& outcome, char* text, std::size_t size)
+void appendFindings(char* verdict, std::size_t size, const char* lead, const char* findings)
+{
+    if (!findings || findings[0] == '\0' || size == 0)
+        return;
+    const char* end = static_cast<const char*>(std::memchr(verdict, '\0', size));
+    if (!end)
+        return;
+    std::size_t length = static_cast<std::size_t>(end - verdict);
+    // Whole or not at all: a sentence cut short would mislead.
+    // A verdict that ends a sentence (MAME's words may end in any mark)
+    // needs no full stop of its own.
+    std::string added = length == 0 ? "" : std::strchr(".;!?", verdict[length - 1]) ? " " : ". ";
+    added += lead;
+    added += findings;
+    if (added.size() < size - length)
+        std::memcpy(verdict + length, added.c_str(), added.size() + 1);
+}
+
+namespace {
+
+void formatVerdictLine(const CheckOutcome& outcome, char* text, std::size_t size)
 {
     const PlaybackReport& report = outcome.report;
     const RecordingFrames& file = outcome.file;
@@ -209,6 +230,14 @@ void formatVerdict(const CheckOutcome& outcome, char* text, std::size_t size)
         formatText(text, size, "Plays to its end: %llu of %llu frames, %s", played,
                    static_cast<unsigned long long>(file.frames), length);
     }
+}
+
+} // namespace
+
+void formatVerdict(const CheckOutcome& outcome, char* text, std::size_t size)
+{
+    formatVerdictLine(outcome, text, size);
+    appendFindings(text, size, "", outcome.findings);
 }
 
 int compareVersions(const char* a, const char* b)

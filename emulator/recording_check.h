@@ -55,14 +55,21 @@ struct CheckOutcome {
     RecordingFrames file;
     PlaybackReport report;
     const char* words; // MAME's own words (mameWords), "" when none
+    // What the frames tell of the play (formatFrameVerdict), "" or null
+    // when no frame was read.
+    const char* findings = nullptr;
 };
 
 // The verdict line: "Plays to its end: N of N frames, m:ss", "Cut short:
 // the file ends inside its data; MAME played N frames", "Stops at frame N
 // of M", or MAME's own words when it refused the recording or ended
 // abnormally. When the file's frames were not counted (`readable` false),
-// only what MAME played.
+// only what MAME played. The frames' findings follow.
 void formatVerdict(const CheckOutcome& outcome, char* text, std::size_t size);
+
+// Adds the frames' findings to a verdict, after `lead` ("" for none): a
+// sentence of its own. Nothing when `findings` is empty.
+void appendFindings(char* verdict, std::size_t size, const char* lead, const char* findings);
 
 // Orders version identifiers as MAME numbered its releases: "0.37b5" before
 // "0.37", "0.120rc2" before "0.120", "0.106u2" after "0.106". Negative,

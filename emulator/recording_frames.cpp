@@ -54,9 +54,11 @@ FrameStamp frameStamp(const unsigned char (&bytes)[kFrameStampBytes])
 
 // What a whole frame adds to the count: the one place that sees each
 // frame's time and speed, in the order MAME recorded them.
-void countFrame(RecordingFrames& frames, const FrameStamp& stamp)
+void countFrame(RecordingFrames& frames, const FrameStamp& stamp, FrameFindings* findings)
 {
     ++frames.frames;
+    if (findings)
+        addFrame(*findings, stamp.seconds, stamp.attoseconds, stamp.speed);
     frames.lastFrameSeconds = static_cast<double>(stamp.seconds) + static_cast<double>(stamp.attoseconds) / 1e18;
 }
 
@@ -64,7 +66,10 @@ void countFrame(RecordingFrames& frames, const FrameStamp& stamp)
 // each frame's stamp is kept, the rest of it stepped over.
 class FrameCutter {
 public:
-    FrameCutter(std::size_t frameSize, std::uint64_t mostFrames) : frameSize_(frameSize), mostFrames_(mostFrames) {}
+    FrameCutter(std::size_t frameSize, std::uint64_t mostFrames, FrameFindings* findings)
+        : frameSize_(frameSize), mostFrames_(mostFrames), findings_(findings)
+    {
+    }
 
     // Takes the next `size` bytes; false, with `pastBound` set, at the
     // frame past the bound.
@@ -83,7 +88,7 @@ public:
                     frames.pastBound = true;
                     return false;
                 }
-                countFrame(frames, frameStamp(stamp_));
+                countFrame(frames, frameStamp(stamp_), findings_);
             }
         }
         return true;
@@ -92,6 +97,7 @@ public:
 private:
     const std::size_t frameSize_; // at least kFrameStampBytes
     const std::uint64_t mostFrames_;
+    FrameFindings* const findings_;              // null when not asked for
     unsigned char stamp_[kFrameStampBytes] = {}; // of the frame being filled
     std::size_t inFrame_ = 0;
 };
@@ -140,26 +146,15 @@ std::uint64_t mostRecordingFrames(const MachineInputs& inputs)
 {
     // A rate below one frame a second or past a thousand is no game's screen.
     double rate = inputs.refresh >= 1 && inputs.refresh <= 1000 ? inputs.refresh : 60;
-    return static_cast<std::uint64_t>(std::ceil(kMostPlaySeconds * rate));
+    return static_cast<std::uint64_t>(std::ceil(kMostPlaySeconds * 2 * rate));
 }
 
-bool playLengthKnown(const RecordingFrames& frames)
-{
-    return frames.readable && !frames.damaged && !frames.pastBound && !frames.stopped && frames.lastFrameSeconds >= 0 &&
-           frames.lastFrameSeconds <= kMostPlaySeconds;
-}
+namespace {
 
-unsigned secondsToRunFor(double lastFrameSeconds)
-{
-    if (!(lastFrameSeconds >= 0))
-        return 1;
-    if (!(lastFrameSeconds <= kMostPlaySeconds))
-        return static_cast<unsigned>(kMostPlaySeconds) + 1;
-    return static_cast<unsigned>(std::ceil(lastFrameSeconds)) + 1;
-}
-
-RecordingFrames countRecordingFrames(const unsigned char* data, std::size_t length, std::size_t frameSize,
-                                     const FrameBounds& bounds)
+// The count itself: countRecordingFrames finishes the findings whichever
+// way it ends.
+RecordingFrames countFrames(const unsigned char* data, std::size_t length, std::size_t frameSize,
+                            const FrameBounds& bounds, FrameFindings* findings)
 {
     RecordingFrames frames{false, false, 0, 0, 0.0, false, 0, false, false};
     if (frameSize < kFrameStampBytes)
@@ -173,7 +168,7 @@ RecordingFrames countRecordingFrames(const unsigned char* data, std::size_t leng
     if (inflateInit(&stream) != Z_OK)
         return frames;
     std::vector<unsigned char> out(64 * 1024);
-    FrameCutter cutter(frameSize, bounds.mostFrames);
+    FrameCutter cutter(frameSize, bounds.mostFrames, findings);
     const unsigned char* next = data;
     std::size_t left = length;
     int result = Z_OK;
@@ -213,5 +208,31 @@ RecordingFrames countRecordingFrames(const unsigned char* data, std::size_t leng
         frames.damagedAt = stream.total_in;
     }
     inflateEnd(&stream);
+    return frames;
+}
+
+} // namespace
+
+bool playLengthKnown(const RecordingFrames& frames)
+{
+    return frames.readable && !frames.damaged && !frames.pastBound && !frames.stopped && frames.lastFrameSeconds >= 0 &&
+           frames.lastFrameSeconds <= kMostPlaySeconds;
+}
+
+unsigned secondsToRunFor(double lastFrameSeconds)
+{
+    if (!(lastFrameSeconds >= 0))
+        return 1;
+    if (!(lastFrameSeconds <= kMostPlaySeconds))
+        return static_cast<unsigned>(kMostPlaySeconds) + 1;
+    return static_cast<unsigned>(std::ceil(lastFrameSeconds)) + 1;
+}
+
+RecordingFrames countRecordingFrames(const unsigned char* data, std::size_t length, std::size_t frameSize,
+                                     const FrameBounds& bounds, FrameFindings* findings)
+{
+    RecordingFrames frames = countFrames(data, length, frameSize, bounds, findings);
+    if (findings)
+        finishFrameFindings(*findings);
     return frames;
 }

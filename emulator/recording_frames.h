@@ -1,6 +1,8 @@
 // A recording's frames: how large a machine's are, and what they tell of the recording when counted.
 #pragma once
 
+#include "emulator/frame_findings.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -24,8 +26,10 @@ std::size_t frameBytes(const MachineInputs& inputs);
 // No recording that MAME made plays longer than a day: a file that holds
 // more is refused, and a play length past it is not believed.
 constexpr double kMostPlaySeconds = 24.0 * 60 * 60;
-// A day of frames at the machine's rate (60 a second when it lists none,
-// or a rate no game's screen has).
+// A day of frames at twice the machine's rate (60 a second when it lists
+// none, or a rate no game's screen has): MAME writes a frame for each of its
+// updates, not for each of the screen's, and Pong, listed at 60.18 Hz,
+// writes some 85.5 a second of play.
 std::uint64_t mostRecordingFrames(const MachineInputs& inputs);
 
 // The first 16 bytes of every frame, little-endian: when MAME recorded it
@@ -58,8 +62,11 @@ struct FrameBounds {
     const std::atomic<bool>* stop;
 };
 
+// `findings`, when given, started (startFrameFindings) by the caller, is fed
+// each whole frame counted and finished after the last.
 RecordingFrames countRecordingFrames(const unsigned char* data, std::size_t length, std::size_t frameBytes,
-                                     const FrameBounds& bounds = FrameBounds{~std::uint64_t(0), nullptr});
+                                     const FrameBounds& bounds = FrameBounds{~std::uint64_t(0), nullptr},
+                                     FrameFindings* findings = nullptr);
 
 // Whether the count tells the recording's play length: it was read without
 // an error or a bound, and its last frame's time is one a recording has.

@@ -3,6 +3,7 @@
 
 #include "common/bounded_text.h"
 #include "common/shown_text.h"
+#include "emulator/frame_findings.h"
 #include "emulator/recording_check.h"
 #include "shell/check_window.h"
 #include "resource.h"
@@ -11,7 +12,20 @@
 
 namespace {
 
-enum Column { kPosition, kScore, kPlayer, kVersion, kVerdict, kFrames, kLength, kSpeed, kColumnCount };
+enum Column {
+    kPosition,
+    kScore,
+    kPlayer,
+    kVersion,
+    kVerdict,
+    kFrames,
+    kLength,
+    kSpeed,
+    kLowest,
+    kPaused,
+    kStates,
+    kColumnCount
+};
 
 struct ListColumn {
     const char* title;
@@ -21,9 +35,10 @@ struct ListColumn {
 
 // The verdict's width is what the others leave of the list.
 const ListColumn kColumns[kColumnCount] = {
-    {"#", 26, LVCFMT_RIGHT},       {"Score", 64, LVCFMT_RIGHT}, {"Player", 82, LVCFMT_LEFT},
-    {"Version", 100, LVCFMT_LEFT}, {"Verdict", 0, LVCFMT_LEFT}, {"Frames", 50, LVCFMT_RIGHT},
-    {"Length", 52, LVCFMT_RIGHT},  {"Speed", 44, LVCFMT_RIGHT},
+    {"#", 26, LVCFMT_RIGHT},       {"Score", 64, LVCFMT_RIGHT},  {"Player", 82, LVCFMT_LEFT},
+    {"Version", 100, LVCFMT_LEFT}, {"Verdict", 0, LVCFMT_LEFT},  {"Frames", 50, LVCFMT_RIGHT},
+    {"Length", 52, LVCFMT_RIGHT},  {"Speed", 44, LVCFMT_RIGHT},  {"Lowest", 48, LVCFMT_RIGHT},
+    {"Paused", 64, LVCFMT_RIGHT},  {"States", 44, LVCFMT_RIGHT},
 };
 
 HWND listOf(HWND window)
@@ -84,7 +99,17 @@ void takeRowUpdate(RowView& view, const RowUpdate& update)
     if (update.state != RowState::checked)
         return;
     const CheckEndReport& end = update.end;
-    view.verdict = end.verdict;
+    // A row whose frames show a pause, slow play or a loaded state says so
+    // first, where the verdict's start shows in the list.
+    char mark[64];
+    formatFindingMark(end.figures, mark, sizeof mark);
+    view.verdict = std::string(mark) + end.verdict;
+    if (end.figures.known) {
+        const FindingCells cells = findingCells(end.figures);
+        view.lowest = cells.lowest;
+        view.paused = cells.paused;
+        view.states = cells.states;
+    }
     view.picture = end.picture;
     char text[64];
     if (end.playedFrames >= 0 && formatText(text, sizeof text, "%lld", end.playedFrames))
@@ -143,6 +168,9 @@ void showTableRow(HWND window, int row, const ScoreRecord& record, const RowView
     setCell(window, row, kFrames, view.frames.c_str());
     setCell(window, row, kLength, view.length.c_str());
     setCell(window, row, kSpeed, view.speed.c_str());
+    setCell(window, row, kLowest, view.lowest.c_str());
+    setCell(window, row, kPaused, view.paused.c_str());
+    setCell(window, row, kStates, view.states.c_str());
 }
 
 void showVerdictCell(HWND window, int row, const RowView& view)
@@ -164,7 +192,7 @@ std::vector<CheckReportRow> reportRows(const TableOrder& order, const std::vecto
         report.push_back(CheckReportRow{position, utf8Text(record.scoreText), utf8Text(record.playerName),
                                         utf8Text(versionUsed), utf8Text(view.checkedWith),
                                         utf8Text(verdictCell(view, GetTickCount())), view.frames, view.length,
-                                        view.speed, utf8Text(view.picture)});
+                                        view.speed, view.lowest, view.paused, view.states, utf8Text(view.picture)});
     }
     return report;
 }

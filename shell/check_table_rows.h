@@ -15,6 +15,7 @@ struct RowView {
     DWORD started = 0; // when its MAME run began
     std::string checkedWith;
     std::string verdict, frames, length, speed, picture;
+    std::string lowest, paused, states; // what the frames tell of the play
 };
 
 // An update from the work, taken into the row's view.

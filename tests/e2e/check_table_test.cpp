@@ -75,7 +75,8 @@ protected:
         serveRecording("table-cut.zip", "pacman_cut");
         serveRecording("table-notrec.zip", "pacman_notes");
         serveRecording("table-galaga.zip", "galaga_other");
-        serveRecording("table-elsewhere.zip", "pacman_elsewhere");
+        // Its frames show a loaded state and slow play.
+        serveRecording("table-findings.zip", "pacman_elsewhere");
         HWND window = launch(program) ? waitForMainWindow() : nullptr;
         if (!window)
             return nullptr;
@@ -121,33 +122,49 @@ TEST_F(CheckTableTest, EveryRecordingOfTheTableGetsItsVerdict)
     EXPECT_EQ(text(table, IDC_TABLE_PROGRESS).rfind("6 of 6 checked, ", 0), 0u) << text(table, IDC_TABLE_PROGRESS);
     const std::vector<std::vector<std::string>> report = savedReport(table);
     ASSERT_EQ(report.size(), 7u);
-    EXPECT_EQ(report[0], (std::vector<std::string>{"Position", "Score", "Player", "Version", "Checked with", "Verdict",
-                                                   "Frames", "Length", "Speed", "Picture"}));
+    EXPECT_EQ(report[0],
+              (std::vector<std::string>{"Position", "Score", "Player", "Version", "Checked with", "Verdict", "Frames",
+                                        "Length", "Speed", "Lowest", "Paused", "States", "Picture"}));
     const struct {
         const char* player;
         const char* verdict; // its start
         const char* checkedWith;
         bool picture;
+        const char* findings[3]; // the lowest speed, the pauses, the loaded states
     } rows[] = {
-        {kWhole, "Plays to its end: 120 of 120 frames, 0:01", "0.251", true},
-        {kCut, "Cut short: the file ends inside its data; MAME played ", "0.251", true},
-        {kNotes, "Fatal error: Input file is corrupt or invalid (missing header)", "0.251", false},
-        {kMissing, "Can't download: Cannot retrieve data from URL", "0.251", false},
-        {"Other", "The recording is of \"galaga\", not of this score's game \"pacman\"; it was not checked.", "0.251",
-         false},
-        {"Elsewhere", "Plays to its end: 60 of 60 frames, 0:00", "0.251", true},
+        {kWhole,
+         "Plays to its end: 120 of 120 frames, 0:01. No pause, no slow play, no loaded state",
+         "0.251",
+         true,
+         {"", "0", "0"}},
+        {kCut, "Cut short: the file ends inside its data; MAME played ", "0.251", true, {"", "0", "0"}},
+        {kNotes, "Fatal error: Input file is corrupt or invalid (missing header)", "0.251", false, {"", "", ""}},
+        {kMissing, "Can't download: Cannot retrieve data from URL", "0.251", false, {"", "", ""}},
+        {"Other",
+         "The recording is of \"galaga\", not of this score's game \"pacman\"; it was not checked.",
+         "0.251",
+         false,
+         {"", "", ""}},
+        {"Elsewhere",
+         "[Loaded state, slow] Plays to its end: 360 of 360 frames, 0:04. A saved state was loaded at 0:04: the time "
+         "runs back 1.0 s there. Played slow at 0:02 for 2 s (80%). No pause; speed 80",
+         "0.251",
+         true,
+         {"80%", "0", "1"}},
     };
     for (std::size_t i = 0; i < 6; ++i) {
         SCOPED_TRACE(rows[i].player);
         const std::vector<std::string>& row = report[i + 1];
-        ASSERT_EQ(row.size(), 10u);
+        ASSERT_EQ(row.size(), 13u);
         EXPECT_EQ(row[0], std::to_string(i + 1));
         EXPECT_EQ(row[2], (rows[i].player[0] == '=' ? "'" : "") + std::string(rows[i].player)) << "text, no formula";
         EXPECT_EQ(row[4], rows[i].checkedWith);
         EXPECT_EQ(row[5].rfind(rows[i].verdict, 0), 0u) << row[5];
-        EXPECT_EQ(!row[9].empty(), rows[i].picture) << row[9];
+        EXPECT_EQ((std::vector<std::string>{row[9], row[10], row[11]}),
+                  (std::vector<std::string>{rows[i].findings[0], rows[i].findings[1], rows[i].findings[2]}));
+        EXPECT_EQ(!row[12].empty(), rows[i].picture) << row[12];
         if (rows[i].picture) {
-            EXPECT_EQ(readFile(row[9]).substr(1, 3), "PNG");
+            EXPECT_EQ(readFile(row[12]).substr(1, 3), "PNG");
         }
     }
     EXPECT_EQ(report[6][3], "0.999") << "the version the score names, checked with the selected one";
@@ -322,7 +339,7 @@ TEST_F(CheckTableTest, RealMameChecksATableOfPongRecordings)
     for (std::size_t i = 0; i < 3; ++i) {
         SCOPED_TRACE(rows[i].verdict);
         EXPECT_EQ(report[i + 1][5].rfind(rows[i].verdict, 0), 0u) << report[i + 1][5];
-        EXPECT_EQ(report[i + 1][9], rows[i].picture);
+        EXPECT_EQ(report[i + 1][12], rows[i].picture);
     }
     press(table, IDC_TABLE_CLOSE);
     EXPECT_TRUE(waitUntilGone(table));

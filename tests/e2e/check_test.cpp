@@ -4,6 +4,8 @@
 #include "resource.h"
 #include "tests/endless_zeros.h"
 
+#include <algorithm>
+
 using namespace e2e;
 
 namespace {
@@ -66,7 +68,9 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
     answerMessageBox(processId(), "Commandline view");
     EXPECT_EQ(waitForRunEnd(window), "");
     Checked whole = check(window, "inp\\pacman.inp");
-    EXPECT_EQ(whole.verdict, "Plays to its end: 61 of 61 frames, 0:01");
+    EXPECT_EQ(whole.verdict,
+              "Plays to its end: 61 of 61 frames, 0:01. No pause, no slow play, no loaded state; speed "
+              "not known: the recording is too short.");
     EXPECT_TRUE(whole.picture);
     EXPECT_EQ(readFile("checks\\pacman.png").substr(1, 3), "PNG");
     // The folder, named in another script with a blank, is quoted.
@@ -76,6 +80,37 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
                                           "-nvram_directory NUL -cfg_directory NUL -noplugins -nocheat"),
               std::string::npos)
         << emulatorCalls().back();
+
+    // Frames at 80% for 2 s, and frames whose time runs back a second as
+    // after a loaded state: the verdict says what and where.
+    const std::string recorded = readFile("inp\\pacman.inp");
+    const struct {
+        const char *control, *file;
+        std::string start, end; // the verdict's, around the speed's dash
+    } played[] = {
+        {"run_ms=5000\nslow_ms=2500\n", "inp\\slow.inp",
+         "Plays to its end: 301 of 301 frames, 0:05. Played slow at 0:02 for 2 s (80%). No pause, no loaded state; "
+         "speed 80",
+         "100%, average 92%, 2 s below 90%."},
+        {"run_ms=4000\nback_ms=3000\n", "inp\\state.inp",
+         "Plays to its end: 241 of 241 frames, 0:03. A saved state was loaded at 0:02: the time runs back 1.0 s "
+         "there. No pause, no slow play; speed 100%.",
+         ""},
+    };
+    for (const auto& p : played) {
+        SCOPED_TRACE(p.file);
+        deleteFile("inp\\pacman.inp");
+        writeFile("standin-control.txt", p.control);
+        press(window, IDC_MAIN_RECORD);
+        answerMessageBox(processId(), "Commandline view");
+        EXPECT_EQ(waitForRunEnd(window, 30000), "");
+        writeFile(p.file, readFile("inp\\pacman.inp"));
+        writeFile("standin-control.txt", "run_ms=0\n");
+        const std::string verdict = check(window, p.file).verdict;
+        EXPECT_EQ(verdict.substr(0, p.start.size()), p.start) << verdict;
+        EXPECT_EQ(verdict.substr(verdict.size() - std::min(verdict.size(), p.end.size())), p.end) << verdict;
+    }
+    writeFile("inp\\pacman.inp", recorded);
 
     // Cancel ends that run, at once.
     writeFile("standin-control.txt", "run_ms=60000\n");
@@ -106,7 +141,9 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
     words.pop_back();
     writeFile("standin-control.txt", "check_error=" + words + "\n");
     Checked wordy = check(window, "inp\\pacman.inp");
-    EXPECT_EQ(wordy.verdict, "Fatal error: " + words);
+    EXPECT_EQ(wordy.verdict,
+              "Fatal error: " + words +
+                  " No pause, no slow play, no loaded state; speed not known: the recording is too short.");
     EXPECT_TRUE(wordy.scrolls);
 
     // A file larger than any recording is not read, and nothing runs.

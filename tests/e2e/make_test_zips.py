@@ -17,10 +17,17 @@ def todays_head(game):
             b"MAME 0.251 (unknown)".ljust(32, b"\0"))
 
 
-def todays_recording(game, frames, version=b"MAME 0.251 (mame0251)"):
+def todays_recording(game, frames, version=b"MAME 0.251 (mame0251)", slow=None, back=None):
     # Frames of 24 bytes as the stand-in of today reads them (16 of time and
-    # speed, one port), 60 a second, in one zlib stream after the head.
-    data = b"".join(struct.pack("<iq", i // 60, (i % 60) * 16666666666666667) + bytes(12) for i in range(frames))
+    # speed, one port), 60 a second, in one zlib stream after the head, at
+    # 100% but for 80% from frame `slow` for 2 s; from frame `back` on their
+    # time reads a second less, as after a loaded state.
+    def frame(i):
+        shown = i - 60 if back is not None and i >= back and i >= 60 else i
+        speed = (1 << 20) * 4 // 5 + 1 if slow is not None and slow <= i < slow + 120 else 1 << 20
+        return struct.pack("<iqI", shown // 60, (shown % 60) * 16666666666666667, speed) + bytes(8)
+
+    data = b"".join(frame(i) for i in range(frames))
     return (b"MAMEINP\0" + bytes.fromhex("d6d0176b00000000") + b"\x03\0\0\0" + game.ljust(12, b"\0") +
             version.ljust(32, b"\0") + zlib.compress(data))
 
@@ -136,6 +143,8 @@ def main():
         "table-notrec.zip": archive([("pacman_notes.inp", b"Notes about a game, not a recording.\n")]),
         "table-galaga.zip": archive([("galaga_other.inp", todays_recording(b"galaga", 120))]),
         "table-elsewhere.zip": archive([("pacman_elsewhere.inp", todays_recording(b"pacman", 60))]),
+        # Six seconds played at 80% for two of them, with a state loaded at 5 s.
+        "table-findings.zip": archive([("pacman_findings.inp", todays_recording(b"pacman", 360, slow=150, back=300))]),
     }
     for name, data in files.items():
         (out / name).write_bytes(data)

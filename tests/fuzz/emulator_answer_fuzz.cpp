@@ -48,18 +48,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecordingFrames frames = countRecordingFrames(bytes, text.size(), 16 + size % 64);
     require(frames.frames * (16 + size % 64) <= frames.bytes);
     require(!frames.damaged || (frames.readable && !frames.complete && frames.damagedAt <= text.size()));
-    RecordingFrames bounded = countRecordingFrames(bytes, text.size(), 16, FrameBounds{size % 7, nullptr});
+    // The frames' findings, fed by the bounded count, get only what it counted.
+    static FrameFindings findings;
+    startFrameFindings(findings, static_cast<double>(size % 200));
+    RecordingFrames bounded = countRecordingFrames(bytes, text.size(), 16, FrameBounds{size % 7, nullptr}, &findings);
+    require(findings.frames == bounded.frames && findings.finished);
+    char frameWords[1024];
+    formatFrameVerdict(findings, frameWords, sizeof frameWords);
     require(bounded.frames <= size % 7 && !(bounded.pastBound && bounded.complete));
     require(!playLengthKnown(bounded) ||
             (bounded.lastFrameSeconds >= 0 && bounded.lastFrameSeconds <= kMostPlaySeconds));
     require(secondsToRunFor(bounded.lastFrameSeconds) <= kMostPlaySeconds + 1);
     MachineInputs inputs = readMachineInputs(text.data(), text.size());
     require(inputs.known || (inputs.ports == 0 && inputs.analogs == 0));
-    require(mostRecordingFrames(inputs) >= 86400ull && mostRecordingFrames(inputs) <= 86400ull * 1000);
+    require(mostRecordingFrames(inputs) >= 2 * 86400ull && mostRecordingFrames(inputs) <= 2 * 86400ull * 1000);
     PlaybackReport report = readPlaybackReport(text.data(), text.size());
     char words[64], verdict[128];
     mameWords(text.data(), text.size(), words, sizeof words);
-    formatVerdict(CheckOutcome{true, 0, frames, report, words}, verdict, sizeof verdict);
+    formatVerdict(CheckOutcome{true, 0, frames, report, words, frameWords}, verdict, sizeof verdict);
     require(std::memchr(verdict, '\0', sizeof verdict) != nullptr);
     require(compareVersions(maker, maker) == 0);
 

@@ -67,27 +67,32 @@ TEST(FrameFindings, StreamsShowWhatTheirPlayWas)
         std::uint64_t found[3]; // pauses, slow play, loaded states
         std::size_t series[2];  // a second of play and its speed in tenths of a percent
         const char* verdict;
+        const char* cells; // a table's: lowest speed, paused, loaded states and the verdict's mark
     } cases[] = {
         {"clean after MAME's slow start",
          {{1.5, percent(62), percent(80), 0}, {120, percent(99.5), percent(100.2), 0}},
          {0, 0, 0},
          {100, 998},
-         "No pause, no slow play, no loaded state; speed 99–100%."},
+         "No pause, no slow play, no loaded state; speed 99–100%.",
+         "99%/0/0/"},
         {"a pause of 6 s",
          {{60, kFull, kFull, 0}, {16 / 60.0, kStoodStill6, kStoodStill6, 0}, {30, kFull, kFull, 0}},
          {1, 0, 0},
          {70, 1000},
-         "Paused at 1:00 for 6 s. No slow play, no loaded state; speed 100%."},
+         "Paused at 1:00 for 6 s. No slow play, no loaded state; speed 100%.",
+         "100%/1, 6 s/0/[Paused] "},
         {"MAME's own pause: one frame off the grid",
          {{60, kFull, kFull, -1 / 60.0 + 0.000889}, {1 / 60.0, kFull, kFull, -0.000889}, {30, kFull, kFull, 0}},
          {1, 0, 0},
          {70, 1000},
-         "Paused at 1:00 for a time not recorded. No slow play, no loaded state; speed 100%."},
+         "Paused at 1:00 for a time not recorded. No slow play, no loaded state; speed 100%.",
+         "100%/1/0/[Paused] "},
         {"a stretch at 80%",
          {{30, kFull, kFull, 0}, {20, percent(80), percent(80), 0}, {30, kFull, kFull, 0}},
          {0, 1, 0},
          {40, 800},
-         "Played slow at 0:30 for 20 s (80%). No pause, no loaded state; speed 80–100%, average 95%, 20 s below 90%."},
+         "Played slow at 0:30 for 20 s (80%). No pause, no loaded state; speed 80–100%, average 95%, 20 s below 90%.",
+         "80%/0/0/[Slow] "},
         {"a fall beside slow play is no pause",
          {{10, kFull, kFull, 0},
           {5, percent(60), percent(60), 0},
@@ -96,38 +101,45 @@ TEST(FrameFindings, StreamsShowWhatTheirPlayWas)
           {10, kFull, kFull, 0}},
          {0, 1, 0},
          {12, 600},
-         "Played slow at 0:10 for 10 s (58%). No pause, no loaded state; speed 5–100%, average 86%, 10 s below 90%."},
+         "Played slow at 0:10 for 10 s (58%). No pause, no loaded state; speed 5–100%, average 86%, 10 s below 90%.",
+         "5%/0/0/[Slow] "},
         {"a jittery speed is no slow play, but its average shows",
          {{30, kFull, percent(70.5), 0}},
          {0, 0, 0},
          {10, 842},
-         "No pause, no slow play, no loaded state; speed 70–100%, average 85%, 15 s below 90%."},
+         "No pause, no slow play, no loaded state; speed 70–100%, average 85%, 15 s below 90%.",
+         "70%/0/0/"},
         {"time runs back",
          {{125.5, kFull, kFull, -14.2}, {10, kFull, kFull, 0}},
          {0, 0, 1},
          {130, 1000},
-         "A saved state was loaded at 2:05: the time runs back 14.2 s there. No pause, no slow play; speed 100%."},
+         "A saved state was loaded at 2:05: the time runs back 14.2 s there. No pause, no slow play; speed 100%.",
+         "100%/0/1/[Loaded state] "},
         {"time jumps ahead",
          {{3, kFull, kFull, 95}, {3, kFull, kFull, 0}},
          {0, 0, 1},
          {4, 1000},
          "A saved state was loaded at 0:03: the time jumps ahead 1 min 35 s there. No pause, no slow play; speed "
-         "100%."},
+         "100%.",
+         "100%/0/1/[Loaded state] "},
         {"speed 0",
          {{10, kFull, kFull, 0}, {5, 0, 0, 0}, {5, kFull, kFull, 0}},
          {1, 0, 0},
          {12, 0},
-         "Paused at 0:10 for a day or more. No slow play, no loaded state; speed 100%, average 75%, 5 s below 90%."},
+         "Paused at 0:10 for a day or more. No slow play, no loaded state; speed 100%, average 75%, 5 s below 90%.",
+         "100%/1, 86400 s/0/[Paused] "},
         {"the highest speed a frame holds",
          {{10, kFull, kFull, 0}, {5, 0xFFFFFFFFu, 0xFFFFFFFFu, 0}, {5, kFull, kFull, 0}},
          {0, 0, 0},
          {12, 65535},
-         "No pause, no slow play, no loaded state; speed 100–409600%."},
+         "No pause, no slow play, no loaded state; speed 100–409600%.",
+         "100%/0/0/"},
         {"too short to tell",
          {{1, percent(50), percent(50), 0}},
          {0, 0, 0},
          {0, 631},
-         "No pause, no slow play, no loaded state; speed not known: the recording is too short."},
+         "No pause, no slow play, no loaded state; speed not known: the recording is too short.",
+         "/0/0/"},
         {"all at once",
          {{20, kFull, kFull, -5},
           {20, kFull, kFull, 0},
@@ -139,7 +151,8 @@ TEST(FrameFindings, StreamsShowWhatTheirPlayWas)
          {1, 2, 1},
          {0, 1000},
          "A saved state was loaded at 0:20: the time runs back 5.0 s there. Paused at 0:40 for 6 s. Played slow "
-         "twice: at 0:40 for 10 s (85%) and at 0:55 for 2 s (50%). Speed 50–100%, average 95%, 12 s below 90%."},
+         "twice: at 0:40 for 10 s (85%) and at 0:55 for 2 s (50%). Speed 50–100%, average 95%, 12 s below 90%.",
+         "50%/1, 6 s/1/[Loaded state, paused, slow] "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -152,6 +165,11 @@ TEST(FrameFindings, StreamsShowWhatTheirPlayWas)
         char verdict[512];
         EXPECT_TRUE(formatFrameVerdict(findings, verdict, sizeof verdict));
         EXPECT_STREQ(verdict, c.verdict);
+        const FindingFigures figures = findingFigures(findings);
+        const FindingCells cells = findingCells(figures);
+        char mark[64];
+        formatFindingMark(figures, mark, sizeof mark);
+        EXPECT_EQ(std::string(cells.lowest) + "/" + cells.paused + "/" + cells.states + "/" + mark, c.cells);
     }
 }
 

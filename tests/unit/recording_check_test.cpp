@@ -18,25 +18,37 @@ TEST(RecordingCheck, TellsTheVerdictWithTheFrameCounts)
         unsigned long exitCode;
         RecordingFrames file;
         std::string stdoutText, words, verdict;
+        std::string findings; // the frames' sentence, which follows whole or not at all
     } cases[] = {
         {true, 0, whole, "Total playback frames: 826\nAverage recorded speed: 210%\n", "",
-         "Plays to its end: 826 of 826 frames, 0:10"},
+         "Plays to its end: 826 of 826 frames, 0:10", ""},
+        {true, 0, whole, "Total playback frames: 826\n", "",
+         "Plays to its end: 826 of 826 frames, 0:10. Paused at 0:04 for 6 s. No slow play, no loaded state; speed "
+         "100%.",
+         "Paused at 0:04 for 6 s. No slow play, no loaded state; speed 100%."},
+        {true, 2, whole, "", "Fatal error: Required files are missing.",
+         "Fatal error: Required files are missing. No pause, no slow play, no loaded state; speed 100%.",
+         "No pause, no slow play, no loaded state; speed 100%."},
+        {true, 0, whole, "Total playback frames: 826\n", "", "Plays to its end: 826 of 826 frames, 0:10",
+         std::string(240, 'x')},
         {true, 0, cut, "Total playback frames: 404\n", "",
-         "Cut short: the file ends inside its data; MAME played 404 frames"},
+         "Cut short: the file ends inside its data; MAME played 404 frames", ""},
         {true, 0, whole,
          "Input file is for machine 'pong', not for current machine 'pongd'\nTotal playback frames: 1\n", "",
-         "Stops at frame 1 of 826: Input file is for machine 'pong', not for current machine 'pongd'"},
+         "Stops at frame 1 of 826: Input file is for machine 'pong', not for current machine 'pongd'", ""},
         {true, 2, whole, "", "Fatal error: Required files are missing, the machine cannot be run.",
-         "Fatal error: Required files are missing, the machine cannot be run."},
-        {true, 0xC0000005ul, whole, "Total playback frames: 3\n", "", "MAME ended abnormally (exception 0xC0000005)."},
-        {false, 0, whole, "", "", "MAME did not end by itself, and was ended."},
+         "Fatal error: Required files are missing, the machine cannot be run.", ""},
+        {true, 0xC0000005ul, whole, "Total playback frames: 3\n", "", "MAME ended abnormally (exception 0xC0000005).",
+         ""},
+        {false, 0, whole, "", "", "MAME did not end by itself, and was ended.", ""},
         {true, 0, RecordingFrames{false, false, 0, 0, 0.0, false, 0, false, false}, "Total playback frames: 826\n", "",
-         "MAME played 826 frames; the frames of the file could not be counted, so an early stop cannot be told"},
+         "MAME played 826 frames; the frames of the file could not be counted, so an early stop cannot be told", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.verdict);
-        CheckOutcome outcome{c.ended, c.exitCode, c.file, readPlaybackReport(c.stdoutText.data(), c.stdoutText.size()),
-                             c.words.c_str()};
+        CheckOutcome outcome{c.ended,         c.exitCode,
+                             c.file,          readPlaybackReport(c.stdoutText.data(), c.stdoutText.size()),
+                             c.words.c_str(), c.findings.c_str()};
         char verdict[256];
         formatVerdict(outcome, verdict, sizeof verdict);
         EXPECT_EQ(verdict, c.verdict);
@@ -85,19 +97,21 @@ TEST(CheckReport, EveryFieldReadsBackWhole)
 {
     const std::vector<CheckReportRow> rows = {
         {"1", "123,456", "Zoë \"Z\" Quist", "0.106", "0.251", "Plays to its end: 826 of 826 frames, 0:13", "826",
-         "0:13", "100%", "checks\\pacman_1.png"},
-        {"2", "9", "", "0.251", "0.251", "Fatal error: one line\r\nand another", "", "", "", ""},
+         "0:13", "100%", "62%", "2, 8 s", "1", "checks\\pacman_1.png"},
+        {"2", "9", "", "0.251", "0.251", "Fatal error: one line\r\nand another", "", "", "", "", "", "", ""},
     };
     const std::string text = checkReportCsv(rows);
     ASSERT_EQ(text.compare(0, 3, "\xEF\xBB\xBF"), 0) << "a byte-order mark for the spreadsheets";
     const std::vector<std::vector<std::string>> read = readCsv(text.substr(3));
     ASSERT_EQ(read.size(), 3u);
-    EXPECT_EQ(read[0], (std::vector<std::string>{"Position", "Score", "Player", "Version", "Checked with", "Verdict",
-                                                 "Frames", "Length", "Speed", "Picture"}));
+    EXPECT_EQ(read[0],
+              (std::vector<std::string>{"Position", "Score", "Player", "Version", "Checked with", "Verdict", "Frames",
+                                        "Length", "Speed", "Lowest", "Paused", "States", "Picture"}));
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const CheckReportRow& r = rows[i];
-        EXPECT_EQ(read[i + 1], (std::vector<std::string>{r.position, r.score, r.player, r.version, r.checkedWith,
-                                                         r.verdict, r.frames, r.length, r.speed, r.picture}));
+        EXPECT_EQ(read[i + 1],
+                  (std::vector<std::string>{r.position, r.score, r.player, r.version, r.checkedWith, r.verdict,
+                                            r.frames, r.length, r.speed, r.lowest, r.paused, r.states, r.picture}));
     }
 }
 
@@ -118,7 +132,7 @@ TEST(CheckReport, FieldsThatASpreadsheetWouldRunAreText)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.field);
-        CheckReportRow row{"1", "9", c.field, "0.251", "0.251", "v", "", "", "", ""};
+        CheckReportRow row{"1", "9", c.field, "0.251", "0.251", "v", "", "", "", "", "", "", ""};
         EXPECT_EQ(readCsv(checkReportCsv({row}).substr(3)).at(1).at(2), c.written);
     }
 }

@@ -81,9 +81,9 @@ TEST(RecordingFrames, CountsTheFramesOfAWholeOrCutRecording)
     MachineInputs inputs = readMachineInputs(xml.data(), xml.size());
     EXPECT_TRUE(inputs.known);
     EXPECT_EQ(frameBytes(inputs), 16u + 2 * 8 + 13) << "the first machine's ports only";
-    EXPECT_EQ(mostRecordingFrames(inputs), 5236364u) << "a day at the fastest screen's 60.606061 Hz";
+    EXPECT_EQ(mostRecordingFrames(inputs), 10472728u) << "a day at twice the fastest screen's 60.606061 Hz";
     inputs.refresh = 0.01;
-    EXPECT_EQ(mostRecordingFrames(inputs), 5184000u) << "a rate no screen has counts as 60 Hz";
+    EXPECT_EQ(mostRecordingFrames(inputs), 10368000u) << "a rate no screen has counts as 60 Hz";
     const std::string old = "<game name=\"pong\">\n<input players=\"2\" control=\"paddle\"/>\n</game>";
     EXPECT_FALSE(readMachineInputs(old.data(), old.size()).known) << "controls listed without their ports";
 }
@@ -110,24 +110,28 @@ TEST(RecordingFrames, CountingIsBoundedAndDistrustsTheFile)
     compress(packed.data(), &packedSize, reinterpret_cast<const Bytef*>(frames.data()), frames.size());
     timeless = whole.substr(0, kRecordingHeadBytes) + std::string(reinterpret_cast<char*>(packed.data()), packedSize);
     const std::atomic<bool> stopNow{true};
+    FrameFindings findings;
     const struct {
         const char* label;
         const std::string& file;
+        FrameFindings* findings;
         FrameBounds bounds;
         std::uint64_t frames;
         bool complete, damaged, pastBound, stopped, lengthKnown;
+        std::uint64_t loadedStates; // the time's jumps that the findings were fed
     } cases[] = {
-        {"within its bound", whole, FrameBounds{600, nullptr}, 600, true, false, false, false, true},
-        {"past its bound", whole, FrameBounds{100, nullptr}, 100, false, false, true, false, false},
-        {"a damaged byte", damaged, FrameBounds{600, nullptr}, 0, false, true, false, false, false},
-        {"stopped from outside", whole, FrameBounds{600, &stopNow}, 0, false, false, false, true, false},
-        {"a negative time", timeless, FrameBounds{600, nullptr}, 3, true, false, false, false, false},
+        {"within its bound", whole, nullptr, FrameBounds{600, nullptr}, 600, true, false, false, false, true, 0},
+        {"past its bound", whole, &findings, FrameBounds{100, nullptr}, 100, false, false, true, false, false, 0},
+        {"a damaged byte", damaged, &findings, FrameBounds{600, nullptr}, 0, false, true, false, false, false, 0},
+        {"stopped from outside", whole, &findings, FrameBounds{600, &stopNow}, 0, false, false, false, true, false, 0},
+        {"a negative time", timeless, &findings, FrameBounds{600, nullptr}, 3, true, false, false, false, false, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
+        startFrameFindings(findings, 60);
         RecordingFrames counted =
             countRecordingFrames(reinterpret_cast<const unsigned char*>(c.file.data()) + kRecordingHeadBytes,
-                                 c.file.size() - kRecordingHeadBytes, 24, c.bounds);
+                                 c.file.size() - kRecordingHeadBytes, 24, c.bounds, c.findings);
         if (!c.damaged)
             EXPECT_EQ(counted.frames, c.frames);
         EXPECT_EQ(counted.complete, c.complete);
@@ -135,6 +139,12 @@ TEST(RecordingFrames, CountingIsBoundedAndDistrustsTheFile)
         EXPECT_EQ(counted.pastBound, c.pastBound);
         EXPECT_EQ(counted.stopped, c.stopped);
         EXPECT_EQ(playLengthKnown(counted), c.lengthKnown);
+        if (c.findings) {
+            // Fed every frame counted, not the one past the bound, and finished.
+            EXPECT_EQ(findings.frames, counted.frames);
+            EXPECT_EQ(findings.loadedStates.count, c.loadedStates);
+            EXPECT_TRUE(findings.finished);
+        }
         if (c.damaged)
             EXPECT_TRUE(counted.damagedAt > 0 && counted.damagedAt <= dataSize) << counted.damagedAt;
     }

@@ -82,6 +82,8 @@ void readSetting(const std::string& key, const std::string& valueText, Control& 
             control.auditWords = AuditWords::oldest;
         else
             std::fprintf(stderr, "Warning: %s: audit is today, 2006 or oldest\n", kControlFile);
+    } else if (key == "slow_ms" || key == "back_ms") {
+        readNumber(key, valueText, 0, 0xFFFFFFFELL, key == "slow_ms" ? control.slowMs : control.backMs);
     } else if (key == "frame_ms") {
         readNumber(key, valueText, 0, 60000, control.frameMs);
     } else if (key == "audit_ms") {

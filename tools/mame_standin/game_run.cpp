@@ -32,16 +32,23 @@ std::string todaysRecordingHeader(const Options& options)
     return header + game + made;
 }
 
-// Today's frames, 60 a second for as long as the run lasts, one zlib stream.
+// Today's frames, 60 a second for as long as the run lasts, one zlib
+// stream. Their speed is 100% (1 << 20) but where slow_ms makes it 80%.
 std::string todaysFrames(const Control& control)
 {
     std::size_t count = control.runMs * 60 / 1000 + 1;
     std::string frames(count * kFrameBytes, '\0');
     for (std::size_t i = 0; i < count; ++i) {
-        std::int32_t seconds = static_cast<std::int32_t>(i / 60);
-        std::int64_t attoseconds = static_cast<std::int64_t>(i % 60) * 16666666666666667LL;
+        const long long ms = static_cast<long long>(i) * 1000 / 60;
+        const bool back = control.backMs != kNone && ms >= control.backMs && i >= 60;
+        const bool slow = control.slowMs != kNone && ms >= control.slowMs && ms < control.slowMs + 2000LL;
+        const std::size_t shown = back ? i - 60 : i;
+        std::int32_t seconds = static_cast<std::int32_t>(shown / 60);
+        std::int64_t attoseconds = static_cast<std::int64_t>(shown % 60) * 16666666666666667LL;
+        std::uint32_t speed = slow ? (1u << 20) * 4 / 5 + 1 : 1u << 20;
         std::memcpy(&frames[i * kFrameBytes], &seconds, 4);
         std::memcpy(&frames[i * kFrameBytes + 4], &attoseconds, 8);
+        std::memcpy(&frames[i * kFrameBytes + 12], &speed, 4);
         frames[i * kFrameBytes + 16] = static_cast<char>(i);
     }
     uLongf size = compressBound(static_cast<uLong>(frames.size()));

@@ -12,7 +12,10 @@
 //                        makes the line a device, which only kind=today lists, after its systems
 //   standin-listing.txt  when present, -listfull prints exactly these bytes instead
 //   standin-console.txt  when present, a game run prints exactly these bytes after its own lines
-//   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N, sort_needed=1 (a
+//   standin-control.txt  key=value lines: exit_code=N, run_ms=N, listing_ms=N, slow_ms=N (a
+//                        recording's frames from N ms on carry 80% for 2 s, else 100%),
+//                        back_ms=N (from N ms on their time reads a second less, as after
+//                        a loaded state), sort_needed=1 (a
 //                        -listfull without -sortname or -sortdriver lists nothing and ends with
 //                        exit code 1), and kind=K (or the
 //                        switch -kind K, which a versions.ini can give one version), the
@@ -84,6 +87,9 @@ struct Options {
 };
 
 // What standin-control.txt and -kind set.
+// A control key's number that was not given.
+const DWORD kNone = 0xFFFFFFFF;
+
 struct Control {
     long long exitCode = 0;
     DWORD runMs = 300;
@@ -96,7 +102,8 @@ struct Control {
     std::vector<std::string> found; // what -verifyroms finds
     AuditWords auditWords = AuditWords::byKind;
     DWORD auditMs = 0;
-    DWORD frameMs = 0; // a check lasts run_ms and this long for each frame more
+    DWORD frameMs = 0;                    // a check lasts run_ms and this long for each frame more
+    DWORD slowMs = kNone, backMs = kNone; // a recording's slow play and time back
 };
 
 // Today's recordings: frames of 16 bytes of time and speed and 8 for the one port.
