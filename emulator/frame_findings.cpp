@@ -202,39 +202,19 @@ void advanceSecond(FrameFindings& f, std::uint64_t second)
 
 void startFrameFindings(FrameFindings& f, double frameRate)
 {
-    f.frames = 0;
-    f.measurements = 0;
-    f.lowestSpeed = 0;
-    f.highestSpeed = 0;
-    f.speedSum = 0;
-    f.framesSummed = 0;
-    f.playSeconds = 0;
-    f.slowSeconds = 0;
+    // Everything anew but the series' room, reserved once for a day.
+    std::vector<std::uint16_t> series;
+    series.swap(f.perSecond);
+    f = FrameFindings{};
+    f.perSecond.swap(series);
     f.perSecond.clear();
     f.perSecond.reserve(kMostSecondsKept);
-    f.seriesFull = false;
-    f.pauses = FindingList{};
-    f.slowPlay = FindingList{};
-    f.loadedStates = FindingList{};
-    f.pausedSeconds = 0;
     // A rate below one frame a second or past a thousand is no game's screen.
     double rate = frameRate >= 1 && frameRate <= 1000 ? frameRate : 60;
     f.frameSeconds = 1 / rate;
     f.jumpSeconds = 2 / rate > kLeastJumpSeconds ? 2 / rate : kLeastJumpSeconds;
     // MAME measures a quarter of a second, up to the next frame.
     f.measureSeconds = 0.25 + 1 / rate;
-    f.started = false;
-    f.finished = false;
-    f.lastSeconds = 0;
-    f.lastAttoseconds = 0;
-    f.secondSum = 0;
-    f.secondFrames = 0;
-    f.before = f.current = f.latest = SpeedRun{};
-    f.runs = 0;
-    f.slowOpen = false;
-    f.slow = PlayFinding{};
-    f.slowSpeedSum = 0;
-    f.grid = FrameGrid{};
 }
 
 void addFrame(FrameFindings& f, std::int32_t seconds, std::int64_t attoseconds, std::uint32_t speed)

@@ -128,38 +128,36 @@ std::uint64_t averageSpeedPercent(const FrameFindings& f)
     return f.framesSummed > 0 ? percentDown(f.speedSum / f.framesSummed) : 0;
 }
 
-bool formatPauses(const FrameFindings& f, char* buffer, std::size_t size)
+namespace {
+
+// "Paused at 1:12 for 6 s." for one finding, "Paused twice: at ... and at ..." for more.
+bool formatFindings(const FindingList& list, const char* words, void (*item)(TextBuilder&, const PlayFinding&),
+                    char* buffer, std::size_t size)
 {
     TextBuilder text = startText(buffer, size);
-    if (f.pauses.count == 0)
+    if (list.count == 0)
         return true;
-    if (f.pauses.count == 1) {
-        appendText(text, "Paused ");
-        pauseItem(text, f.pauses.kept[0]);
+    appendText(text, words);
+    if (list.count == 1) {
+        item(text, list.kept[0]);
         appendText(text, ".");
-        return finishText(text);
+    } else {
+        appendCount(text, list.count);
+        appendList(text, list, item);
     }
-    appendText(text, "Paused ");
-    appendCount(text, f.pauses.count);
-    appendList(text, f.pauses, pauseItem);
     return finishText(text);
+}
+
+} // namespace
+
+bool formatPauses(const FrameFindings& f, char* buffer, std::size_t size)
+{
+    return formatFindings(f.pauses, "Paused ", pauseItem, buffer, size);
 }
 
 bool formatSlowPlay(const FrameFindings& f, char* buffer, std::size_t size)
 {
-    TextBuilder text = startText(buffer, size);
-    if (f.slowPlay.count == 0)
-        return true;
-    if (f.slowPlay.count == 1) {
-        appendText(text, "Played slow ");
-        slowItem(text, f.slowPlay.kept[0]);
-        appendText(text, ".");
-        return finishText(text);
-    }
-    appendText(text, "Played slow ");
-    appendCount(text, f.slowPlay.count);
-    appendList(text, f.slowPlay, slowItem);
-    return finishText(text);
+    return formatFindings(f.slowPlay, "Played slow ", slowItem, buffer, size);
 }
 
 bool formatLoadedStates(const FrameFindings& f, char* buffer, std::size_t size)
