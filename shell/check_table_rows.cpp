@@ -65,6 +65,17 @@ std::string versionText(const ScoreRecord& record, const std::string& checkedWit
     return text;
 }
 
+// A fixed column's width: its width at 96 DPI, scaled, and never less
+// than its title needs in the list's font with the header's margins.
+int columnWidth(HWND list, const ListColumn& column, int dpi)
+{
+    const int title = static_cast<int>(
+        SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(const_cast<char*>(column.title))));
+    const int needed = title + MulDiv(16, dpi, 96);
+    const int scaled = MulDiv(column.width, dpi, 96);
+    return scaled > needed ? scaled : needed;
+}
+
 void addColumns(HWND window)
 {
     HWND list = listOf(window);
@@ -73,14 +84,17 @@ void addColumns(HWND window)
     ReleaseDC(window, context);
     RECT room;
     GetClientRect(list, &room);
+    int widths[kColumnCount];
     int left = room.right - GetSystemMetrics(SM_CXVSCROLL);
-    for (const ListColumn& fixed : kColumns)
-        left -= MulDiv(fixed.width, dpi, 96);
+    for (int i = 0; i < kColumnCount; ++i) {
+        widths[i] = kColumns[i].width > 0 ? columnWidth(list, kColumns[i], dpi) : 0;
+        left -= widths[i];
+    }
     for (int i = 0; i < kColumnCount; ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
         column.fmt = kColumns[i].format;
-        column.cx = kColumns[i].width > 0 ? MulDiv(kColumns[i].width, dpi, 96) : (left > 40 ? left : 40);
+        column.cx = kColumns[i].width > 0 ? widths[i] : (left > 40 ? left : 40);
         column.pszText = const_cast<char*>(kColumns[i].title);
         column.iSubItem = i;
         SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
