@@ -137,15 +137,18 @@ int main()
         std::fprintf(stderr, "check: the first check did not end\n");
         return 1;
     }
-    // The baseline build, when given, checks the same file in the same
-    // folder, in turns with this one, each check alone.
+    // The baseline build, when given, checks the same recording in a copy
+    // of the folder (FOLDER-baseline, made by tools/bench.sh), so that
+    // neither reads the other's files; in turns with this one, each alone.
     Program baseline;
     HWND baseWindow = nullptr;
     std::string baseVerdict;
+    const std::string baseFolder = std::string(folder) + "-baseline";
+    const std::string baseFile = baseFolder + "\\inp\\check.inp";
     if (const char* path = baselineProgram()) {
-        if (baseline.start(path, folder))
+        if (baseline.start(path, baseFolder))
             baseWindow = waitForWindow(baseline.id(), "Hobrin", 120000, 10);
-        if (!baseWindow || checkMs(baseline.id(), baseWindow, file, baseVerdict) < 0) {
+        if (!baseWindow || checkMs(baseline.id(), baseWindow, baseFile, baseVerdict) < 0) {
             std::fprintf(stderr, "check: the baseline's first check did not end\n");
             return 1;
         }
@@ -156,7 +159,7 @@ int main()
         checked.push_back(checkMs(hobrin.id(), window, file, verdict));
         added.push_back(checked.back() - mame.back());
         if (baseWindow) {
-            base.push_back(checkMs(baseline.id(), baseWindow, file, baseVerdict));
+            base.push_back(checkMs(baseline.id(), baseWindow, baseFile, baseVerdict));
             overBase.push_back(checked.back() - base.back());
         }
     }

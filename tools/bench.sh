@@ -152,6 +152,12 @@ for i in range(1, 5):
 with open(os.path.join(data, "scores", "pong.txt"), "w") as feed:
     feed.writelines(lines)
 PY
+    # The baseline build's own copy of the folder, its recording and MAME.
+    if [ -n "${HOBRIN_BENCH_BASE:-}" ]; then
+        rm -rf "$check-baseline" && mkdir -p "$check-baseline/inp" &&
+            cp "$check/mame.exe" "$check/versions.ini" "$check-baseline/" &&
+            cp "$check/inp/check.inp" "$check-baseline/inp/" || exit 1
+    fi
     mame_bridge_start "$out/mame-home" $((port + 2)) "$out/mame-bridge.log" || exit 1
     HOBRIN_BENCH_TABLE=1 HOBRIN_BENCH_CHECK_FOLDER=$(winepath -w "$check") wine "$build/win/hobrin_check_bench.exe" \
         >> "$figures" || exit 1
