@@ -74,6 +74,7 @@ add_library(hobrin_objects OBJECT
     shell/score_properties.cpp
     shell/settings_file.cpp
     shell/splash.cpp
+    shell/speed_graph.cpp
     shell/working_folder.cpp
     common/dialog_text.cpp
     common/program_folder_win.cpp

@@ -166,6 +166,11 @@ bool describeFrames(const CheckPlan& plan, bool inputsKnown, CheckFileReport& fi
     const RecordingFrames& frames = plan.frames;
     if (!plan.header.present) {
         copyText(text, size, "The file has no head of a recording of MAME 0.125 or later.");
+    } else if (plan.header.major != kReadFramesFormat) {
+        formatText(text, size,
+                   "The frames could not be counted: the recording's format %u.%u lays them out otherwise than the "
+                   "format 3 this check reads.",
+                   plan.header.major, plan.header.minor);
     } else if (!inputsKnown) {
         formatText(text, size, "The frames could not be counted: MAME %s does not list the inputs of %s.",
                    plan.versionId, plan.system);
@@ -215,6 +220,7 @@ void countFrames(const std::vector<unsigned char>& bytes, const MachineInputs& i
     plan.lengthKnown = playLengthKnown(plan.frames);
     if (findings && findings->frames > 0) {
         plan.figures = findingFigures(*findings);
+        makeSpeedGraph(*findings, plan.graph);
         // Written in UTF-8 (its dash), shown in Hobrin's code page.
         char words[sizeof plan.findings];
         if (formatFrameVerdict(*findings, words, sizeof words) &&
@@ -244,15 +250,16 @@ bool prepareCheck(const CheckOrder& order, const Worker& worker, CheckPlan& plan
     file.header = plan.header;
     bool chosen = chooseRun(order, worker.cancel, plan, verdict, verdictSize);
     MachineInputs inputs{false, 0, 0, 0.0};
-    if (chosen && plan.header.present)
+    if (chosen && plan.header.present && plan.header.major == kReadFramesFormat)
         inputs = askMachineInputs(plan.version, plan.system, worker.cancel);
-    if (chosen && inputs.known)
+    if (inputs.known)
         countFrames(bytes, inputs, worker, plan);
     if (worker.stop.load())
         return false;
     bool counted = chosen ? describeFrames(plan, inputs.known, file, verdict, verdictSize) : true;
     if (!chosen && !plan.header.present)
         copyText(file.frames, sizeof file.frames, "The file has no head of a recording of MAME 0.125 or later.");
+    file.graph = plan.graph;
     plan.fileRead = true;
     if (!chosen || !counted)
         return false;

@@ -5,6 +5,7 @@
 #include "emulator/command_line.h"
 #include "emulator/game_list.h"
 #include "emulator/recording_check.h"
+#include "emulator/speed_graph.h"
 
 #include <cstddef>
 
@@ -30,6 +31,7 @@ struct CheckOrder {
 struct CheckFileReport {
     RecordingHeader header;
     char frames[256]; // what the frames tell: "The file holds N frames, m:ss", or why they were not counted
+    SpeedGraph graph; // the speed the frames carry, to be drawn; not known when they were not read
 };
 
 // What a check decided before MAME runs: the system, the version and how
@@ -46,6 +48,7 @@ struct CheckPlan {
     // the verdict ("" when no frame was read).
     FindingFigures figures;
     char findings[1024];
+    SpeedGraph graph;
     unsigned secondsToRun; // 0: to the recording's end, without a picture
     char command[512];
     CommandForms forms;

@@ -82,6 +82,7 @@ void runCheckedMame(const CheckOrder& order, const CheckPlan& plan, const CheckP
     end.playedFrames = -1;
     end.speed = -1;
     end.figures = plan.figures;
+    end.graph = plan.graph;
     char line[1024];
     const CheckRequest request{plan.command,      plan.system,          order.directory, order.fileName,
                                plan.secondsToRun, place.snapshotFolder, plan.forms};

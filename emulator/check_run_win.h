@@ -14,6 +14,7 @@ struct CheckEndReport {
     char picture[512];      // checks\NAME.png when MAME saved one, else ""
     char status[128];       // why there is no picture, or ""
     FindingFigures figures; // what the frames tell of the play, for a table's columns
+    SpeedGraph graph;       // and the speed, to be drawn
 };
 
 // Where one MAME run of a check keeps its files, so that runs side by side

@@ -14,6 +14,12 @@
 // one zlib stream.
 constexpr std::size_t kRecordingHeadBytes = 0x40;
 
+// The format whose frames the check reads: version 3, one zlib stream of
+// frames that each begin with their time and speed (MAME 0.251 writes 3.0).
+// Version 2, of MAME 0.125 to 0.128, laid its frames out otherwise: their
+// bytes are not read as time and speed (docs/recording-frames.md).
+constexpr unsigned kReadFramesFormat = 3;
+
 struct RecordingHeader {
     bool present; // the file begins with that head
     unsigned major;

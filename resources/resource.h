@@ -101,6 +101,7 @@
 #define IDC_CHECK_VERDICT 1066
 #define IDC_CHECK_PICTURE 1067
 #define IDC_CHECK_STATUS 1068
+#define IDC_CHECK_GRAPH 1069
 
 // Recording checks of a table (113)
 #define IDC_TABLE_CLOSE 1
@@ -110,6 +111,7 @@
 #define IDC_TABLE_VERDICT 1072
 #define IDC_TABLE_PROGRESS 1073
 #define IDC_TABLE_SAVE 1074
+#define IDC_TABLE_GRAPH 1075
 
 // Controls that are never addressed by the program
 #define IDC_STATIC -1

@@ -11,6 +11,7 @@
 #include "shell/check_window.h"
 #include "shell/long_text.h"
 #include "shell/picture.h"
+#include "shell/speed_graph.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -60,7 +61,7 @@ void showProgress(HWND window)
     SetDlgItemTextA(window, IDC_TABLE_PROGRESS, text);
 }
 
-// The selected row's picture and whole verdict.
+// The selected row's picture, whole verdict and speed.
 void showSelected(HWND window)
 {
     TableWindow& state = stateOf(window);
@@ -69,10 +70,13 @@ void showSelected(HWND window)
     if (row < 0 || row >= static_cast<int>(state.rows.size())) {
         showLongText(window, IDC_TABLE_VERDICT, "");
         showPicture(picture, nullptr, state.picture);
+        showSpeedGraph(GetDlgItem(window, IDC_TABLE_GRAPH), nullptr, "");
         return;
     }
     const RowView& view = state.rows[static_cast<std::size_t>(row)];
     showLongText(window, IDC_TABLE_VERDICT, verdictCell(view, GetTickCount()).c_str());
+    showSpeedGraph(GetDlgItem(window, IDC_TABLE_GRAPH), view.graph.get(),
+                   view.state == RowState::checked ? kNoSpeedDrawn : "");
     showPicture(picture, view.picture.empty() ? nullptr : pictureToFit(picture, view.picture.c_str()), state.picture);
 }
 
@@ -265,6 +269,7 @@ void runCheckTable(HWND owner, const TableOrder& order)
     // The list is Common Controls' list view, whose class is registered at
     // its first use.
     readyPictures();
+    readySpeedGraph();
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
     TableWindow state{&order, {}, nullptr, 0, 0, 0, 0, nullptr};

@@ -124,6 +124,8 @@ void takeRowUpdate(RowView& view, const RowUpdate& update)
         view.paused = cells.paused;
         view.states = cells.states;
     }
+    if (end.graph.known)
+        view.graph = std::make_shared<const SpeedGraph>(end.graph);
     view.picture = end.picture;
     char text[64];
     if (end.playedFrames >= 0 && formatText(text, sizeof text, "%lld", end.playedFrames))

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,8 @@ struct RowView {
     DWORD started = 0; // when its MAME run began
     std::string checkedWith;
     std::string verdict, frames, length, speed, picture;
-    std::string lowest, paused, states; // what the frames tell of the play
+    std::string lowest, paused, states;      // what the frames tell of the play
+    std::shared_ptr<const SpeedGraph> graph; // and their speed, drawn; null when not known
 };
 
 // An update from the work, taken into the row's view.

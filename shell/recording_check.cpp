@@ -10,6 +10,7 @@
 #include "shell/check_window.h"
 #include "shell/long_text.h"
 #include "shell/picture.h"
+#include "shell/speed_graph.h"
 #include "resource.h"
 
 #include <algorithm>
@@ -43,6 +44,7 @@ void onFile(HWND window, const CheckFileReport& report)
 {
     const RecordingHeader& header = report.header;
     SetDlgItemTextA(window, IDC_CHECK_FILE, report.frames);
+    showSpeedGraph(GetDlgItem(window, IDC_CHECK_GRAPH), &report.graph, kNoSpeedDrawn);
     if (!header.present)
         return;
     setDlgItemFormat(window, IDC_CHECK_SYSTEM, "System: %s", header.system);
@@ -163,6 +165,7 @@ INT_PTR CALLBACK recordingCheckProc(HWND window, UINT message, WPARAM wParam, LP
 void runRecordingCheck(HWND owner, const char* directory, const char* fileName, const CheckFallback& fallback)
 {
     readyPictures();
+    readySpeedGraph();
     CheckWindow state{};
     if (!copyText(state.order.directory, sizeof state.order.directory, directory) ||
         !copyText(state.order.fileName, sizeof state.order.fileName, fileName)) {

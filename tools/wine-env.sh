@@ -64,7 +64,8 @@ wine_env_start() {
     if [ -z "${DISPLAY:-}" ]; then
         local fd_file
         fd_file=$(mktemp)
-        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+        # As large as the prefixes' desktop.
+        Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
         WINE_ENV_XVFB_PID=$!
         local tries=0
         while [ ! -s "$fd_file" ] && [ $tries -lt 100 ]; do sleep 0.1; tries=$((tries + 1)); done
@@ -97,7 +98,7 @@ wine_prefix_use() {
     export WINEARCH=$arch
 
     # Bump when the prefix set-up below changes, so old prefixes are set up again.
-    local prefix_version=5
+    local prefix_version=6
     if [ "$(cat "$WINEPREFIX/.hobrin-ready" 2>/dev/null)" != "$prefix_version" ]; then
         echo "wine-env: creating the Wine prefix in $WINEPREFIX (once, about 20 s)"
         mkdir -p "$WINEPREFIX"
@@ -110,9 +111,11 @@ wine_prefix_use() {
             /v Auto /t REG_SZ /d 0 /f >/dev/null 2>&1 || true
         # Every program runs in one virtual desktop window that Wine draws
         # itself: dialogs get their frames and captions without an X window
-        # manager, and the demo and the tests share one desktop.
+        # manager, and the demo and the tests share one desktop, large enough
+        # for the tallest window at 192 DPI, whose drawn speed the tests read
+        # off the screen.
         wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1 || true
-        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1 || true
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 2560x1600 /f >/dev/null 2>&1 || true
         wine_env_link_fonts
         wineserver -w
         echo "$prefix_version" > "$WINEPREFIX/.hobrin-ready"

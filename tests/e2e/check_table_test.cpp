@@ -2,6 +2,7 @@
 #include "tests/e2e/driver.h"
 
 #include "resource.h"
+#include "shell/speed_graph.h"
 
 #include <algorithm>
 
@@ -131,26 +132,40 @@ TEST_F(CheckTableTest, EveryRecordingOfTheTableGetsItsVerdict)
         const char* checkedWith;
         bool picture;
         const char* findings[3]; // the lowest speed, the pauses, the loaded states
+        const char* graph;       // what the drawn speed says it draws, when the row is selected
     } rows[] = {
         {kWhole,
          "Plays to its end: 120 of 120 frames, 0:01. No pause, no slow play, no loaded state",
          "0.251",
          true,
-         {"", "0", "0"}},
-        {kCut, "Cut short: the file ends inside its data; MAME played ", "0.251", true, {"", "0", "0"}},
-        {kNotes, "Fatal error: Input file is corrupt or invalid (missing header)", "0.251", false, {"", "", ""}},
-        {kMissing, "Can't download: Cannot retrieve data from URL", "0.251", false, {"", "", ""}},
+         {"", "0", "0"},
+         "Speed over 0:01: no pause, no slow stretch, no loaded state"},
+        {kCut,
+         "Cut short: the file ends inside its data; MAME played ",
+         "0.251",
+         true,
+         {"", "0", "0"},
+         "Speed over 0:00: no pause, no slow stretch, no loaded state"},
+        {kNotes,
+         "Fatal error: Input file is corrupt or invalid (missing header)",
+         "0.251",
+         false,
+         {"", "", ""},
+         kNoSpeedDrawn},
+        {kMissing, "Can't download: Cannot retrieve data from URL", "0.251", false, {"", "", ""}, kNoSpeedDrawn},
         {"Other",
          "The recording is of \"galaga\", not of this score's game \"pacman\"; it was not checked.",
          "0.251",
          false,
-         {"", "", ""}},
+         {"", "", ""},
+         kNoSpeedDrawn},
         {"Elsewhere",
          "[Loaded state, slow] Plays to its end: 360 of 360 frames, 0:04. A saved state was loaded at 0:04: the time "
          "runs back 1.0 s there. Played slow at 0:02 for 2 s (80%). No pause; speed 80",
          "0.251",
          true,
-         {"80%", "0", "1"}},
+         {"80%", "0", "1"},
+         "Speed over 0:05: no pause, 1 slow stretch, 1 loaded state"},
     };
     for (std::size_t i = 0; i < 6; ++i) {
         SCOPED_TRACE(rows[i].player);
@@ -166,6 +181,13 @@ TEST_F(CheckTableTest, EveryRecordingOfTheTableGetsItsVerdict)
         if (rows[i].picture) {
             EXPECT_EQ(readFile(row[12]).substr(1, 3), "PNG");
         }
+        // The first row is selected; each next one a key press below it.
+        if (i > 0) {
+            ASSERT_TRUE(focusControl(table, IDC_TABLE_LIST));
+            pressKey(table, VK_DOWN);
+        }
+        EXPECT_TRUE(waitUntil([&] { return text(table, IDC_TABLE_GRAPH) == rows[i].graph; }))
+            << text(table, IDC_TABLE_GRAPH);
     }
     EXPECT_EQ(report[6][3], "0.999") << "the version the score names, checked with the selected one";
     EXPECT_EQ(report[1][8], "100%");

@@ -2,13 +2,25 @@
 #include "tests/e2e/driver.h"
 
 #include "resource.h"
+#include "shell/speed_graph.h"
 #include "tests/endless_zeros.h"
 
 #include <algorithm>
+#include <cstdio>
 
 using namespace e2e;
 
 namespace {
+
+// The seconds of the "m:ss" after `lead` in `verdict`, -1 when it is not there.
+int secondsAfter(const std::string& verdict, const std::string& lead)
+{
+    std::size_t at = verdict.find(lead);
+    unsigned minutes = 0, seconds = 0;
+    if (at == std::string::npos || std::sscanf(verdict.c_str() + at + lead.size(), "%u:%u", &minutes, &seconds) != 2)
+        return -1;
+    return static_cast<int>(minutes * 60 + seconds);
+}
 
 class CheckTest : public HobrinTest {
 protected:
@@ -31,8 +43,11 @@ protected:
 
     struct Checked {
         std::string verdict;
-        bool picture; // the window shows one
-        bool scrolls; // the verdict has a scroll bar
+        bool picture;      // the window shows one
+        bool scrolls;      // the verdict has a scroll bar
+        std::string graph; // what the drawn speed says it draws
+        // Its pixels on the screen of the line, slow play and a loaded state.
+        int line, slow, state;
     };
 
     // Checks the recording at `file` (in the working folder) and closes the window.
@@ -42,11 +57,20 @@ protected:
         chooseFile(processId(), "Check INP", path(file));
         HWND checkWindow = waitForWindow(processId(), "Recording check", timeoutMs);
         if (!checkWindow)
-            return {"no check window", false, false};
+            return {"no check window", false, false, "", 0, 0, 0};
         EXPECT_TRUE(waitUntil([&] { return isEnabled(checkWindow, IDC_CHECK_CLOSE); }, timeoutMs));
+        HWND graph = GetDlgItem(checkWindow, IDC_CHECK_GRAPH);
+        // Drawn once the window has answered.
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(checkWindow, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+        UpdateWindow(graph);
         Checked checked{text(checkWindow, IDC_CHECK_VERDICT),
                         SendDlgItemMessageA(checkWindow, IDC_CHECK_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0,
-                        (GetWindowLongA(GetDlgItem(checkWindow, IDC_CHECK_VERDICT), GWL_STYLE) & WS_VSCROLL) != 0};
+                        (GetWindowLongA(GetDlgItem(checkWindow, IDC_CHECK_VERDICT), GWL_STYLE) & WS_VSCROLL) != 0,
+                        text(checkWindow, IDC_CHECK_GRAPH),
+                        pixelsOfColour(graph, kSpeedLineColour),
+                        pixelsOfColour(graph, kSlowPlayColour),
+                        pixelsOfColour(graph, kLoadedStateColour)};
         press(checkWindow, IDC_CHECK_CLOSE);
         EXPECT_TRUE(waitUntilGone(checkWindow));
         return checked;
@@ -73,6 +97,8 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
               "not known: the recording is too short.");
     EXPECT_TRUE(whole.picture);
     EXPECT_EQ(readFile("checks\\pacman.png").substr(1, 3), "PNG");
+    EXPECT_EQ(whole.graph, "Speed over 0:01: no pause, no slow stretch, no loaded state");
+    EXPECT_GT(whole.line, 0) << "the speed is drawn";
     // The folder, named in another script with a blank, is quoted.
     EXPECT_NE(emulatorCalls().back().find(" pacman -input_directory \"" + path("inp") +
                                           "\" -playback \"pacman.inp\" -video none -sound none -nothrottle "
@@ -82,20 +108,24 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
         << emulatorCalls().back();
 
     // Frames at 80% for 2 s, and frames whose time runs back a second as
-    // after a loaded state: the verdict says what and where.
+    // after a loaded state: the verdict says what and where, and the drawn
+    // speed shows it.
     const std::string recorded = readFile("inp\\pacman.inp");
     const struct {
         const char *control, *file;
         std::string start, end; // the verdict's, around the speed's dash
+        const char* graph;
+        bool slow, state; // drawn
     } played[] = {
         {"run_ms=5000\nslow_ms=2500\n", "inp\\slow.inp",
          "Plays to its end: 301 of 301 frames, 0:05. Played slow at 0:02 for 2 s (80%). No pause, no loaded state; "
          "speed 80",
-         "100%, average 92%, 2 s below 90%."},
+         "100%, average 92%, 2 s below 90%.", "Speed over 0:05: no pause, 1 slow stretch, no loaded state", true,
+         false},
         {"run_ms=4000\nback_ms=3000\n", "inp\\state.inp",
          "Plays to its end: 241 of 241 frames, 0:03. A saved state was loaded at 0:02: the time runs back 1.0 s "
          "there. No pause, no slow play; speed 100%.",
-         ""},
+         "", "Speed over 0:04: no pause, no slow stretch, 1 loaded state", false, true},
     };
     for (const auto& p : played) {
         SCOPED_TRACE(p.file);
@@ -106,9 +136,14 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
         EXPECT_EQ(waitForRunEnd(window, 30000), "");
         writeFile(p.file, readFile("inp\\pacman.inp"));
         writeFile("standin-control.txt", "run_ms=0\n");
-        const std::string verdict = check(window, p.file).verdict;
+        const Checked checked = check(window, p.file);
+        const std::string& verdict = checked.verdict;
         EXPECT_EQ(verdict.substr(0, p.start.size()), p.start) << verdict;
         EXPECT_EQ(verdict.substr(verdict.size() - std::min(verdict.size(), p.end.size())), p.end) << verdict;
+        EXPECT_EQ(checked.graph, p.graph);
+        EXPECT_GT(checked.line, 0);
+        EXPECT_EQ(checked.slow > 0, p.slow) << checked.slow;
+        EXPECT_EQ(checked.state > 0, p.state) << checked.state;
     }
     writeFile("inp\\pacman.inp", recorded);
 
@@ -131,7 +166,18 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
     EXPECT_EQ(uncounted.verdict,
               "MAME played 61 frames; the frames of the file could not be counted, so an early stop cannot be told");
     EXPECT_FALSE(uncounted.picture);
+    EXPECT_EQ(uncounted.graph, kNoSpeedDrawn);
+    EXPECT_EQ(uncounted.line, 0);
     EXPECT_NE(emulatorCalls().back().find("-nothrottle -exit_after_playback"), std::string::npos);
+    // A head of format 2 (MAME 0.125 to 0.128), whose frames lie otherwise:
+    // none of its bytes is read as a time or a speed.
+    writeFile("standin-control.txt", "run_ms=0\n");
+    std::string format2 = readFile("inp\\pacman.inp");
+    format2[0x10] = 2;
+    writeFile("inp\\format2.inp", format2);
+    Checked older = check(window, "inp\\format2.inp");
+    EXPECT_EQ(older.verdict, uncounted.verdict);
+    EXPECT_EQ(older.graph, kNoSpeedDrawn);
 
     // MAME's longest words show whole, with a scroll bar; a short verdict has none.
     EXPECT_FALSE(uncounted.scrolls);
@@ -320,6 +366,44 @@ TEST_F(CheckTest, RealMameTellsWholeCutAndForeignRecordings)
         Checked checked = check(window, c.file, 60000);
         EXPECT_EQ(checked.verdict.rfind(c.verdict, 0), 0u) << checked.verdict;
         EXPECT_EQ(checked.picture, c.picture);
+    }
+}
+
+// Pong recorded by MAME 0.251 itself (tests/recordings): paused with its P
+// key after 8 s, played at -speed 0.8, and played clean with 3.3 s of its
+// frames repeated at 10.8 s. Each finding is where it happened, to a
+// second.
+TEST_F(CheckTest, RealMameRecordingsShowWherePausedSlowAndLoaded)
+{
+    if (realMameCommand().empty())
+        GTEST_SKIP() << "HOBRIN_E2E_MAME_REAL names no MAME: tools/test.sh installs one in the 64-bit prefix";
+    writeFile("versions.ini", "MAME 0.251\n" + realMameCommand() + "\n0.251\nWin64\n");
+    ASSERT_TRUE(launch());
+    HWND window = waitForMainWindow(60000);
+    ASSERT_NE(window, nullptr);
+    const struct {
+        const char* file;
+        const char* lead; // the finding's words before its place
+        int at;           // its place, in seconds of play
+        const char* graph;
+        const char* also; // more of the verdict
+    } cases[] = {
+        {"pong-pause.inp", "Paused at ", 7, ": 1 pause, no slow stretch, no loaded state", ""},
+        // Slow throughout: 18 of its 20 s, the first 2 s being MAME's own start.
+        {"pong-speed80.inp", "Played slow at ", 1, ": no pause, 1 slow stretch, no loaded state", " for 18 s ("},
+        {"pong-repeated.inp", "A saved state was loaded at ", 10, ": no pause, no slow stretch, 1 loaded state", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        writeFile(c.file, testFile(std::string("recordings\\") + c.file));
+        Checked checked = check(window, c.file, 60000);
+        const int at = secondsAfter(checked.verdict, c.lead);
+        EXPECT_GE(at, c.at - 1) << checked.verdict;
+        EXPECT_LE(at, c.at + 1) << checked.verdict;
+        const std::string graph(c.graph);
+        EXPECT_EQ(checked.graph.substr(checked.graph.size() - std::min(checked.graph.size(), graph.size())), graph)
+            << checked.graph;
+        EXPECT_NE(checked.verdict.find(c.also), std::string::npos) << checked.verdict;
     }
 }
 

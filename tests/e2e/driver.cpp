@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -718,6 +719,80 @@ void serveRecording(const std::string& archive, const std::string& recordingName
     std::string from = std::string(zips) + "\\" + archive;
     std::string to = yorlPath("inp\\" + recordingName + ".zip");
     ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << "cannot copy " << from << " to " << to;
+}
+
+std::string testFile(const std::string& name)
+{
+    const char* zips = std::getenv("HOBRIN_E2E_ZIPS");
+    EXPECT_TRUE(zips && *zips) << "HOBRIN_E2E_ZIPS names no directory: run the tests through tools/test.sh";
+    std::ifstream file(std::string(zips ? zips : "") + "\\" + name, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    EXPECT_FALSE(content.str().empty()) << "no test file " << name;
+    return content.str();
+}
+
+namespace {
+
+// What the screen shows of `window`, 32-bit pixels from its top row down;
+// empty when the screen could not be read.
+std::vector<DWORD> screenPixels(HWND window, int& width, int& height)
+{
+    RECT rect;
+    if (!GetWindowRect(window, &rect))
+        return {};
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<DWORD> pixels;
+    if (bitmap) {
+        HGDIOBJ before = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY)) {
+            GdiFlush();
+            const DWORD* first = static_cast<const DWORD*>(bits);
+            pixels.assign(first, first + static_cast<std::size_t>(width) * height);
+        }
+        SelectObject(memory, before);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+} // namespace
+
+int pixelsOfColour(HWND control, COLORREF colour)
+{
+    int width = 0, height = 0;
+    const std::vector<DWORD> pixels = screenPixels(control, width, height);
+    if (pixels.empty())
+        return -1;
+    const DWORD wanted = GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+    return static_cast<int>(
+        std::count_if(pixels.begin(), pixels.end(), [&](DWORD pixel) { return (pixel & 0xFFFFFF) == wanted; }));
+}
+
+bool saveWindowPicture(HWND window, const std::string& path)
+{
+    int width = 0, height = 0;
+    const std::vector<DWORD> pixels = screenPixels(window, width, height);
+    if (pixels.empty())
+        return false;
+    const DWORD bytes = static_cast<DWORD>(pixels.size() * 4);
+    BITMAPFILEHEADER file{0x4D42, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + bytes, 0, 0,
+                          sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, bytes, 0, 0, 0, 0};
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(reinterpret_cast<const char*>(pixels.data()), bytes);
+    return out.good();
 }
 
 namespace {

@@ -181,6 +181,16 @@ std::vector<std::string> yorlCredentials();
 // Serves the test archive `archive` (made by make_test_zips.py) as the
 // recording `recordingName`.
 void serveRecording(const std::string& archive, const std::string& recordingName);
+// The bytes of a test file that make_test_zips.py wrote (a recording of
+// recordings\, say), "" with a test failure when there is none.
+std::string testFile(const std::string& name);
+
+// How many of the screen's pixels inside `control` are of `colour`; -1 when
+// the screen could not be read.
+int pixelsOfColour(HWND control, COLORREF colour);
+// Saves what the screen shows of `window` as a BMP file at `path`, for a
+// person to look at; false when it could not.
+bool saveWindowPicture(HWND window, const std::string& path);
 
 // What bytes in the system's legacy ANSI code page stand for. The driver,
 // as the program, runs in UTF-8: its narrow texts and paths are UTF-8.

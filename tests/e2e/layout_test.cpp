@@ -2,7 +2,9 @@
 #include "tests/e2e/driver.h"
 
 #include "resource.h"
+#include "shell/speed_graph.h"
 
+#include <cstdlib>
 #include <sstream>
 
 using namespace e2e;
@@ -110,6 +112,24 @@ std::vector<std::string> layoutFaults(HWND dialog, int dpi)
             std::ostringstream fault;
             fault << controlName(control) << ": its text takes " << needed.right << "x" << needed.bottom
                   << " px, the control has " << room << "x" << client.bottom;
+            faults.push_back(fault.str());
+        }
+    }
+    // The drawn speed holds its key, a plot of three lines' height and its
+    // time axis, in the dialog's font.
+    SelectObject(context, dialogFont);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(context, &metrics);
+    for (HWND control : controls) {
+        char name[32] = "";
+        GetClassNameA(control, name, sizeof name);
+        RECT client;
+        GetClientRect(control, &client);
+        if (lstrcmpiA(name, "HobrinSpeedGraph") == 0 &&
+            (client.bottom < 5 * metrics.tmHeight || client.right < 30 * metrics.tmAveCharWidth)) {
+            std::ostringstream fault;
+            fault << controlName(control) << ": the drawn speed has " << client.right << "x" << client.bottom
+                  << " px, it needs " << 30 * metrics.tmAveCharWidth << "x" << 5 * metrics.tmHeight;
             faults.push_back(fault.str());
         }
     }
@@ -258,6 +278,52 @@ TEST_P(LayoutTest, EveryLabelFitsAndNoControlsOverlap)
     press(table, IDC_TABLE_CANCEL);
     ASSERT_TRUE(waitUntil([&] { return isEnabled(table, IDC_TABLE_CLOSE); }, 30000));
     expectLaidOut(table, "Recording checks");
+    press(table, IDC_TABLE_CLOSE);
+    EXPECT_TRUE(waitUntilGone(table));
+}
+
+// The drawn speed of a recording with slow play and a loaded state, in
+// both check windows: laid out, and its line and findings on the screen.
+TEST_P(LayoutTest, SpeedIsDrawnInBothCheckWindows)
+{
+    writeFile("versions.ini", "Today\n" + standinCommand(0) + " -kind today -version 0.251\n0.251\nWin32\n");
+    writeFile("findings.inp", testFile("recordings\\pacman-findings.inp"));
+    resetYorlData();
+    writeYorlFile("scores\\pacman.txt",
+                  "header\n('3000','1','a1','0.251','1100000000','findings','t','Ann',"
+                  "\"Pac-Man (Midway)\",'1','12.5','Run')<P>\n");
+    serveRecording("table-findings.zip", "findings");
+    HWND window = start();
+    ASSERT_NE(window, nullptr);
+    setText(window, IDC_MAIN_GOTO, "pacman");
+    press(window, IDC_MAIN_FIND);
+    const auto expectDrawn = [&](HWND dialog, int graphId, const char* what) {
+        expectLaidOut(dialog, what);
+        HWND graph = GetDlgItem(dialog, graphId);
+        EXPECT_TRUE(waitUntil([&] { return pixelsOfColour(graph, kSpeedLineColour) > 0; })) << what;
+        EXPECT_GT(pixelsOfColour(graph, kSlowPlayColour), 0) << what;
+        EXPECT_GT(pixelsOfColour(graph, kLoadedStateColour), 0) << what;
+        EXPECT_EQ(pixelsOfColour(graph, kPauseMarkColour), 0) << what;
+        // HOBRIN_E2E_PICTURES names a folder for pictures to look at.
+        if (const char* folder = std::getenv("HOBRIN_E2E_PICTURES"))
+            saveWindowPicture(dialog, std::string(folder) + "\\" + what + " " + std::to_string(GetParam()) + ".bmp");
+    };
+
+    press(window, IDC_MAIN_CHECK);
+    chooseFile(processId(), "Check INP", path("findings.inp"));
+    HWND check = waitForWindow(processId(), "Recording check");
+    ASSERT_TRUE(waitUntil([&] { return isEnabled(check, IDC_CHECK_CLOSE); }));
+    expectDrawn(check, IDC_CHECK_GRAPH, "Recording check");
+    press(check, IDC_CHECK_CLOSE);
+    EXPECT_TRUE(waitUntilGone(check));
+
+    press(window, IDC_MAIN_HIGH_SCORES);
+    ASSERT_TRUE(waitUntil([&] { return listLines(window, IDC_MAIN_SCORE_LIST).size() == 1; }));
+    press(window, IDC_MAIN_CHECK_ALL);
+    HWND table = waitForWindow(processId(), "Recording checks");
+    ASSERT_NE(table, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return isEnabled(table, IDC_TABLE_CLOSE); }, 30000));
+    expectDrawn(table, IDC_TABLE_GRAPH, "Recording checks");
     press(table, IDC_TABLE_CLOSE);
     EXPECT_TRUE(waitUntilGone(table));
 }

@@ -32,6 +32,14 @@ def todays_recording(game, frames, version=b"MAME 0.251 (mame0251)", slow=None, 
             version.ljust(32, b"\0") + zlib.compress(data))
 
 
+def repeated_block(recording, frame_bytes, first, end):
+    # A recording whose frames `first` to `end` (not included) come again
+    # right after `end`: the time runs back there, as after a loaded state.
+    frames = zlib.decompress(recording[0x40:])
+    block = frames[first * frame_bytes:end * frame_bytes]
+    return recording[:0x40] + zlib.compress(frames[:end * frame_bytes] + block + frames[end * frame_bytes:])
+
+
 def pattern(size):
     return bytes((i * 7 + i // 13) % 256 for i in range(size))
 
@@ -146,6 +154,16 @@ def main():
         # Six seconds played at 80% for two of them, with a state loaded at 5 s.
         "table-findings.zip": archive([("pacman_findings.inp", todays_recording(b"pacman", 360, slow=150, back=300))]),
     }
+    # Pong as the real MAME 0.251 recorded it (tests/recordings), and its
+    # clean play with its frames of 7.5 s to 10.8 s played again after 10.8 s. A Pong frame is
+    # 194 bytes: time and speed, 19 ports and 2 analog ones.
+    recordings = Path(__file__).resolve().parents[1] / "recordings"
+    for recording in sorted(recordings.glob("*.inp")):
+        files["recordings/" + recording.name] = recording.read_bytes()
+    files["recordings/pong-repeated.inp"] = repeated_block((recordings / "pong-clean.inp").read_bytes(), 194, 600, 900)
+    # The stand-in's pacman played slow at 2.5 s and with a state loaded at 5 s, not zipped.
+    files["recordings/pacman-findings.inp"] = todays_recording(b"pacman", 360, slow=150, back=300)
+    (out / "recordings").mkdir(exist_ok=True)
     for name, data in files.items():
         (out / name).write_bytes(data)
 

@@ -2,8 +2,10 @@
 // of time and speed as a recording holds them, or small steps of time that
 // reach its rules more often. Lists keep at most their bound and count the
 // rest, the per-second series never outgrows the room reserved for it, and
-// every verdict fits 1024 bytes, and is ended and whole UTF-8 in any buffer.
+// every verdict fits 1024 bytes, and is ended and whole UTF-8 in any buffer;
+// the graph drawn from it keeps to its points and its scale.
 #include "emulator/frame_findings.h"
+#include "emulator/speed_graph.h"
 #include "tests/fuzz/shown_oracle.h"
 
 #include <cmath>
@@ -89,5 +91,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkText(formatSlowPlay, findings);
     checkText(formatLoadedStates, findings);
     checkText(formatFrameVerdict, findings);
+
+    // The graph a window draws: never more points than its room, each
+    // point's lowest at most its average, a top within the scale.
+    static SpeedGraph graph;
+    makeSpeedGraph(findings, graph);
+    require(graph.known == (findings.frames > 0) && graph.pointCount <= kGraphPoints);
+    require(graph.pointCount == 0 || graph.secondsPerPoint >= 1);
+    for (std::uint32_t i = 0; i < graph.pointCount; ++i)
+        require(graph.lowest[i] <= graph.average[i]);
+    const int top = graphTopPercent(graph);
+    require(top >= 110 && top <= 200);
+    const double step = timeStep(graph.playSeconds, data[1], data[0]);
+    require(step >= 1 && step <= 86400);
     return 0;
 }

@@ -1,5 +1,6 @@
 // What made streams of frames show: stand-stills, slow play, loaded states, the speed, and the verdict's words.
 #include "emulator/frame_findings.h"
+#include "emulator/speed_graph.h"
 
 #include <gtest/gtest.h>
 
@@ -195,6 +196,62 @@ TEST(FrameFindings, ListsAreCutAndSaySo)
     std::memset(small, 'x', sizeof small);
     EXPECT_FALSE(formatFrameVerdict(findings, small, sizeof small));
     EXPECT_LT(std::strlen(small), sizeof small);
+}
+
+// The graph a window draws: a point a second up to ten minutes, then each
+// point a few seconds, its lowest and average; the scale beside it.
+TEST(SpeedGraph, PointsScaleAndFindingsFollowThePlay)
+{
+    const struct {
+        std::vector<Piece> pieces;
+        std::uint32_t points, secondsPerPoint;
+        int top;                       // percent
+        std::uint16_t lowest, average; // of the point at `at`
+        std::uint32_t at;
+        std::uint64_t slowStretches;
+    } cases[] = {
+        {{{20, kFull, kFull, 0}}, 21, 1, 110, 1000, 1000, 5, 0},
+        {{{10, kFull, kFull, 0}, {4, percent(80), percent(80), 0}, {6, kFull, kFull, 0}}, 21, 1, 110, 800, 800, 12, 1},
+        // 40 minutes: four seconds a point; from 1000.5 s two at 50%.
+        {{{1000.5 - 16 / 60.0, kFull, kFull, 0}, {2, percent(50), percent(50), 0}, {1396, kFull, kFull, 0}},
+         600,
+         4,
+         110,
+         500,
+         750,
+         250,
+         1},
+        {{{20, percent(150), percent(150), 0}}, 21, 1, 150, 1500, 1500, 5, 0},
+        {{{20, 0xFFFFFFFFu, 0xFFFFFFFFu, 0}}, 21, 1, 200, 65535, 65535, 5, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.points * 1000 + c.top);
+        SpeedGraph graph;
+        makeSpeedGraph(play(c.pieces), graph);
+        ASSERT_TRUE(graph.known);
+        EXPECT_EQ(graph.pointCount, c.points);
+        EXPECT_EQ(graph.secondsPerPoint, c.secondsPerPoint);
+        EXPECT_EQ(graphTopPercent(graph), c.top);
+        // To a tenth of a percent: a second's frames fall either side of its edges.
+        EXPECT_NEAR(graph.lowest[c.at], c.lowest, 1);
+        EXPECT_NEAR(graph.average[c.at], c.average, 1);
+        EXPECT_EQ(graph.slowPlay.count, c.slowStretches);
+    }
+    SpeedGraph none;
+    makeSpeedGraph(play({}), none);
+    EXPECT_TRUE(none.known) << "the frames before the first measurement are play";
+    FrameFindings empty;
+    startFrameFindings(empty, 60);
+    makeSpeedGraph(empty, none);
+    EXPECT_FALSE(none.known);
+    EXPECT_EQ(none.pointCount, 0u);
+
+    // The time axis's labels keep twice a label's width apart, or take a day.
+    EXPECT_EQ(timeStep(20, 800, 30), 2);
+    EXPECT_EQ(timeStep(20, 400, 30), 5);
+    EXPECT_EQ(timeStep(3600, 400, 40), 900);
+    EXPECT_EQ(timeStep(2 * 86400.0, 100, 40), 86400);
+    EXPECT_EQ(timeStep(0, 400, 40), 86400);
 }
 
 } // namespace
