@@ -7,8 +7,9 @@
 #   HOBRIN_E2E_FILTER=PATTERN   only the end-to-end tests that this GoogleTest filter names
 #   HOBRIN_E2E_ARCHES="win64"   only these prefixes (default: win32 win64)
 #   HOBRIN_TEST_SKIP_NATIVE=1   no native tests (the native build still runs)
-#   HOBRIN_E2E_PICTURES=Z:\DIR   the layout test saves there what the screen shows of
-#                               the windows that draw a recording's speed, to look at
+#   HOBRIN_E2E_PICTURES=Z:\DIR   the layout test and the check table's save there what
+#                               the screen shows of the windows that draw a recording's
+#                               speed, to look at (docs/check-table.png is one)
 # The closing line then counts only what ran.
 set -uo pipefail
 

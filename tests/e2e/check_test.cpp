@@ -34,9 +34,7 @@ protected:
             return nullptr;
         setText(window, IDC_MAIN_GOTO, "pacman");
         press(window, IDC_MAIN_FIND);
-        press(window, IDC_MAIN_RECORD);
-        answerMessageBox(processId(), "Commandline view");
-        EXPECT_EQ(waitForRunEnd(window), "");
+        EXPECT_EQ(runAndWait(window, IDC_MAIN_RECORD), "");
         recording = readFile("inp\\pacman.inp");
         return window;
     }
@@ -88,9 +86,7 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
     ASSERT_NE(window, nullptr);
     setText(window, IDC_MAIN_GOTO, "pacman");
     press(window, IDC_MAIN_FIND);
-    press(window, IDC_MAIN_RECORD);
-    answerMessageBox(processId(), "Commandline view");
-    EXPECT_EQ(waitForRunEnd(window), "");
+    EXPECT_EQ(runAndWait(window, IDC_MAIN_RECORD), "");
     Checked whole = check(window, "inp\\pacman.inp");
     EXPECT_EQ(whole.verdict,
               "Plays to its end: 61 of 61 frames, 0:01. No pause, no slow play, no loaded state; speed "
@@ -131,9 +127,7 @@ TEST_F(CheckTest, RecordingIsPlayedToItsEndWithItsPictureKept)
         SCOPED_TRACE(p.file);
         deleteFile("inp\\pacman.inp");
         writeFile("standin-control.txt", p.control);
-        press(window, IDC_MAIN_RECORD);
-        answerMessageBox(processId(), "Commandline view");
-        EXPECT_EQ(waitForRunEnd(window, 30000), "");
+        EXPECT_EQ(runAndWait(window, IDC_MAIN_RECORD, 30000), "");
         writeFile(p.file, readFile("inp\\pacman.inp"));
         writeFile("standin-control.txt", "run_ms=0\n");
         const Checked checked = check(window, p.file);
@@ -341,9 +335,7 @@ TEST_F(CheckTest, RealMameTellsWholeCutAndForeignRecordings)
     setText(window, IDC_MAIN_GOTO, "pong");
     press(window, IDC_MAIN_FIND);
     setText(window, IDC_MAIN_ADDITIONAL_PARAMETERS, "-video none -seconds_to_run 4 -nothrottle");
-    press(window, IDC_MAIN_RECORD);
-    answerMessageBox(processId(), "Commandline view", 30000);
-    EXPECT_EQ(waitForRunEnd(window, 60000), "");
+    EXPECT_EQ(runAndWait(window, IDC_MAIN_RECORD, 60000), "");
     const std::string recording = readFile("inp\\pong.inp");
     ASSERT_GT(recording.size(), 64u);
     writeFile("inp\\half.inp", recording.substr(0, recording.size() / 2));

@@ -557,6 +557,13 @@ std::string HobrinTest::waitForRunEnd(HWND window, DWORD timeoutMs)
     return problem ? answerMessageBox(process_.dwProcessId, "Problem calling MAME") : std::string();
 }
 
+std::string HobrinTest::runAndWait(HWND window, int button, DWORD timeoutMs)
+{
+    press(window, button);
+    answerMessageBox(processId(), "Commandline view", timeoutMs);
+    return waitForRunEnd(window, timeoutMs);
+}
+
 void HobrinTest::deleteFile(const std::string& name)
 {
     DeleteFileA(path(name).c_str());
@@ -778,21 +785,22 @@ int pixelsOfColour(HWND control, COLORREF colour)
         std::count_if(pixels.begin(), pixels.end(), [&](DWORD pixel) { return (pixel & 0xFFFFFF) == wanted; }));
 }
 
-bool saveWindowPicture(HWND window, const std::string& path)
+void savePictureToLookAt(HWND window, const std::string& name)
 {
+    const char* folder = std::getenv("HOBRIN_E2E_PICTURES");
     int width = 0, height = 0;
-    const std::vector<DWORD> pixels = screenPixels(window, width, height);
+    const std::vector<DWORD> pixels = folder ? screenPixels(window, width, height) : std::vector<DWORD>();
     if (pixels.empty())
-        return false;
+        return;
     const DWORD bytes = static_cast<DWORD>(pixels.size() * 4);
     BITMAPFILEHEADER file{0x4D42, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + bytes, 0, 0,
                           sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
     BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, bytes, 0, 0, 0, 0};
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::string(folder) + "\\" + name + ".bmp", std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info), sizeof info);
     out.write(reinterpret_cast<const char*>(pixels.data()), bytes);
-    return out.good();
+    EXPECT_TRUE(out.good()) << "cannot save " << name;
 }
 
 namespace {

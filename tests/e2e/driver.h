@@ -125,6 +125,9 @@ protected:
     // "Problem calling MAME" box, which it answers. Returns that box's text,
     // "" when the run went well.
     std::string waitForRunEnd(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
+    // Presses the launch button `button`, answers "Commandline view" and
+    // waits for the run's end (waitForRunEnd).
+    std::string runAndWait(HWND window, int button, DWORD timeoutMs = kDefaultTimeoutMs);
     void deleteFile(const std::string& name);
 
     // What the stand-in emulator received, one command line per run.
@@ -188,9 +191,9 @@ std::string testFile(const std::string& name);
 // How many of the screen's pixels inside `control` are of `colour`; -1 when
 // the screen could not be read.
 int pixelsOfColour(HWND control, COLORREF colour);
-// Saves what the screen shows of `window` as a BMP file at `path`, for a
-// person to look at; false when it could not.
-bool saveWindowPicture(HWND window, const std::string& path);
+// Saves what the screen shows of `window` as NAME.bmp in the folder that
+// HOBRIN_E2E_PICTURES names, for a person to look at; nothing without it.
+void savePictureToLookAt(HWND window, const std::string& name);
 
 // What bytes in the system's legacy ANSI code page stand for. The driver,
 // as the program, runs in UTF-8: its narrow texts and paths are UTF-8.

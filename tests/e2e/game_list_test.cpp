@@ -277,9 +277,7 @@ TEST_F(GameListTest, KnownEmulatorIsListedWithOneRunPerStart)
         ASSERT_NE(window, nullptr);
         if (c.play) {
             selectListItem(window, IDC_MAIN_GAME_LIST, 0);
-            press(window, IDC_MAIN_PLAY);
-            answerMessageBox(processId(), "Commandline view");
-            EXPECT_EQ(waitForRunEnd(window), "");
+            EXPECT_EQ(runAndWait(window, IDC_MAIN_PLAY), "");
         }
         EXPECT_EQ(closeWithCloseBox(), 0u);
         std::vector<std::string> calls;

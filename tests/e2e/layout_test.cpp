@@ -4,7 +4,6 @@
 #include "resource.h"
 #include "shell/speed_graph.h"
 
-#include <cstdlib>
 #include <sstream>
 
 using namespace e2e;
@@ -304,9 +303,7 @@ TEST_P(LayoutTest, SpeedIsDrawnInBothCheckWindows)
         EXPECT_GT(pixelsOfColour(graph, kSlowPlayColour), 0) << what;
         EXPECT_GT(pixelsOfColour(graph, kLoadedStateColour), 0) << what;
         EXPECT_EQ(pixelsOfColour(graph, kPauseMarkColour), 0) << what;
-        // HOBRIN_E2E_PICTURES names a folder for pictures to look at.
-        if (const char* folder = std::getenv("HOBRIN_E2E_PICTURES"))
-            saveWindowPicture(dialog, std::string(folder) + "\\" + what + " " + std::to_string(GetParam()) + ".bmp");
+        savePictureToLookAt(dialog, std::string(what) + " " + std::to_string(GetParam()));
     };
 
     press(window, IDC_MAIN_CHECK);
