@@ -145,14 +145,19 @@ bool benchTodaysListing(const char* listingPath)
     }
     std::vector<double> bare, bareThemed, hobrin, added, addedThemed, refresh, refreshFloor, refreshAdded,
         hobrinPrivate, hobrinWorking, base, overBase;
+    // The baseline's start, within each round, in turns that change sides:
+    // both builds meet the same load from the rest of the machine.
+    const auto baselineTurn = [&](int round, int side) {
+        if (!baseline || round % 2 != side)
+            return;
+        Memory memory{};
+        base.push_back(startMs(baseline, folders[1], "Hobrin", memory));
+    };
     for (int round = 0; round < kTodayRounds; ++round) {
         Memory memory{};
         bare.push_back(startMs(binaries + "\\bench_bare_dialog.exe", folder, "Bare dialog", memory));
         bareThemed.push_back(startMs(binaries + "\\bench_bare_dialog_themed.exe", folder, "Bare dialog", memory));
-        // Within the round, in turns that change sides: both builds meet
-        // the same load from the rest of the machine.
-        if (baseline && round % 2 == 1)
-            base.push_back(startMs(baseline, folders[1], "Hobrin", memory));
+        baselineTurn(round, 1);
         Program program;
         HWND window = nullptr;
         hobrin.push_back(startMs(program, binaries + "\\hobrin.exe", folder, "Hobrin", memory, window));
@@ -164,10 +169,7 @@ bool benchTodaysListing(const char* listingPath)
         refresh.push_back(window ? refreshMs(window) : -1.0);
         refreshAdded.push_back(refresh.back() - refreshFloor.back());
         program.end();
-        if (baseline && round % 2 == 0) {
-            Memory baseMemory{};
-            base.push_back(startMs(baseline, folders[1], "Hobrin", baseMemory));
-        }
+        baselineTurn(round, 0);
         if (baseline)
             overBase.push_back(hobrin.back() - base.back());
     }
