@@ -39,6 +39,13 @@ protected:
         return window;
     }
 
+    // Starts the program with the real MAME 0.251 as its one version.
+    HWND startWithRealMame()
+    {
+        writeFile("versions.ini", "MAME 0.251\n" + realMameCommand() + "\n0.251\nWin64\n");
+        return launch() ? waitForMainWindow(60000) : nullptr;
+    }
+
     struct Checked {
         std::string verdict;
         bool picture;      // the window shows one
@@ -328,9 +335,7 @@ TEST_F(CheckTest, RealMameTellsWholeCutAndForeignRecordings)
 {
     if (realMameCommand().empty())
         GTEST_SKIP() << "HOBRIN_E2E_MAME_REAL names no MAME: tools/test.sh installs one in the 64-bit prefix";
-    writeFile("versions.ini", "MAME 0.251\n" + realMameCommand() + "\n0.251\nWin64\n");
-    ASSERT_TRUE(launch());
-    HWND window = waitForMainWindow(60000);
+    HWND window = startWithRealMame();
     ASSERT_NE(window, nullptr);
     setText(window, IDC_MAIN_GOTO, "pong");
     press(window, IDC_MAIN_FIND);
@@ -369,9 +374,7 @@ TEST_F(CheckTest, RealMameRecordingsShowWherePausedSlowAndLoaded)
 {
     if (realMameCommand().empty())
         GTEST_SKIP() << "HOBRIN_E2E_MAME_REAL names no MAME: tools/test.sh installs one in the 64-bit prefix";
-    writeFile("versions.ini", "MAME 0.251\n" + realMameCommand() + "\n0.251\nWin64\n");
-    ASSERT_TRUE(launch());
-    HWND window = waitForMainWindow(60000);
+    HWND window = startWithRealMame();
     ASSERT_NE(window, nullptr);
     const struct {
         const char* file;
