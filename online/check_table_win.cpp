@@ -97,10 +97,17 @@ void postState(const CheckTable& table, int row, RowState state, const char* che
     postRowUpdate(table, newRowUpdate(row, state, checkedWith));
 }
 
-void postVerdict(const CheckTable& table, int row, const char* checkedWith, const char* verdict)
+// A verdict before any MAME run; with `plan`, what its frames told up to
+// there (a damaged file's), as a single check shows it too.
+void postVerdict(const CheckTable& table, int row, const char* checkedWith, const char* verdict,
+                 const CheckPlan* plan = nullptr)
 {
     if (RowUpdate* update = newRowUpdate(row, RowState::checked, checkedWith)) {
         copyText(update->end.verdict, sizeof update->end.verdict, verdict);
+        if (plan && plan->figures.known) {
+            update->end.figures = plan->figures;
+            update->end.graph = plan->graph;
+        }
         postRowUpdate(table, update);
     }
 }
@@ -179,7 +186,7 @@ bool prepareRow(CheckTable& table, int row, Run& run)
         if (table.coordinator.stop.load())
             copyText(verdict, sizeof verdict, kNotCheckedVerdict);
     }
-    postVerdict(table, row, run.checkedWith, verdict);
+    postVerdict(table, row, run.checkedWith, verdict, table.coordinator.stop.load() ? nullptr : &run.plan);
     removeCheckFolder(folder);
     return false;
 }

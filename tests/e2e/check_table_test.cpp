@@ -57,9 +57,12 @@ int checkSlotsHere()
     return std::min(static_cast<int>(system.dwNumberOfProcessors), MAXIMUM_WAIT_OBJECTS);
 }
 
+// The rows of the table that listTable lists.
+const std::size_t kTableRows = 7;
+
 class CheckTableTest : public HobrinTest {
 protected:
-    // Lists pacman's table of six scores, each recording as named, with the
+    // Lists pacman's table of seven scores, each recording as named, with the
     // stand-in as MAME 0.251 and `control` in its control file.
     HWND listTable(const std::string& control, const std::string& program = "hobrin.exe")
     {
@@ -71,20 +74,22 @@ protected:
                                                scoreLine(3, "2000000", "0.251", "pacman_notes", kNotes) +
                                                scoreLine(4, "1000000", "0.251", "pacman_missing", kMissing) +
                                                scoreLine(5, "900000", "0.251", "galaga_other", "Other") +
-                                               scoreLine(6, "800000", "0.999", "pacman_elsewhere", "Elsewhere"));
+                                               scoreLine(6, "800000", "0.999", "pacman_elsewhere", "Elsewhere") +
+                                               scoreLine(7, "700000", "0.251", "pacman_damaged", "Damaged"));
         serveRecording("table-whole.zip", "pacman_whole");
         serveRecording("table-cut.zip", "pacman_cut");
         serveRecording("table-notrec.zip", "pacman_notes");
         serveRecording("table-galaga.zip", "galaga_other");
         // Its frames show a loaded state and slow play.
         serveRecording("table-findings.zip", "pacman_elsewhere");
+        serveRecording("table-damaged.zip", "pacman_damaged");
         HWND window = launch(program) ? waitForMainWindow() : nullptr;
         if (!window)
             return nullptr;
         setText(window, IDC_MAIN_GOTO, "pacman");
         press(window, IDC_MAIN_FIND);
         press(window, IDC_MAIN_HIGH_SCORES);
-        EXPECT_TRUE(waitUntil([&] { return listLines(window, IDC_MAIN_SCORE_LIST).size() == 6; }));
+        EXPECT_TRUE(waitUntil([&] { return listLines(window, IDC_MAIN_SCORE_LIST).size() == kTableRows; }));
         return window;
     }
 
@@ -109,7 +114,7 @@ protected:
     }
 };
 
-// Six recordings of a game's table, each told as a check of one would tell
+// Seven recordings of a game's table, each told as a check of one would tell
 // it, with the download's own failures; the report holds every row.
 TEST_F(CheckTableTest, EveryRecordingOfTheTableGetsItsVerdict)
 {
@@ -119,10 +124,10 @@ TEST_F(CheckTableTest, EveryRecordingOfTheTableGetsItsVerdict)
     HWND table = waitForWindow(processId(), "Recording checks");
     ASSERT_NE(table, nullptr);
     ASSERT_TRUE(waitUntil([&] { return isEnabled(table, IDC_TABLE_CLOSE); }, 60000));
-    EXPECT_EQ(SendDlgItemMessageA(table, IDC_TABLE_LIST, LVM_GETITEMCOUNT, 0, 0), 6);
-    EXPECT_EQ(text(table, IDC_TABLE_PROGRESS).rfind("6 of 6 checked, ", 0), 0u) << text(table, IDC_TABLE_PROGRESS);
+    EXPECT_EQ(SendDlgItemMessageA(table, IDC_TABLE_LIST, LVM_GETITEMCOUNT, 0, 0), LRESULT(kTableRows));
+    EXPECT_EQ(text(table, IDC_TABLE_PROGRESS).rfind("7 of 7 checked, ", 0), 0u) << text(table, IDC_TABLE_PROGRESS);
     const std::vector<std::vector<std::string>> report = savedReport(table);
-    ASSERT_EQ(report.size(), 7u);
+    ASSERT_EQ(report.size(), kTableRows + 1);
     EXPECT_EQ(report[0],
               (std::vector<std::string>{"Position", "Score", "Player", "Version", "Checked with", "Verdict", "Frames",
                                         "Length", "Speed", "Lowest", "Paused", "States", "Picture"}));
@@ -166,8 +171,15 @@ TEST_F(CheckTableTest, EveryRecordingOfTheTableGetsItsVerdict)
          true,
          {"80%", "0", "1"},
          "Speed over 0:05: no pause, 1 slow stretch, 1 loaded state"},
+        // Refused before MAME runs, with what its frames told up to the damage.
+        {"Damaged",
+         "[Slow] The file's data is damaged ",
+         "0.251",
+         false,
+         {"80%", "0", "0"},
+         "Speed over 0:05: no pause, 1 slow stretch, no loaded state"},
     };
-    for (std::size_t i = 0; i < 6; ++i) {
+    for (std::size_t i = 0; i < kTableRows; ++i) {
         SCOPED_TRACE(rows[i].player);
         const std::vector<std::string>& row = report[i + 1];
         ASSERT_EQ(row.size(), 13u);
@@ -229,7 +241,7 @@ TEST_F(CheckTableTest, ChecksRunSideBySideWithinTheProcessorsAndCancelEndsThem)
     EXPECT_TRUE(waitUntil([&] { return isEnabled(table, IDC_TABLE_CLOSE); }, 10000));
     EXPECT_TRUE(waitUntil([&] { return processesNamed("mame-standin.exe") == before; }, 10000));
     const std::vector<std::vector<std::string>> report = savedReport(table);
-    ASSERT_EQ(report.size(), 7u);
+    ASSERT_EQ(report.size(), kTableRows + 1);
     EXPECT_EQ(report[1][5], "Cancelled: MAME was ended before the recording's end.");
     press(table, IDC_TABLE_CLOSE);
     EXPECT_TRUE(waitUntilGone(table));

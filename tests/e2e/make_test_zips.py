@@ -40,6 +40,11 @@ def repeated_block(recording, frame_bytes, first, end):
     return recording[:0x40] + zlib.compress(frames[:end * frame_bytes] + block + frames[end * frame_bytes:])
 
 
+def damaged_check_sum(recording):
+    # The zlib stream's last byte, of its Adler-32 sum, flipped.
+    return recording[:-1] + bytes([recording[-1] ^ 0xFF])
+
+
 def pattern(size):
     return bytes((i * 7 + i // 13) % 256 for i in range(size))
 
@@ -151,6 +156,8 @@ def main():
         "table-notrec.zip": archive([("pacman_notes.inp", b"Notes about a game, not a recording.\n")]),
         "table-galaga.zip": archive([("galaga_other.inp", todays_recording(b"galaga", 120))]),
         "table-elsewhere.zip": archive([("pacman_elsewhere.inp", todays_recording(b"pacman", 60))]),
+        # Played at 80% from 1 s for 2 s, its data's check sum damaged: every frame is read.
+        "table-damaged.zip": archive([("pacman_damaged.inp", damaged_check_sum(todays_recording(b"pacman", 360, slow=60)))]),
         # Six seconds played at 80% for two of them, with a state loaded at 5 s.
         "table-findings.zip": archive([("pacman_findings.inp", todays_recording(b"pacman", 360, slow=150, back=300))]),
     }
