@@ -76,6 +76,7 @@ protected:
                         pixelsOfColour(graph, kSpeedLineColour),
                         pixelsOfColour(graph, kSlowPlayColour),
                         pixelsOfColour(graph, kLoadedStateColour)};
+        savePictureToLookAt(checkWindow, "check " + file.substr(file.rfind('\\') + 1));
         press(checkWindow, IDC_CHECK_CLOSE);
         EXPECT_TRUE(waitUntilGone(checkWindow));
         return checked;
