@@ -200,6 +200,11 @@ void advanceSecond(FrameFindings& f, std::uint64_t second)
 
 } // namespace
 
+double screenRate(double listedRate)
+{
+    return listedRate >= 1 && listedRate <= 1000 ? listedRate : 60;
+}
+
 void startFrameFindings(FrameFindings& f, double frameRate)
 {
     // Everything anew but the series' room, reserved once for a day.
@@ -209,8 +214,7 @@ void startFrameFindings(FrameFindings& f, double frameRate)
     f.perSecond.swap(series);
     f.perSecond.clear();
     f.perSecond.reserve(kMostSecondsKept);
-    // A rate below one frame a second or past a thousand is no game's screen.
-    double rate = frameRate >= 1 && frameRate <= 1000 ? frameRate : 60;
+    const double rate = screenRate(frameRate);
     f.frameSeconds = 1 / rate;
     f.jumpSeconds = 2 / rate > kLeastJumpSeconds ? 2 / rate : kLeastJumpSeconds;
     // MAME measures a quarter of a second, up to the next frame.

@@ -93,8 +93,13 @@ struct FrameFindings {
     FrameGrid grid;
 };
 
+// The rate at which a machine's frames are judged and bounded: its
+// screen's `listedRate` in frames a second, or 60 when that is not known or
+// is no game screen's (below one frame a second, or past a thousand).
+double screenRate(double listedRate);
+
 // `frameRate` is the machine's screen rate in frames a second (0 when not
-// known: 60 is taken). Reserves the per-second series.
+// known: screenRate). Reserves the per-second series.
 void startFrameFindings(FrameFindings& findings, double frameRate);
 // One whole frame's time and speed, in the order the recording holds them.
 void addFrame(FrameFindings& findings, std::int32_t seconds, std::int64_t attoseconds, std::uint32_t speed);

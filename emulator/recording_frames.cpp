@@ -144,9 +144,7 @@ std::size_t frameBytes(const MachineInputs& inputs)
 
 std::uint64_t mostRecordingFrames(const MachineInputs& inputs)
 {
-    // A rate below one frame a second or past a thousand is no game's screen.
-    double rate = inputs.refresh >= 1 && inputs.refresh <= 1000 ? inputs.refresh : 60;
-    return static_cast<std::uint64_t>(std::ceil(kMostPlaySeconds * 2 * rate));
+    return static_cast<std::uint64_t>(std::ceil(kMostPlaySeconds * 2 * screenRate(inputs.refresh)));
 }
 
 namespace {
