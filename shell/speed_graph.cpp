@@ -15,11 +15,8 @@ namespace {
 
 const char kClassName[] = "HobrinSpeedGraph";
 
-const COLORREF kLineColour = kSpeedLineColour;
+// The rest of the colours (the findings' are in the header).
 const COLORREF kLowestColour = RGB(150, 190, 240);
-const COLORREF kSlowColour = kSlowPlayColour;
-const COLORREF kPauseColour = kPauseMarkColour;
-const COLORREF kStateColour = kLoadedStateColour;
 const COLORREF kNinetyColour = RGB(200, 0, 0);
 const COLORREF kFullColour = RGB(128, 128, 128);
 
@@ -59,21 +56,47 @@ void fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour)
     DeleteObject(brush);
 }
 
-void line(HDC dc, int x0, int y0, int x1, int y1, COLORREF colour, int width)
+// A pen selected into a drawing context for as long as it lives, so that
+// lines of one colour share it.
+class SelectedPen {
+public:
+    SelectedPen(HDC dc, COLORREF colour, int width)
+        : dc_(dc), pen_(CreatePen(PS_SOLID, width, colour)), before_(SelectObject(dc, pen_))
+    {
+    }
+    ~SelectedPen()
+    {
+        SelectObject(dc_, before_);
+        DeleteObject(pen_);
+    }
+    SelectedPen(const SelectedPen&) = delete;
+    SelectedPen& operator=(const SelectedPen&) = delete;
+
+private:
+    HDC dc_;
+    HPEN pen_;
+    HGDIOBJ before_;
+};
+
+// A line in the pen selected.
+void segment(HDC dc, int x0, int y0, int x1, int y1)
 {
-    HPEN pen = CreatePen(PS_SOLID, width, colour);
-    HGDIOBJ before = SelectObject(dc, pen);
     MoveToEx(dc, x0, y0, nullptr);
     LineTo(dc, x1, y1);
-    SelectObject(dc, before);
-    DeleteObject(pen);
+}
+
+void line(HDC dc, int x0, int y0, int x1, int y1, COLORREF colour, int width)
+{
+    SelectedPen pen(dc, colour, width);
+    segment(dc, x0, y0, x1, y1);
 }
 
 // Dashes drawn one by one: a wide pen draws no dashes of its own.
 void dashedLine(HDC dc, int left, int right, int y, COLORREF colour, int width, int dash)
 {
+    SelectedPen pen(dc, colour, width);
     for (int x = left; x < right; x += 2 * dash)
-        line(dc, x, y, std::min(x + dash, right), y, colour, width);
+        segment(dc, x, y, std::min(x + dash, right), y);
 }
 
 SIZE textSize(HDC dc, const char* text)
@@ -95,32 +118,36 @@ void label(HDC dc, const char* text, int x, int y, bool fromRight, COLORREF colo
 // A pause: a down-pointing triangle at the plot's top; a loaded state: a square.
 void marker(HDC dc, bool pause, int x, int top, int size, COLORREF colour)
 {
+    SelectedPen pen(dc, colour, 1);
     HBRUSH brush = CreateSolidBrush(colour);
-    HPEN pen = CreatePen(PS_SOLID, 1, colour);
-    HGDIOBJ oldBrush = SelectObject(dc, brush), oldPen = SelectObject(dc, pen);
+    HGDIOBJ before = SelectObject(dc, brush);
     if (pause) {
         POINT corners[3] = {{x - size / 2, top}, {x + size / 2, top}, {x, top + size / 2 + 1}};
         Polygon(dc, corners, 3);
     } else {
         Rectangle(dc, x - size / 2, top, x + size / 2 + 1, top + size);
     }
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
+    SelectObject(dc, before);
     DeleteObject(brush);
-    DeleteObject(pen);
 }
 
+// Pauses (a wider line) and loaded states, each a line across the plot
+// with its marker on top.
 void drawFindings(HDC dc, const Plot& plot, const SpeedGraph& graph, int unit, int size)
 {
-    for (std::size_t i = 0; i < graph.pauses.keptCount; ++i) {
-        int x = plot.x(graph.pauses.kept[i].at);
-        line(dc, x, plot.area.top, x, plot.area.bottom, kPauseColour, 2 * unit);
-        marker(dc, true, x, plot.area.top, size, kPauseColour);
-    }
-    for (std::size_t i = 0; i < graph.loadedStates.keptCount; ++i) {
-        int x = plot.x(graph.loadedStates.kept[i].at);
-        line(dc, x, plot.area.top, x, plot.area.bottom, kStateColour, unit);
-        marker(dc, false, x, plot.area.top, size, kStateColour);
+    const struct {
+        const FindingList& list;
+        COLORREF colour;
+        int width;
+        bool pause;
+    } kinds[] = {{graph.pauses, kPauseMarkColour, 2 * unit, true},
+                 {graph.loadedStates, kLoadedStateColour, unit, false}};
+    for (const auto& kind : kinds) {
+        for (std::size_t i = 0; i < kind.list.keptCount; ++i) {
+            const int x = plot.x(kind.list.kept[i].at);
+            line(dc, x, plot.area.top, x, plot.area.bottom, kind.colour, kind.width);
+            marker(dc, kind.pause, x, plot.area.top, size, kind.colour);
+        }
     }
 }
 
@@ -130,11 +157,14 @@ void drawSpeed(HDC dc, const Plot& plot, const SpeedGraph& graph, int unit)
 {
     POINT points[kGraphPoints + 1];
     const std::uint32_t count = std::min<std::uint32_t>(graph.pointCount, kGraphPoints);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        int x = plot.x((i + 0.5) * graph.secondsPerPoint);
-        if (graph.lowest[i] < graph.average[i])
-            line(dc, x, plot.y(graph.lowest[i] / 10.0), x, plot.y(graph.average[i] / 10.0), kLowestColour, unit);
-        points[i] = POINT{x, plot.y(graph.average[i] / 10.0)};
+    {
+        SelectedPen bars(dc, kLowestColour, unit);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const int x = plot.x((i + 0.5) * graph.secondsPerPoint);
+            points[i] = POINT{x, plot.y(graph.average[i] / 10.0)};
+            if (graph.lowest[i] < graph.average[i])
+                segment(dc, x, plot.y(graph.lowest[i] / 10.0), x, points[i].y);
+        }
     }
     int drawn = static_cast<int>(count);
     if (count == 1) {
@@ -143,12 +173,9 @@ void drawSpeed(HDC dc, const Plot& plot, const SpeedGraph& graph, int unit)
         points[0].x = plot.area.left;
         drawn = 2;
     }
-    HPEN pen = CreatePen(PS_SOLID, unit + 1, kLineColour);
-    HGDIOBJ before = SelectObject(dc, pen);
+    SelectedPen pen(dc, kSpeedLineColour, unit + 1);
     if (drawn >= 2)
         Polyline(dc, points, drawn);
-    SelectObject(dc, before);
-    DeleteObject(pen);
 }
 
 // The time under the plot, in m:ss, a label's width apart at least.
@@ -160,9 +187,10 @@ void drawTimeAxis(HDC dc, const Plot& plot, const RECT& inside, int tick)
     const double step = timeStep(plot.seconds, plot.area.right - plot.area.left, widest);
     int lastRight = inside.left - 1;
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SelectedPen ticks(dc, kFullColour, 1);
     for (double at = 0; at <= plot.seconds + 1e-9; at += step) {
         const int x = plot.x(at);
-        line(dc, x, plot.area.bottom, x, plot.area.bottom + tick, kFullColour, 1);
+        segment(dc, x, plot.area.bottom, x, plot.area.bottom + tick);
         formatPlayLength(at, text, sizeof text);
         const SIZE size = textSize(dc, text);
         const int left = std::max<int>(inside.left, std::min<int>(x - size.cx / 2, inside.right - size.cx));
@@ -198,16 +226,16 @@ void drawLevels(HDC dc, const Plot& plot, int lineHeight, int gap, int unit)
 // "Speed" over the plot, and a key to the kinds of finding drawn, from the right.
 void drawKey(HDC dc, const SpeedGraph& graph, const RECT& row, int size)
 {
-    label(dc, "Speed", row.left, (row.top + row.bottom) / 2, false, kLineColour);
+    label(dc, "Speed", row.left, (row.top + row.bottom) / 2, false, kSpeedLineColour);
     struct Key {
         bool shown;
         const char* name;
         COLORREF colour;
         int kind; // 0 a band, 1 a triangle, 2 a square
     };
-    const Key keys[] = {{graph.loadedStates.count > 0, "Loaded state", kStateColour, 2},
-                        {graph.pauses.count > 0, "Pause", kPauseColour, 1},
-                        {graph.slowPlay.count > 0, "Slow", kSlowColour, 0}};
+    const Key keys[] = {{graph.loadedStates.count > 0, "Loaded state", kLoadedStateColour, 2},
+                        {graph.pauses.count > 0, "Pause", kPauseMarkColour, 1},
+                        {graph.slowPlay.count > 0, "Slow", kSlowPlayColour, 0}};
     int right = row.right;
     const int middle = (row.top + row.bottom) / 2;
     const int leftmost = row.left + textSize(dc, "Speed").cx + size;
@@ -264,7 +292,7 @@ void paintGraph(HWND control, HDC dc, const RECT& client)
     for (std::size_t i = 0; i < graph.slowPlay.keptCount; ++i) {
         const PlayFinding& slow = graph.slowPlay.kept[i];
         fill(dc, plot.x(slow.at), plot.area.top, std::max(plot.x(slow.at + slow.seconds), plot.x(slow.at) + 1),
-             plot.area.bottom, kSlowColour);
+             plot.area.bottom, kSlowPlayColour);
     }
     drawLevels(dc, plot, lineHeight, gap, unit);
     line(dc, plot.area.left, plot.area.bottom, plot.area.right, plot.area.bottom, kFullColour, 1);
