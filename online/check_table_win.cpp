@@ -153,6 +153,9 @@ bool prepareRow(CheckTable& table, int row, Run& run)
     CloseHandle(file);
     ExtractResult extracted{};
     const char* title = nullptr;
+    // A check refused before MAME ran: its plan, whose frames the row shows
+    // as far as they were read (figures.known tells whether they were).
+    const CheckPlan* toldSoFar = nullptr;
     char words[512];
     if (fetched.end == FetchEnd::complete) {
         extracted = extractInputLog(archive, folder);
@@ -185,8 +188,10 @@ bool prepareRow(CheckTable& table, int row, Run& run)
         }
         if (table.coordinator.stop.load())
             copyText(verdict, sizeof verdict, kNotCheckedVerdict);
+        else
+            toldSoFar = &run.plan;
     }
-    postVerdict(table, row, run.checkedWith, verdict, table.coordinator.stop.load() ? nullptr : &run.plan);
+    postVerdict(table, row, run.checkedWith, verdict, toldSoFar);
     removeCheckFolder(folder);
     return false;
 }
